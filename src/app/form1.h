@@ -1,0 +1,85 @@
+#pragma once
+// The main window: toolbar, batch list, progress display and popup menu. It
+// holds the global settings and globalFilecount as public fields; the
+// subsystems reach each other only through these fields and methods.
+
+#include <QString>
+#include <QWidget>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+
+#include "settings/globalsettings.h"
+
+class QLabel;
+class QMenu;
+class QProgressBar;
+class QToolBar;
+class QToolButton;
+class QAction;
+
+namespace pelmora {
+
+class DiDaGrid;
+class Dialogs;
+
+// Batch list columns.
+enum BatchColumn { ColFileName = 1, ColTitle = 2, ColFlag = 3, ColPath = 4, ColResult = 5 };
+
+// Background colours, 0x00BBGGRR.
+inline constexpr uint32_t kColorWhite = 0xFFFFFF;
+inline constexpr uint32_t kColorRed = 0x0000FF;
+inline constexpr uint32_t kColorYellow = 0x00FFFF;
+
+struct Form1Options {
+    // Where userdata.ini lives; empty: the program's own folder.
+    QString settingsDir;
+    // The dialog layer; null: the real Qt dialogs owned by the window.
+    Dialogs* dialogs = nullptr;
+};
+
+class Form1 : public QWidget, public GlobalSettings {
+    Q_OBJECT
+public:
+    explicit Form1(Form1Options options = {}, QWidget* parent = nullptr);
+    ~Form1() override;
+
+    int32_t globalFilecount = 0;
+
+    // Controls, named as their objectName.
+    DiDaGrid* DiDaGrid1 = nullptr;
+    QProgressBar* ProgressBar1 = nullptr;
+    QLabel* Label3 = nullptr;
+    QLabel* Label4 = nullptr;
+    QToolBar* Toolbar1 = nullptr;
+    QMenu* MyPopmenu = nullptr;
+    QAction* mDel = nullptr;
+    QAction* mDelNo = nullptr;
+
+    // Settings store.
+    bool ReadSetting();
+    bool WriteSetting();
+    QString settingsPath() const;   // the folder + "/userdata.ini"
+    QString programFolder() const;  // the folder that holds the program
+
+    // Title and file-name rules, and the other public helpers.
+    // FormatTitle returns nothing when globalMaxword is negative.
+    std::optional<QString> FormatTitle(const QString& title) const;
+    int16_t isGoodFilename(const QString& file) const;
+    int16_t isChinese(const QString& text) const;
+    QString ErrorMessage(int32_t errnumber) const;
+
+    // The toolbar: the button with this key (its objectName), or null.
+    QToolButton* toolButton(const QString& key) const;
+    // Dispatch by key, as a click on the button with that key does.
+    void Toolbar1_ButtonClick(const QString& key);
+
+    Dialogs& dialogs() const;
+
+private:
+    struct Private;
+    std::unique_ptr<Private> d;
+};
+
+}  // namespace pelmora

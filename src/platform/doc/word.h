@@ -1,0 +1,66 @@
+#pragma once
+// The Word component: the few operations of Word's object model that title
+// extraction uses, over our own native reader. Standard C++ only.
+//
+// Texts are UTF-16 as the object model gives them: a paragraph ends in its
+// paragraph mark u'\r'; the last paragraph of a table cell ends in u"\r\a";
+// a field gives its displayed result; a line break is u'\v'.
+//
+// Every failure (unreadable, encrypted, not a Word document, no such
+// paragraph) is a WordError with a short reason in English.
+
+#include <memory>
+#include <stdexcept>
+#include <string>
+
+namespace pelmora::word {
+
+class WordError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+class DocumentImpl;
+
+// Word's value 1 for the primary header or footer.
+inline constexpr int kPrimaryHeaderFooter = 1;
+
+class Document {
+public:
+    explicit Document(std::unique_ptr<DocumentImpl> impl);
+    ~Document();
+    Document(const Document&) = delete;
+    Document& operator=(const Document&) = delete;
+
+    // Paragraphs(n).Range.Text. Throws WordError when n < 1 or past the last
+    // paragraph.
+    std::u16string ParagraphText(int n);
+
+    // Sections(section).Headers(index).Range.Text / Footers(index). A header
+    // or footer that does not exist gives u"\r".
+    std::u16string HeaderText(int section, int index);
+    std::u16string FooterText(int section, int index);
+
+    // Close(saveChanges): nothing is ever pending, so the file is never written.
+    void Close(bool saveChanges);
+
+private:
+    std::unique_ptr<DocumentImpl> impl_;
+};
+
+class Application {
+public:
+    Application();
+    ~Application();
+
+    // Documents.Open(path). Throws WordError.
+    std::unique_ptr<Document> Open(const std::string& path);
+
+    // Quit: closes whatever is still open; the object is unusable afterwards.
+    void Quit();
+
+private:
+    bool quit_ = false;
+};
+
+}  // namespace pelmora::word

@@ -1,0 +1,15 @@
+#pragma once
+#include <QByteArray>
+#include <QString>
+#include <QTemporaryDir>
+
+namespace pelmora::test {
+
+// Writes bytes to a file, creating folders as needed; fails the test on error.
+void WriteFile(const QString& path, const QByteArray& bytes);
+QByteArray ReadFile(const QString& path);
+
+// A path inside the committed test documents folder.
+QString TestData(const QString& name);
+
+}  // namespace pelmora::test
