@@ -1,8 +1,9 @@
 #include "platform/doc/word.h"
+#include "platform/doc/docimpl.h"
 
 namespace pelmora::word {
 
-class DocumentImpl {};
+
 
 Document::Document(std::unique_ptr<DocumentImpl> impl) : impl_(std::move(impl)) {}
 Document::~Document() = default;

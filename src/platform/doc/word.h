@@ -20,7 +20,7 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-class DocumentImpl;
+class DocumentImpl;  // platform/doc/docimpl.h
 
 // Word's value 1 for the primary header or footer.
 inline constexpr int kPrimaryHeaderFooter = 1;

@@ -1,0 +1,43 @@
+#pragma once
+// The batch list's grid: the operations and notifications the program needs,
+// over a Qt table. Row 0 is the header row; rows and columns count from 0.
+
+#include <QString>
+#include <QTableWidget>
+#include <cstdint>
+
+namespace pelmora {
+
+class DiDaGrid : public QTableWidget {
+    Q_OBJECT
+public:
+    explicit DiDaGrid(QWidget* parent = nullptr);
+
+    void SetColCount(int count);
+    void SetColWidth(int col, int width);  // a width below zero hides the column
+    void ClearRows();                      // all rows but row 0 go
+    void SetRowCount(int n);               // rows 1 .. n-1 exist, empty
+    void SetCellText(int row, int col, const QString& text);
+    QString GetCellText(int row, int col) const;
+    void SetCellColor(int row, int col, uint32_t color);  // 0x00BBGGRR
+    void SetRowColor(int row, uint32_t color);
+    uint32_t GetCellColor(int row, int col) const;
+    void SetCellStyle(int row, int col, int style);  // 2: unchecked check box
+    void SetCellProperty(int row, int col, const QString& name, const QString& value);
+    QString GetCellProperty(int row, int col, const QString& name) const;
+    void DeleteRow(int row, int count);
+    void RefreshGrid();
+    int ControlWidth() const;  // the control's width in pixels
+
+signals:
+    // Before the user edits a cell; set allow to 0 to refuse.
+    void CellEditBegin(int row, int col, int unused, int16_t& allow);
+    // After the user (never the program) has finished editing a cell.
+    void CellEditEnd(int row, int col, int unused);
+    // Right-click anywhere on the list, also when it is empty.
+    void MenuRequest(int x, int y, int row, int col, int unused);
+    // Double-click on a document row: the fifth value is that row's number.
+    void OpenRequest(int x, int y, int row, int col, int docRow);
+};
+
+}  // namespace pelmora

@@ -1,0 +1,7 @@
+#include "titles/extraction.h"
+
+namespace pelmora {
+
+void GetTitleCommand(Form1&) {}
+
+}  // namespace pelmora
