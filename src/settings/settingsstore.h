@@ -20,3 +20,10 @@ bool WriteSettingFile(const QString& path, const GlobalSettings& settings, Dialo
 void SetDefaultSettings(GlobalSettings& settings, const QString& programDir);
 
 }  // namespace pelmora
+
+namespace pelmora {
+
+// The file's text for these settings: nine lines, each ended by CR LF.
+QString SettingFileText(const GlobalSettings& settings);
+
+}  // namespace pelmora
