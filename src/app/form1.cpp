@@ -1,22 +1,292 @@
 #include "app/form1.h"
 
+#include <QAction>
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMenu>
+#include <QPointer>
+#include <QProgressBar>
+#include <QScreen>
+#include <QToolBar>
+#include <QToolButton>
+#include <algorithm>
+#include <cmath>
+#include <exception>
+#include <vector>
+
+#include "about/frmabout.h"
+#include "app/icons.h"
+#include "batchlist/batchlist.h"
+#include "collect/collect.h"
+#include "grid/didagrid.h"
 #include "platform/dialogs.h"
+#include "platform/paths.h"
+#include "rename/rename.h"
+#include "settings/frmoptions.h"
+#include "settings/settingsstore.h"
+#include "titles/extraction.h"
+#include "titles/titlerules.h"
 
 namespace pelmora {
+
+namespace {
+
+struct ToolbarButton {
+    const char* key;
+    const char* caption;
+    const char* tooltip;
+    const char* shortcut;
+};
+
+// Left to right; the dispatch compares keys in this same order.
+const ToolbarButton kButtons[] = {
+    {"btnDir", "添加文件夹", "选择你要批处理改名的文件夹.", "Ctrl+D"},
+    {"btnFile", "添加文件", "选择要处理的word文件(可多选)", "Ctrl+O"},
+    {"btnGetTitle", "提取标题", "提取选定文件的标题", "F5"},
+    {"btnSetting", "选项", "设置相关选项", "Ctrl+,"},
+    {"btnRename", "批量改名", "跟选定的文件改名", "Ctrl+R"},
+    {"btnAbout", "关于", "软件帮助", "F1"},
+    {"btnQuit", "退出", "退出程序", "Ctrl+Q"},
+};
+enum Command { CmdDir, CmdFile, CmdGetTitle, CmdSetting, CmdRename, CmdAbout, CmdQuit };
+
+const char* const kHeaders[] = {"原文件名", "提取的标题", "标志", "原文件路径", "处理结果"};
+
+std::u16string_view View(const QString& s) {
+    return {reinterpret_cast<const char16_t*>(s.utf16()), size_t(s.size())};
+}
+
+}  // namespace
+
+std::array<int, 6> ColumnWidths(int listWidth) {
+    // Single precision and the default ties-to-even rounding: 741 gives 124.
+    const float unit = std::nearbyint(float(listWidth) / 6.0f);
+    const int w = int(std::clamp(unit, -32768.0f, 32767.0f));
+    return {w - 800, w, w + 200, w - 80, w, w};
+}
 
 struct Form1::Private {
     QtDialogs qtDialogs;
     Dialogs* dialogs = nullptr;
     QString settingsDir;
+    std::function<void()> quit;
+    std::function<QAction*(QMenu&, const QPoint&)> popup;
+    std::vector<std::pair<QString, QToolButton*>> buttons;
 };
 
-Form1::Form1(Form1Options options, QWidget* parent) : QWidget(parent), d(new Private) {
+Form1::Form1(Form1Options options, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
+                          Qt::MSWindowsFixedSizeDialogHint),
+      d(new Private) {
     d->qtDialogs.setOwner(this);
     d->dialogs = options.dialogs ? options.dialogs : &d->qtDialogs;
     d->settingsDir = options.settingsDir;
+    d->quit = std::move(options.quit);
+    d->popup = std::move(options.popup);
+
+    setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Pelmora2.0(绿色版)"));
+    setWindowIcon(AppIcon());
+    setFixedSize(776, 442);
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        move(screen->availableGeometry().center() - rect().center());
+    }
+    buildControls();
+    guarded([this] { startUp(); });
 }
+
 Form1::~Form1() = default;
+
+void Form1::buildControls() {
+    Toolbar1 = new QToolBar(this);
+    Toolbar1->setObjectName(QStringLiteral("Toolbar1"));
+    Toolbar1->setGeometry(0, 0, 776, 73);
+    Toolbar1->setMovable(false);
+    Toolbar1->setFloatable(false);
+    Toolbar1->setIconSize(QSize(32, 32));
+    Toolbar1->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    for (const ToolbarButton& b : kButtons) {
+        const QString key = QString::fromLatin1(b.key);
+        auto* button = new QToolButton(Toolbar1);
+        button->setObjectName(key);
+        button->setText(QString::fromUtf8(b.caption));
+        button->setToolTip(QString::fromUtf8(b.tooltip));
+        button->setIcon(ToolbarIcon(key));
+        button->setIconSize(QSize(32, 32));
+        button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+        button->setAutoRaise(true);
+        button->setMinimumWidth(72);
+        button->setShortcut(QKeySequence(QString::fromLatin1(b.shortcut)));
+        Toolbar1->addWidget(button);
+        connect(button, &QToolButton::clicked, this,
+                [this, button] { Toolbar1_ButtonClick(button->objectName()); });
+        d->buttons.emplace_back(key, button);
+    }
+
+    DiDaGrid1 = new DiDaGrid(this);
+    DiDaGrid1->setObjectName(QStringLiteral("DiDaGrid1"));
+    DiDaGrid1->setGeometry(8, 80, 737, 321);
+
+    Label3 = new QLabel(QStringLiteral("处理进度:"), this);
+    Label3->setObjectName(QStringLiteral("Label3"));
+    Label3->setGeometry(16, 416, 65, 17);
+
+    ProgressBar1 = new QProgressBar(this);
+    ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
+    ProgressBar1->setGeometry(88, 408, 553, 25);
+    ProgressBar1->setRange(0, 100);
+    ProgressBar1->setValue(0);
+    ProgressBar1->setTextVisible(false);
+
+    Label4 = new QLabel(QStringLiteral("0%"), this);
+    Label4->setObjectName(QStringLiteral("Label4"));
+    Label4->setGeometry(656, 408, 41, 17);
+
+    MyPopmenu = new QMenu(QStringLiteral("选中操作"), this);
+    MyPopmenu->setObjectName(QStringLiteral("MyPopmenu"));
+    mDel = MyPopmenu->addAction(QStringLiteral("移除选中文件"));
+    mDel->setObjectName(QStringLiteral("mDel"));
+    mDelNo = MyPopmenu->addAction(QStringLiteral("移除未选中文件"));
+    mDelNo->setObjectName(QStringLiteral("mDelNo"));
+    connect(mDel, &QAction::triggered, this,
+            [this] { guarded([this] { RemoveRows(*this, QStringLiteral("1")); }); });
+    connect(mDelNo, &QAction::triggered, this,
+            [this] { guarded([this] { RemoveRows(*this, QStringLiteral("0")); }); });
+
+    // The file name and the check box are never typed over.
+    connect(DiDaGrid1, &DiDaGrid::CellEditBegin, this,
+            [](int, int col, int, int16_t& allow) {
+                if (col == ColFileName || col == ColFlag) allow = 0;
+            });
+    connect(DiDaGrid1, &DiDaGrid::CellEditEnd, this, [this](int row, int col, int) {
+        guarded([&] { ApplyEditRule(*this, row, col); });
+    });
+    connect(DiDaGrid1, &DiDaGrid::MenuRequest, this, [this](int x, int y, int, int, int) {
+        guarded([&] { showPopup(QPoint(x, y)); });
+    });
+    connect(DiDaGrid1, &DiDaGrid::OpenRequest, this, [this](int, int, int, int, int docRow) {
+        guarded([&] { OpenRowDocument(*this, docRow); });
+    });
+}
+
+void Form1::startUp() {
+    if (!ReadSetting()) {
+        SetDefaultSettings(*this, programFolder());
+        WriteSetting();
+    }
+    const std::array<int, 6> widths = ColumnWidths(DiDaGrid1->ControlWidth());
+    DiDaGrid1->SetColCount(6);
+    for (int c = 0; c < 6; ++c) DiDaGrid1->SetColWidth(c, widths[size_t(c)]);
+    for (int c = 1; c <= 5; ++c) {
+        DiDaGrid1->SetCellText(0, c, QString::fromUtf8(kHeaders[c - 1]));
+    }
+}
+
+void Form1::showPopup(const QPoint& globalPos) {
+    if (d->popup) {
+        if (QAction* chosen = d->popup(*MyPopmenu, globalPos)) chosen->trigger();
+        return;
+    }
+    MyPopmenu->exec(globalPos);  // the chosen item runs through its trigger
+}
+
+template <typename F>
+void Form1::guarded(F&& work) {
+    try {
+        work();
+    } catch (const std::exception& e) {
+        reportFailure(QString::fromUtf8(e.what()));
+    } catch (...) {
+        reportFailure(QString());
+    }
+}
+
+void Form1::reportFailure(const QString& what) {
+    MessageRequest request;
+    request.text = QStringLiteral("程序出现意外错误,当前操作已中止。");
+    if (!what.isEmpty()) request.text += QLatin1Char('\n') + what;
+    request.caption = kAppTitle;
+    request.icon = MsgIcon::Critical;
+    try {
+        dialogs().message(request);
+    } catch (...) {
+        // Nothing is left to report with; the program keeps running.
+    }
+}
+
+void Form1::Toolbar1_ButtonClick(const QString& key) {
+    int command = -1;
+    for (int i = 0; i < int(std::size(kButtons)); ++i) {
+        if (key == QLatin1String(kButtons[i].key)) {
+            command = i;
+            break;
+        }
+    }
+    if (command < 0) return;
+    if (command == CmdQuit) {
+        // At once: nothing is saved and no window is asked.
+        if (d->quit) d->quit();
+        else QCoreApplication::exit(0);
+        return;
+    }
+    QPointer<QToolButton> button = toolButton(key);
+    if (button) button->setEnabled(false);
+    guarded([&] { runCommand(command); });
+    if (button) button->setEnabled(true);
+}
+
+void Form1::runCommand(int command) {
+    switch (command) {
+        case CmdDir: AddFolderCommand(*this); break;
+        case CmdFile: AddFilesCommand(*this); break;
+        case CmdGetTitle: GetTitleCommand(*this); break;
+        case CmdSetting: {
+            frmOptions dialog(*this, this);
+            dialogs().exec(dialog);
+            break;
+        }
+        case CmdRename: RenameCommand(*this); break;
+        case CmdAbout: {
+            frmAbout dialog(this);
+            dialogs().exec(dialog);
+            break;
+        }
+        default: break;
+    }
+}
+
+QToolButton* Form1::toolButton(const QString& key) const {
+    for (const auto& [k, button] : d->buttons) {
+        if (k == key) return button;
+    }
+    return nullptr;
+}
+
 Dialogs& Form1::dialogs() const { return *d->dialogs; }
+
+QString Form1::programFolder() const { return QCoreApplication::applicationDirPath(); }
+
+QString Form1::settingsPath() const {
+    const QString dir = d->settingsDir.isEmpty() ? programFolder() : d->settingsDir;
+    return JoinPath(dir, QStringLiteral("userdata.ini"));
+}
+
+bool Form1::ReadSetting() { return ReadSettingFile(settingsPath(), *this, dialogs()); }
+
+bool Form1::WriteSetting() { return WriteSettingFile(settingsPath(), *this, dialogs()); }
+
+std::optional<QString> Form1::FormatTitle(const QString& title) const {
+    std::optional<std::u16string> out = FormatTitleText(View(title), globalMaxword);
+    if (!out) return std::nullopt;
+    return QString::fromStdU16String(*out);
+}
+
+int16_t Form1::isGoodFilename(const QString& file) const { return IsGoodFilenameText(View(file)); }
+
+int16_t Form1::isChinese(const QString& text) const { return IsChineseText(text); }
+
+QString Form1::ErrorMessage(int32_t errnumber) const { return ErrorMessageText(errnumber); }
 
 }  // namespace pelmora

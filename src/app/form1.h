@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <QWidget>
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -18,6 +19,7 @@ class QProgressBar;
 class QToolBar;
 class QToolButton;
 class QAction;
+class QPoint;
 
 namespace pelmora {
 
@@ -37,7 +39,16 @@ struct Form1Options {
     QString settingsDir;
     // The dialog layer; null: the real Qt dialogs owned by the window.
     Dialogs* dialogs = nullptr;
+    // Ends the program for "btnQuit"; empty: leave the event loop at once.
+    std::function<void()> quit;
+    // Shows the popup menu at a screen position and returns the chosen item
+    // (null: none); empty: QMenu::exec. The chosen item is then triggered.
+    std::function<QAction*(QMenu&, const QPoint&)> popup;
 };
+
+// Column widths 0 to 5 for a list W pixels wide: w = W / 6 in single
+// precision, rounded half to even; then w - 800, w, w + 200, w - 80, w, w.
+std::array<int, 6> ColumnWidths(int listWidth);
 
 class Form1 : public QWidget, public GlobalSettings {
     Q_OBJECT
@@ -78,6 +89,14 @@ public:
     Dialogs& dialogs() const;
 
 private:
+    void buildControls();
+    void startUp();
+    void showPopup(const QPoint& globalPos);
+    void runCommand(int command);
+    template <typename F>
+    void guarded(F&& work);
+    void reportFailure(const QString& what);
+
     struct Private;
     std::unique_ptr<Private> d;
 };

@@ -1,10 +1,14 @@
 #pragma once
 // The batch list's grid: the operations and notifications the program needs,
 // over a Qt table. Row 0 is the header row; rows and columns count from 0.
+//
+// Row 0 lives in the table's horizontal header, so it stays in view while the
+// document rows scroll; grid row r >= 1 is table row r - 1.
 
 #include <QString>
 #include <QTableWidget>
 #include <cstdint>
+#include <vector>
 
 namespace pelmora {
 
@@ -29,15 +33,39 @@ public:
     void RefreshGrid();
     int ControlWidth() const;  // the control's width in pixels
 
+    // The width last given to a column with SetColWidth (0 when never set).
+    int ColWidth(int col) const;
+    // Rows including the header row: document rows + 1.
+    int RowCount() const { return rowCount() + 1; }
+
+    static constexpr int kStyleCheckBox = 2;
+
 signals:
     // Before the user edits a cell; set allow to 0 to refuse.
     void CellEditBegin(int row, int col, int unused, int16_t& allow);
     // After the user (never the program) has finished editing a cell.
     void CellEditEnd(int row, int col, int unused);
-    // Right-click anywhere on the list, also when it is empty.
+    // Right-click anywhere on the list, also when it is empty. x and y are
+    // screen coordinates of the pointer; row and col the cell under it, or -1.
     void MenuRequest(int x, int y, int row, int col, int unused);
     // Double-click on a document row: the fifth value is that row's number.
     void OpenRequest(int x, int y, int row, int col, int docRow);
+
+protected:
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
+
+private:
+    friend class DiDaGridDelegate;
+    QTableWidgetItem* cellItem(int row, int col, bool create);
+    const QTableWidgetItem* cellItem(int row, int col) const;
+    bool askEditBegin(const QModelIndex& index);
+    void noteCommitted(const QModelIndex& index);
+    void requestMenu(const QPoint& globalPos, const QModelIndex& index);
+
+    std::vector<int> colWidths_;
+    QPersistentModelIndex committed_;
 };
 
 }  // namespace pelmora
