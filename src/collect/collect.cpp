@@ -55,7 +55,7 @@ void AddFolderCommand(Form1& form) {
     std::vector<platform::FoundFile> accepted;
     accepted.reserve(found.size());
     for (const platform::FoundFile& f : found) {
-        const bool chinese = IsChineseText(f.name) != 0;
+        const bool chinese = form.isChinese(f.name) != 0;
         if (!chinese || !form.globalOnlyenglish) accepted.push_back(f);
     }
     FillRows(form, accepted);
