@@ -37,6 +37,8 @@ public:
     int ColWidth(int col) const;
     // Rows including the header row: document rows + 1.
     int RowCount() const { return rowCount() + 1; }
+    // True while the user types in a cell.
+    bool IsEditing() const { return state() == EditingState; }
 
     static constexpr int kStyleCheckBox = 2;
 
