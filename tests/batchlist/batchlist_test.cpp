@@ -1,0 +1,254 @@
+// The title edit rule, the removal of checked or unchecked rows, and opening
+// a row's document, on the real main window with scripted dialogs.
+
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+#include "app/form1.h"
+#include "batchlist/batchlist.h"
+#include "grid/didagrid.h"
+#include "support/fake_dialogs.h"
+
+namespace pelmora {
+namespace {
+
+const QString kGet = QStringLiteral("getcheck");
+const QString kSet = QStringLiteral("setcheck");
+const QString kRefused = QStringLiteral("文件名为空或非法字符,请重输!");
+const QString kChanged = QStringLiteral("修改成功");
+
+struct Row {
+    QString name;
+    QString flag;
+};
+
+class BatchListTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        Form1Options options;
+        options.settingsDir = dir.path();
+        options.dialogs = &dialogs;
+        form = std::make_unique<Form1>(options);
+        dialogs.messages.clear();  // the first start's settings report
+        form->globalMaxword = 25;
+    }
+
+    DiDaGrid& grid() { return *form->DiDaGrid1; }
+
+    // Fills the list as adding documents does, then sets each row's flag.
+    void Fill(const std::vector<Row>& rows, const QString& folder = QStringLiteral("/docs")) {
+        grid().ClearRows();
+        grid().SetRowCount(int(rows.size()) + 1);
+        for (size_t i = 0; i < rows.size(); ++i) {
+            const int r = int(i) + 1;
+            grid().SetCellText(r, 1, rows[i].name);
+            grid().SetCellText(r, 4, folder);
+            grid().SetCellStyle(r, 3, 2);
+            grid().SetCellProperty(r, 3, kSet, rows[i].flag);
+        }
+        form->globalFilecount = int(rows.size());
+    }
+
+    std::vector<QString> Names() {
+        std::vector<QString> names;
+        for (int r = 1; r <= form->globalFilecount; ++r) names.push_back(grid().GetCellText(r, 1));
+        return names;
+    }
+
+    QTemporaryDir dir;
+    test::FakeDialogs dialogs;
+    std::unique_ptr<Form1> form;
+};
+
+// --- Edit rule ---------------------------------------------------------------
+
+struct EditCase {
+    const char* label;
+    QString typed;
+    int16_t maxword;
+    QString title;   // the title cell afterwards
+    QString result;  // column 5 afterwards
+    QString flag;
+    bool white;      // the title cell turned white
+};
+
+class EditRuleTest : public BatchListTest, public ::testing::WithParamInterface<EditCase> {};
+
+TEST_P(EditRuleTest, JudgesTheTypedTitle) {
+    const EditCase& c = GetParam();
+    // Start from the opposite of the expected flag and a red title, so every
+    // change the rule makes shows.
+    Fill({{QStringLiteral("a.doc"), c.flag == QLatin1String("1") ? QStringLiteral("0")
+                                                                 : QStringLiteral("1")}});
+    form->globalMaxword = c.maxword;
+    grid().SetCellColor(1, 2, kColorRed);
+    grid().SetCellText(1, 2, c.typed);
+    ApplyEditRule(*form, 1, 2);
+    EXPECT_EQ(grid().GetCellText(1, 2), c.title);
+    EXPECT_EQ(grid().GetCellText(1, 5), c.result);
+    EXPECT_EQ(grid().GetCellProperty(1, 3, kGet), c.flag);
+    EXPECT_EQ(grid().GetCellColor(1, 2), c.white ? kColorWhite : kColorRed);
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+const QString k26 = QStringLiteral("abcdefghijklmnopqrstuvwxyz");
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, EditRuleTest,
+    ::testing::Values(
+        EditCase{"Empty", QString(), 25, QString(), kRefused, "0", false},
+        EditCase{"Slash", QStringLiteral("Q3/Q4"), 25, QStringLiteral("Q3/Q4"), kRefused, "0", false},
+        EditCase{"Colon", QStringLiteral("C:"), 25, QStringLiteral("C:"), kRefused, "0", false},
+        EditCase{"QuestionAfterBlanks", QStringLiteral(" 为什么? "), 25,
+                 QStringLiteral(" 为什么? "), kRefused, "0", false},
+        EditCase{"Plain", QStringLiteral("Q3-Q4"), 25, QStringLiteral("Q3-Q4"), kChanged, "1", true},
+        EditCase{"QuotesAllowed", QStringLiteral("say \"hi\""), 25, QStringLiteral("say\"hi\""),
+                 kChanged, "1", true},
+        EditCase{"BlanksAndBreaksGo", QStringLiteral(" 第一章 总则\r\n"), 25,
+                 QStringLiteral("第一章总则"), kChanged, "1", true},
+        EditCase{"CutToMaxword", QStringLiteral("第一章 总则"), 4, QStringLiteral("第一章总"),
+                 kChanged, "1", true},
+        EditCase{"LongerThan25", k26, 25, k26.left(25), kChanged, "1", true},
+        // A text of only blanks formats to nothing: no empty title stays checked.
+        EditCase{"OnlyBlanks", QStringLiteral("   "), 25, QString(), kRefused, "0", false},
+        // A negative maximum gives no title: written empty, and refused.
+        EditCase{"NegativeMaxword", QStringLiteral("abc"), -1, QString(), kRefused, "0", false}),
+    [](const auto& info) { return std::string(info.param.label); });
+
+TEST_F(BatchListTest, EditsOfOtherColumnsAreTakenAsTyped) {
+    Fill({{QStringLiteral("a.doc"), QStringLiteral("1")}});
+    grid().SetCellColor(1, 2, kColorRed);
+    for (int col : {4, 5}) {
+        grid().SetCellText(1, col, QStringLiteral("x/y:*"));
+        ApplyEditRule(*form, 1, col);
+        EXPECT_EQ(grid().GetCellText(1, col), QStringLiteral("x/y:*"));
+    }
+    EXPECT_EQ(grid().GetCellProperty(1, 3, kGet), QStringLiteral("1"));
+    EXPECT_EQ(grid().GetCellColor(1, 2), kColorRed);
+}
+
+TEST_F(BatchListTest, EditRuleNeedsDocumentRows) {
+    Fill({{QStringLiteral("a.doc"), QStringLiteral("1")}});
+    form->globalFilecount = 0;  // rows still shown after an empty folder
+    grid().SetCellText(1, 2, QString());
+    ApplyEditRule(*form, 1, 2);
+    EXPECT_EQ(grid().GetCellText(1, 5), QString());
+    EXPECT_EQ(grid().GetCellProperty(1, 3, kGet), QStringLiteral("1"));
+}
+
+// --- Removal -----------------------------------------------------------------
+
+struct RemovalCase {
+    const char* label;
+    std::vector<QString> flags;
+    QString target;
+    std::vector<QString> remaining;
+    QString message;
+};
+
+class RemovalTest : public BatchListTest, public ::testing::WithParamInterface<RemovalCase> {};
+
+TEST_P(RemovalTest, RemovesMatchingRowsAndReportsTheCount) {
+    const RemovalCase& c = GetParam();
+    std::vector<Row> rows;
+    for (size_t i = 0; i < c.flags.size(); ++i) {
+        rows.push_back({QStringLiteral("%1.doc").arg(QChar(u'a' + int(i))), c.flags[i]});
+    }
+    Fill(rows);
+    RemoveRows(*form, c.target);
+    EXPECT_EQ(Names(), c.remaining);
+    EXPECT_EQ(form->globalFilecount, int(c.remaining.size()));
+    EXPECT_EQ(grid().RowCount(), int(c.remaining.size()) + 1);
+    EXPECT_EQ(grid().GetCellText(0, 1), QStringLiteral("原文件名"));
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text, c.message);
+    EXPECT_EQ(dialogs.messages[0].caption, QStringLiteral("Pelmora"));
+    EXPECT_EQ(dialogs.messages[0].buttons, MsgButtons::Ok);
+}
+
+const QString k1 = QStringLiteral("1");
+const QString k0 = QStringLiteral("0");
+const QString kA = QStringLiteral("a.doc"), kB = QStringLiteral("b.doc"),
+              kC = QStringLiteral("c.doc"), kD = QStringLiteral("d.doc");
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, RemovalTest,
+    ::testing::Values(
+        RemovalCase{"CheckedOf110", {k1, k1, k0}, k1, {kC}, QStringLiteral("一共从列表中 2个文件!!")},
+        RemovalCase{"UncheckedOf110", {k1, k1, k0}, k0, {kA, kB},
+                    QStringLiteral("一共从列表中 1个文件!!")},
+        RemovalCase{"EmptyChecked", {}, k1, {}, QStringLiteral("一共从列表中 0个文件!!")},
+        RemovalCase{"EmptyUnchecked", {}, k0, {}, QStringLiteral("一共从列表中 0个文件!!")},
+        RemovalCase{"NoneMatch", {k0, k0}, k1, {kA, kB}, QStringLiteral("一共从列表中 0个文件!!")},
+        RemovalCase{"AllMatch", {k0, k0, k0, k0}, k0, {}, QStringLiteral("一共从列表中 4个文件!!")},
+        RemovalCase{"Alternating", {k0, k1, k0, k1}, k1, {kA, kC},
+                    QStringLiteral("一共从列表中 2个文件!!")},
+        RemovalCase{"TailRun", {k1, k0, k0, k0}, k0, {kA}, QStringLiteral("一共从列表中 3个文件!!")}),
+    [](const auto& info) { return std::string(info.param.label); });
+
+TEST_F(BatchListTest, RemovalKeepsTheOtherRowsCells) {
+    Fill({{kA, k1}, {kB, k0}, {kC, k1}});
+    grid().SetCellText(2, 2, QStringLiteral("标题"));
+    grid().SetCellText(2, 5, QStringLiteral("提取成功"));
+    grid().SetCellColor(2, 2, kColorRed);
+    RemoveRows(*form, k1);
+    ASSERT_EQ(form->globalFilecount, 1);
+    EXPECT_EQ(grid().GetCellText(1, 1), kB);
+    EXPECT_EQ(grid().GetCellText(1, 2), QStringLiteral("标题"));
+    EXPECT_EQ(grid().GetCellText(1, 4), QStringLiteral("/docs"));
+    EXPECT_EQ(grid().GetCellText(1, 5), QStringLiteral("提取成功"));
+    EXPECT_EQ(grid().GetCellColor(1, 2), kColorRed);
+    EXPECT_EQ(grid().GetCellProperty(1, 3, kGet), k0);
+}
+
+TEST_F(BatchListTest, RemovalWalksOnlyTheCountedRows) {
+    // After an empty folder the old rows stay shown with a count of 0.
+    Fill({{kA, k1}, {kB, k1}});
+    form->globalFilecount = 0;
+    RemoveRows(*form, k1);
+    EXPECT_EQ(grid().RowCount(), 3);
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text, QStringLiteral("一共从列表中 0个文件!!"));
+}
+
+// --- Opening a row's document -----------------------------------------------
+
+TEST_F(BatchListTest, OpensTheGivenRowsFile) {
+    Fill({{kA, k0}, {QStringLiteral("第二.doc"), k0}, {kC, k0}});
+    OpenRowDocument(*form, 2);
+    OpenRowDocument(*form, 3);
+    EXPECT_EQ(dialogs.openedDocuments,
+              (std::vector<QString>{QStringLiteral("/docs/第二.doc"), QStringLiteral("/docs/c.doc")}));
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(BatchListTest, OpensFromTheRootFolderWithOneSeparator) {
+    Fill({{kA, k0}}, QStringLiteral("/"));
+    OpenRowDocument(*form, 1);
+    EXPECT_EQ(dialogs.openedDocuments, (std::vector<QString>{QStringLiteral("/a.doc")}));
+}
+
+TEST_F(BatchListTest, OpensNothingOutsideTheDocumentRows) {
+    Fill({{kA, k0}, {kB, k0}});
+    for (int row : {0, -1, 3}) OpenRowDocument(*form, row);
+    form->globalFilecount = 0;
+    OpenRowDocument(*form, 1);
+    EXPECT_TRUE(dialogs.openedDocuments.empty());
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(BatchListTest, ReportsADocumentThatCannotBeOpened) {
+    Fill({{kA, k0}});
+    dialogs.openDocumentResult = false;
+    OpenRowDocument(*form, 1);
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_TRUE(dialogs.messages[0].text.contains(QStringLiteral("/docs/a.doc")));
+    EXPECT_EQ(dialogs.messages[0].caption, QStringLiteral("Pelmora"));
+}
+
+}  // namespace
+}  // namespace pelmora
