@@ -1,0 +1,249 @@
+#include <gtest/gtest.h>
+
+#include <QEvent>
+#include <algorithm>
+#include <QFile>
+#include <QLabel>
+#include <QProgressBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+#include <memory>
+
+#include "app/form1.h"
+#include "grid/didagrid.h"
+#include "support/fake_dialogs.h"
+#include "support/testutil.h"
+
+namespace pelmora {
+namespace {
+
+using test::TestData;
+
+// Records what a widget showed each time it was painted.
+class PaintLog : public QObject {
+public:
+    std::vector<QString> labelTexts;
+    std::vector<int> barValues;
+
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint) {
+            if (auto* label = qobject_cast<QLabel*>(watched)) labelTexts.push_back(label->text());
+            if (auto* bar = qobject_cast<QProgressBar*>(watched)) barValues.push_back(bar->value());
+        }
+        return false;
+    }
+};
+
+struct Row {
+    QString title;
+    QString result;
+    QString flag;
+    uint32_t titleColor;
+};
+
+bool operator==(const Row& a, const Row& b) {
+    return a.title == b.title && a.result == b.result && a.flag == b.flag && a.titleColor == b.titleColor;
+}
+std::ostream& operator<<(std::ostream& os, const Row& r) {
+    return os << "{" << r.title.toStdString() << ", " << r.result.toStdString() << ", " << r.flag.toStdString()
+              << ", " << r.titleColor << "}";
+}
+
+const QString kOk = QStringLiteral("提取成功");
+const QString kBad = QStringLiteral("与文件名相同或空等非法字符");
+Row Good(const QString& title) { return {title, kOk, "1", kColorWhite}; }
+Row Bad(const QString& title = QString()) { return {title, kBad, "0", kColorRed}; }
+
+class Extraction : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Form1Options options;
+        options.settingsDir = settings.path();
+        options.dialogs = &fake;
+        form = std::make_unique<Form1>(options);
+        form->globalMaxword = 25;
+        form->globalGetTitleMode = TitleModeFirstParagraph;
+        form->globalStartpragraph = 5;
+        form->globalStartpos = 1;
+        form->globalWordcount = 25;
+        fake.messages.clear();
+    }
+
+    DiDaGrid& grid() { return *form->DiDaGrid1; }
+
+    // Copies test documents into the work folder under the given names (the
+    // source name when no target is given) and lists them in this order.
+    bool listFixtures(const std::vector<std::pair<QString, QString>>& files) {
+        const QChar nul(0);
+        QString selection = work.path();
+        for (const auto& [source, target] : files) {
+            const QString name = target.isEmpty() ? source : target;
+            if (!source.isEmpty()) {
+                if (!QFile::exists(TestData(source))) return false;
+                if (!QFile::copy(TestData(source), work.path() + "/" + name)) return false;
+            }
+            selection += nul + name;
+        }
+        if (files.size() == 1) selection += nul;  // keep the several-files form
+        fake.fileSelections.push_back(selection);
+        form->Toolbar1_ButtonClick(QStringLiteral("btnFile"));
+        return form->globalFilecount == int(files.size());
+    }
+
+    std::vector<Row> extract() {
+        fake.messages.clear();
+        form->Toolbar1_ButtonClick(QStringLiteral("btnGetTitle"));
+        std::vector<Row> rows;
+        for (int r = 1; r <= form->globalFilecount; ++r)
+            rows.push_back({grid().GetCellText(r, ColTitle), grid().GetCellText(r, ColResult),
+                            grid().GetCellProperty(r, ColFlag, "getcheck"), grid().GetCellColor(r, ColTitle)});
+        return rows;
+    }
+
+    void expectCompletionMessage() {
+        ASSERT_EQ(fake.messages.size(), 1u);
+        EXPECT_EQ(fake.messages[0].text, "标题提取完成!");
+        EXPECT_EQ(fake.messages[0].caption, "提取标题");
+        EXPECT_EQ(fake.messages[0].icon, MsgIcon::Information);
+    }
+
+    QTemporaryDir settings, work;
+    test::FakeDialogs fake;
+    std::unique_ptr<Form1> form;
+};
+
+using Files = std::vector<std::pair<QString, QString>>;
+#define REQUIRE_FIXTURES(...) \
+    if (!listFixtures(Files __VA_ARGS__)) GTEST_SKIP() << "test documents not available"
+
+TEST_F(Extraction, EmptyListOnlyShowsTheMessage) {
+    extract();
+    ASSERT_EQ(fake.messages.size(), 1u);
+    EXPECT_EQ(fake.messages[0].text, "请先添加要修改的word文件呢.");
+    EXPECT_EQ(fake.messages[0].caption, "哎哟,出错了");
+    EXPECT_EQ(fake.messages[0].icon, MsgIcon::Information);
+    EXPECT_EQ(form->Label4->text(), "0%");
+    EXPECT_EQ(form->ProgressBar1->value(), 0);
+    EXPECT_TRUE(qobject_cast<QWidget*>(form->toolButton("btnGetTitle"))->isEnabled());
+}
+
+TEST_F(Extraction, ProgressRepaintsAfterEveryRowWithoutTheEventLoop) {
+    ASSERT_TRUE(listFixtures({{"", "a.doc"}, {"", "b.doc"}, {"", "c.doc"}}));
+    form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    PaintLog log;
+    form->Label4->installEventFilter(&log);
+    form->ProgressBar1->installEventFilter(&log);
+    extract();
+    EXPECT_EQ(log.labelTexts, (std::vector<QString>{"33%", "66%", "100%"}));
+    // Setting a value may paint by itself as well; each value must show.
+    log.barValues.erase(std::unique(log.barValues.begin(), log.barValues.end()), log.barValues.end());
+    EXPECT_EQ(log.barValues, (std::vector<int>{1, 2, 3}));
+    EXPECT_EQ(form->ProgressBar1->minimum(), 0);
+    EXPECT_EQ(form->ProgressBar1->maximum(), 3);
+    expectCompletionMessage();
+}
+
+TEST_F(Extraction, PercentageIsComputedInDoubleDivisionFirst) {
+    std::vector<std::pair<QString, QString>> rows;
+    for (int i = 1; i <= 100; ++i) rows.push_back({"", QString("missing%1.doc").arg(i)});
+    ASSERT_TRUE(listFixtures(rows));
+    form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    PaintLog log;
+    form->Label4->installEventFilter(&log);
+    extract();
+    ASSERT_EQ(log.labelTexts.size(), 100u);
+    EXPECT_EQ(log.labelTexts[28], "28%");  // row 29
+    EXPECT_EQ(log.labelTexts[56], "56%");  // row 57
+    EXPECT_EQ(log.labelTexts[57], "57%");  // row 58
+    EXPECT_EQ(log.labelTexts[99], "100%");
+    EXPECT_EQ(form->ProgressBar1->value(), 100);
+}
+
+TEST_F(Extraction, FirstParagraphMode) {
+    REQUIRE_FIXTURES({{"zh_first.doc", ""}, {"en_first.doc", ""}, {"empty_first.doc", ""},
+                       {"long_first.doc", ""}, {"short.doc", "one.DOC"}, {"line_break.doc", ""}});
+    const std::vector<Row> want = {
+        Good("第一章总则"), Good("AnnualReport2026"), Bad(), Good("Thequickbrownfoxjumpsover"),
+        Bad("One"),  // same as the file name, case aside
+        Good("Firstline\vsecondline"),
+    };
+    EXPECT_EQ(extract(), want);
+    expectCompletionMessage();
+    EXPECT_EQ(form->Label4->text(), "100%");
+}
+
+TEST_F(Extraction, HeaderMode) {
+    REQUIRE_FIXTURES({{"zh_first.doc", ""}, {"en_first.doc", ""}, {"even_odd.doc", ""},
+                       {"line_break.doc", ""}});
+    form->globalGetTitleMode = TitleModeHeader;
+    EXPECT_EQ(extract(), (std::vector<Row>{Good("页眉标题"), Bad(), Good("奇数页页眉"),
+                                           Good("HeaderlineoneHeaderlinetwo")}));
+}
+
+TEST_F(Extraction, FooterMode) {
+    REQUIRE_FIXTURES({{"zh_first.doc", ""}, {"empty_first.doc", ""}, {"line_break.doc", ""},
+                       {"short.doc", ""}});
+    form->globalGetTitleMode = TitleModeFooter;
+    EXPECT_EQ(extract(), (std::vector<Row>{Good("页脚内容"), Good("Footeronly"),
+                                           Bad("Left\tRightC:\\dir"), Bad()}));
+}
+
+TEST_F(Extraction, CustomModeReadsTheConfiguredPosition) {
+    REQUIRE_FIXTURES({{"zh_first.doc", ""}, {"en_first.doc", ""}, {"short.doc", ""}});
+    form->globalGetTitleMode = TitleModeCustom;
+    struct Case {
+        int16_t paragraph, start, count;
+        std::vector<Row> want;
+    };
+    const Case cases[] = {
+        {5, 1, 25, {Good("第二章附则（第五段）"), Bad("Q3/Q4outlook:stable"), Bad()}},
+        {5, 4, 3, {Good("附则"), Good("Q4"), Bad()}},  // " 附则", "Q4 "
+        {2, 1, 8, {Good("第一条为了规范"), Good("Preparedby"), Good("Two")}},
+        {1, 3, 100, {Good("章总则"), Good("AnnualReport2026"), Good("e")}},
+        {1, 40, 5, {Bad(), Bad(), Bad()}},  // from past the end
+        {0, 1, 25, {Bad(), Bad(), Bad()}},
+        {-3, 1, 25, {Bad(), Bad(), Bad()}},
+        {9, 1, 25, {Bad(), Bad(), Bad()}},
+        {1, 1, 0, {Bad(), Bad(), Bad()}},
+    };
+    for (const Case& c : cases) {
+        form->globalStartpragraph = c.paragraph;
+        form->globalStartpos = c.start;
+        form->globalWordcount = c.count;
+        EXPECT_EQ(extract(), c.want) << c.paragraph << "/" << c.start << "/" << c.count;
+    }
+}
+
+TEST_F(Extraction, UnknownModeAndNegativeMaximumFailEveryRow) {
+    REQUIRE_FIXTURES({{"zh_first.doc", ""}, {"en_first.doc", ""}});
+    form->globalGetTitleMode = 7;
+    EXPECT_EQ(extract(), (std::vector<Row>{Bad(), Bad()}));
+    form->globalGetTitleMode = TitleModeFirstParagraph;
+    form->globalMaxword = -1;
+    EXPECT_EQ(extract(), (std::vector<Row>{Bad(), Bad()}));
+    expectCompletionMessage();
+}
+
+TEST_F(Extraction, MissingOrUnreadableFileBetweenGoodOnes) {
+    REQUIRE_FIXTURES({{"zh_first.doc", ""}, {"", "gone.doc"}, {"random.doc", ""},
+                       {"en_first.doc", ""}});
+    EXPECT_EQ(extract(), (std::vector<Row>{Good("第一章总则"), Bad(), Bad(), Good("AnnualReport2026")}));
+    expectCompletionMessage();
+}
+
+TEST_F(Extraction, FlagsAreOverwrittenAndARedTitleStaysRed) {
+    REQUIRE_FIXTURES({{"zh_first.doc", ""}, {"empty_first.doc", ""}});
+    grid().SetCellProperty(2, ColFlag, "setcheck", "1");  // checked by hand, then fails
+    form->globalMaxword = 0;
+    EXPECT_EQ(extract(), (std::vector<Row>{Bad(), Bad()}));
+    form->globalMaxword = 3;
+    std::vector<Row> rows = extract();
+    EXPECT_EQ(rows[0], (Row{"第一章", kOk, "1", kColorRed}));
+    EXPECT_EQ(rows[1], Bad());
+}
+
+}  // namespace
+}  // namespace pelmora
