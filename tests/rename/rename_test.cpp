@@ -1,0 +1,249 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <memory>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "app/form1.h"
+#include "grid/didagrid.h"
+#include "platform/files.h"
+#include "support/fake_dialogs.h"
+#include "support/testutil.h"
+
+namespace pelmora {
+namespace {
+
+using test::ReadFile;
+using test::WriteFile;
+
+QStringList Entries(const QString& folder) {
+    QStringList names = QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    names.sort();
+    return names;
+}
+
+class Rename : public ::testing::Test {
+protected:
+    void SetUp() override {
+        platform::moveFileSeams() = {};
+        Form1Options options;
+        options.settingsDir = settings.path();
+        options.dialogs = &fake;
+        form = std::make_unique<Form1>(options);
+        form->globalOnlyenglish = false;
+        fake.messages.clear();
+    }
+    void TearDown() override { platform::moveFileSeams() = {}; }
+
+    DiDaGrid& grid() { return *form->DiDaGrid1; }
+    QString dir() const { return work.path(); }
+
+    // Lists files whose content is their own name; each row gets a title and
+    // a check mark as given.
+    struct Doc {
+        QString name, title;
+        bool checked;
+    };
+    void list(const std::vector<Doc>& docs) {
+        for (const Doc& d : docs) WriteFile(dir() + "/" + d.name, d.name.toUtf8());
+        fake.folders.push_back(dir());
+        form->Toolbar1_ButtonClick(QStringLiteral("btnDir"));
+        ASSERT_EQ(form->globalFilecount, int(docs.size()));
+        for (int r = 1; r <= form->globalFilecount; ++r) {
+            const Doc& d = docs[size_t(r - 1)];
+            ASSERT_EQ(grid().GetCellText(r, ColFileName), d.name);  // names given in listing order
+            grid().SetCellText(r, ColTitle, d.title);
+            grid().SetCellProperty(r, ColFlag, "setcheck", d.checked ? "1" : "0");
+        }
+        fake.messages.clear();
+    }
+
+    // Answer Yes (in place) or No with a folder (nothing: cancelled browser).
+    void renameInPlace() {
+        fake.answers.push_back(AnswerYes);
+        form->Toolbar1_ButtonClick(QStringLiteral("btnRename"));
+    }
+    void renameInto(const std::optional<QString>& folder) {
+        fake.answers.push_back(AnswerNo);
+        fake.folders.push_back(folder);
+        form->Toolbar1_ButtonClick(QStringLiteral("btnRename"));
+    }
+
+    QString outcome(int r) { return grid().GetCellText(r, ColResult); }
+    // The colour of every cell of a row, or 1 when the cells differ.
+    uint32_t rowColor(int r) {
+        const uint32_t c = grid().GetCellColor(r, 1);
+        for (int col = 2; col <= 5; ++col)
+            if (grid().GetCellColor(r, col) != c) return 1;
+        return c;
+    }
+    void expectUntouched(int r) {
+        EXPECT_EQ(outcome(r), "") << r;
+        EXPECT_EQ(rowColor(r), kColorWhite) << r;
+    }
+
+    QTemporaryDir settings, work;
+    test::FakeDialogs fake;
+    std::unique_ptr<Form1> form;
+};
+
+TEST_F(Rename, EmptyListOnlyShowsTheMessage) {
+    fake.answers.push_back(AnswerNo);
+    form->Toolbar1_ButtonClick(QStringLiteral("btnRename"));
+    ASSERT_EQ(fake.messages.size(), 1u);
+    EXPECT_EQ(fake.messages[0].text, "请先添加文件并提取标题!");
+    EXPECT_EQ(fake.messages[0].caption, "Pelmora");
+    EXPECT_EQ(fake.messages[0].buttons, MsgButtons::Ok);
+    EXPECT_EQ(fake.messages[0].icon, MsgIcon::None);
+    EXPECT_TRUE(fake.folderPrompts.empty());
+}
+
+TEST_F(Rename, InPlaceRenamesCheckedRowsOnly) {
+    list({{"a.doc", "第一章总则", true}, {"b.doc", "Beta", false}, {"c.doc", "say \"hi\"", true}});
+    renameInPlace();
+
+    ASSERT_EQ(fake.messages.size(), 1u);
+    EXPECT_EQ(fake.messages[0].text, "改名后文件要放在原文件相同的目录中吗?\r\nyes:是;no:选择新文件夹");
+    EXPECT_EQ(fake.messages[0].caption, "改名确认");
+    EXPECT_EQ(fake.messages[0].buttons, MsgButtons::YesNo);
+    EXPECT_EQ(fake.messages[0].icon, MsgIcon::None);
+    EXPECT_TRUE(fake.folderPrompts.size() == 1u);  // only the one of adding the folder
+
+    EXPECT_EQ(Entries(dir()), (QStringList{"b.doc", "c.doc", "第一章总则.doc"}));
+    EXPECT_EQ(ReadFile(dir() + "/第一章总则.doc"), "a.doc");
+    EXPECT_EQ(outcome(1), "改名成功");
+    EXPECT_EQ(rowColor(1), kColorYellow);
+    expectUntouched(2);
+    // A name Windows refuses (the double quote) is not made.
+    EXPECT_EQ(outcome(3), "文件名含非法字符! 123");
+    EXPECT_EQ(rowColor(3), kColorRed);
+    // Names, titles and flags stay as they were.
+    EXPECT_EQ(grid().GetCellText(1, ColFileName), "a.doc");
+    EXPECT_EQ(grid().GetCellText(1, ColTitle), "第一章总则");
+    EXPECT_EQ(grid().GetCellProperty(1, ColFlag, "getcheck"), "1");
+    EXPECT_EQ(form->globalFilecount, 3);
+}
+
+TEST_F(Rename, IntoAPickedFolder) {
+    QTemporaryDir target;
+    list({{"a.doc", "Alpha", true}, {"b.doc", "Beta", false}, {"c.doc", "Gamma", true}});
+    renameInto(target.path());
+    EXPECT_EQ(fake.folderPrompts.back(), "选择目录:");
+    EXPECT_EQ(Entries(target.path()), (QStringList{"Alpha.doc", "Gamma.doc"}));
+    EXPECT_EQ(Entries(dir()), (QStringList{"b.doc"}));
+    EXPECT_EQ(ReadFile(target.path() + "/Gamma.doc"), "c.doc");
+    EXPECT_EQ(outcome(1), "改名成功");
+    EXPECT_EQ(outcome(3), "改名成功");
+    expectUntouched(2);
+}
+
+TEST_F(Rename, CancelledFolderBrowserTouchesNothing) {
+    list({{"a.doc", "Alpha", true}});
+    renameInto(std::nullopt);
+    EXPECT_EQ(Entries(dir()), (QStringList{"a.doc"}));
+    expectUntouched(1);
+    EXPECT_EQ(fake.messages.size(), 1u);  // the confirmation only
+}
+
+TEST_F(Rename, NoCheckedRowChangesNothing) {
+    list({{"a.doc", "Alpha", false}, {"b.doc", "Beta", false}});
+    renameInPlace();
+    EXPECT_EQ(Entries(dir()), (QStringList{"a.doc", "b.doc"}));
+    expectUntouched(1);
+    expectUntouched(2);
+    EXPECT_EQ(fake.messages.size(), 1u);
+}
+
+TEST_F(Rename, FailuresAreReportedPerRowAndThePassGoesOn) {
+    list({{"a.doc", "taken", true},  // the new name exists
+          {"b.doc", "Beta", true},   // deleted since it was listed
+          {"c.doc", "", true},       // checked by hand with no title
+          {"d.doc", "Q3/Q4", true},  // a refused title checked by hand
+          {"e.doc", "Epsilon", true},
+          {"taken.doc", "whatever", false}});
+    QFile::remove(dir() + "/b.doc");
+    renameInPlace();
+
+    EXPECT_EQ(outcome(1), "文件已存在!! 183");
+    EXPECT_EQ(outcome(2), "未找到原文件! 2");
+    EXPECT_EQ(outcome(3), "文件名含非法字符! 123");
+    EXPECT_EQ(outcome(4), "文件名含非法字符! 123");
+    EXPECT_EQ(outcome(5), "改名成功");
+    for (int r = 1; r <= 4; ++r) EXPECT_EQ(rowColor(r), kColorRed) << r;
+    EXPECT_EQ(rowColor(5), kColorYellow);
+    expectUntouched(6);
+    EXPECT_EQ(Entries(dir()), (QStringList{"Epsilon.doc", "a.doc", "c.doc", "d.doc", "taken.doc"}));
+    EXPECT_EQ(ReadFile(dir() + "/taken.doc"), "taken.doc");
+}
+
+TEST_F(Rename, TwiceOverTheSameRows) {
+    list({{"a.doc", "Alpha", true}, {"b.doc", "Beta", true}});
+    renameInPlace();
+    EXPECT_EQ(outcome(1), "改名成功");
+    renameInPlace();
+    EXPECT_EQ(outcome(1), "未找到原文件! 2");
+    EXPECT_EQ(outcome(2), "未找到原文件! 2");
+    EXPECT_EQ(rowColor(1), kColorRed);
+    EXPECT_EQ(Entries(dir()), (QStringList{"Alpha.doc", "Beta.doc"}));
+}
+
+TEST_F(Rename, OtherSystemErrorsShowTheirNumber) {
+    // Copying across file systems, the original cannot be removed: access denied.
+    platform::moveFileSeams().forceCrossDevice = true;
+    platform::moveFileSeams().failUnlinkSourceWith = EACCES;
+    list({{"a.doc", "Alpha", true}});
+    renameInPlace();
+    EXPECT_EQ(outcome(1), "错误 5");
+    EXPECT_EQ(rowColor(1), kColorRed);
+    EXPECT_EQ(Entries(dir()), (QStringList{"a.doc"}));
+}
+
+TEST_F(Rename, AcrossFileSystemsThroughTheCopyPath) {
+    platform::moveFileSeams().forceCrossDevice = true;
+    QTemporaryDir target;
+    WriteFile(target.path() + "/Beta.doc", "old");
+    list({{"a.doc", "Alpha", true}, {"b.doc", "Beta", true}});
+    renameInto(target.path());
+    EXPECT_EQ(outcome(1), "改名成功");
+    EXPECT_EQ(outcome(2), "文件已存在!! 183");
+    EXPECT_EQ(Entries(target.path()), (QStringList{"Alpha.doc", "Beta.doc"}));
+    EXPECT_EQ(ReadFile(target.path() + "/Beta.doc"), "old");
+    EXPECT_EQ(Entries(dir()), (QStringList{"b.doc"}));
+}
+
+TEST_F(Rename, AcrossARealSecondFileSystem) {
+    QTemporaryDir mountPoint;
+    const QByteArray mp = QFile::encodeName(mountPoint.path());
+    if (::geteuid() != 0 || ::mount("tmpfs", mp.constData(), "tmpfs", 0, "size=8m") != 0)
+        GTEST_SKIP() << "cannot mount a tmpfs here";
+    struct Unmount {
+        QByteArray path;
+        ~Unmount() { ::umount2(path.constData(), MNT_DETACH); }
+    } unmount{mp};
+
+    list({{"a.doc", "标题甲", true}, {"b.doc", "标题乙", false}});
+    renameInto(mountPoint.path());
+    EXPECT_EQ(outcome(1), "改名成功");
+    EXPECT_EQ(Entries(mountPoint.path()), (QStringList{"标题甲.doc"}));
+    EXPECT_EQ(ReadFile(mountPoint.path() + "/标题甲.doc"), "a.doc");
+    EXPECT_EQ(Entries(dir()), (QStringList{"b.doc"}));
+}
+
+TEST(ErrorMessage, Table) {
+    QTemporaryDir settings;
+    test::FakeDialogs fake;
+    Form1 form({settings.path(), &fake});
+    const std::pair<int32_t, const char*> cases[] = {
+        {2, "未找到原文件!"}, {80, "命名重复!"}, {123, "文件名含非法字符!"}, {183, "文件已存在!!"},
+        {0, "错误"},          {1, "错误"},      {5, "错误"},             {81, "错误"},
+        {-1, "错误"},         {-183, "错误"},
+    };
+    for (const auto& [code, text] : cases) EXPECT_EQ(form.ErrorMessage(code), QString::fromUtf8(text)) << code;
+}
+
+}  // namespace
+}  // namespace pelmora
