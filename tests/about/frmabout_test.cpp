@@ -1,0 +1,93 @@
+#include <QFontInfo>
+#include <QLabel>
+#include <QPushButton>
+#include <QFrame>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+#include <gtest/gtest.h>
+
+#include "about/frmabout.h"
+#include "app/form1.h"
+#include "support/fake_dialogs.h"
+
+namespace pelmora {
+namespace {
+
+using test::FakeDialogs;
+
+TEST(AboutDialog, ShowsNameVersionAndDescription) {
+    frmAbout d;
+    EXPECT_EQ(d.windowTitle(), QStringLiteral("关于Pelmora"));
+    EXPECT_EQ(d.size(), QSize(382, 237));
+    EXPECT_EQ(d.lblTitle->text(), QStringLiteral("Pelmora"));
+    EXPECT_EQ(d.lblTitle->font().pointSize(), 12);
+    EXPECT_EQ(d.lblVersion->text(), QStringLiteral("版本:2.0"));
+    EXPECT_EQ(d.lblDescription->text(),
+              QStringLiteral("功能介绍：自动提取WORD文档标题(页眉、页脚等),批量改名。"));
+    EXPECT_TRUE(d.lblDescription->wordWrap());
+    EXPECT_FALSE(d.lblDisclaimer->text().isEmpty());
+    ASSERT_NE(d.picIcon->pixmap().isNull(), true);
+    EXPECT_EQ(d.picIcon->pixmap().size(), QSize(48, 48));
+    EXPECT_EQ(d.cmdOK->text(), QStringLiteral("确定"));
+    EXPECT_EQ(d.cmdOK->geometry(), QRect(275, 175, 100, 23));
+}
+
+TEST(AboutDialog, EtchedRuleIsGreyAboveWhite) {
+    frmAbout d;
+    d.show();
+    const QImage image = d.grab().toImage();
+    EXPECT_EQ(image.pixelColor(100, 163), QColor(128, 128, 128));
+    EXPECT_EQ(image.pixelColor(100, 164), QColor(255, 255, 255));
+    EXPECT_EQ(image.pixelColor(100, 165), QColor(255, 255, 255));
+    EXPECT_EQ(image.pixelColor(6, 163), QColor(128, 128, 128));
+    EXPECT_EQ(image.pixelColor(377, 163), QColor(128, 128, 128));
+    EXPECT_NE(image.pixelColor(100, 170), QColor(128, 128, 128));
+}
+
+// Enter, Escape and the button each close the box.
+TEST(AboutDialog, EnterEscapeAndOkClose) {
+    const std::function<void(frmAbout&)> closers[] = {
+        [](frmAbout& d) { QTest::keyClick(&d, Qt::Key_Return); },
+        [](frmAbout& d) { QTest::keyClick(&d, Qt::Key_Enter, Qt::KeypadModifier); },
+        [](frmAbout& d) { QTest::keyClick(&d, Qt::Key_Escape); },
+        [](frmAbout& d) { d.cmdOK->click(); },
+    };
+    for (const auto& close : closers) {
+        frmAbout d;
+        d.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&d));
+        EXPECT_TRUE(d.cmdOK->isDefault());
+        EXPECT_EQ(d.focusWidget(), d.cmdOK);
+        close(d);
+        EXPECT_FALSE(d.isVisible());
+    }
+}
+
+TEST(AboutDialog, OpensFromToolbarAndButtonComesBack) {
+    QTemporaryDir dir;
+    FakeDialogs dialogs;
+    Form1Options options;
+    options.settingsDir = dir.path();
+    options.dialogs = &dialogs;
+    Form1 form(options);
+    QToolButton* button = form.toolButton(QStringLiteral("btnAbout"));
+    ASSERT_NE(button, nullptr);
+    bool seen = false;
+    dialogs.onExec = [&](QDialog& d) {
+        seen = qobject_cast<frmAbout*>(&d) != nullptr;
+        EXPECT_FALSE(button->isEnabled());
+        // The box carries the main window's icon.
+        EXPECT_EQ(static_cast<frmAbout&>(d).picIcon->pixmap().toImage(),
+                  form.windowIcon().pixmap(48, 48).toImage());
+        static_cast<frmAbout&>(d).cmdOK->click();
+        return d.result();
+    };
+    button->click();
+    EXPECT_TRUE(seen);
+    EXPECT_TRUE(button->isEnabled());
+    EXPECT_EQ(dialogs.execCalls.back(), QStringLiteral("frmAbout"));
+}
+
+}  // namespace
+}  // namespace pelmora
