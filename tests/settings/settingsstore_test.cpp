@@ -305,6 +305,18 @@ TEST(WriteSetting, MissingFolderOrFolderInPlaceIsReported) {
     EXPECT_TRUE(QFileInfo(taken + QStringLiteral("/inner")).isDir());
 }
 
+TEST(WriteSetting, UnencodableFolderIsReportedAndNothingWritten) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("userdata.ini"));
+    WriteFile(path, "old");
+    FakeDialogs dialogs;
+    GlobalSettings s = Sample();
+    s.globalDefaultDir = QStringLiteral("/a") + QChar(0xD800);  // half a surrogate pair
+    EXPECT_TRUE(WriteSettingFile(path, s, dialogs));
+    EXPECT_EQ(ReadFile(path), "old");
+    EXPECT_EQ(dialogs.messages.size(), 1u);
+}
+
 TEST(WriteSetting, KeepsPermissionsOfTheOldFile) {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("userdata.ini"));
