@@ -94,7 +94,7 @@ Form1::Form1(Form1Options options, QWidget* parent)
         move(screen->availableGeometry().center() - rect().center());
     }
     buildControls();
-    guarded([this] { startUp(); });
+    startUp();
 }
 
 Form1::~Form1() = default;
@@ -166,22 +166,30 @@ void Form1::buildControls() {
     connect(DiDaGrid1, &DiDaGrid::MenuRequest, this, [this](int x, int y, int, int, int) {
         guarded([&] { showPopup(QPoint(x, y)); });
     });
-    connect(DiDaGrid1, &DiDaGrid::OpenRequest, this, [this](int, int, int, int, int docRow) {
+    // A double-click on a check box is two toggles, not a wish to read the file.
+    connect(DiDaGrid1, &DiDaGrid::OpenRequest, this, [this](int, int, int, int col, int docRow) {
+        if (col == ColFlag) return;
         guarded([&] { OpenRowDocument(*this, docRow); });
     });
 }
 
 void Form1::startUp() {
-    if (!ReadSetting()) {
-        SetDefaultSettings(*this, programFolder());
-        WriteSetting();
-    }
-    const std::array<int, 6> widths = ColumnWidths(DiDaGrid1->ControlWidth());
-    DiDaGrid1->SetColCount(6);
-    for (int c = 0; c < 6; ++c) DiDaGrid1->SetColWidth(c, widths[size_t(c)]);
-    for (int c = 1; c <= 5; ++c) {
-        DiDaGrid1->SetCellText(0, c, QString::fromUtf8(kHeaders[c - 1]));
-    }
+    // Two steps guarded apart: a failure with the settings still leaves a
+    // usable list.
+    guarded([this] {
+        if (!ReadSetting()) {
+            SetDefaultSettings(*this, programFolder());
+            WriteSetting();
+        }
+    });
+    guarded([this] {
+        const std::array<int, 6> widths = ColumnWidths(DiDaGrid1->ControlWidth());
+        DiDaGrid1->SetColCount(6);
+        for (int c = 0; c < 6; ++c) DiDaGrid1->SetColWidth(c, widths[size_t(c)]);
+        for (int c = 1; c <= 5; ++c) {
+            DiDaGrid1->SetCellText(0, c, QString::fromUtf8(kHeaders[c - 1]));
+        }
+    });
 }
 
 void Form1::showPopup(const QPoint& globalPos) {

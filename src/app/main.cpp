@@ -1,10 +1,12 @@
 #include <QApplication>
 
 #include "app/form1.h"
+#include "app/icons.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Pelmora"));
+    QApplication::setWindowIcon(pelmora::AppIcon());
     pelmora::Form1 window;
     window.show();
     return app.exec();

@@ -374,6 +374,11 @@ TEST_F(Form1Test, DoubleClickOpensTheClickedRow) {
     QTest::mouseDClick(grid.viewport(), Qt::LeftButton, {},
                        grid.visualRect(grid.model()->index(2, 2)).center());
     EXPECT_EQ(dialogs.openedDocuments, std::vector<QString>{QStringLiteral("/docs/3.doc")});
+
+    // Not on the check box, where a double-click is two toggles.
+    QTest::mouseDClick(grid.viewport(), Qt::LeftButton, {},
+                       grid.visualRect(grid.model()->index(1, 3)).center());
+    EXPECT_EQ(dialogs.openedDocuments.size(), 1u);
 }
 
 // A dialog layer whose document opening breaks unexpectedly.
@@ -397,6 +402,31 @@ TEST_F(Form1Test, FailureInANotificationIsReportedAndTheWindowGoesOn) {
     EXPECT_EQ(throwing.messages[0].icon, MsgIcon::Critical);
     f.mDel->trigger();  // still answers
     EXPECT_EQ(throwing.messages.size(), 2u);
+}
+
+// A dialog layer whose first message box breaks.
+class FirstMessageThrows : public test::FakeDialogs {
+public:
+    int message(const MessageRequest& request) override {
+        if (!thrown) {
+            thrown = true;
+            throw std::runtime_error("message box broke");
+        }
+        return FakeDialogs::message(request);
+    }
+    bool thrown = false;
+};
+
+TEST_F(Form1Test, FailureDuringStartUpIsReportedAndTheListStillLaidOut) {
+    FirstMessageThrows broken;  // the missing file's report fails
+    Form1Options options;
+    options.settingsDir = dir.path();
+    options.dialogs = &broken;
+    Form1 f(options);
+    ASSERT_EQ(broken.messages.size(), 1u);
+    EXPECT_TRUE(broken.messages[0].text.contains(QStringLiteral("message box broke")));
+    EXPECT_EQ(f.DiDaGrid1->columnCount(), 6);
+    EXPECT_EQ(f.DiDaGrid1->GetCellText(0, 2), QStringLiteral("提取的标题"));
 }
 
 }  // namespace
