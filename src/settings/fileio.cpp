@@ -25,12 +25,15 @@ int ReadWholeFile(const QString& path, qint64 maxBytes, QByteArray& out) {
     const QByteArray name = QFile::encodeName(path);
     if (name.isEmpty()) return ENOENT;
     int fd;
-    do fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking, so a named pipe in the file's place cannot hang the open.
+    do fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     while (fd < 0 && errno == EINTR);
     if (fd < 0) return errno;
     struct stat st {};
     if (::fstat(fd, &st) != 0) return CloseKeepingError(fd, errno);
     if (S_ISDIR(st.st_mode)) return CloseKeepingError(fd, EISDIR);
+    // Devices and pipes may never end.
+    if (!S_ISREG(st.st_mode)) return CloseKeepingError(fd, EINVAL);
     // The size from fstat is only a hint (pipes, growing files): the loop
     // itself stops past maxBytes.
     char buffer[16384];
@@ -109,6 +112,7 @@ QString FileErrorText(int error) {
         case ENOTDIR: return QStringLiteral("路径中有一部分不是文件夹。");
         case ENAMETOOLONG: return QStringLiteral("文件名太长。");
         case EFBIG: return QStringLiteral("文件太大。");
+        case EINVAL: return QStringLiteral("这不是普通文件。");
         case EIO: return QStringLiteral("读写磁盘时出错。");
         case EBUSY: return QStringLiteral("文件正在被使用。");
         case ELOOP: return QStringLiteral("符号链接层次太多。");

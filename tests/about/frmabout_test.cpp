@@ -16,21 +16,13 @@ namespace {
 
 using test::FakeDialogs;
 
-TEST(AboutDialog, ShowsNameVersionAndDescription) {
+// Without a main window (and no application icon) the box draws its own.
+TEST(AboutDialog, StandsAloneWithADrawnIcon) {
     frmAbout d;
-    EXPECT_EQ(d.windowTitle(), QStringLiteral("关于Pelmora"));
-    EXPECT_EQ(d.size(), QSize(382, 237));
-    EXPECT_EQ(d.lblTitle->text(), QStringLiteral("Pelmora"));
-    EXPECT_EQ(d.lblTitle->font().pointSize(), 12);
-    EXPECT_EQ(d.lblVersion->text(), QStringLiteral("版本:2.0"));
-    EXPECT_EQ(d.lblDescription->text(),
-              QStringLiteral("功能介绍：自动提取WORD文档标题(页眉、页脚等),批量改名。"));
-    EXPECT_TRUE(d.lblDescription->wordWrap());
-    EXPECT_FALSE(d.lblDisclaimer->text().isEmpty());
-    ASSERT_NE(d.picIcon->pixmap().isNull(), true);
     EXPECT_EQ(d.picIcon->pixmap().size(), QSize(48, 48));
-    EXPECT_EQ(d.cmdOK->text(), QStringLiteral("确定"));
-    EXPECT_EQ(d.cmdOK->geometry(), QRect(275, 175, 100, 23));
+    EXPECT_FALSE(d.picIcon->pixmap().toImage().allGray());
+    EXPECT_EQ(d.lblTitle->font().pointSize(), 12);
+    EXPECT_TRUE(d.lblDescription->wordWrap());
 }
 
 TEST(AboutDialog, EtchedRuleIsGreyAboveWhite) {

@@ -4,6 +4,7 @@
 #include <csignal>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 #include "settings/settingsstore.h"
 #include "support/fake_dialogs.h"
@@ -148,7 +149,7 @@ TEST(ReadSetting, MissingFileReportsOnceAndKeepsSettings) {
     EXPECT_TRUE(dialogs.messages[0].text.contains(path));
 }
 
-TEST(ReadSetting, FolderOrOversizedFileIsAnError) {
+TEST(ReadSetting, FolderPipeDeviceOrOversizedFileIsAnError) {
     QTemporaryDir dir;
     FakeDialogs dialogs;
     GlobalSettings s = Sentinel();
@@ -156,8 +157,13 @@ TEST(ReadSetting, FolderOrOversizedFileIsAnError) {
     const QString big = dir.filePath(QStringLiteral("big.ini"));
     WriteFile(big, "First=true\r\n" + QByteArray(2 << 20, 'x'));
     EXPECT_FALSE(ReadSettingFile(big, s, dialogs));
+    // A named pipe nobody writes to would block a plain open for ever.
+    const QString pipe = dir.filePath(QStringLiteral("pipe.ini"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    EXPECT_FALSE(ReadSettingFile(pipe, s, dialogs));
+    EXPECT_FALSE(ReadSettingFile(QStringLiteral("/dev/zero"), s, dialogs));
     ExpectFields(s, kUntouched);
-    EXPECT_EQ(dialogs.messages.size(), 2u);
+    EXPECT_EQ(dialogs.messages.size(), 4u);
 }
 
 GlobalSettings Sample() {
