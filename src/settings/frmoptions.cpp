@@ -185,11 +185,16 @@ void frmOptions::opening() {
     pragraph->setText(FormatSettingNumber(form_.globalStartpragraph));
     startpos->setText(FormatSettingNumber(form_.globalStartpos));
 
-    // An empty or vanished folder shows the program's folder instead.
-    QString dir = form_.globalDefaultDir;
-    if (dir.isEmpty() || !QFileInfo(dir).isDir()) dir = form_.programFolder();
     notifyDirChange_ = true;
-    setDirPath(dir);
+    const QString& dir = form_.globalDefaultDir;
+    if (!dir.isEmpty() && QFileInfo(dir).isDir()) {
+        setDirPath(dir);
+        return;
+    }
+    // An empty or vanished folder: the program's folder is shown and taken,
+    // also when the list already showed it.
+    setDirPath(form_.programFolder());
+    form_.globalDefaultDir = dirPath();
 }
 
 void frmOptions::selectOption(int index) {
