@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "settings/settingsstore.h"
 #include "support/fake_dialogs.h"
@@ -147,6 +148,20 @@ TEST(ReadSetting, MissingFileReportsOnceAndKeepsSettings) {
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_TRUE(dialogs.messages[0].text.contains(QStringLiteral("找不到文件")));
     EXPECT_TRUE(dialogs.messages[0].text.contains(path));
+}
+
+TEST(ReadSetting, UnreadableFileIsReported) {
+    if (::geteuid() == 0) GTEST_SKIP() << "root reads every file";
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("userdata.ini"));
+    WriteFile(path, "First=true\r\n");
+    QFile::setPermissions(path, QFile::WriteOwner);
+    GlobalSettings s = Sentinel();
+    FakeDialogs dialogs;
+    EXPECT_FALSE(ReadSettingFile(path, s, dialogs));
+    ExpectFields(s, kUntouched);
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_TRUE(dialogs.messages[0].text.contains(QStringLiteral("拒绝访问")));
 }
 
 TEST(ReadSetting, FolderPipeDeviceOrOversizedFileIsAnError) {
@@ -293,6 +308,20 @@ TEST(WriteSetting, FailedWriteLeavesOldFileIntact) {
     EXPECT_TRUE(dialogs.messages[0].text.contains(path));
     // No half-written temporary file stays behind.
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("userdata.ini")});
+}
+
+TEST(WriteSetting, ReadOnlyFolderLeavesOldFileIntact) {
+    if (::geteuid() == 0) GTEST_SKIP() << "root writes into read-only folders";
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("userdata.ini"));
+    WriteFile(path, "First=true\r\n");
+    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner);
+    FakeDialogs dialogs;
+    EXPECT_TRUE(WriteSettingFile(path, Sample(), dialogs));
+    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    EXPECT_EQ(ReadFile(path), "First=true\r\n");
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_TRUE(dialogs.messages[0].text.contains(QStringLiteral("拒绝访问")));
 }
 
 TEST(WriteSetting, MissingFolderOrFolderInPlaceIsReported) {
