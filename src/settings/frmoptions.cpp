@@ -14,6 +14,7 @@
 #include <QRadioButton>
 #include <QStorageInfo>
 #include <QTreeView>
+#include <algorithm>
 
 #include "app/form1.h"
 #include "settings/number.h"
