@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -212,6 +213,11 @@ TEST_F(DiDaGridTest, RightClickRequestsTheMenuAlsoOnAnEmptyList) {
     ASSERT_EQ(requests.size(), 2u);
     EXPECT_EQ(requests[1].row, 2);
     EXPECT_EQ(requests[1].col, 4);
+
+    // On the header row too.
+    emit grid->horizontalHeader()->customContextMenuRequested(QPoint(5, 5));
+    ASSERT_EQ(requests.size(), 3u);
+    EXPECT_EQ(requests[2].row, 0);
 }
 
 TEST_F(DiDaGridTest, DoubleClickRequestsTheClickedRow) {
