@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -34,6 +35,7 @@ TEST(UserPath, AddExtractEditRename) {
 
     test::FakeDialogs fake;
     Form1 form({settings.path(), &fake});
+    fake.messages.clear();  // whatever the first start said about its settings file
     form.globalGetTitleMode = TitleModeFirstParagraph;
     form.globalMaxword = 25;
     form.globalOnlyenglish = true;
@@ -62,6 +64,7 @@ TEST(UserPath, AddExtractEditRename) {
     ASSERT_NE(editor, nullptr);
     editor->setText(QStringLiteral(" 空白 首段 "));
     QTest::keyClick(editor, Qt::Key_Return);
+    QCoreApplication::sendPostedEvents();  // the editor commits through a queued call
     EXPECT_EQ(grid.GetCellText(1, ColTitle), "空白首段");
     EXPECT_EQ(grid.GetCellText(1, ColResult), "修改成功");
     EXPECT_EQ(grid.GetCellProperty(1, ColFlag, "getcheck"), "1");
