@@ -114,6 +114,11 @@ TEST_F(AddCommands, FolderWithoutDocsShowsTheMessageAndLeavesTheRowsVisible) {
     EXPECT_EQ(form->globalFilecount, 0);
     EXPECT_EQ(grid().RowCount(), 3);
     EXPECT_EQ(grid().GetCellText(2, ColFileName), "b.doc");
+
+    // A folder that cannot be listed says the same.
+    addFolder(dir() + "/vanished");
+    ASSERT_EQ(fake.messages.size(), 2u);
+    EXPECT_EQ(fake.messages[1].text, fake.messages[0].text);
 }
 
 TEST_F(AddCommands, SubfoldersDepthFirstEachRowWithItsOwnFolder) {
