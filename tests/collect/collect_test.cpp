@@ -204,7 +204,7 @@ TEST_F(AddCommands, SeveralPickedFilesKeepTheDialogOrder) {
 TEST(IsChinese, TrueMinusOneOnlyForDoubleByteCharacters) {
     QTemporaryDir settings;
     test::FakeDialogs fake;
-    Form1 form({settings.path(), &fake});
+    Form1 form(Form1Options{.settingsDir = settings.path(), .dialogs = &fake, .quit = {}, .popup = {}});
     EXPECT_EQ(form.isChinese(QString()), 0);
     EXPECT_EQ(form.isChinese("Report_2023 (final).doc"), 0);
     EXPECT_EQ(form.isChinese("report.do中"), -1);

@@ -236,7 +236,7 @@ TEST_F(Rename, AcrossARealSecondFileSystem) {
 TEST(ErrorMessage, Table) {
     QTemporaryDir settings;
     test::FakeDialogs fake;
-    Form1 form({settings.path(), &fake});
+    Form1 form(Form1Options{.settingsDir = settings.path(), .dialogs = &fake, .quit = {}, .popup = {}});
     const std::pair<int32_t, const char*> cases[] = {
         {2, "未找到原文件!"}, {80, "命名重复!"}, {123, "文件名含非法字符!"}, {183, "文件已存在!!"},
         {0, "错误"},          {1, "错误"},      {5, "错误"},             {81, "错误"},

@@ -34,7 +34,7 @@ TEST(UserPath, AddExtractEditRename) {
     test::WriteFile(folder.path() + "/readme.txt", "not a document");
 
     test::FakeDialogs fake;
-    Form1 form({settings.path(), &fake});
+    Form1 form(Form1Options{.settingsDir = settings.path(), .dialogs = &fake, .quit = {}, .popup = {}});
     fake.messages.clear();  // whatever the first start said about its settings file
     form.globalGetTitleMode = TitleModeFirstParagraph;
     form.globalMaxword = 25;
