@@ -20,7 +20,7 @@
 #                 paragraph; hyperlink in the header; page number and page
 #                 count in the footer
 #   line_break    line break inside the first paragraph; two-paragraph
-#                 header; tab in the footer
+#                 header; tab and backslash in the footer
 #   first_page    different first page: first-page and primary headers/footers
 #   even_odd      different even and odd pages (Chinese odd header)
 #   two_sections  two sections with their own headers and footers
