@@ -9,16 +9,13 @@
 // Every failure (unreadable, encrypted, not a Word document, no such
 // paragraph) is a WordError with a short reason in English.
 
+#include <cstddef>
 #include <memory>
-#include <stdexcept>
 #include <string>
 
-namespace pelmora::word {
+#include "platform/doc/docerror.h"
 
-class WordError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
+namespace pelmora::word {
 
 class DocumentImpl;  // platform/doc/docimpl.h
 
@@ -45,6 +42,7 @@ public:
     void Close(bool saveChanges);
 
 private:
+    DocumentImpl& Impl();
     std::unique_ptr<DocumentImpl> impl_;
 };
 
@@ -55,6 +53,8 @@ public:
 
     // Documents.Open(path). Throws WordError.
     std::unique_ptr<Document> Open(const std::string& path);
+    // The same over bytes in memory, which must outlive the document.
+    std::unique_ptr<Document> OpenMemory(const void* data, size_t size);
 
     // Quit: closes whatever is still open; the object is unusable afterwards.
     void Quit();
