@@ -282,7 +282,9 @@ uint32_t CompoundFile::SectorAt(Chain& chain, uint32_t index) {
     while (chain.known <= index) {
         if (chain.ended) Corrupt("chain shorter than its stream");
         uint32_t next = chain.mini ? NextMiniSector(chain.last) : NextSector(chain.last);
-        if (next == kEndOfChain) {
+        // A free sector ends a chain too (seen in a damaged real file): what
+        // comes before it is still read, what follows gives an error.
+        if (next == kEndOfChain || next == kFreeSect) {
             chain.ended = true;
             continue;
         }

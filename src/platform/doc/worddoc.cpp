@@ -303,9 +303,16 @@ void BinaryDocument::ReadClx(Stream& s, uint32_t fc, uint32_t lcb) {
                        uint32_t(p[3]) << 24;
             };
             pieces_.reserve(n + 1);
+            if (u32(0) != 0) Damaged("piece table does not start at 0");
             for (uint32_t i = 0; i <= n; ++i) {
                 uint32_t cp = u32(4 * i);
-                if (i == 0 ? cp != 0 : cp <= pieces_.back().cp) Damaged("piece CPs not ascending");
+                if (i > 0 && cp <= pieces_.back().cp) {
+                    // Damaged further on (seen in a real file): keep the pieces
+                    // before the fault, so that the text before it stays readable.
+                    if (pieces_.size() < 2) Damaged("piece CPs not ascending");
+                    pieces_.back().width = 0;
+                    return;
+                }
                 Piece pc{cp, 0, 0, 0};
                 if (i < n) {
                     size_t d = 4 * (n + 1) + 8 * size_t(i);
