@@ -566,7 +566,8 @@ int BinaryDocument::Word6Story(bool footer, int section, int index) {
     return k;
 }
 
-std::u16string BinaryDocument::StoryText(bool footer, int section, int index) {
+std::optional<std::pair<uint32_t, uint32_t>> BinaryDocument::StoryRange(bool footer, int section,
+                                                                       int index) {
     if (section < 1 || uint32_t(section) > SectionCount())
         throw WordError("no section " + std::to_string(section));
     if (index < 1 || index > 3) throw WordError("no header or footer " + std::to_string(index));
@@ -585,26 +586,33 @@ std::u16string BinaryDocument::StoryText(bool footer, int section, int index) {
         uint64_t base = uint64_t(ccpText_) + ccpFtn_;
         uint64_t from = base + story->first, to = base + story->second - 1;
         if (to > UINT32_MAX) Damaged("header outside the text");
-        std::u16string text;
-        FieldFilter fields;
-        char16_t buf[kChunk];
-        uint32_t cp = uint32_t(from);
-        while (cp < to && text.size() < kMaxText) {
-            size_t got = Fetch(cp, uint32_t(to), buf, kChunk);
-            if (got == 0) break;
-            for (size_t i = 0; i < got; ++i) {
-                char16_t c = buf[i];
-                if (c == 0x07) {
-                    if (!fields.Hidden()) text += u"\r\a";
-                } else {
-                    fields.Feed(c, &text);
-                }
+        return std::make_pair(uint32_t(from), uint32_t(to));
+    }
+    return std::nullopt;
+}
+
+std::u16string BinaryDocument::StoryText(bool footer, int section, int index) {
+    auto range = StoryRange(footer, section, index);
+    if (!range) return u"\r";
+    std::u16string text;
+    FieldFilter fields;
+    char16_t buf[kChunk];
+    uint32_t cp = range->first;
+    while (cp < range->second && text.size() < kMaxText) {
+        size_t got = Fetch(cp, range->second, buf, kChunk);
+        if (got == 0) break;
+        for (size_t i = 0; i < got; ++i) {
+            char16_t c = buf[i];
+            if (c == 0x07) {
+                if (!fields.Hidden()) text += u"\r\a";
+            } else {
+                fields.Feed(c, &text);
             }
         }
-        if (text.empty()) text.push_back(u'\r');
-        return text;
     }
-    return u"\r";
+    // A header whose content is only a field code still has its paragraph.
+    if (text.empty()) text.push_back(u'\r');
+    return text;
 }
 
 std::u16string BinaryDocument::HeaderText(int section, int index) {

@@ -54,6 +54,9 @@ public:
     // Raw characters [cp, cp + n) of the document (all stories), fields kept.
     std::u16string RawText(uint32_t cp, uint32_t n);
     uint32_t MainLength() const { return ccpText_; }
+    // CPs of the content of a header (footer) story, guard mark excluded;
+    // nothing when the section has none.
+    std::optional<std::pair<uint32_t, uint32_t>> StoryRange(bool footer, int section, int index);
 
 private:
     struct Piece {
