@@ -384,6 +384,8 @@ size_t BinaryDocument::Fetch(uint32_t& cp, uint32_t end, char16_t* out, size_t c
     unsigned char buf[2 * kChunk + 2];
     cap = std::min(cap, kChunk);
     while (produced < cap && cp < end) {
+        // Text past the pieces is an error only once nothing before it is left.
+        if (produced > 0 && cp >= pieces_.back().cp) break;
         size_t i = PieceAt(cp);
         const Piece& p = pieces_[i];
         uint32_t avail = std::min(end, pieces_[i + 1].cp) - cp;
