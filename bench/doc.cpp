@@ -9,6 +9,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -200,7 +201,10 @@ void BM_CorpusTitles(benchmark::State& state) {
         std::error_code ec;
         for (auto it = fs::recursive_directory_iterator(PELMORA_CORPUS, ec);
              !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
-            if (it->is_regular_file() && it->path().extension() == ".doc") out.push_back(it->path().string());
+            if (!it->is_regular_file()) continue;
+            std::string ext = it->path().extension().string();
+            for (char& c : ext) c = char(std::tolower(static_cast<unsigned char>(c)));
+            if (ext == ".doc") out.push_back(it->path().string());
         }
         return out;
     }();
