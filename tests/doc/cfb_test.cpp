@@ -1,13 +1,14 @@
 // Compound file layer: streams in the mini stream and in the FAT, DIFAT,
 // names, and every kind of damaged chain, header and directory.
 
+#include "platform/doc/cfb.h"
+
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <string>
 
 #include "docwriter.h"
-#include "platform/doc/cfb.h"
 
 namespace pelmora::word {
 namespace {
@@ -24,7 +25,7 @@ std::string Pattern(size_t n, unsigned seed) {
 
 // Counts what the reader asks of the file, to check that it reads lazily.
 class CountingSource : public ByteSource {
-public:
+  public:
     explicit CountingSource(const std::string& d) : inner_(d.data(), d.size()) {}
     uint64_t Size() const override { return inner_.Size(); }
     size_t ReadAt(uint64_t off, void* dst, size_t n) override {
@@ -34,7 +35,7 @@ public:
     }
     uint64_t bytes = 0, calls = 0;
 
-private:
+  private:
     MemorySource inner_;
 };
 
@@ -58,9 +59,8 @@ TEST_P(StreamRoundTrip, ReadsBackWhatWasWritten) {
     const StreamCase& c = GetParam();
     CfbWriter w;
     w.shift = c.shift;
-    w.streams = {{u"Small", Pattern(100, 1)},
-                 {u"Target", Pattern(c.size, 2)},
-                 {u"Other", Pattern(5000, 3)}};
+    w.streams = {
+        {u"Small", Pattern(100, 1)}, {u"Target", Pattern(c.size, 2)}, {u"Other", Pattern(5000, 3)}};
     std::string file = w.Build();
     MemorySource src(file.data(), file.size());
     BlockCache cache(src);
@@ -83,12 +83,9 @@ TEST_P(StreamRoundTrip, ReadsBackWhatWasWritten) {
 INSTANTIATE_TEST_SUITE_P(
     Cfb, StreamRoundTrip,
     ::testing::Values(StreamCase{"Empty", 0, 9}, StreamCase{"OneByte", 1, 9},
-                      StreamCase{"MiniOneSector", 64, 9},
-                      StreamCase{"MiniLargest", 4095, 9},
-                      StreamCase{"FatAtCutoff", 4096, 9},
-                      StreamCase{"FatLarge", 70000, 9},
-                      StreamCase{"FatAboveCutoff", 4097, 9},
-                      StreamCase{"Version4Mini", 3000, 12},
+                      StreamCase{"MiniOneSector", 64, 9}, StreamCase{"MiniLargest", 4095, 9},
+                      StreamCase{"FatAtCutoff", 4096, 9}, StreamCase{"FatLarge", 70000, 9},
+                      StreamCase{"FatAboveCutoff", 4097, 9}, StreamCase{"Version4Mini", 3000, 12},
                       StreamCase{"Version4Fat", 20000, 12}),
     [](const auto& info) { return std::string(info.param.label); });
 
@@ -130,8 +127,9 @@ TEST_P(DifatFile, StreamsBeyondTheHeaderDifatAreRead) {
     EXPECT_EQ(end, Pattern(7'500'000, 4).substr(7'500'000 - 10));
 }
 
-INSTANTIATE_TEST_SUITE_P(Cfb, DifatFile, ::testing::Bool(),
-                         [](const auto& info) { return info.param ? "FreeSectEnd" : "EndOfChain"; });
+INSTANTIATE_TEST_SUITE_P(Cfb, DifatFile, ::testing::Bool(), [](const auto& info) {
+    return info.param ? "FreeSectEnd" : "EndOfChain";
+});
 
 TEST(Cfb, ReadsOnlyWhatItNeeds) {
     CfbWriter w;
@@ -145,7 +143,8 @@ TEST(Cfb, ReadsOnlyWhatItNeeds) {
     char b[16];
     big->Read(100, b, sizeof b);
     big->Read(3'000'000, b, sizeof b);
-    EXPECT_LE(src.bytes, 64u * 1024) << "read " << src.bytes << " bytes in " << src.calls << " calls";
+    EXPECT_LE(src.bytes, 64u * 1024)
+        << "read " << src.bytes << " bytes in " << src.calls << " calls";
 }
 
 struct Damage {
@@ -158,7 +157,8 @@ class DamagedFile : public ::testing::TestWithParam<Damage> {};
 
 TEST_P(DamagedFile, GivesAnErrorNotACrash) {
     CfbWriter w;
-    w.streams = {{u"Mini", Pattern(3000, 7)}, {u"Big", Pattern(20000, 8)}, {u"Last", Pattern(10, 9)}};
+    w.streams = {
+        {u"Mini", Pattern(3000, 7)}, {u"Big", Pattern(20000, 8)}, {u"Last", Pattern(10, 9)}};
     std::string file = w.Build();
     GetParam().apply(file, w.layout);
     try {
@@ -185,7 +185,9 @@ INSTANTIATE_TEST_SUITE_P(
         Damage{"FatSectorBeyondFile",
                [](std::string& f, const CfbLayout&) { Put32(f, 0x4C, 0x00FFFFFF); }, "beyond"},
         Damage{"FatSelfLoop",
-               [](std::string& f, const CfbLayout& l) { Put32(f, l.FatEntry(l.start[1]), l.start[1]); },
+               [](std::string& f, const CfbLayout& l) {
+                   Put32(f, l.FatEntry(l.start[1]), l.start[1]);
+               },
                "loops"},
         Damage{"FatLoopBack",
                [](std::string& f, const CfbLayout& l) {
@@ -196,37 +198,47 @@ INSTANTIATE_TEST_SUITE_P(
                [](std::string& f, const CfbLayout& l) { Put32(f, l.FatEntry(l.start[1] + 5), 0); },
                "loops"},
         Damage{"ChainEndsEarly",
-               [](std::string& f, const CfbLayout& l) { Put32(f, l.FatEntry(l.start[1] + 4), test::kEnd); },
+               [](std::string& f, const CfbLayout& l) {
+                   Put32(f, l.FatEntry(l.start[1] + 4), test::kEnd);
+               },
                "shorter"},
         Damage{"FatSectorMarkInChain",
-               [](std::string& f, const CfbLayout& l) { Put32(f, l.FatEntry(l.start[1] + 4), 0xFFFFFFFD); },
+               [](std::string& f, const CfbLayout& l) {
+                   Put32(f, l.FatEntry(l.start[1] + 4), 0xFFFFFFFD);
+               },
                "bad link"},
         Damage{"MiniFatLoop",
-               [](std::string& f, const CfbLayout& l) { Put32(f, l.MiniFatEntry(l.start[0] + 9), l.start[0]); },
+               [](std::string& f, const CfbLayout& l) {
+                   Put32(f, l.MiniFatEntry(l.start[0] + 9), l.start[0]);
+               },
                "loops"},
         Damage{"MiniSectorBeyondMiniStream",
-               [](std::string& f, const CfbLayout& l) { Put32(f, l.MiniFatEntry(l.start[0] + 2), 5000); },
+               [](std::string& f, const CfbLayout& l) {
+                   Put32(f, l.MiniFatEntry(l.start[0] + 2), 5000);
+               },
                "bad link"},
-        Damage{"StreamSizeAbsurd",
-               [](std::string& f, const CfbLayout& l) { Put32(f, l.DirEntry(2) + 0x78, 0xFFFFFFF0); },
-               "larger than the file"},
-        Damage{"MiniStreamSizeAbsurd",
-               [](std::string& f, const CfbLayout& l) { Put32(f, l.DirEntry(0) + 0x78, 0x7FFFFFF0); },
-               "mini stream"},
+        Damage{
+            "StreamSizeAbsurd",
+            [](std::string& f, const CfbLayout& l) { Put32(f, l.DirEntry(2) + 0x78, 0xFFFFFFF0); },
+            "larger than the file"},
+        Damage{
+            "MiniStreamSizeAbsurd",
+            [](std::string& f, const CfbLayout& l) { Put32(f, l.DirEntry(0) + 0x78, 0x7FFFFFF0); },
+            "mini stream"},
         Damage{"DirectoryLoop",
                [](std::string& f, const CfbLayout& l) { Put32(f, l.DirEntry(2) + 0x48, 1); },
                "loops"},
         Damage{"DirectoryLinkToRoot",
                [](std::string& f, const CfbLayout& l) { Put32(f, l.DirEntry(1) + 0x44, 0); },
                "loops"},
-        Damage{"DirectoryLinkOutOfRange",
-               [](std::string& f, const CfbLayout& l) { Put32(f, l.DirEntry(1) + 0x48, 0xFFFFFF00); },
-               "directory entry id"},
+        Damage{
+            "DirectoryLinkOutOfRange",
+            [](std::string& f, const CfbLayout& l) { Put32(f, l.DirEntry(1) + 0x48, 0xFFFFFF00); },
+            "directory entry id"},
         Damage{"DirectoryNameTooLong",
-               [](std::string& f, const CfbLayout& l) { f[l.DirEntry(1) + 0x40] = 90; },
-               "name"},
-        Damage{"RootNotRoot", [](std::string& f, const CfbLayout& l) { f[l.DirEntry(0) + 0x42] = 1; },
-               "root"},
+               [](std::string& f, const CfbLayout& l) { f[l.DirEntry(1) + 0x40] = 90; }, "name"},
+        Damage{"RootNotRoot",
+               [](std::string& f, const CfbLayout& l) { f[l.DirEntry(0) + 0x42] = 1; }, "root"},
         Damage{"Truncated", [](std::string& f, const CfbLayout&) { f.resize(f.size() / 3); },
                "damaged compound file"}),
     [](const auto& info) { return std::string(info.param.label); });

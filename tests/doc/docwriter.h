@@ -70,7 +70,7 @@ struct CfbLayout {
 };
 
 class CfbWriter {
-public:
+  public:
     unsigned shift = 9;          // 12 makes a version 4 file
     uint32_t minFatSectors = 0;  // pad the FAT so that it needs DIFAT sectors
     bool freeSectEndsDifat = false;
@@ -92,7 +92,8 @@ public:
             if (d.empty()) continue;
             if (d.size() < 4096 && !streams[i].forceFat) {
                 uint32_t first = uint32_t(mini.size() / 64), cnt = uint32_t((d.size() + 63) / 64);
-                for (uint32_t k = 0; k < cnt; ++k) miniFat.push_back(k + 1 < cnt ? first + k + 1 : kEnd);
+                for (uint32_t k = 0; k < cnt; ++k)
+                    miniFat.push_back(k + 1 < cnt ? first + k + 1 : kEnd);
                 mini += d;
                 mini.resize((mini.size() + 63) / 64 * 64, '\0');
                 layout.start[i] = first;
@@ -120,7 +121,8 @@ public:
         uint32_t next = 0;
         auto chain = [&](uint32_t count) {
             uint32_t first = next;
-            for (uint32_t k = 0; k < count; ++k) table[first + k] = k + 1 < count ? first + k + 1 : kEnd;
+            for (uint32_t k = 0; k < count; ++k)
+                table[first + k] = k + 1 < count ? first + k + 1 : kEnd;
             next += count;
             return count ? first : kEnd;
         };
@@ -162,18 +164,21 @@ public:
                 uint32_t idx = 109 + d * (per - 1) + k;
                 Put32(f, o + 4 * k, idx < fat ? layout.fatSectors[idx] : kFree);
             }
-            uint32_t link = d + 1 < difat ? layout.difatSectors[d + 1]
-                                          : (freeSectEndsDifat ? kFree : kEnd);
+            uint32_t link =
+                d + 1 < difat ? layout.difatSectors[d + 1] : (freeSectEndsDifat ? kFree : kEnd);
             Put32(f, o + 4 * (per - 1), link);
         }
         for (uint32_t k = 0; k < fat; ++k)
             for (uint32_t e = 0; e < per; ++e)
                 Put32(f, layout.SectorOffset(layout.fatSectors[k]) + 4 * e, table[k * per + e]);
-        for (size_t m = 0; m < miniFat.size(); ++m) Put32(f, layout.MiniFatEntry(uint32_t(m)), miniFat[m]);
-        if (!mini.empty()) f.replace(layout.SectorOffset(layout.miniStreamStart), mini.size(), mini);
+        for (size_t m = 0; m < miniFat.size(); ++m)
+            Put32(f, layout.MiniFatEntry(uint32_t(m)), miniFat[m]);
+        if (!mini.empty())
+            f.replace(layout.SectorOffset(layout.miniStreamStart), mini.size(), mini);
         for (size_t i = 0; i < n; ++i)
             if (bigCount[i])
-                f.replace(layout.SectorOffset(layout.start[i]), streams[i].data.size(), streams[i].data);
+                f.replace(layout.SectorOffset(layout.start[i]), streams[i].data.size(),
+                          streams[i].data);
 
         auto entry = [&](uint32_t id, const std::u16string& name, uint8_t type, uint32_t right,
                          uint32_t child, uint32_t start, uint32_t size) {
@@ -188,8 +193,8 @@ public:
             Put32(f, o + 0x74, start);
             Put32(f, o + 0x78, size);
         };
-        entry(0, u"Root Entry", 5, kFree, n ? 1 : kFree, mini.empty() ? kEnd : layout.miniStreamStart,
-              uint32_t(mini.size()));
+        entry(0, u"Root Entry", 5, kFree, n ? 1 : kFree,
+              mini.empty() ? kEnd : layout.miniStreamStart, uint32_t(mini.size()));
         for (size_t i = 0; i < n; ++i)
             entry(uint32_t(i + 1), streams[i].name, 2, i + 1 < n ? uint32_t(i + 2) : kFree, kFree,
                   layout.start[i], uint32_t(streams[i].data.size()));
@@ -222,7 +227,8 @@ struct Word97Spec {
 
 // A document whose main text and header stories are given; stories are the
 // 6 separator stories then 6 per section, each given without its guard mark.
-inline Word97Spec MakeWord97(const std::u16string& main, const std::vector<std::u16string>& stories = {},
+inline Word97Spec MakeWord97(const std::u16string& main,
+                             const std::vector<std::u16string>& stories = {},
                              bool compressed = false) {
     Word97Spec s;
     s.pieces.push_back({main, compressed});
@@ -253,8 +259,11 @@ inline std::string BuildWord97(const Word97Spec& s, CfbWriter* keep = nullptr) {
             fcs.push_back(0x40000000u | uint32_t(wd.size() * 2));
             for (char16_t c : p.text) {
                 // The few cp1252 characters [MS-DOC] maps, back to their bytes.
-                unsigned char b = c == 0x2019 ? 0x92 : c == 0x201C ? 0x93 : c == 0x201D ? 0x94
-                                : c == 0x2013 ? 0x96 : (unsigned char)c;
+                unsigned char b = c == 0x2019   ? 0x92
+                                  : c == 0x201C ? 0x93
+                                  : c == 0x201D ? 0x94
+                                  : c == 0x2013 ? 0x96
+                                                : (unsigned char)c;
                 wd.push_back(char(b));
             }
         } else {
@@ -315,7 +324,8 @@ inline std::string BuildWord97(const Word97Spec& s, CfbWriter* keep = nullptr) {
     CfbWriter& w = keep ? *keep : local;
     w.streams.push_back({s.wordName, wd, s.forceFat});
     w.streams.push_back({s.table1 ? u"1Table" : u"0Table", tbl});
-    if (s.staleOtherTable) w.streams.push_back({s.table1 ? u"0Table" : u"1Table", std::string(600, '\x02')});
+    if (s.staleOtherTable)
+        w.streams.push_back({s.table1 ? u"0Table" : u"1Table", std::string(600, '\x02')});
     return w.Build();
 }
 

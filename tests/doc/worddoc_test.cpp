@@ -22,10 +22,14 @@ using test::Word97Spec;
 std::string Show(const std::u16string& s) {
     std::string o;
     for (char16_t c : s) {
-        if (c == u'\r') o += "\\r";
-        else if (c == u'\a') o += "\\a";
-        else if (c < 0x20 || c > 0x7E) o += "\\u" + std::to_string(unsigned(c));
-        else o.push_back(char(c));
+        if (c == u'\r')
+            o += "\\r";
+        else if (c == u'\a')
+            o += "\\a";
+        else if (c < 0x20 || c > 0x7E)
+            o += "\\u" + std::to_string(unsigned(c));
+        else
+            o.push_back(char(c));
     }
     return o;
 }
@@ -43,17 +47,21 @@ struct Opened {
     std::string bytes;
     Application app;
     std::unique_ptr<Document> doc;
-    explicit Opened(std::string b) : bytes(std::move(b)) { doc = app.OpenMemory(bytes.data(), bytes.size()); }
+    explicit Opened(std::string b) : bytes(std::move(b)) {
+        doc = app.OpenMemory(bytes.data(), bytes.size());
+    }
 };
 
-std::string WithFib(std::function<void(std::string&)> patch, Word97Spec spec = MakeWord97(u"Text\r")) {
+std::string WithFib(std::function<void(std::string&)> patch,
+                    Word97Spec spec = MakeWord97(u"Text\r")) {
     test::CfbWriter w;
     BuildWord97(spec, &w);
     patch(w.streams[0].data);
     return w.Build();
 }
 
-std::string WithTable(std::function<void(std::string&)> patch, Word97Spec spec = MakeWord97(u"Text\r")) {
+std::string WithTable(std::function<void(std::string&)> patch,
+                      Word97Spec spec = MakeWord97(u"Text\r")) {
     test::CfbWriter w;
     BuildWord97(spec, &w);
     patch(w.streams[1].data);
@@ -81,13 +89,13 @@ TEST_P(Paragraphs, EachParagraphThenAnError) {
     const ParaCase& c = GetParam();
     Opened o(BuildWord97(c.spec));
     for (size_t i = 0; i < c.paragraphs.size(); ++i)
-        EXPECT_EQ(Show(o.doc->ParagraphText(int(i + 1))), Show(c.paragraphs[i])) << "paragraph " << i + 1;
+        EXPECT_EQ(Show(o.doc->ParagraphText(int(i + 1))), Show(c.paragraphs[i]))
+            << "paragraph " << i + 1;
     int past = int(c.paragraphs.size()) + 1;
     EXPECT_NE(ErrorOf([&] { o.doc->ParagraphText(past); }).find("no paragraph"), std::string::npos);
     // Going back rescans from the start and gives the same texts.
     EXPECT_EQ(Show(o.doc->ParagraphText(1)), Show(c.paragraphs[0]));
-    if (c.paragraphs.size() >= 2)
-        EXPECT_EQ(Show(o.doc->ParagraphText(2)), Show(c.paragraphs[1]));
+    if (c.paragraphs.size() >= 2) EXPECT_EQ(Show(o.doc->ParagraphText(2)), Show(c.paragraphs[1]));
 }
 
 const std::u16string kLong(3000, u'x');
@@ -96,34 +104,61 @@ INSTANTIATE_TEST_SUITE_P(
     Word97, Paragraphs,
     ::testing::Values(
         ParaCase{"Utf16", MakeWord97(u"Hello\rWorld\r"), {u"Hello\r", u"World\r"}},
-        ParaCase{"Compressed", MakeWord97(u"Caf\u00e9 \u2019q\u2019 \u2013\rx\r", {}, true),
+        ParaCase{"Compressed",
+                 MakeWord97(u"Caf\u00e9 \u2019q\u2019 \u2013\rx\r", {}, true),
                  {u"Caf\u00e9 \u2019q\u2019 \u2013\r", u"x\r"}},
         ParaCase{"MixedPieces",
                  Pieces({{u"Hel", true}, {u"lo \u4e16\u754c\rSe", false}, {u"cond\r", true}}),
                  {u"Hello \u4e16\u754c\r", u"Second\r"}},
         ParaCase{"EmptyFirst", MakeWord97(u"\rSecond\r"), {u"\r", u"Second\r"}},
         ParaCase{"LineBreakAndTab", MakeWord97(u"one\vtwo\tthree\r"), {u"one\vtwo\tthree\r"}},
-        ParaCase{"FieldResult", MakeWord97(u"Page \x13 PAGE \x14" u"7\x15 end\r"), {u"Page 7 end\r"}},
+        ParaCase{"FieldResult",
+                 MakeWord97(u"Page \x13 PAGE \x14"
+                            u"7\x15 end\r"),
+                 {u"Page 7 end\r"}},
         ParaCase{"NestedFields",
-                 MakeWord97(u"\x13 IF \x13 DATE \x14" u"1\x15 = 1 \x14yes\x15!\r"), {u"yes!\r"}},
-        ParaCase{"FieldWithoutSeparator", MakeWord97(u"a\x13 SEQ x \x15" u"b\r"), {u"ab\r"}},
+                 MakeWord97(u"\x13 IF \x13 DATE \x14"
+                            u"1\x15 = 1 \x14yes\x15!\r"),
+                 {u"yes!\r"}},
+        ParaCase{"FieldWithoutSeparator",
+                 MakeWord97(u"a\x13 SEQ x \x15"
+                            u"b\r"),
+                 {u"ab\r"}},
         ParaCase{"MacroButtonShowsItsText",
-                 MakeWord97(u"\x13MACROBUTTON NoMacro [Title here]\x15\r"), {u"[Title here]\r"}},
+                 MakeWord97(u"\x13MACROBUTTON NoMacro [Title here]\x15\r"),
+                 {u"[Title here]\r"}},
         ParaCase{"FieldResultOverParagraphs",
-                 MakeWord97(u"\x13 TOC \\o \x14" u"One\rTwo\r\x15" u"Body\r"),
+                 MakeWord97(u"\x13 TOC \\o \x14"
+                            u"One\rTwo\r\x15"
+                            u"Body\r"),
                  {u"One\r", u"Two\r", u"Body\r"}},
-        ParaCase{"StrayFieldEnd", MakeWord97(u"a\x15" u"b\r"), {u"ab\r"}},
+        ParaCase{"StrayFieldEnd",
+                 MakeWord97(u"a\x15"
+                            u"b\r"),
+                 {u"ab\r"}},
         ParaCase{"TableFirst",
-                 MakeWord97(u"A1\x07" u"B1 p1\rB1 p2\x07\x07" u"A2\x07\x07" u"After\r"),
+                 MakeWord97(u"A1\x07"
+                            u"B1 p1\rB1 p2\x07\x07"
+                            u"A2\x07\x07"
+                            u"After\r"),
                  {u"A1\r\a", u"B1 p1\r", u"B1 p2\r\a", u"\r\a", u"A2\r\a", u"\r\a", u"After\r"}},
         ParaCase{"PageBreakInsideSection",
-                 Pieces({{u"Page\x0c" u"break\rNext\r", false}}, {0, 40}),
-                 {u"Page\x0c" u"break\r", u"Next\r"}},
+                 Pieces({{u"Page\x0c"
+                          u"break\rNext\r",
+                          false}},
+                        {0, 40}),
+                 {u"Page\x0c"
+                  u"break\r",
+                  u"Next\r"}},
         ParaCase{"SectionMarkEndsParagraph",
-                 Pieces({{u"One\x0cTwo\x0c" u"Three\r", false}}, {0, 4, 8, 30}),
+                 Pieces({{u"One\x0cTwo\x0c"
+                          u"Three\r",
+                          false}},
+                        {0, 4, 8, 30}),
                  {u"One\x0c", u"Two\x0c", u"Three\r"}},
         ParaCase{"LongParagraph", MakeWord97(kLong + u"\rEnd\r"), {kLong + u"\r", u"End\r"}},
-        ParaCase{"LongCompressed", MakeWord97(kLong + u"\r" + kLong + u"\r", {}, true),
+        ParaCase{"LongCompressed",
+                 MakeWord97(kLong + u"\r" + kLong + u"\r", {}, true),
                  {kLong + u"\r", kLong + u"\r"}},
         ParaCase{"LastMarkMissing", Pieces({{u"No mark", false}}), {u"No mark\r"}}),
     [](const auto& info) { return std::string(info.param.label); });
@@ -157,7 +192,9 @@ std::vector<std::u16string> Stories(std::vector<std::vector<std::u16string>> sec
 }
 
 TEST(Word97Headers, PrimaryHeaderAndFooterOfSectionOne) {
-    auto spec = MakeWord97(u"Body\r", Stories({{u"Even\r", u"Header text\r", u"", u"Footer \x13 PAGE \x14" u"3\x15\r",
+    auto spec = MakeWord97(u"Body\r", Stories({{u"Even\r", u"Header text\r", u"",
+                                                u"Footer \x13 PAGE \x14"
+                                                u"3\x15\r",
                                                 u"First\r", u"First foot\r"}}));
     Opened o(BuildWord97(spec));
     EXPECT_EQ(Show(o.doc->HeaderText(1, 1)), "Header text\\r");
@@ -200,25 +237,31 @@ INSTANTIATE_TEST_SUITE_P(
     Word97, Headers,
     ::testing::Values(
         HeaderCase{"None", MakeWord97(u"Body\r"), u"\r", u"\r"},
-        HeaderCase{"EmptyStories", MakeWord97(u"Body\r", Stories({{u"", u"", u"", u""}})), u"\r", u"\r"},
-        HeaderCase{"OnlyAParagraphMark", MakeWord97(u"Body\r", Stories({{u"\r", u"\r", u"\r", u"\r"}})),
-                   u"\r", u"\r"},
+        HeaderCase{"EmptyStories", MakeWord97(u"Body\r", Stories({{u"", u"", u"", u""}})), u"\r",
+                   u"\r"},
+        HeaderCase{"OnlyAParagraphMark",
+                   MakeWord97(u"Body\r", Stories({{u"\r", u"\r", u"\r", u"\r"}})), u"\r", u"\r"},
         HeaderCase{"TwoParagraphs",
                    MakeWord97(u"Body\r", Stories({{u"", u"line one\rline two\r", u"", u"F\r"}})),
                    u"line one\rline two\r", u"F\r"},
         HeaderCase{"TableInHeader",
-                   MakeWord97(u"Body\r", Stories({{u"", u"C1\x07" u"C2\x07\x07\r", u"", u"x\r"}})),
+                   MakeWord97(u"Body\r", Stories({{u"",
+                                                   u"C1\x07"
+                                                   u"C2\x07\x07\r",
+                                                   u"", u"x\r"}})),
                    u"C1\r\aC2\r\a\r\a\r", u"x\r"},
         HeaderCase{"CompressedPieces", CompressedHeaders(), u"Caf\u00e9\r", u"\u2013 1 \u2013\r"},
         HeaderCase{"StoryPastTheHeaderDocument", HddBeyondStories(), u"\r", u"Foot\r"},
-        HeaderCase{"FieldCodeOnly",
-                   MakeWord97(u"Body\r", Stories({{u"", u"\x13 PAGE \x15\r", u"", u"\x13 PAGE \x15"}})),
-                   u"\r", u"\r"}),
+        HeaderCase{
+            "FieldCodeOnly",
+            MakeWord97(u"Body\r", Stories({{u"", u"\x13 PAGE \x15\r", u"", u"\x13 PAGE \x15"}})),
+            u"\r", u"\r"}),
     [](const auto& info) { return std::string(info.param.label); });
 
 TEST(Word97Headers, LaterSectionFollowsThePreviousOne) {
-    auto spec = MakeWord97(u"S1\x0cS2\r", Stories({{u"", u"One\r", u"", u"Foot one\r"},
-                                                    {u"", u"", u"", u"Foot two\r"}}));
+    auto spec =
+        MakeWord97(u"S1\x0cS2\r",
+                   Stories({{u"", u"One\r", u"", u"Foot one\r"}, {u"", u"", u"", u"Foot two\r"}}));
     spec.sed = {0, 3, 6};
     Opened o(BuildWord97(spec));
     EXPECT_EQ(Show(o.doc->HeaderText(2, 1)), "One\\r");
@@ -306,28 +349,40 @@ INSTANTIATE_TEST_SUITE_P(
         BadDoc{"EncryptedPackage",
                [] {
                    test::CfbWriter w;
-                   w.streams = {{u"EncryptionInfo", "x"}, {u"EncryptedPackage", std::string(100, 'x')}};
+                   w.streams = {{u"EncryptionInfo", "x"},
+                                {u"EncryptedPackage", std::string(100, 'x')}};
                    return w.Build();
                },
                "encrypted document"},
-        BadDoc{"UnknownSignature", [] { return WithFib([](std::string& d) { test::Put16(d, 0, 0x1234); }); },
+        BadDoc{"UnknownSignature",
+               [] { return WithFib([](std::string& d) { test::Put16(d, 0, 0x1234); }); },
                "not a Word document"},
-        BadDoc{"Word2InsideCompound", [] { return WithFib([](std::string& d) { test::Put16(d, 2, 45); }); },
+        BadDoc{"Word2InsideCompound",
+               [] { return WithFib([](std::string& d) { test::Put16(d, 2, 45); }); },
                "Word 2.0 or older"},
-        BadDoc{"UnknownVersion", [] { return WithFib([](std::string& d) { test::Put16(d, 2, 150); }); },
+        BadDoc{"UnknownVersion",
+               [] { return WithFib([](std::string& d) { test::Put16(d, 2, 150); }); },
                "unsupported Word version"},
-        BadDoc{"ShortFib", [] { return WithFib([](std::string& d) { d.resize(20); }); }, "FIB too short"},
-        BadDoc{"FewFcLcbPairs", [] { return WithFib([](std::string& d) { test::Put16(d, 0x98, 20); }); },
+        BadDoc{"ShortFib", [] { return WithFib([](std::string& d) { d.resize(20); }); },
+               "FIB too short"},
+        BadDoc{"FewFcLcbPairs",
+               [] { return WithFib([](std::string& d) { test::Put16(d, 0x98, 20); }); },
                "FIB too short"},
         BadDoc{"CslwPastTheStream",
-               [] { return WithFib([](std::string& d) { test::Put16(d, 0x20, 0x7FFF); }); }, "damaged document"},
-        BadDoc{"NoClx", [] { return WithFib([](std::string& d) { test::Put32(d, 0x9A + 8 * 33 + 4, 0); }); },
+               [] { return WithFib([](std::string& d) { test::Put16(d, 0x20, 0x7FFF); }); },
+               "damaged document"},
+        BadDoc{"NoClx",
+               [] { return WithFib([](std::string& d) { test::Put32(d, 0x9A + 8 * 33 + 4, 0); }); },
                "no piece table"},
         BadDoc{"ClxPastTheTable",
-               [] { return WithFib([](std::string& d) { test::Put32(d, 0x9A + 8 * 33, 0x7FFFFF00); }); },
+               [] {
+                   return WithFib(
+                       [](std::string& d) { test::Put32(d, 0x9A + 8 * 33, 0x7FFFFF00); });
+               },
                "piece table outside"},
         BadDoc{"BadClxByte", [] { return WithTable([](std::string& t) { t[0] = 7; }); }, "bad Clx"},
-        BadDoc{"PieceTableSizeNotWhole", [] { return WithTable([](std::string& t) { test::Put32(t, 1, 17); }); },
+        BadDoc{"PieceTableSizeNotWhole",
+               [] { return WithTable([](std::string& t) { test::Put32(t, 1, 17); }); },
                "piece table"},
         BadDoc{"PieceCpsNotAscending",
                [] {
@@ -335,17 +390,24 @@ INSTANTIATE_TEST_SUITE_P(
                    return WithTable([](std::string& t) { test::Put32(t, 9, 0); }, s);
                },
                "not ascending"},
-        BadDoc{"PieceOutsideTheStream",
-               [] { return WithTable([](std::string& t) { test::Put32(t, 5 + 8 + 2, 0x00FFFF00); }); },
-               "damaged document"},
+        BadDoc{
+            "PieceOutsideTheStream",
+            [] { return WithTable([](std::string& t) { test::Put32(t, 5 + 8 + 2, 0x00FFFF00); }); },
+            "damaged document"},
         BadDoc{"MainTextLongerThanPieces",
-               [] { return WithFib([](std::string& d) { test::Put32(d, 0x4C, 5000); }, MakeWord97(u"No mark")); },
+               [] {
+                   return WithFib([](std::string& d) { test::Put32(d, 0x4C, 5000); },
+                                  MakeWord97(u"No mark"));
+               },
                "outside the piece table"}),
     [](const auto& info) { return std::string(info.param.label); });
 
 // Flipping any single byte of a small document gives a text or an error.
 TEST(Word97, EveryByteFlipIsReadOrRefused) {
-    auto spec = MakeWord97(u"A\x13 PAGE \x14" u"1\x15\x07\x07\r", Stories({{u"", u"H\r", u"", u"F\r"}}));
+    auto spec = MakeWord97(
+        u"A\x13 PAGE \x14"
+        u"1\x15\x07\x07\r",
+        Stories({{u"", u"H\r", u"", u"F\r"}}));
     spec.sed = {0, 8, 20};
     const std::string good = BuildWord97(spec);
     int opened = 0, refused = 0;
@@ -426,14 +488,16 @@ INSTANTIATE_TEST_SUITE_P(
     Word6, Word6Text,
     ::testing::Values(
         Word6Case{"Latin", Word6("The quick fox\rSecond\r", 21), u"The quick fox\r", u"Second\r"},
-        Word6Case{"Windows1252", Word6("Caf\xe9 \x93q\x94\r\x80\r", 11), u"Caf\u00e9 \u201cq\u201d\r",
-                  u"\u20ac\r"},
+        Word6Case{"Windows1252", Word6("Caf\xe9 \x93q\x94\r\x80\r", 11),
+                  u"Caf\u00e9 \u201cq\u201d\r", u"\u20ac\r"},
         Word6Case{"CyrillicByFontCharset",
                   WithCharset(Word6("\xcf\xf0\xe8\xe2\xe5\xf2\r\xc4\xe0\r", 10), {0, 2, 204}),
                   u"\u041f\u0440\u0438\u0432\u0435\u0442\r", u"\u0414\u0430\r"},
-        Word6Case{"CyrillicByLanguage", WithLid(Word6("\xcf\xf0\xe8\xe2\xe5\xf2\r\xc4\xe0\r", 10), 0x0419),
+        Word6Case{"CyrillicByLanguage",
+                  WithLid(Word6("\xcf\xf0\xe8\xe2\xe5\xf2\r\xc4\xe0\r", 10), 0x0419),
                   u"\u041f\u0440\u0438\u0432\u0435\u0442\r", u"\u0414\u0430\r"},
-        Word6Case{"ChineseGbk", WithCharset(Word6("\xd6\xd0\xce\xc4\xb1\xea\xcc\xe2\rA\xb6\xfe\r", 13), {134}),
+        Word6Case{"ChineseGbk",
+                  WithCharset(Word6("\xd6\xd0\xce\xc4\xb1\xea\xcc\xe2\rA\xb6\xfe\r", 13), {134}),
                   u"\u4e2d\u6587\u6807\u9898\r", u"A\u4e8c\r"},
         Word6Case{"Complex", Complex(Word6("First part\rSecond part\r", 23)), u"First part\r",
                   u"Second part\r"},
@@ -445,10 +509,10 @@ TEST(Word6, HeadersFollowTheSectionMasks) {
     // Main "Body\r"; header document: odd header, odd footer (section 1),
     // then section 2's odd header only.
     std::string main = "Body\rTwo\r";
-    std::string hdd = "Head one\r\rFoot one\r\rHead two\r\r";
+    std::string hdd = "Head one\r\rFoot one\r\rHead two\r\r\r";
     Word6Spec s = Word6(main + hdd + "\r", uint32_t(main.size()));
     s.ccpHdd = uint32_t(hdd.size());
-    s.hdd = {0, 10, 20, 30};
+    s.hdd = {0, 10, 20, 30, 33};
     s.sed = {0, 5, 40};
     s.sectionMasks = {0x0A, 0x02};
     Opened o(BuildWord6(s));
@@ -463,7 +527,7 @@ TEST(Word6, HeadersFollowTheSectionMasks) {
     std::string hdd2 = "\x03\r\r" + hdd;
     t.text = main + hdd2 + "\r";
     t.ccpHdd = uint32_t(hdd2.size());
-    t.hdd = {0, 3, 13, 23, 33};
+    t.hdd = {0, 3, 13, 23, 33, 36};
     t.dopIhdt = 0x01;
     Opened p(BuildWord6(t));
     EXPECT_EQ(Show(p.doc->HeaderText(1, 1)), "Head one\\r");

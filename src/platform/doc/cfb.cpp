@@ -211,8 +211,9 @@ uint32_t CompoundFile::FatSectorNumber(uint32_t fatIndex) {
             difatSectors_.push_back(next);
         }
         unsigned char b[4];
-        cache_.Read(((uint64_t(difatSectors_[want]) + 1) << shift_) + 4ull * ((fatIndex - 109) % per),
-                    b, 4);
+        cache_.Read(
+            ((uint64_t(difatSectors_[want]) + 1) << shift_) + 4ull * ((fatIndex - 109) % per), b,
+            4);
         s = Le32(b);
     }
     if (s >= sectorCount_) Corrupt("FAT sector beyond the file");
@@ -371,7 +372,8 @@ std::optional<CompoundFile::DirEntry> CompoundFile::FindEntry(std::u16string_vie
         if (e.type == 0) Corrupt("link to an unused directory entry");
         if (e.nameLen == name.size()) {
             bool same = true;
-            for (size_t i = 0; i < name.size() && same; ++i) same = Fold(e.name[i]) == Fold(name[i]);
+            for (size_t i = 0; i < name.size() && same; ++i)
+                same = Fold(e.name[i]) == Fold(name[i]);
             if (same) return e;
         }
         if (e.left != kNoStream) stack.push_back(e.left);

@@ -21,7 +21,7 @@ namespace pelmora::word {
 
 // Where the bytes come from: a file (positioned reads) or memory.
 class ByteSource {
-public:
+  public:
     virtual ~ByteSource() = default;
     virtual uint64_t Size() const = 0;
     // Reads up to n bytes at off; fewer only at the end of the source.
@@ -29,7 +29,7 @@ public:
 };
 
 class FileSource final : public ByteSource {
-public:
+  public:
     // Throws WordError when the file cannot be opened or is not a regular file.
     explicit FileSource(const std::string& path);
     ~FileSource() override;
@@ -38,20 +38,20 @@ public:
     uint64_t Size() const override { return size_; }
     size_t ReadAt(uint64_t off, void* dst, size_t n) override;
 
-private:
+  private:
     int fd_ = -1;
     uint64_t size_ = 0;
 };
 
 // Borrowed bytes; the caller keeps them alive.
 class MemorySource final : public ByteSource {
-public:
+  public:
     MemorySource(const void* data, size_t size)
         : data_(static_cast<const unsigned char*>(data)), size_(size) {}
     uint64_t Size() const override { return size_; }
     size_t ReadAt(uint64_t off, void* dst, size_t n) override;
 
-private:
+  private:
     const unsigned char* data_;
     size_t size_;
 };
@@ -59,7 +59,7 @@ private:
 // A handful of 4 KiB blocks of a source. The buffer is recycled between
 // documents so that opening many files does not churn the heap.
 class BlockCache {
-public:
+  public:
     static constexpr size_t kBlockSize = 4096;
     static constexpr size_t kSlots = 16;
 
@@ -72,7 +72,7 @@ public:
     // Copies [off, off + n); bytes past the end of the source read as zero.
     void Read(uint64_t off, void* dst, size_t n);
 
-private:
+  private:
     const unsigned char* Block(uint64_t index);
 
     ByteSource& src_;
@@ -101,7 +101,7 @@ struct Chain {
 };
 
 class Stream {
-public:
+  public:
     Stream() = default;
     uint32_t Size() const { return size_; }
     // Throws WordError when [off, off + n) is outside the stream or the
@@ -113,7 +113,7 @@ public:
     // Whether [off, off + n) lies inside the stream.
     bool Holds(uint64_t off, uint64_t n) const { return off <= size_ && n <= size_ - off; }
 
-private:
+  private:
     friend class CompoundFile;
     CompoundFile* cf_ = nullptr;
     Chain* chain_ = nullptr;
@@ -121,7 +121,7 @@ private:
 };
 
 class CompoundFile {
-public:
+  public:
     // Reads and checks the header. Throws WordError.
     explicit CompoundFile(BlockCache& cache);
     CompoundFile(const CompoundFile&) = delete;
@@ -134,7 +134,7 @@ public:
 
     uint32_t SectorSize() const { return 1u << shift_; }
 
-private:
+  private:
     friend class Stream;
     struct DirEntry {
         char16_t name[32];
@@ -173,7 +173,7 @@ private:
     Chain* dir_ = nullptr;
     uint32_t dirEntryCap_ = 0;
     bool miniReady_ = false;
-    Stream root_;      // the mini stream
+    Stream root_;  // the mini stream
     Stream miniFat_;
     uint32_t miniCount_ = 0;
     std::vector<uint64_t> claimed_, claimedMini_;

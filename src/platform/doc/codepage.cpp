@@ -3,7 +3,6 @@
 #include <iconv.h>
 
 #include <cerrno>
-
 #include <cstdio>
 #include <map>
 #include <memory>
@@ -74,7 +73,8 @@ std::unique_ptr<Owned> Build(unsigned cp) {
         for (unsigned l = 0x80; l < 256; ++l) {
             if (!t.lead[l]) continue;
             for (unsigned tr = 0x30; tr < 256; ++tr) {
-                unsigned char in[2] = {static_cast<unsigned char>(l), static_cast<unsigned char>(tr)};
+                unsigned char in[2] = {static_cast<unsigned char>(l),
+                                       static_cast<unsigned char>(tr)};
                 char16_t c;
                 if (Convert(cd, in, 2, &c) == 1) o->pairs[(l << 8) | tr] = c;
             }
@@ -113,39 +113,78 @@ const CodePageTable& CodePageFor(unsigned codePage) {
 
 unsigned CodePageOfCharset(unsigned charset) {
     switch (charset) {
-        case 128: return 932;
-        case 129: return 949;
-        case 134: return 936;
-        case 136: return 950;
-        case 161: return 1253;
-        case 162: return 1254;
-        case 163: return 1258;
-        case 177: return 1255;
-        case 178: return 1256;
-        case 186: return 1257;
-        case 204: return 1251;
-        case 222: return 874;
-        case 238: return 1250;
-        default: return 0;
+        case 128:
+            return 932;
+        case 129:
+            return 949;
+        case 134:
+            return 936;
+        case 136:
+            return 950;
+        case 161:
+            return 1253;
+        case 162:
+            return 1254;
+        case 163:
+            return 1258;
+        case 177:
+            return 1255;
+        case 178:
+            return 1256;
+        case 186:
+            return 1257;
+        case 204:
+            return 1251;
+        case 222:
+            return 874;
+        case 238:
+            return 1250;
+        default:
+            return 0;
     }
 }
 
 unsigned CodePageOfLanguage(unsigned lid) {
     switch (lid & 0x3FF) {  // primary language
-        case 0x19: case 0x22: case 0x02: case 0x23: case 0x2F: return 1251;
-        case 0x15: case 0x05: case 0x0E: case 0x1B: case 0x24: case 0x18: return 1250;
-        case 0x1A: return (lid == 0x0C1A) ? 1251 : 1250;  // Serbian Cyrillic / Croatian
-        case 0x08: return 1253;
-        case 0x1F: return 1254;
-        case 0x0D: return 1255;
-        case 0x01: return 1256;
-        case 0x25: case 0x26: case 0x27: return 1257;
-        case 0x2A: return 1258;
-        case 0x1E: return 874;
-        case 0x11: return 932;
-        case 0x12: return 949;
-        case 0x04: return (lid == 0x0404 || lid == 0x0C04 || lid == 0x1404) ? 950 : 936;
-        default: return 0;
+        case 0x19:
+        case 0x22:
+        case 0x02:
+        case 0x23:
+        case 0x2F:
+            return 1251;
+        case 0x15:
+        case 0x05:
+        case 0x0E:
+        case 0x1B:
+        case 0x24:
+        case 0x18:
+            return 1250;
+        case 0x1A:
+            return (lid == 0x0C1A) ? 1251 : 1250;  // Serbian Cyrillic / Croatian
+        case 0x08:
+            return 1253;
+        case 0x1F:
+            return 1254;
+        case 0x0D:
+            return 1255;
+        case 0x01:
+            return 1256;
+        case 0x25:
+        case 0x26:
+        case 0x27:
+            return 1257;
+        case 0x2A:
+            return 1258;
+        case 0x1E:
+            return 874;
+        case 0x11:
+            return 932;
+        case 0x12:
+            return 949;
+        case 0x04:
+            return (lid == 0x0404 || lid == 0x0C04 || lid == 0x1404) ? 950 : 936;
+        default:
+            return 0;
     }
 }
 

@@ -68,15 +68,24 @@ FileKind DetectFileKind(const unsigned char* head, size_t n) {
 
 const char* FileKindReason(FileKind kind) {
     switch (kind) {
-        case FileKind::Empty: return "empty file";
-        case FileKind::Compound: return "";
-        case FileKind::Zip: return "ZIP archive (not a .doc)";
-        case FileKind::Rtf: return "RTF file, not a Word 97-2003 document";
-        case FileKind::Html: return "HTML or XML file, not a Word 97-2003 document";
-        case FileKind::Mht: return "web archive (MHT), not a Word 97-2003 document";
-        case FileKind::Word2OrOlder: return "Word 2.0 or older document (not supported)";
-        case FileKind::WordPerfect: return "WordPerfect document, not a Word document";
-        case FileKind::Unknown: break;
+        case FileKind::Empty:
+            return "empty file";
+        case FileKind::Compound:
+            return "";
+        case FileKind::Zip:
+            return "ZIP archive (not a .doc)";
+        case FileKind::Rtf:
+            return "RTF file, not a Word 97-2003 document";
+        case FileKind::Html:
+            return "HTML or XML file, not a Word 97-2003 document";
+        case FileKind::Mht:
+            return "web archive (MHT), not a Word 97-2003 document";
+        case FileKind::Word2OrOlder:
+            return "Word 2.0 or older document (not supported)";
+        case FileKind::WordPerfect:
+            return "WordPerfect document, not a Word document";
+        case FileKind::Unknown:
+            break;
     }
     return "not a Word document";
 }

@@ -23,7 +23,7 @@ class DocumentImpl;  // platform/doc/docimpl.h
 inline constexpr int kPrimaryHeaderFooter = 1;
 
 class Document {
-public:
+  public:
     explicit Document(std::unique_ptr<DocumentImpl> impl);
     ~Document();
     Document(const Document&) = delete;
@@ -41,13 +41,13 @@ public:
     // Close(saveChanges): nothing is ever pending, so the file is never written.
     void Close(bool saveChanges);
 
-private:
+  private:
     DocumentImpl& Impl();
     std::unique_ptr<DocumentImpl> impl_;
 };
 
 class Application {
-public:
+  public:
     Application();
     ~Application();
 
@@ -59,7 +59,7 @@ public:
     // Quit: closes whatever is still open; the object is unusable afterwards.
     void Quit();
 
-private:
+  private:
     bool quit_ = false;
 };
 

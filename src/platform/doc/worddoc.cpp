@@ -34,8 +34,8 @@ char16_t FromFixed1252(unsigned char b) {
 
 bool KnownWordIdent(uint16_t w) {
     // Word 97+, Word 6/95, and the Far East Word 95 variants.
-    return w == 0xA5EC || w == 0xA5DC || w == 0xA697 || w == 0xA698 || w == 0xA699 ||
-           w == 0x8098 || w == 0x8099;
+    return w == 0xA5EC || w == 0xA5DC || w == 0xA697 || w == 0xA698 || w == 0xA699 || w == 0x8098 ||
+           w == 0x8099;
 }
 
 bool FarEastWord95(uint16_t w) {
@@ -48,17 +48,52 @@ uint16_t Le16(const unsigned char* p) { return static_cast<uint16_t>(p[0] | (p[1
 // -2 when the operand carries its own length byte.
 int Word6SectionSprmSize(unsigned op) {
     switch (op) {
-        case 131: case 132: case 138: case 139: case 142: case 143: case 146: case 147:
-        case 150: case 151: case 152: case 153: case 158: case 159: case 162:
+        case 131:
+        case 132:
+        case 138:
+        case 139:
+        case 142:
+        case 143:
+        case 146:
+        case 147:
+        case 150:
+        case 151:
+        case 152:
+        case 153:
+        case 158:
+        case 159:
+        case 162:
             return 1;
-        case 140: case 141: case 144: case 145: case 148: case 149: case 154: case 155:
-        case 156: case 157: case 160: case 161: case 164: case 165: case 166: case 167:
-        case 168: case 169: case 170: case 171:
+        case 140:
+        case 141:
+        case 144:
+        case 145:
+        case 148:
+        case 149:
+        case 154:
+        case 155:
+        case 156:
+        case 157:
+        case 160:
+        case 161:
+        case 164:
+        case 165:
+        case 166:
+        case 167:
+        case 168:
+        case 169:
+        case 170:
+        case 171:
             return 2;
-        case 136: case 137: return 3;
-        case 163: return 0;
-        case 133: return -2;
-        default: return -1;
+        case 136:
+        case 137:
+            return 3;
+        case 163:
+            return 0;
+        case 133:
+            return -2;
+        default:
+            return -1;
     }
 }
 
@@ -520,8 +555,8 @@ std::optional<std::pair<uint32_t, uint32_t>> BinaryDocument::HddStory(uint32_t k
     if (ccpHdd_ == 0 || lcbHdd_ < 8 || lcbHdd_ % 4 != 0 || !t.Holds(fcHdd_, lcbHdd_))
         return std::nullopt;
     uint32_t count = lcbHdd_ / 4;
-    // Word 97+: the last two CPs only close the last story.
-    uint32_t stories = word6_ ? count - 1 : count - 2;
+    // The last two CPs only close the last story (Word 6 files too).
+    uint32_t stories = count - 2;
     if (k >= stories) return std::nullopt;
     uint32_t a = t.U32(fcHdd_ + 4 * k), b = t.U32(fcHdd_ + 4 * (k + 1));
     if (a >= b || b > ccpHdd_) return std::nullopt;
@@ -562,14 +597,15 @@ int BinaryDocument::Word6Story(bool footer, int section, int index) {
     unsigned mask = Word6SectionMask(uint32_t(section - 1));
     if (!(mask & bit)) return -1;
     int k = 0;
-    if (lcbDop_ >= 2 && wordDoc_.Holds(fcDop_, 2)) k += std::popcount(wordDoc_.U8(fcDop_ + 1) & 0x3Fu);
+    if (lcbDop_ >= 2 && wordDoc_.Holds(fcDop_, 2))
+        k += std::popcount(wordDoc_.U8(fcDop_ + 1) & 0x3Fu);
     for (int s = 1; s < section; ++s) k += std::popcount(Word6SectionMask(uint32_t(s - 1)));
     k += std::popcount(mask & (bit - 1));
     return k;
 }
 
 std::optional<std::pair<uint32_t, uint32_t>> BinaryDocument::StoryRange(bool footer, int section,
-                                                                       int index) {
+                                                                        int index) {
     if (section < 1 || uint32_t(section) > SectionCount())
         throw WordError("no section " + std::to_string(section));
     if (index < 1 || index > 3) throw WordError("no header or footer " + std::to_string(index));

@@ -22,13 +22,13 @@ struct CodePageTable;
 // Turns field codes into their shown results: drops everything from a field
 // begin (0x13) to its separator (0x14), and the field end (0x15), nested.
 class FieldFilter {
-public:
+  public:
     void Reset();
     // Appends what of `c` is shown to `out` (nothing is kept when out is null).
     void Feed(char16_t c, std::u16string* out);
     bool Hidden() const { return hidden_ > 0; }
 
-private:
+  private:
     static constexpr int kMaxDepth = 64;
     static constexpr size_t kMaxCode = 512;
     int depth_ = 0;
@@ -39,7 +39,7 @@ private:
 };
 
 class BinaryDocument final : public DocumentImpl {
-public:
+  public:
     // Throws WordError when the file is not a readable Word document.
     explicit BinaryDocument(std::unique_ptr<ByteSource> src);
     ~BinaryDocument() override;
@@ -58,7 +58,7 @@ public:
     // nothing when the section has none.
     std::optional<std::pair<uint32_t, uint32_t>> StoryRange(bool footer, int section, int index);
 
-private:
+  private:
     struct Piece {
         uint32_t cp;    // first CP
         uint32_t pos;   // byte offset in WordDocument
@@ -96,7 +96,7 @@ private:
     uint32_t fcSed_ = 0, lcbSed_ = 0, fcHdd_ = 0, lcbHdd_ = 0;
     uint32_t fcFfn_ = 0, lcbFfn_ = 0, fcDop_ = 0, lcbDop_ = 0;
 
-    std::vector<Piece> pieces_;  // with a final sentinel holding the end CP
+    std::vector<Piece> pieces_;                        // with a final sentinel holding the end CP
     std::vector<std::pair<uint32_t, uint32_t>> prcs_;  // (offset, size) of each Prc grpprl
     Eight eight_ = Eight::Fixed1252;
     const CodePageTable* cpTable_ = nullptr;
