@@ -286,7 +286,7 @@ TEST_P(BrokenFixture, IsRefusedWithAReason) {
 
 INSTANTIATE_TEST_SUITE_P(Fixtures, BrokenFixture,
                          ::testing::Values(Broken{"empty.doc", "empty"}, Broken{"rtf.doc", "rtf"},
-                                           Broken{"docx.doc", ""}, Broken{"html.doc", ""},
+                                           Broken{"docx.doc", "zip"}, Broken{"html.doc", "html"},
                                            Broken{"text.doc", ""}, Broken{"random.doc", ""},
                                            Broken{"truncated.doc", ""},
                                            Broken{"encrypted.doc", "encrypt"}),
