@@ -19,7 +19,8 @@ constexpr uint32_t kNoStream = 0xFFFFFFFF;
 constexpr uint32_t kMiniCutoff = 4096;
 constexpr unsigned kMiniShift = 6;
 // Bounds that keep one open document within a few MiB whatever the file says.
-constexpr size_t kMaxRunsPerChain = 1u << 16;
+// Runs of all chains of one file together (8 bytes each): 1.5 MiB.
+constexpr size_t kMaxRuns = 3u << 16;
 constexpr uint32_t kMaxDirEntries = 1u << 16;
 constexpr uint64_t kMaxMiniStream = 64ull << 20;
 
@@ -65,6 +66,9 @@ FileSource::~FileSource() {
 }
 
 size_t FileSource::ReadAt(uint64_t off, void* dst, size_t n) {
+    // Never ask past the end: that costs a system call that returns nothing.
+    if (off >= size_) return 0;
+    n = static_cast<size_t>(std::min<uint64_t>(n, size_ - off));
     size_t done = 0;
     auto* out = static_cast<unsigned char*>(dst);
     while (done < n) {
@@ -88,7 +92,8 @@ size_t MemorySource::ReadAt(uint64_t off, void* dst, size_t n) {
 
 // ---- block cache -----------------------------------------------------------
 
-BlockCache::BlockCache(ByteSource& src) : src_(src), size_(src.Size()) {
+BlockCache::BlockCache(ByteSource& src, const unsigned char* block0, size_t n)
+    : src_(src), size_(src.Size()) {
     if (!tPool.free.empty()) {
         buf_ = tPool.free.back();
         tPool.free.pop_back();
@@ -97,6 +102,13 @@ BlockCache::BlockCache(ByteSource& src) : src_(src), size_(src.Size()) {
     }
     std::fill(std::begin(tag_), std::end(tag_), UINT64_MAX);
     std::fill(std::begin(used_), std::end(used_), 0u);
+    // The caller has read the file's start already to tell its format.
+    if (block0 && (n == kBlockSize || n == size_) && n <= kBlockSize) {
+        std::memcpy(buf_, block0, n);
+        std::memset(buf_ + n, 0, kBlockSize - n);
+        tag_[0] = 0;
+        used_[0] = ++clock_;
+    }
 }
 
 BlockCache::~BlockCache() {
@@ -276,6 +288,8 @@ uint32_t CompoundFile::SectorAt(Chain& chain, uint32_t index) {
     if (chain.known == 0) {
         if (chain.first >= count) Corrupt("chain starts beyond the file");
         Claim(chain.mini, chain.first);
+        if (runCount_ >= kMaxRuns) Corrupt("streams too fragmented");
+        ++runCount_;
         chain.runs.push_back({0, chain.first});
         chain.known = 1;
         chain.last = chain.first;
@@ -292,7 +306,8 @@ uint32_t CompoundFile::SectorAt(Chain& chain, uint32_t index) {
         if (next >= count) Corrupt("bad link in a sector chain");
         Claim(chain.mini, next);
         if (next != chain.last + 1) {
-            if (chain.runs.size() >= kMaxRunsPerChain) Corrupt("stream too fragmented");
+            if (runCount_ >= kMaxRuns) Corrupt("streams too fragmented");
+            ++runCount_;
             chain.runs.push_back({chain.known, next});
         }
         chain.last = next;

@@ -4,7 +4,9 @@
 // Nothing is read up front beyond the 512-byte header. FAT sectors, directory
 // sectors and stream bytes are fetched through a small block cache only when a
 // chain or a read needs them, so a first-paragraph read of a large file touches
-// a few blocks, and memory per open file stays bounded whatever its size.
+// a few blocks, and memory per open file stays bounded whatever its size:
+// 64 KiB of cache, at most 1.5 MiB of chain runs, one bit per sector to catch
+// loops (1 MiB for the largest file addressable), a few small tables.
 
 #include <cstddef>
 #include <cstdint>
@@ -63,7 +65,8 @@ class BlockCache {
     static constexpr size_t kBlockSize = 4096;
     static constexpr size_t kSlots = 16;
 
-    explicit BlockCache(ByteSource& src);
+    // `block0` (optional) holds the first n bytes of the source, already read.
+    explicit BlockCache(ByteSource& src, const unsigned char* block0 = nullptr, size_t n = 0);
     ~BlockCache();
     BlockCache(const BlockCache&) = delete;
     BlockCache& operator=(const BlockCache&) = delete;
@@ -177,6 +180,7 @@ class CompoundFile {
     Stream miniFat_;
     uint32_t miniCount_ = 0;
     std::vector<uint64_t> claimed_, claimedMini_;
+    size_t runCount_ = 0;
 };
 
 }  // namespace pelmora::word

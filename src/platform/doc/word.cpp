@@ -10,11 +10,12 @@ namespace pelmora::word {
 namespace {
 
 std::unique_ptr<Document> OpenSource(std::unique_ptr<ByteSource> src) {
-    unsigned char head[512];
+    // One read of the first block serves the format check and the reader.
+    unsigned char head[BlockCache::kBlockSize];
     size_t n = src->ReadAt(0, head, sizeof head);
     FileKind kind = DetectFileKind(head, n);
     if (kind != FileKind::Compound) throw WordError(FileKindReason(kind));
-    return std::make_unique<Document>(std::make_unique<BinaryDocument>(std::move(src)));
+    return std::make_unique<Document>(std::make_unique<BinaryDocument>(std::move(src), head, n));
 }
 
 }  // namespace

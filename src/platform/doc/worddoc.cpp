@@ -10,10 +10,13 @@ namespace pelmora::word {
 
 namespace {
 
-// Longest text handed out for one paragraph or story; titles need far less.
-constexpr size_t kMaxText = 1u << 20;
-constexpr size_t kMaxPieces = 1u << 16;
-constexpr size_t kMaxPrcs = 1u << 16;
+// Longest text handed out for one paragraph or story. Longer paragraphs are cut there (a title
+// needs far less).
+constexpr size_t kMaxText = 1u << 18;
+// Far beyond real files (hundreds of pieces, about ten Prc records), and
+// small enough to keep one open document within a few MiB.
+constexpr size_t kMaxPieces = 1u << 15;
+constexpr size_t kMaxPrcs = 1u << 14;
 constexpr size_t kChunk = 512;
 
 [[noreturn]] void Damaged(const char* what) {
@@ -201,7 +204,10 @@ void FieldFilter::Feed(char16_t c, std::u16string* out) {
 // ---- opening ---------------------------------------------------------------
 
 BinaryDocument::BinaryDocument(std::unique_ptr<ByteSource> src)
-    : src_(std::move(src)), cache_(*src_), cf_(cache_) {
+    : BinaryDocument(std::move(src), nullptr, 0) {}
+
+BinaryDocument::BinaryDocument(std::unique_ptr<ByteSource> src, const unsigned char* head, size_t n)
+    : src_(std::move(src)), cache_(*src_, head, n), cf_(cache_) {
     auto wd = cf_.OpenStream(u"WordDocument");
     if (!wd) {
         if (cf_.HasStream(u"EncryptedPackage")) throw WordError("encrypted document");

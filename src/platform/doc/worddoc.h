@@ -42,6 +42,8 @@ class BinaryDocument final : public DocumentImpl {
   public:
     // Throws WordError when the file is not a readable Word document.
     explicit BinaryDocument(std::unique_ptr<ByteSource> src);
+    // The same, given the source's first bytes already read (up to 4 KiB).
+    BinaryDocument(std::unique_ptr<ByteSource> src, const unsigned char* head, size_t n);
     ~BinaryDocument() override;
 
     std::u16string ParagraphText(int n) override;
