@@ -1,12 +1,15 @@
 // Word layer over synthetic documents: pieces, paragraphs, fields, tables,
 // sections, headers and footers, FIB checks, and Word 6/95 files.
 
+#include "platform/doc/worddoc.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 #include "docwriter.h"
+#include "platform/doc/cfb.h"
 #include "platform/doc/word.h"
 
 namespace pelmora::word {
@@ -189,6 +192,45 @@ std::vector<std::u16string> Stories(std::vector<std::vector<std::u16string>> sec
         all.insert(all.end(), s.begin(), s.end());
     }
     return all;
+}
+
+// Counts what the reader asks of the file.
+class CountingSource : public ByteSource {
+  public:
+    CountingSource(const std::string& d, uint64_t* bytes)
+        : inner_(d.data(), d.size()), bytes_(bytes) {}
+    uint64_t Size() const override { return inner_.Size(); }
+    size_t ReadAt(uint64_t off, void* dst, size_t n) override {
+        *bytes_ += n;
+        return inner_.ReadAt(off, dst, n);
+    }
+
+  private:
+    MemorySource inner_;
+    uint64_t* bytes_;
+};
+
+TEST(Word97, FirstParagraphOfALargeDocumentReadsLittle) {
+    std::u16string body = u"Short title\r";
+    for (int i = 0; i < 40000; ++i) body += u"Another paragraph of the long body text.\r";
+    const std::string file = BuildWord97(MakeWord97(body, Stories({{u"", u"Head\r"}})));
+    ASSERT_GT(file.size(), 3'000'000u);
+    uint64_t bytes = 0;
+    BinaryDocument doc(std::make_unique<CountingSource>(file, &bytes));
+    EXPECT_EQ(Show(doc.ParagraphText(1)), "Short title\\r");
+    EXPECT_LE(bytes, 64u * 1024);
+    // The header sits after the whole body: reaching it reads its blocks only.
+    EXPECT_EQ(Show(doc.HeaderText(1, 1)), "Head\\r");
+    EXPECT_LE(bytes, 96u * 1024);
+}
+
+TEST(Word97, HugeParagraphIsCutNotExhausting) {
+    std::u16string body(400'000, u'w');
+    Opened o(BuildWord97(MakeWord97(body + u"\rNext\r")));
+    std::u16string p = o.doc->ParagraphText(1);
+    EXPECT_LT(p.size(), body.size());
+    EXPECT_EQ(p.back(), u'\r');
+    EXPECT_EQ(Show(o.doc->ParagraphText(2)), "Next\\r");
 }
 
 TEST(Word97Headers, PrimaryHeaderAndFooterOfSectionOne) {
