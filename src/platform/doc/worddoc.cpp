@@ -169,6 +169,7 @@ void FieldFilter::Reset() {
 void FieldFilter::Feed(char16_t c, std::u16string* out) {
     switch (c) {
         case 0x13:
+            if (depth_ >= kMaxOpen) return;  // absurd nesting: the rest stays hidden
             if (depth_ < kMaxDepth) inResult_[depth_] = false;
             ++depth_;
             if (++hidden_ == 1) {
@@ -488,16 +489,12 @@ std::u16string BinaryDocument::RawText(uint32_t cp, uint32_t n) {
 
 // ---- sections ([MS-DOC] 2.8.26 PlcfSed) -------------------------------------
 
-uint32_t BinaryDocument::SectionCount() {
-    Stream& t = TableStream();
-    if (lcbSed_ < 20 || (lcbSed_ - 4) % 16 != 0 || !t.Holds(fcSed_, lcbSed_)) return 1;
-    return (lcbSed_ - 4) / 16;
-}
+uint32_t BinaryDocument::SectionCount() { return HasSections() ? (lcbSed_ - 4) / 16 : 1; }
 
 bool BinaryDocument::IsSectionEnd(uint32_t cpAfter) {
     // Only a 0x0C that closes a section ends a paragraph; others are page breaks.
+    if (!HasSections()) return false;
     Stream& t = TableStream();
-    if (lcbSed_ < 20 || (lcbSed_ - 4) % 16 != 0 || !t.Holds(fcSed_, lcbSed_)) return false;
     uint32_t n = (lcbSed_ - 4) / 16;
     while (scanSection_ < n && t.U32(fcSed_ + 4 * (scanSection_ + 1)) < cpAfter) ++scanSection_;
     return scanSection_ < n && t.U32(fcSed_ + 4 * (scanSection_ + 1)) == cpAfter;
@@ -534,7 +531,10 @@ std::u16string BinaryDocument::ParagraphText(int n) {
             if (c == 0x0D) {
                 ending = u"\r";
             } else if (c == 0x07) {
-                // Cell end and row end alike: Word gives both as CR + BEL.
+                // A cell's last paragraph and a row-end mark alike: Word's
+                // Paragraphs collection counts the row-end mark as a paragraph
+                // of its own, and gives both as CR + BEL. So every 0x07 ends a
+                // paragraph the same way, and no table properties are needed.
                 ending = u"\r\a";
             } else if (c == 0x0C && pendPos_ == pendLen_ && IsSectionEnd(scanCp_)) {
                 ending = u"\f";
@@ -569,12 +569,17 @@ std::optional<std::pair<uint32_t, uint32_t>> BinaryDocument::HddStory(uint32_t k
     return std::make_pair(a, b);
 }
 
+bool BinaryDocument::HasSections() {
+    return lcbSed_ >= 20 && (lcbSed_ - 4) % 16 == 0 && TableStream().Holds(fcSed_, lcbSed_);
+}
+
 unsigned BinaryDocument::Word6SectionMask(uint32_t s) {
     // grpfIhdt of section s (0-based): sprm 153 in its SEPX, then in the Prc
     // of the piece holding the section's last character (fast-saved files).
     Stream& wd = wordDoc_;
+    if (!HasSections()) return 0;
     uint32_t n = SectionCount();
-    if (lcbSed_ < 20 || s >= n) return 0;
+    if (s >= n) return 0;
     int mask = -1;
     uint32_t sed = fcSed_ + 4 * (n + 1) + 12 * s;
     uint32_t fcSepx = wd.U32(sed + 2);

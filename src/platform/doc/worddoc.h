@@ -30,6 +30,7 @@ class FieldFilter {
 
   private:
     static constexpr int kMaxDepth = 64;
+    static constexpr int kMaxOpen = 1 << 24;
     static constexpr size_t kMaxCode = 512;
     int depth_ = 0;
     int hidden_ = 0;  // open fields still in their code part
@@ -75,6 +76,7 @@ class BinaryDocument final : public DocumentImpl {
     size_t Fetch(uint32_t& cp, uint32_t end, char16_t* out, size_t cap);
     size_t PieceAt(uint32_t cp);
     bool IsSectionEnd(uint32_t cpAfter);
+    bool HasSections();
     uint32_t SectionCount();
     std::u16string StoryText(bool footer, int section, int index);
     std::optional<std::pair<uint32_t, uint32_t>> HddStory(uint32_t k);
