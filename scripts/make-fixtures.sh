@@ -26,6 +26,9 @@
 #   two_sections  two sections with their own headers and footers
 #   short         three paragraphs: asking for paragraph 5 fails
 #   latin1        Western accented text, quotes, dash, euro sign
+#   astral        characters beyond U+FFFF (surrogate pairs) in the title
+#   lone_surrogate  astral.doc with its header's first character patched into
+#                 an unpaired high surrogate (U+D800)
 # Files that are no Word document or that cannot be read:
 #   empty         zero bytes
 #   rtf           RTF (from zh_first) named .doc
@@ -65,7 +68,7 @@ convert() {  # FORMAT OUTDIR FILE...
 }
 
 readable=(zh_first en_first long_first empty_first table_first fields line_break
-          first_page even_odd two_sections short latin1)
+          first_page even_odd two_sections short latin1 astral)
 sources=()
 for n in "${readable[@]}"; do sources+=("$src/$n.fodt"); done
 convert "doc:MS Word 97" "$work/doc" "${sources[@]}"
@@ -73,6 +76,10 @@ for n in "${readable[@]}"; do
   [[ -s "$work/doc/$n.doc" ]] || { echo "conversion of $n.fodt failed" >&2; exit 1; }
   cp "$work/doc/$n.doc" "$data/$n.doc"
 done
+
+# "X lone" in UTF-16 becomes U+D800 " lone"; the length is unchanged.
+perl -0777 -pe 's/X\x00 \x00l\x00o\x00n\x00e\x00/\x00\xD8 \x00l\x00o\x00n\x00e\x00/ or die "no X lone\n"' \
+  "$data/astral.doc" >"$data/lone_surrogate.doc"
 
 : >"$data/empty.doc"
 convert rtf "$work/rtf" "$src/zh_first.fodt"

@@ -114,6 +114,12 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"RawSectionBreak", {"--raw"}, "two_sections.doc", "Section one\\x0C"},
         Case{"RawBlanksKept", {"--raw"}, "en_first.doc", "  Annual Report 2026  \\r"},
         Case{"RawMissingFooter", {"--raw", "--mode", "2"}, "short.doc", "\\r"},
+        Case{"SurrogatePairs", {}, "astral.doc", "𠀀字😀smile"},
+        Case{"CutKeepsWholePair", {"--maxword", "2"}, "astral.doc", "𠀀"},
+        // A cut inside a pair drops the half: the title is empty.
+        Case{"CutInsidePair", {"--maxword", "1"}, "astral.doc", ""},
+        Case{"RawLoneSurrogate", {"--raw", "--mode", "1"}, "lone_surrogate.doc", "\xEF\xBF\xBD lone\\r"},
+        Case{"LoneSurrogate", {"--mode", "1"}, "lone_surrogate.doc", "\xEF\xBF\xBDlone"},
         Case{"RawNotCut", {"--raw", "--maxword", "1"}, "latin1.doc", "Café résumé naïve Ærø\\r"}),
     [](const auto& info) { return std::string(info.param.name); });
 
@@ -189,6 +195,17 @@ TEST(Cli, BadArgumentsExit2WithUsage) {
         EXPECT_EQ(r.out, "") << shown;
         EXPECT_NE(r.err.find("usage: pelmora-titles"), std::string::npos) << shown << r.err;
     }
+}
+
+TEST(Cli, ControlCharactersInAPathDoNotBreakTheLine) {
+    fs::path dir = fs::temp_directory_path() / ("pelmora_cli_" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    fs::path odd = dir / "two\nlines\t.doc";
+    fs::copy_file(Doc("zh_first.doc"), odd, fs::copy_options::overwrite_existing);
+    Result r = RunTitles({odd.string()});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, (dir / "two").string() + "\\x0Alines\\x09.doc\t第一章总则\n");
+    fs::remove_all(dir);
 }
 
 TEST(Cli, HelpPrintsUsageAndExits0) {

@@ -78,6 +78,10 @@ const std::vector<Expected>& Readable() {
         {"short.doc", u"One\r", std::nullopt, u"\r", u"\r"},
         {"latin1.doc", u"Café résumé naïve Ærø\r", std::nullopt, u"En-tête été\r",
          u"Größe “quoted” – ½ €\r"},
+        {"astral.doc", u"𠀀字 😀 smile\r", std::nullopt, u"X lone\r", u"\r"},
+        // An unpaired surrogate is passed on as it is stored.
+        {"lone_surrogate.doc", u"𠀀字 😀 smile\r", std::nullopt, std::u16string(1, char16_t(0xD800)) + u" lone\r",
+         u"\r"},
     };
     return cases;
 }
