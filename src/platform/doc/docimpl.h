@@ -6,7 +6,7 @@
 namespace pelmora::word {
 
 class DocumentImpl {
-public:
+  public:
     virtual ~DocumentImpl() = default;
     // Paragraphs(n).Range.Text; throws WordError past the last paragraph.
     virtual std::u16string ParagraphText(int n) = 0;

@@ -9,16 +9,13 @@
 // Every failure (unreadable, encrypted, not a Word document, no such
 // paragraph) is a WordError with a short reason in English.
 
+#include <cstddef>
 #include <memory>
-#include <stdexcept>
 #include <string>
 
-namespace pelmora::word {
+#include "platform/doc/docerror.h"
 
-class WordError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
+namespace pelmora::word {
 
 class DocumentImpl;  // platform/doc/docimpl.h
 
@@ -26,7 +23,7 @@ class DocumentImpl;  // platform/doc/docimpl.h
 inline constexpr int kPrimaryHeaderFooter = 1;
 
 class Document {
-public:
+  public:
     explicit Document(std::unique_ptr<DocumentImpl> impl);
     ~Document();
     Document(const Document&) = delete;
@@ -44,22 +41,25 @@ public:
     // Close(saveChanges): nothing is ever pending, so the file is never written.
     void Close(bool saveChanges);
 
-private:
+  private:
+    DocumentImpl& Impl();
     std::unique_ptr<DocumentImpl> impl_;
 };
 
 class Application {
-public:
+  public:
     Application();
     ~Application();
 
     // Documents.Open(path). Throws WordError.
     std::unique_ptr<Document> Open(const std::string& path);
+    // The same over bytes in memory, which must outlive the document.
+    std::unique_ptr<Document> OpenMemory(const void* data, size_t size);
 
     // Quit: closes whatever is still open; the object is unusable afterwards.
     void Quit();
 
-private:
+  private:
     bool quit_ = false;
 };
 

@@ -1,0 +1,85 @@
+// libFuzzer target: arbitrary bytes through the reader, from memory and from
+// a file, asking for everything the extraction run may ask for. Refusing
+// with a WordError is fine; any other exception, crash, leak or hang is a
+// finding, and so is a difference between the two ways in.
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include "platform/doc/word.h"
+
+using pelmora::word::Application;
+using pelmora::word::Document;
+using pelmora::word::kPrimaryHeaderFooter;
+using pelmora::word::WordError;
+
+namespace {
+
+// What one reading gave: each text, or a mark for a WordError.
+std::vector<std::u16string> ReadEverything(Document& doc) {
+    std::vector<std::u16string> got;
+    auto attempt = [&](auto read) {
+        try {
+            got.push_back(read());
+        } catch (const WordError&) {
+            got.push_back(u"<error>");
+        }
+    };
+    for (int n : {1, 2, 5}) attempt([&] { return doc.ParagraphText(n); });
+    for (int section : {1, 2}) {
+        attempt([&] { return doc.HeaderText(section, kPrimaryHeaderFooter); });
+        attempt([&] { return doc.FooterText(section, kPrimaryHeaderFooter); });
+    }
+    doc.Close(false);
+    return got;
+}
+
+std::vector<std::u16string> ReadWith(Application& app, auto open) {
+    try {
+        auto doc = open(app);
+        return ReadEverything(*doc);
+    } catch (const WordError&) {
+        return {u"<refused>"};
+    }
+}
+
+// One in-memory file reused for every input: the path-based open reads
+// through its own file layer.
+const std::string& ScratchPath() {
+    static const std::string path = [] {
+        int fd = memfd_create("pelmora_fuzz", 0);
+        if (fd < 0) __builtin_trap();
+        return "/proc/self/fd/" + std::to_string(fd);
+    }();
+    return path;
+}
+
+void WriteScratch(const uint8_t* data, size_t size) {
+    static int fd = -1;
+    if (fd < 0) fd = std::stoi(ScratchPath().substr(14));
+    if (ftruncate(fd, 0) != 0) __builtin_trap();
+    size_t done = 0;
+    while (done < size) {
+        ssize_t n = pwrite(fd, data + done, size - done, off_t(done));
+        if (n <= 0) __builtin_trap();
+        done += size_t(n);
+    }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    static Application app;
+    auto from_memory = ReadWith(app, [&](Application& a) { return a.OpenMemory(data, size); });
+    WriteScratch(data, size);
+    auto from_file = ReadWith(app, [&](Application& a) { return a.Open(ScratchPath()); });
+    // The same bytes must read the same, whichever way they come in.
+    if (from_memory != from_file) __builtin_trap();
+    return 0;
+}

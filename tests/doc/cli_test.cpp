@@ -1,0 +1,231 @@
+// pelmora-titles run as a separate program on the test documents: output
+// lines, escaping, error lines and exit codes.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Result {
+    int status = -1;  // exit code, or -1 when the program did not exit normally
+    std::string out;
+    std::string err;
+};
+
+std::string Slurp(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), {});
+}
+
+Result RunTitles(const std::vector<std::string>& args) {
+    fs::path dir = fs::temp_directory_path();
+    std::string tag = std::to_string(::getpid());
+    fs::path out = dir / ("pelmora_cli_out_" + tag), err = dir / ("pelmora_cli_err_" + tag);
+
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+
+    std::vector<std::string> all{PELMORA_TITLES_EXE};
+    all.insert(all.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (auto& a : all) argv.push_back(a.data());
+    argv.push_back(nullptr);
+
+    Result r;
+    pid_t pid = 0;
+    int rc = posix_spawn(&pid, PELMORA_TITLES_EXE, &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (rc != 0) {
+        ADD_FAILURE() << "cannot start " << PELMORA_TITLES_EXE;
+        return r;
+    }
+    int wstatus = 0;
+    waitpid(pid, &wstatus, 0);
+    r.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1;
+    r.out = Slurp(out);
+    r.err = Slurp(err);
+    fs::remove(out);
+    fs::remove(err);
+    return r;
+}
+
+std::string Doc(const std::string& name) { return std::string(PELMORA_TEST_DATA) + "/" + name; }
+
+// One output line: the path, a tab, the text.
+std::string Line(const std::string& name, const std::string& text) { return Doc(name) + "\t" + text + "\n"; }
+
+struct Case {
+    const char* name;
+    std::vector<std::string> options;
+    const char* file;
+    const char* text;  // UTF-8 as printed
+};
+
+void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
+
+class OneFile : public ::testing::TestWithParam<Case> {};
+
+TEST_P(OneFile, PrintsPathTabAndText) {
+    const Case& c = GetParam();
+    std::vector<std::string> args = c.options;
+    args.push_back(Doc(c.file));
+    Result r = RunTitles(args);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, Line(c.file, c.text));
+    EXPECT_EQ(r.err, "");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cli, OneFile,
+    ::testing::Values(
+        Case{"ChineseTitle", {}, "zh_first.doc", "第一章总则"},
+        Case{"BlanksGo", {}, "en_first.doc", "AnnualReport2026"},
+        Case{"CutAt25", {}, "long_first.doc", "Thequickbrownfoxjumpsover"},
+        Case{"Maxword", {"--maxword", "4"}, "zh_first.doc", "第一章总"},
+        Case{"MaxwordEquals", {"--maxword=3"}, "en_first.doc", "Ann"},
+        Case{"MaxwordZero", {"--maxword", "0"}, "zh_first.doc", ""},
+        Case{"Header", {"--mode", "1"}, "zh_first.doc", "页眉标题"},
+        Case{"Footer", {"--mode", "2"}, "zh_first.doc", "页脚内容"},
+        Case{"Paragraph5", {"--mode", "3"}, "zh_first.doc", "第二章附则（第五段）"},
+        Case{"NoHeaderIsEmpty", {"--mode", "1"}, "en_first.doc", ""},
+        Case{"FieldResults", {"--maxword", "40"}, "fields.doc", "Reportonlinedated12/8/26page1"},
+        Case{"TitleEscapesControls", {"--mode=2"}, "line_break.doc", "Left\\tRightC:\\\\dir"},
+        Case{"TitleKeepsCellMark", {}, "table_first.doc", "单元格甲\\a"},
+        Case{"RawParagraph", {"--raw"}, "line_break.doc", "First line\\vsecond line\\r"},
+        Case{"RawHeader", {"--raw", "--mode", "1"}, "line_break.doc",
+             "Header line one\\rHeader line two\\r"},
+        Case{"RawFooter", {"--mode", "2", "--raw"}, "line_break.doc", "Left\\tRight C:\\\\dir\\r"},
+        Case{"RawCell", {"--raw"}, "table_first.doc", "单元格甲\\r\\a"},
+        Case{"RawSectionBreak", {"--raw"}, "two_sections.doc", "Section one\\x0C"},
+        Case{"RawBlanksKept", {"--raw"}, "en_first.doc", "  Annual Report 2026  \\r"},
+        Case{"RawMissingFooter", {"--raw", "--mode", "2"}, "short.doc", "\\r"},
+        Case{"SurrogatePairs", {}, "astral.doc", "𠀀字😀smile"},
+        Case{"CutKeepsWholePair", {"--maxword", "2"}, "astral.doc", "𠀀"},
+        // A cut inside a pair drops the half: the title is empty.
+        Case{"CutInsidePair", {"--maxword", "1"}, "astral.doc", ""},
+        Case{"RawLoneSurrogate", {"--raw", "--mode", "1"}, "lone_surrogate.doc", "\xEF\xBF\xBD lone\\r"},
+        Case{"LoneSurrogate", {"--mode", "1"}, "lone_surrogate.doc", "\xEF\xBF\xBDlone"},
+        Case{"RawNotCut", {"--raw", "--maxword", "1"}, "latin1.doc", "Café résumé naïve Ærø\\r"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(Cli, OneLinePerFileInOrderAndExit1WhenOneFails) {
+    Result r = RunTitles({Doc("zh_first.doc"), Doc("empty.doc"), Doc("en_first.doc")});
+    EXPECT_EQ(r.status, 1);
+    std::string want_first = Line("zh_first.doc", "第一章总则");
+    std::string err_prefix = Doc("empty.doc") + "\terror: ";
+    std::string want_last = Line("en_first.doc", "AnnualReport2026");
+    ASSERT_EQ(r.out.compare(0, want_first.size(), want_first), 0) << r.out;
+    std::string rest = r.out.substr(want_first.size());
+    ASSERT_EQ(rest.compare(0, err_prefix.size(), err_prefix), 0) << r.out;
+    size_t eol = rest.find('\n');
+    ASSERT_NE(eol, std::string::npos);
+    EXPECT_GT(eol, err_prefix.size()) << "the error line gives no reason";
+    EXPECT_EQ(rest.substr(eol + 1), want_last);
+}
+
+TEST(Cli, EveryUnreadableFileGetsAnErrorLine) {
+    std::vector<std::string> files = {"no_such.doc", "rtf.doc",    "docx.doc",      "html.doc",
+                                      "text.doc",    "random.doc", "truncated.doc", "encrypted.doc"};
+    std::vector<std::string> args;
+    for (auto& f : files) args.push_back(Doc(f));
+    Result r = RunTitles(args);
+    EXPECT_EQ(r.status, 1);
+    size_t pos = 0;
+    for (auto& f : files) {
+        std::string prefix = Doc(f) + "\terror: ";
+        ASSERT_EQ(r.out.compare(pos, prefix.size(), prefix), 0) << f << " in:\n" << r.out;
+        size_t eol = r.out.find('\n', pos);
+        ASSERT_NE(eol, std::string::npos);
+        EXPECT_GT(eol - pos, prefix.size()) << f << ": no reason";
+        pos = eol + 1;
+    }
+    EXPECT_EQ(pos, r.out.size());
+}
+
+TEST(Cli, MissingParagraphFiveIsAnError) {
+    Result r = RunTitles({"--mode", "3", Doc("short.doc")});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out.rfind(Doc("short.doc") + "\terror: ", 0), 0u) << r.out;
+}
+
+TEST(Cli, OptionsAfterFilesAndDoubleDash) {
+    Result r = RunTitles({Doc("zh_first.doc"), "--mode", "1"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, Line("zh_first.doc", "页眉标题"));
+
+    r = RunTitles({"--", "--mode"});
+    EXPECT_EQ(r.status, 1) << "after -- every argument is a file";
+    EXPECT_EQ(r.out.rfind("--mode\terror: ", 0), 0u) << r.out;
+}
+
+TEST(Cli, BadArgumentsExit2WithUsage) {
+    const std::vector<std::vector<std::string>> bad = {
+        {},
+        {"--mode", "4", "x.doc"},
+        {"--mode", "-1", "x.doc"},
+        {"--mode", "x.doc"},
+        {"--mode"},
+        {"--maxword", "-1", "x.doc"},
+        {"--maxword", "abc", "x.doc"},
+        {"--maxword", "40000", "x.doc"},
+        {"--maxword=", "x.doc"},
+        {"--bogus", "x.doc"},
+        {"--raw"},
+    };
+    for (const auto& args : bad) {
+        std::string shown;
+        for (auto& a : args) shown += "[" + a + "]";
+        Result r = RunTitles(args);
+        EXPECT_EQ(r.status, 2) << shown;
+        EXPECT_EQ(r.out, "") << shown;
+        EXPECT_NE(r.err.find("usage: pelmora-titles"), std::string::npos) << shown << r.err;
+    }
+}
+
+TEST(Cli, ControlCharactersInAPathDoNotBreakTheLine) {
+    fs::path dir = fs::temp_directory_path() / ("pelmora_cli_" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    fs::path odd = dir / "two\nlines\t.doc";
+    fs::copy_file(Doc("zh_first.doc"), odd, fs::copy_options::overwrite_existing);
+    Result r = RunTitles({odd.string()});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, (dir / "two").string() + "\\x0Alines\\x09.doc\t第一章总则\n");
+    fs::remove_all(dir);
+}
+
+TEST(Cli, HelpPrintsUsageAndExits0) {
+    Result r = RunTitles({"--help"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out.rfind("usage: pelmora-titles", 0), 0u) << r.out;
+    EXPECT_EQ(r.err, "");
+}
+
+TEST(Cli, ManyFilesOneRun) {
+    std::vector<std::string> args;
+    std::string want;
+    for (int i = 0; i < 50; ++i) {
+        const char* f = (i % 2) ? "zh_first.doc" : "en_first.doc";
+        args.push_back(Doc(f));
+        want += Line(f, (i % 2) ? "第一章总则" : "AnnualReport2026");
+    }
+    Result r = RunTitles(args);
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, want);
+}
+
+}  // namespace

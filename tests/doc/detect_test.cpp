@@ -1,0 +1,152 @@
+// Telling formats apart, and the object model's own behaviour: every file
+// that is not a Word 97-2003 document gives a WordError with a reason.
+
+#include "platform/doc/detect.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+
+#include "docwriter.h"
+#include "platform/doc/word.h"
+
+namespace pelmora::word {
+namespace {
+
+struct KindCase {
+    const char* label;
+    std::string head;
+    FileKind kind;
+    const char* reason;  // part of the WordError text; null for Compound
+};
+
+std::string RandomBytes(size_t n, unsigned seed) {
+    std::mt19937 g(seed);
+    std::string s(n, '\0');
+    for (char& c : s) c = char(g() & 0xFF);
+    s[0] = '\x17';  // no signature by chance
+    return s;
+}
+
+class Kinds : public ::testing::TestWithParam<KindCase> {};
+
+TEST_P(Kinds, DetectedAndRefusedWithAReason) {
+    const KindCase& c = GetParam();
+    EXPECT_EQ(DetectFileKind(reinterpret_cast<const unsigned char*>(c.head.data()), c.head.size()),
+              c.kind);
+    if (!c.reason) return;
+    Application app;
+    try {
+        app.OpenMemory(c.head.data(), c.head.size());
+        FAIL() << "opened";
+    } catch (const WordError& e) {
+        EXPECT_NE(std::string(e.what()).find(c.reason), std::string::npos) << e.what();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Detect, Kinds,
+    ::testing::Values(
+        KindCase{"Empty", "", FileKind::Empty, "empty file"},
+        KindCase{"Rtf", "{\\rtf1\\ansi hello}", FileKind::Rtf, "RTF file"},
+        KindCase{"RtfAfterBlankLines", "\r\n  {\\rtf1}", FileKind::Rtf, "RTF file"},
+        KindCase{"Zip", std::string("PK\x03\x04\x14\x00\x06\x00", 8) + "[Content_Types].xml",
+                 FileKind::Zip, "ZIP archive"},
+        KindCase{"Html", "<html><body>Hi</body></html>", FileKind::Html, "HTML"},
+        KindCase{"XmlWithBom", "\xEF\xBB\xBF<?xml version=\"1.0\"?><w:wordDocument/>",
+                 FileKind::Html, "XML"},
+        KindCase{"HtmlUtf16", std::string("\xFF\xFE<\0h\0t\0m\0l\0>\0", 14), FileKind::Html,
+                 "HTML"},
+        KindCase{"Mht", "MIME-Version: 1.0\r\nContent-Type: multipart/related", FileKind::Mht,
+                 "MHT"},
+        KindCase{"PlainText", "Minutes of the meeting\r\nAttendees: ...", FileKind::Unknown,
+                 "not a Word document"},
+        KindCase{"RandomBytes", RandomBytes(3000, 7), FileKind::Unknown, "not a Word document"},
+        KindCase{"WordPerfect", std::string("\xFFWPC\x10\x00\x00\x00", 8), FileKind::WordPerfect,
+                 "WordPerfect"},
+        KindCase{"Word2", std::string("\xDB\xA5\x2D\x00\x00\x00", 6), FileKind::Word2OrOlder,
+                 "Word 2.0"},
+        KindCase{"WordForDos", std::string("\x31\xBE\x00\x00\x00\xAB", 6), FileKind::Word2OrOlder,
+                 "Word 2.0"},
+        KindCase{"CompoundHeaderOnly",
+                 std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + std::string(200, '\0'),
+                 FileKind::Compound, "damaged compound file"},
+        KindCase{"CompoundThenGarbage",
+                 std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + RandomBytes(5000, 3),
+                 FileKind::Compound, "damaged compound file"}),
+    [](const auto& info) { return std::string(info.param.label); });
+
+class TempDir : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        char tmpl[] = "/tmp/pelmora-doc-XXXXXX";
+        ASSERT_NE(mkdtemp(tmpl), nullptr);
+        dir_ = tmpl;
+    }
+    void TearDown() override { std::filesystem::remove_all(dir_); }
+    std::string Write(const std::string& name, const std::string& bytes) {
+        std::string p = dir_ + "/" + name;
+        std::ofstream(p, std::ios::binary) << bytes;
+        return p;
+    }
+    std::string dir_;
+};
+
+TEST_F(TempDir, OpensFilesByPathAndRefusesWhatIsNoFile) {
+    Application app;
+    std::string good = Write("good.doc", test::BuildWord97(test::MakeWord97(u"Title\rBody\r")));
+    auto doc = app.Open(good);
+    EXPECT_EQ(doc->ParagraphText(1), u"Title\r");
+    doc->Close(true);
+    EXPECT_THROW(doc->ParagraphText(1), WordError);
+
+    EXPECT_NE(std::string([&] {
+                  try {
+                      app.Open(dir_ + "/missing.doc");
+                  } catch (const WordError& e) {
+                      return std::string(e.what());
+                  }
+                  return std::string();
+              }())
+                  .find("cannot open file"),
+              std::string::npos);
+    EXPECT_THROW(app.Open(dir_), WordError);
+    EXPECT_THROW(app.Open(Write("zero.doc", "")), WordError);
+}
+
+TEST_F(TempDir, CloseNeverWritesAndQuitEndsTheInstance) {
+    const std::string bytes = test::BuildWord97(test::MakeWord97(u"Keep me\r"));
+    std::string path = Write("keep.doc", bytes);
+    auto before = std::filesystem::last_write_time(path);
+    Application app;
+    auto doc = app.Open(path);
+    doc->ParagraphText(1);
+    doc->Close(true);
+    std::ifstream in(path, std::ios::binary);
+    std::string after((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(after, bytes);
+    EXPECT_EQ(std::filesystem::last_write_time(path), before);
+    app.Quit();
+    EXPECT_THROW(app.Open(path), WordError);
+}
+
+TEST(Detect, ManyDocumentsOpenOneAfterAnother) {
+    // The cache buffers are recycled; interleaved documents must not mix.
+    std::string a = test::BuildWord97(test::MakeWord97(u"Alpha\r"));
+    std::string b = test::BuildWord97(test::MakeWord97(u"Beta\r", {}, true));
+    Application app;
+    for (int i = 0; i < 50; ++i) {
+        auto da = app.OpenMemory(a.data(), a.size());
+        auto db = app.OpenMemory(b.data(), b.size());
+        ASSERT_EQ(da->ParagraphText(1), u"Alpha\r");
+        ASSERT_EQ(db->ParagraphText(1), u"Beta\r");
+    }
+}
+
+}  // namespace
+}  // namespace pelmora::word
