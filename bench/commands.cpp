@@ -1,0 +1,143 @@
+// The three working commands over a folder of 2,000 documents, through the
+// real window (offscreen): adding the folder, extracting every title, and
+// renaming every row in place.
+//
+// bench_commands [benchmark options]
+//   PELMORA_BENCH_DOCS=N   documents in the folder (default 2000)
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cstdlib>
+#include <deque>
+#include <memory>
+#include <optional>
+
+#include "app/form1.h"
+#include "grid/didagrid.h"
+#include "platform/dialogs.h"
+
+namespace {
+
+using namespace pelmora;
+
+// Answers every question at once: the bench folder, Yes, OK.
+class BenchDialogs : public Dialogs {
+public:
+    QString folder;
+    int message(const MessageRequest& r) override {
+        return r.buttons == MsgButtons::YesNo ? AnswerYes : AnswerOk;
+    }
+    std::optional<QString> browseForFolder(const QString&) override { return folder; }
+    QString openFiles(const QString&, const QString&) override { return {}; }
+    std::optional<QString> saveFile(const QString&, const QString&, const QString&) override {
+        return std::nullopt;
+    }
+    int exec(QDialog&) override { return 0; }
+    bool openDocument(const QString&) override { return false; }
+};
+
+int DocCount() {
+    const char* n = std::getenv("PELMORA_BENCH_DOCS");
+    return n ? std::max(1, std::atoi(n)) : 2000;
+}
+
+// A folder of copies of the test documents, a window listing nothing yet.
+struct Setup {
+    QTemporaryDir settings, folder;
+    BenchDialogs dialogs;
+    std::unique_ptr<Form1> form;
+    QStringList names;
+
+    explicit Setup(benchmark::State& state) {
+        // Documents whose first paragraphs make names Windows accepts.
+        const QStringList sources = {"zh_first.doc", "en_first.doc",  "long_first.doc", "short.doc",
+                                     "latin1.doc",   "even_odd.doc", "first_page.doc", "empty_first.doc"};
+        for (int i = 0; i < DocCount(); ++i) {
+            const QString name = QStringLiteral("doc%1.doc").arg(i, 5, 10, QLatin1Char('0'));
+            const QString source = QStringLiteral(PELMORA_TEST_DATA "/") + sources[i % sources.size()];
+            if (!QFile::copy(source, folder.filePath(name))) {
+                state.SkipWithError("cannot copy the test documents");
+                return;
+            }
+            names << name;
+        }
+        dialogs.folder = folder.path();
+        Form1Options options;
+        options.settingsDir = settings.path();
+        options.dialogs = &dialogs;
+        form = std::make_unique<Form1>(options);
+        form->globalOnlyenglish = false;
+        form->globalSubdir = false;
+        form->globalMaxword = 25;
+        form->globalGetTitleMode = TitleModeFirstParagraph;
+        form->show();
+        QTest::qWaitForWindowExposed(form.get());
+    }
+    void click(const char* key) { form->Toolbar1_ButtonClick(QString::fromLatin1(key)); }
+};
+
+void BM_AddFolder(benchmark::State& state) {
+    Setup s(state);
+    if (!s.form) return;
+    for (auto _ : state) s.click("btnDir");
+    state.counters["rows"] = s.form->globalFilecount;
+}
+
+void BM_ExtractTitles(benchmark::State& state) {
+    Setup s(state);
+    if (!s.form) return;
+    s.click("btnDir");
+    for (auto _ : state) s.click("btnGetTitle");
+    state.counters["rows"] = s.form->globalFilecount;
+}
+
+void BM_RenameInPlace(benchmark::State& state) {
+    Setup s(state);
+    if (!s.form) return;
+    s.click("btnDir");
+    s.click("btnGetTitle");
+    DiDaGrid& grid = *s.form->DiDaGrid1;
+    const int n = s.form->globalFilecount;
+    // Eight documents give eight titles: make each row's title its own, as
+    // after hand edits, and check every row.
+    for (int r = 1; r <= n; ++r) {
+        grid.SetCellText(r, ColTitle, grid.GetCellText(r, ColTitle) + QStringLiteral("-%1").arg(r));
+        grid.SetCellProperty(r, ColFlag, QStringLiteral("setcheck"), QStringLiteral("1"));
+    }
+    int renamed = 0;
+    for (auto _ : state) {
+        s.click("btnRename");
+        state.PauseTiming();
+        renamed = 0;
+        for (int r = 1; r <= n; ++r) {
+            if (grid.GetCellText(r, ColResult) != QStringLiteral("改名成功")) continue;
+            ++renamed;
+            QDir(s.folder.path())
+                .rename(grid.GetCellText(r, ColTitle) + QStringLiteral(".doc"), grid.GetCellText(r, ColFileName));
+        }
+        state.ResumeTiming();
+    }
+    state.counters["renamed"] = renamed;
+}
+
+BENCHMARK(BM_AddFolder)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_ExtractTitles)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_RenameInPlace)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
