@@ -107,9 +107,17 @@ std::vector<FoundFile> FindDocFiles(const QString& folder, bool subfolders) {
 
 bool IsRefusedFileName(const QString& name) {
     if (name.isEmpty()) return true;
-    for (QChar c : name) {
-        const char16_t u = c.unicode();
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        const char16_t u = name[i].unicode();
         if (u < 0x20) return true;
+        // A surrogate without its partner has no encoding on disk: the file
+        // would get another name than the title shows.
+        if (QChar::isHighSurrogate(u)) {
+            if (i + 1 < name.size() && name[i + 1].isLowSurrogate()) ++i;
+            else return true;
+            continue;
+        }
+        if (QChar::isLowSurrogate(u)) return true;
         switch (u) {
             case u'"': case u'*': case u'/': case u':': case u'<':
             case u'>': case u'?': case u'\\': case u'|': return true;

@@ -54,7 +54,8 @@ std::vector<FoundFile> FindDocFiles(const QString& folder, bool subfolders);
 
 // True when Windows refuses the name as a file name: empty, a control
 // character U+0000 to U+001F, one of " * / : < > ? \ |, or a reserved device
-// name (CON, PRN, AUX, NUL, COM1-9, LPT1-9, with or without extension).
+// name (CON, PRN, AUX, NUL, COM1-9, LPT1-9, with or without extension); also
+// a name holding an unpaired surrogate, which has no exact form on disk here.
 bool IsRefusedFileName(const QString& name);
 
 // Moves a file, or renames it within its folder. Never replaces an existing

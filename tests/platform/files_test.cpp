@@ -87,6 +87,8 @@ TEST(IsRefusedFileName, WindowsRefusedNames) {
         {"COM1.doc", true},       {"lpt9.doc", true},       {"COM0.doc", false},
         {"console.doc", false},   {"CON .doc", true},       {"auxiliary.doc", false},
         {QString("a") + QChar(0) + "b.doc", true},
+        {QString::fromUcs4(U"\U0001F600.doc"), false}, {QString(QChar(0xD83D)) + ".doc", true},
+        {"a" + QString(QChar(0xDE00)) + ".doc", true},
     };
     for (const auto& [name, refused] : cases) EXPECT_EQ(IsRefusedFileName(name), refused) << name.toStdString();
 }
