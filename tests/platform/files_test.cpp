@@ -110,6 +110,8 @@ struct Route {
     MoveFileSeams seams;
 };
 
+void PrintTo(const Route& route, std::ostream* os) { *os << route.name; }
+
 const Route kRoutes[] = {
     {"no-replace rename", {}},
     {"link and unlink", {.noRenameNoReplace = true}},
