@@ -2,6 +2,9 @@
 
 #include <QAction>
 #include <QCoreApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMenu>
@@ -18,11 +21,13 @@
 #include "about/frmabout.h"
 #include "app/icons.h"
 #include "batchlist/batchlist.h"
+#include "batchlist/export.h"
 #include "collect/collect.h"
 #include "grid/didagrid.h"
 #include "platform/dialogs.h"
 #include "platform/paths.h"
 #include "rename/rename.h"
+#include "rename/undo.h"
 #include "settings/frmoptions.h"
 #include "settings/settingsstore.h"
 #include "titles/extraction.h"
@@ -150,10 +155,29 @@ void Form1::buildControls() {
     mDel->setObjectName(QStringLiteral("mDel"));
     mDelNo = MyPopmenu->addAction(QStringLiteral("移除未选中文件"));
     mDelNo->setObjectName(QStringLiteral("mDelNo"));
+    MyPopmenu->addSeparator();
+    mCheckAll = MyPopmenu->addAction(QStringLiteral("全选"));
+    mCheckAll->setObjectName(QStringLiteral("mCheckAll"));
+    mInvert = MyPopmenu->addAction(QStringLiteral("反选"));
+    mInvert->setObjectName(QStringLiteral("mInvert"));
+    MyPopmenu->addSeparator();
+    mUndo = MyPopmenu->addAction(QStringLiteral("撤销上次改名"));
+    mUndo->setObjectName(QStringLiteral("mUndo"));
+    mExport = MyPopmenu->addAction(QStringLiteral("导出结果"));
+    mExport->setObjectName(QStringLiteral("mExport"));
+    connect(mCheckAll, &QAction::triggered, this, [this] { guarded([this] { CheckAllRows(*this); }); });
+    connect(mInvert, &QAction::triggered, this, [this] { guarded([this] { InvertChecks(*this); }); });
+    connect(mUndo, &QAction::triggered, this, [this] { guarded([this] { UndoLastRenameCommand(*this); }); });
+    connect(mExport, &QAction::triggered, this, [this] { guarded([this] { ExportResultsCommand(*this); }); });
     connect(mDel, &QAction::triggered, this,
             [this] { guarded([this] { RemoveRows(*this, QStringLiteral("1")); }); });
     connect(mDelNo, &QAction::triggered, this,
             [this] { guarded([this] { RemoveRows(*this, QStringLiteral("0")); }); });
+
+    // Files and folders from the file manager replace the rows.
+    setAcceptDrops(true);
+    DiDaGrid1->setDropFilter(IsDroppable);
+    connect(DiDaGrid1, &DiDaGrid::FilesDropped, this, [this](const QStringList& paths) { dropPaths(paths); });
 
     // The file name and the check box are never typed over.
     connect(DiDaGrid1, &DiDaGrid::CellEditBegin, this,
@@ -171,6 +195,30 @@ void Form1::buildControls() {
         if (col == ColFlag) return;
         guarded([&] { OpenRowDocument(*this, docRow); });
     });
+}
+
+void Form1::dropPaths(const QStringList& paths) {
+    guarded([&] { AddDroppedCommand(*this, paths); });
+}
+
+void Form1::dragEnterEvent(QDragEnterEvent* event) {
+    if (DiDaGrid1->acceptsDrop(event->mimeData())) event->acceptProposedAction();
+    else event->ignore();
+}
+
+void Form1::dragMoveEvent(QDragMoveEvent* event) {
+    if (DiDaGrid1->acceptsDrop(event->mimeData())) event->acceptProposedAction();
+    else event->ignore();
+}
+
+void Form1::dropEvent(QDropEvent* event) {
+    if (!DiDaGrid1->acceptsDrop(event->mimeData())) {
+        event->ignore();
+        return;
+    }
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+    dropPaths(DiDaGrid::LocalPaths(event->mimeData()));
 }
 
 void Form1::startUp() {

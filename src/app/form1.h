@@ -4,6 +4,7 @@
 // subsystems reach each other only through these fields and methods.
 
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 #include <array>
 #include <cstdint>
@@ -20,6 +21,9 @@ class QToolBar;
 class QToolButton;
 class QAction;
 class QPoint;
+class QDragEnterEvent;
+class QDragMoveEvent;
+class QDropEvent;
 
 namespace pelmora {
 
@@ -67,6 +71,10 @@ public:
     QMenu* MyPopmenu = nullptr;
     QAction* mDel = nullptr;
     QAction* mDelNo = nullptr;
+    QAction* mCheckAll = nullptr;
+    QAction* mInvert = nullptr;
+    QAction* mUndo = nullptr;
+    QAction* mExport = nullptr;
 
     // Settings store.
     bool ReadSetting();
@@ -88,7 +96,14 @@ public:
 
     Dialogs& dialogs() const;
 
+protected:
+    // Files and folders dropped anywhere on the window list as on the grid.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
 private:
+    void dropPaths(const QStringList& paths);
     void buildControls();
     void startUp();
     void showPopup(const QPoint& globalPos);

@@ -1,5 +1,7 @@
 #include "batchlist/batchlist.h"
 
+#include <algorithm>
+
 #include "app/form1.h"
 #include "grid/didagrid.h"
 #include "platform/dialogs.h"
@@ -67,6 +69,23 @@ void RemoveRows(Form1& form, const QString& target) {
     report.caption = kAppTitle;
     report.buttons = MsgButtons::Ok;
     form.dialogs().message(report);
+}
+
+void CheckAllRows(Form1& form) {
+    DiDaGrid& grid = *form.DiDaGrid1;
+    const int last = std::min(form.globalFilecount, grid.RowCount() - 1);
+    for (int r = 1; r <= last; ++r) grid.SetCellProperty(r, ColFlag, kSetCheck, QStringLiteral("1"));
+    grid.RefreshGrid();
+}
+
+void InvertChecks(Form1& form) {
+    DiDaGrid& grid = *form.DiDaGrid1;
+    const int last = std::min(form.globalFilecount, grid.RowCount() - 1);
+    for (int r = 1; r <= last; ++r) {
+        const bool checked = grid.GetCellProperty(r, ColFlag, kGetCheck) == QLatin1String("1");
+        grid.SetCellProperty(r, ColFlag, kSetCheck, checked ? QStringLiteral("0") : QStringLiteral("1"));
+    }
+    grid.RefreshGrid();
 }
 
 void OpenRowDocument(Form1& form, int row) {

@@ -1,5 +1,8 @@
 #include "collect/collect.h"
 
+#include <QDir>
+#include <QFileInfo>
+#include <QSet>
 #include <QStringList>
 #include <vector>
 
@@ -17,9 +20,37 @@ namespace {
 const QString kFolderPrompt = QStringLiteral("选择目录:");
 const QString kOpenTitle = QStringLiteral("选择要改名的word文件,可多选");
 // Both cases, since some desktop file dialogs match patterns case-sensitively.
-const QString kOpenFilter = QStringLiteral("Word(*.DOC *.doc)");
+const QString kOpenFilter =
+    QStringLiteral("Word(*.DOC *.doc *.DOCX *.docx *.DOCM *.docm)");
 
-// Replaces the document rows by the given files, in order.
+void ShowNoDocumentMessage(Form1& form) {
+    MessageRequest box;
+    box.text = QStringLiteral("该文件夹下没有发现Word文件,请重新选择文件夹");
+    box.caption = QStringLiteral("添加文件夹");
+    box.icon = MsgIcon::Information;
+    form.dialogs().message(box);
+}
+
+// The found documents that the English-only setting lets through.
+std::vector<platform::FoundFile> Accepted(const Form1& form, const std::vector<platform::FoundFile>& found) {
+    std::vector<platform::FoundFile> accepted;
+    accepted.reserve(found.size());
+    for (const platform::FoundFile& f : found) {
+        const bool chinese = form.isChinese(f.name) != 0;
+        if (!chinese || !form.globalOnlyenglish) accepted.push_back(f);
+    }
+    return accepted;
+}
+
+platform::FoundFile SplitPath(const QString& path) {
+    const qsizetype sep = path.lastIndexOf(kPathSep);
+    QString folder = sep < 0 ? QString() : path.left(sep);
+    if (sep == 0) folder = QString(kPathSep);  // a file in the root folder
+    return {folder, path.mid(sep + 1)};
+}
+
+}  // namespace
+
 void FillRows(Form1& form, const std::vector<platform::FoundFile>& files) {
     DiDaGrid& grid = *form.DiDaGrid1;
     form.globalFilecount = static_cast<int32_t>(files.size());
@@ -33,32 +64,22 @@ void FillRows(Form1& form, const std::vector<platform::FoundFile>& files) {
     }
 }
 
-}  // namespace
+void AddFolder(Form1& form, const QString& folder) {
+    form.globalFilecount = 0;
+    const std::vector<platform::FoundFile> found = platform::FindDocFiles(folder, form.globalSubdir);
+    if (found.empty()) {
+        // The rows already listed stay on screen, but count as none.
+        ShowNoDocumentMessage(form);
+        return;
+    }
+    FillRows(form, Accepted(form, found));
+}
 
 void AddFolderCommand(Form1& form) {
     const std::optional<QString> folder = form.dialogs().browseForFolder(kFolderPrompt);
     // Cancelled: nothing is listed and the rows stay as they are.
     if (!folder || folder->isEmpty()) return;
-
-    form.globalFilecount = 0;
-    const std::vector<platform::FoundFile> found = platform::FindDocFiles(*folder, form.globalSubdir);
-    if (found.empty()) {
-        // The rows already listed stay on screen, but count as none.
-        MessageRequest box;
-        box.text = QStringLiteral("该文件夹下没有发现Word文件,请重新选择文件夹");
-        box.caption = QStringLiteral("添加文件夹");
-        box.icon = MsgIcon::Information;
-        form.dialogs().message(box);
-        return;
-    }
-
-    std::vector<platform::FoundFile> accepted;
-    accepted.reserve(found.size());
-    for (const platform::FoundFile& f : found) {
-        const bool chinese = form.isChinese(f.name) != 0;
-        if (!chinese || !form.globalOnlyenglish) accepted.push_back(f);
-    }
-    FillRows(form, accepted);
+    AddFolder(form, *folder);
 }
 
 void AddFilesCommand(Form1& form) {
@@ -68,11 +89,7 @@ void AddFilesCommand(Form1& form) {
     std::vector<platform::FoundFile> files;
     const QStringList parts = selection.split(QChar(0));
     if (parts.size() == 1) {
-        const QString& path = parts.front();
-        const qsizetype sep = path.lastIndexOf(kPathSep);
-        QString folder = sep < 0 ? QString() : path.left(sep);
-        if (sep == 0) folder = QString(kPathSep);  // a file in the root folder
-        files.push_back({folder, path.mid(sep + 1)});
+        files.push_back(SplitPath(parts.front()));
     } else {
         const QString& folder = parts.front();
         for (qsizetype i = 1; i < parts.size(); ++i) {
@@ -82,6 +99,68 @@ void AddFilesCommand(Form1& form) {
     }
     if (files.empty() || files.front().name.isEmpty()) return;
     FillRows(form, files);
+}
+
+bool IsWordFileName(const QString& name) {
+    static const QString kExtensions[] = {QStringLiteral(".doc"), QStringLiteral(".docx"),
+                                          QStringLiteral(".docm")};
+    for (const QString& ext : kExtensions) {
+        if (name.size() > ext.size() && name.endsWith(ext, Qt::CaseInsensitive)) return true;
+    }
+    return false;
+}
+
+bool IsDroppable(const QStringList& paths) {
+    for (const QString& path : paths) {
+        const QFileInfo info(path);
+        if (info.isDir() || (info.isFile() && IsWordFileName(info.fileName()))) return true;
+    }
+    return false;
+}
+
+void AddDroppedCommand(Form1& form, const QStringList& paths) {
+    QStringList folders;
+    std::vector<platform::FoundFile> files;
+    for (const QString& path : paths) {
+        const QFileInfo info(path);
+        if (info.isDir()) folders.push_back(path);
+        else if (info.isFile() && IsWordFileName(info.fileName())) files.push_back(SplitPath(path));
+    }
+    if (folders.isEmpty()) {
+        // As picked files: nothing usable changes nothing.
+        if (!files.empty()) FillRows(form, files);
+        return;
+    }
+    if (folders.size() == 1 && files.empty()) {
+        AddFolder(form, folders.front());
+        return;
+    }
+
+    // In the order dropped; a file met twice (dropped and inside a dropped
+    // folder) is listed once.
+    std::vector<platform::FoundFile> all;
+    QSet<QString> seen;
+    auto add = [&](const platform::FoundFile& f) {
+        const QString key = QDir::cleanPath(JoinPath(f.folder, f.name));
+        if (!seen.contains(key)) {
+            seen.insert(key);
+            all.push_back(f);
+        }
+    };
+    for (const QString& path : paths) {
+        const QFileInfo info(path);
+        if (info.isDir()) {
+            for (const platform::FoundFile& f : Accepted(form, platform::FindDocFiles(path, form.globalSubdir)))
+                add(f);
+        } else if (info.isFile() && IsWordFileName(info.fileName())) {
+            add(SplitPath(path));
+        }
+    }
+    if (all.empty()) {
+        ShowNoDocumentMessage(form);
+        return;
+    }
+    FillRows(form, all);
 }
 
 int16_t IsChineseText(const QString& text) {

@@ -1,6 +1,10 @@
 #include "grid/didagrid.h"
 
 #include <QContextMenuEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QUrl>
 #include <QHeaderView>
 #include <QMouseEvent>
 #include <QStyledItemDelegate>
@@ -56,6 +60,9 @@ DiDaGrid::DiDaGrid(QWidget* parent) : QTableWidget(parent) {
     horizontalHeader()->setHighlightSections(false);
     horizontalHeader()->setStretchLastSection(false);
     horizontalHeader()->setContextMenuPolicy(Qt::CustomContextMenu);
+    // Files from the file manager only; rows are never dragged about.
+    setDragDropMode(QAbstractItemView::DropOnly);
+    setAcceptDrops(true);
     connect(horizontalHeader(), &QWidget::customContextMenuRequested, this,
             [this](const QPoint& pos) {
                 const QPoint global = horizontalHeader()->mapToGlobal(pos);
@@ -211,6 +218,50 @@ void DiDaGrid::mouseDoubleClickEvent(QMouseEvent* event) {
     QTableWidget::mouseDoubleClickEvent(event);
     if (event->button() != Qt::LeftButton || !index.isValid()) return;
     emit OpenRequest(global.x(), global.y(), index.row() + 1, index.column(), index.row() + 1);
+}
+
+QStringList DiDaGrid::LocalPaths(const QMimeData* mime) {
+    QStringList paths;
+    if (!mime || !mime->hasUrls()) return paths;
+    for (const QUrl& url : mime->urls()) {
+        if (!url.isLocalFile()) continue;
+        QString path = url.toLocalFile();
+        // A folder URL may end in a slash; the root folder keeps its own.
+        while (path.size() > 1 && path.endsWith(QLatin1Char('/'))) path.chop(1);
+        if (!path.isEmpty()) paths.push_back(path);
+    }
+    return paths;
+}
+
+void DiDaGrid::setDropFilter(std::function<bool(const QStringList&)> filter) {
+    dropFilter_ = std::move(filter);
+}
+
+bool DiDaGrid::acceptsDrop(const QMimeData* mime) const {
+    const QStringList paths = LocalPaths(mime);
+    if (paths.isEmpty()) return false;
+    return !dropFilter_ || dropFilter_(paths);
+}
+
+void DiDaGrid::dragEnterEvent(QDragEnterEvent* event) {
+    if (acceptsDrop(event->mimeData())) event->acceptProposedAction();
+    else event->ignore();
+}
+
+void DiDaGrid::dragMoveEvent(QDragMoveEvent* event) {
+    if (acceptsDrop(event->mimeData())) event->acceptProposedAction();
+    else event->ignore();
+}
+
+void DiDaGrid::dropEvent(QDropEvent* event) {
+    if (!acceptsDrop(event->mimeData())) {
+        event->ignore();
+        return;
+    }
+    // The file manager keeps its files: the list only records where they are.
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+    emit FilesDropped(LocalPaths(event->mimeData()));
 }
 
 }  // namespace pelmora

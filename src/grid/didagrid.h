@@ -6,9 +6,13 @@
 // document rows scroll; grid row r >= 1 is table row r - 1.
 
 #include <QString>
+#include <QStringList>
 #include <QTableWidget>
 #include <cstdint>
+#include <functional>
 #include <vector>
+
+class QMimeData;
 
 namespace pelmora {
 
@@ -42,6 +46,13 @@ public:
 
     static constexpr int kStyleCheckBox = 2;
 
+    // The local files and folders that a drag from the file manager carries,
+    // in its order; other URLs are left out.
+    static QStringList LocalPaths(const QMimeData* mime);
+    // Decides whether a drag's local paths may be dropped; by default any.
+    void setDropFilter(std::function<bool(const QStringList&)> filter);
+    bool acceptsDrop(const QMimeData* mime) const;
+
 signals:
     // Before the user edits a cell; set allow to 0 to refuse.
     void CellEditBegin(int row, int col, int unused, int16_t& allow);
@@ -52,11 +63,16 @@ signals:
     void MenuRequest(int x, int y, int row, int col, int unused);
     // Double-click on a document row: the fifth value is that row's number.
     void OpenRequest(int x, int y, int row, int col, int docRow);
+    // Files or folders dropped onto the list: their local paths, in order.
+    void FilesDropped(const QStringList& paths);
 
 protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     friend class DiDaGridDelegate;
@@ -68,6 +84,7 @@ private:
 
     std::vector<int> colWidths_;
     QPersistentModelIndex committed_;
+    std::function<bool(const QStringList&)> dropFilter_;
 };
 
 }  // namespace pelmora

@@ -91,10 +91,18 @@ void FindInto(const QString& folder, bool subfolders, int depth, QSet<QString>& 
 QStringList ListDocFiles(const QString& folder) {
     // QDir::Files without QDir::Hidden/System: ordinary files (and links to
     // them), no dot-files, no broken links.
-    QStringList names = SortedEntries(folder, QDir::Files, {QStringLiteral("*.doc")});
-    // The wildcard "*.doc" also matches a name that is only ".doc", which is
-    // a hidden file here and already filtered; keep the rule explicit.
-    names.removeIf([](const QString& n) { return !n.endsWith(QLatin1String(".doc"), Qt::CaseInsensitive); });
+    QStringList names = SortedEntries(folder, QDir::Files,
+                                      {QStringLiteral("*.doc"), QStringLiteral("*.docx"),
+                                       QStringLiteral("*.docm")});
+    // A wildcard also matches a name that is only the extension, which is a
+    // hidden file here and already filtered; keep the rule explicit.
+    names.removeIf([](const QString& n) {
+        for (const char* ext : {".doc", ".docx", ".docm"}) {
+            const QLatin1String e(ext);
+            if (n.size() > e.size() && n.endsWith(e, Qt::CaseInsensitive)) return false;
+        }
+        return true;
+    });
     return names;
 }
 

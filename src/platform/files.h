@@ -36,7 +36,8 @@ enum Win32Error : int32_t {
 int32_t Win32ErrorFromErrno(int err);
 
 // The names of the ordinary files in a folder (no folders, no hidden
-// dot-files, no broken links) whose extension is ".doc" in any letter case,
+// dot-files, no broken links) whose extension is ".doc", ".docx" or ".docm"
+// in any letter case,
 // sorted by name without regard to case (ties: by code unit). A folder that
 // cannot be listed gives nothing.
 QStringList ListDocFiles(const QString& folder);

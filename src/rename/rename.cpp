@@ -5,8 +5,23 @@
 #include "platform/dialogs.h"
 #include "platform/files.h"
 #include "platform/paths.h"
+#include "rename/conflicts.h"
+#include "rename/journal.h"
+
+#include <vector>
 
 namespace pelmora {
+
+namespace {
+
+// How many colliding rows the question names one by one.
+constexpr size_t kListedCollisions = 5;
+
+QString WithSignPosition(long long n) {
+    return (n >= 0 ? QStringLiteral(" ") : QString()) + QString::number(n);
+}
+
+}  // namespace
 
 QString ErrorMessageText(int32_t errnumber) {
     switch (errnumber) {
@@ -43,23 +58,85 @@ void RenameCommand(Form1& form) {
         target = *folder;
     }
 
+    // Every checked row's move, planned before anything moves.
+    struct RowMove {
+        int32_t row;
+        int32_t refused;  // a code the row fails with before any move; 0: it moves
+        QString from, folder, newName, title;
+    };
     DiDaGrid& grid = *form.DiDaGrid1;
+    std::vector<RowMove> rows;
     for (int32_t r = 1; r <= form.globalFilecount; ++r) {
         if (grid.GetCellProperty(r, ColFlag, QStringLiteral("getcheck")) != QLatin1String("1")) continue;
         const QString folder = grid.GetCellText(r, ColPath);
         if (inPlace) target = folder;
         const QString fileName = grid.GetCellText(r, ColFileName);
         const QString title = grid.GetCellText(r, ColTitle);
-
-        int32_t code;
+        RowMove m{r, 0, JoinPath(folder, fileName), target, RenamedFileName(fileName, title), title};
         if (title.isEmpty()) {
             // ".doc" alone would be a hidden file, and a second one would collide.
-            code = platform::kErrorInvalidName;
+            m.refused = platform::kErrorInvalidName;
         } else if (fileName.isEmpty()) {
-            code = platform::kErrorFileNotFound;  // the path would name the folder itself
-        } else {
-            code = platform::MoveFileInto(JoinPath(folder, fileName), target,
-                                          title + QStringLiteral(".doc"));
+            m.refused = platform::kErrorFileNotFound;  // the path would name the folder itself
+        } else if (platform::IsRefusedFileName(m.newName)) {
+            m.refused = platform::kErrorInvalidName;
+        }
+        rows.push_back(std::move(m));
+    }
+
+    std::vector<PlannedMove> planned;
+    std::vector<size_t> plannedRow;  // index into rows of each planned move
+    for (size_t i = 0; i < rows.size(); ++i) {
+        if (rows[i].refused != 0) continue;
+        planned.push_back({rows[i].row, rows[i].from, JoinPath(rows[i].folder, rows[i].newName)});
+        plannedRow.push_back(i);
+    }
+
+    const std::vector<size_t> collisions = FindCollisions(planned);
+    if (!collisions.empty()) {
+        MessageRequest ask;
+        ask.caption = QStringLiteral("改名确认");
+        ask.buttons = MsgButtons::YesNo;
+        ask.icon = MsgIcon::Warning;
+        ask.text = QStringLiteral("有") + WithSignPosition(static_cast<long long>(collisions.size())) +
+                   QStringLiteral("个文件改名后会与已有的文件或本批前面的文件同名:");
+        for (size_t k = 0; k < collisions.size() && k < kListedCollisions; ++k)
+            ask.text += QStringLiteral("\r\n    ") + rows[plannedRow[collisions[k]]].title;
+        if (collisions.size() > kListedCollisions) ask.text += QStringLiteral("\r\n    ……");
+        ask.text += QStringLiteral("\r\n还要继续改名吗?") + QStringLiteral("\r\n") +
+                    QStringLiteral("yes:其余文件照常改名,这些文件保留原名;no:不改动任何文件");
+        if (dialogs.message(ask) != AnswerYes) return;
+    }
+
+    // The plan is on disk before the first file moves, so the batch can be
+    // taken back even after a crash.
+    RenameJournal journal(RenameJournal::PathBesideSettings(form.settingsPath()));
+    bool journaled = false;
+    if (!planned.empty()) {
+        std::vector<std::pair<QString, QString>> moves;
+        moves.reserve(planned.size());
+        for (const PlannedMove& m : planned) moves.emplace_back(m.from, m.to);
+        QString error;
+        journaled = journal.begin(moves, &error);
+        if (!journaled) {
+            MessageRequest ask;
+            ask.caption = QStringLiteral("改名确认");
+            ask.buttons = MsgButtons::YesNo;
+            ask.icon = MsgIcon::Warning;
+            ask.text = QStringLiteral("无法写入改名记录,这次改名将不能撤销:") + QStringLiteral("\r\n") +
+                       error + QStringLiteral("\r\n还要继续改名吗?");
+            if (dialogs.message(ask) != AnswerYes) return;
+        }
+    }
+
+    size_t next = 0;  // the next planned move
+    for (size_t i = 0; i < rows.size(); ++i) {
+        const RowMove& m = rows[i];
+        int32_t code = m.refused;
+        if (code == 0) {
+            code = platform::MoveFileInto(m.from, m.folder, m.newName);
+            if (code == 0 && journaled) journal.markDone(next);
+            ++next;
         }
 
         QString outcome;
@@ -69,9 +146,10 @@ void RenameCommand(Form1& form) {
             outcome = form.ErrorMessage(code) + (code >= 0 ? QStringLiteral(" ") : QString()) +
                       QString::number(code);
         }
-        grid.SetRowColor(r, code == 0 ? kColorYellow : kColorRed);
-        grid.SetCellText(r, ColResult, outcome);
+        grid.SetRowColor(m.row, code == 0 ? kColorYellow : kColorRed);
+        grid.SetCellText(m.row, ColResult, outcome);
     }
+    journal.finish();
 }
 
 }  // namespace pelmora

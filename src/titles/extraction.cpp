@@ -13,6 +13,7 @@
 #include "platform/dialogs.h"
 #include "platform/doc/word.h"
 #include "platform/paths.h"
+#include "rename/conflicts.h"
 
 namespace pelmora {
 
@@ -99,9 +100,10 @@ void GetTitleCommand(Form1& form) {
         }
         grid.SetCellText(i, ColTitle, title);
 
+        // The name the file would get keeps its own Word extension.
+        const QString fileName = grid.GetCellText(i, ColFileName);
         const bool fails = title.isEmpty() || form.isGoodFilename(title) == 0 ||
-                           grid.GetCellText(i, ColFileName)
-                                   .compare(title + QStringLiteral(".doc"), Qt::CaseInsensitive) == 0;
+                           fileName.compare(RenamedFileName(fileName, title), Qt::CaseInsensitive) == 0;
         if (fails) {
             grid.SetCellColor(i, ColTitle, kColorRed);
             grid.SetCellText(i, ColResult, QStringLiteral("与文件名相同或空等非法字符"));

@@ -101,7 +101,7 @@ TEST_F(AddCommands, EnglishOnlyWithOnlyChineseNamesEmptiesTheListSilently) {
 
 TEST_F(AddCommands, FolderWithoutDocsShowsTheMessageAndLeavesTheRowsVisible) {
     makeFiles(dir() + "/docs", {"a.doc", "b.doc"});
-    makeFiles(dir() + "/none", {"a.txt", "b.docx"});
+    makeFiles(dir() + "/none", {"a.txt", "b.odt", "c.docx.bak"});
     QDir(dir() + "/none").mkdir("sub.doc");
     addFolder(dir() + "/docs");
     addFolder(dir() + "/none");
@@ -177,7 +177,7 @@ TEST_F(AddCommands, OnePickedFile) {
     addFiles(dir() + "/报告 final.doc");
     ASSERT_EQ(fake.openFilesCalls.size(), 1u);
     EXPECT_EQ(fake.openFilesCalls[0].title, "选择要改名的word文件,可多选");
-    EXPECT_EQ(fake.openFilesCalls[0].filter, "Word(*.DOC *.doc)");
+    EXPECT_EQ(fake.openFilesCalls[0].filter, "Word(*.DOC *.doc *.DOCX *.docx *.DOCM *.docm)");
     EXPECT_EQ(form->globalFilecount, 1);
     EXPECT_EQ(column(ColFileName), (QStringList{"报告 final.doc"}));
     EXPECT_EQ(column(ColPath), (QStringList{dir()}));

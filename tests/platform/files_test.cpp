@@ -43,7 +43,7 @@ TEST(ListDocFiles, OrdinaryDocFilesOnlySortedByName) {
     ASSERT_EQ(::symlink("missing", QFile::encodeName(d + "/broken.doc").constData()), 0);
 
     EXPECT_EQ(ListDocFiles(d),
-              (QStringList{"A.DOC", "a.doc", "b.doc", "c.Doc", "link.doc", "中文.doc"}));
+              (QStringList{"A.DOC", "a.doc", "b.doc", "c.Doc", "link.doc", "x.docx", "中文.doc"}));
 }
 
 TEST(ListDocFiles, MissingOrEmptyFolderGivesNothing) {
