@@ -176,6 +176,14 @@ TEST_F(Extraction, FirstParagraphMode) {
     EXPECT_EQ(form->Label4->text(), "100%");
 }
 
+TEST_F(Extraction, TheVerdictComparesWithTheFileOwnExtension) {
+    // The same document under Word names: only the name the file would get
+    // (title plus its own extension) counts as unchanged.
+    REQUIRE_FIXTURES({{"short.doc", "One.docx"}, {"short.doc", "one.DOCM"}, {"short.doc", "One.doc.docx"},
+                       {"short.doc", "x.docx"}});
+    EXPECT_EQ(extract(), (std::vector<Row>{Bad("One"), Bad("One"), Good("One"), Good("One")}));
+}
+
 TEST_F(Extraction, HeaderMode) {
     REQUIRE_FIXTURES({{"zh_first.doc", ""}, {"en_first.doc", ""}, {"even_odd.doc", ""},
                        {"line_break.doc", ""}});
