@@ -43,23 +43,11 @@ bool UnderMountPoint(const QString& path, const QString& mountPoint) {
     return path == mountPoint || path.startsWith(mountPoint + QLatin1Char('/'));
 }
 
-// The type of the file system mounted deepest above path, or empty.
 QString MountTypeOf(const QString& path) {
     QFile mounts(QStringLiteral("/proc/self/mounts"));
     if (!mounts.open(QIODevice::ReadOnly)) return {};
-    QString best, bestType;
-    // Bounded: a mount table of a few thousand lines at most.
-    for (int lines = 0; lines < 100000 && !mounts.atEnd(); ++lines) {
-        const QList<QByteArray> fields = mounts.readLine(64 * 1024).trimmed().split(' ');
-        if (fields.size() < 3) continue;
-        const QString point = UnescapeMountField(fields[1]);
-        // Later entries mount over earlier ones at the same point.
-        if (UnderMountPoint(path, point) && point.size() >= best.size()) {
-            best = point;
-            bestType = QString::fromLatin1(fields[2]);
-        }
-    }
-    return bestType;
+    // The file reports size 0; read it to its end, bounded.
+    return MountTypeIn(mounts.read(16 * 1024 * 1024), path);
 }
 
 bool MagicIgnoresCase(const QByteArray& path) {
@@ -109,6 +97,21 @@ QString PathKey(const QString& path, bool foldCase) {
 }
 
 }  // namespace
+
+QString MountTypeIn(const QByteArray& mountTable, const QString& path) {
+    QString best, bestType;
+    for (const QByteArray& line : mountTable.split('\n')) {
+        const QList<QByteArray> fields = line.trimmed().split(' ');
+        if (fields.size() < 3) continue;
+        const QString point = UnescapeMountField(fields[1]);
+        // Later entries mount over earlier ones at the same point.
+        if (UnderMountPoint(path, point) && point.size() >= best.size()) {
+            best = point;
+            bestType = QString::fromLatin1(fields[2]);
+        }
+    }
+    return bestType;
+}
 
 QString RenamedExtension(const QString& fileName) {
     for (const QString& ext : kWordExtensions) {

@@ -20,8 +20,11 @@ QString RenamedExtension(const QString& fileName);
 // regard to letter case (FAT, exFAT, NTFS and SMB mounts, and folders
 // marked case-folding on ext4/f2fs). Unknown: false.
 bool IgnoresCase(const QString& path);
-// The file-system type named in the mount table for a mount type string.
+// Whether a mount type from the mount table compares names without case.
 bool IsCaseInsensitiveFsType(const QString& type);
+// The type of the file system mounted deepest above path in a mount table
+// (the text of /proc/self/mounts), or empty.
+QString MountTypeIn(const QByteArray& mountTable, const QString& path);
 
 // One move of the batch, in row order.
 struct PlannedMove {

@@ -72,6 +72,15 @@ TEST_F(AddCommands, FolderWithThreeDocsAndATextFile) {
     EXPECT_TRUE(fake.messages.empty());
 }
 
+TEST_F(AddCommands, WordOpenXmlFilesAreListedBesideDocFiles) {
+    makeFiles(dir(), {"b.docx", "a.doc", "C.DOCM", "d.dotx", "e.docx.tmp", "f.xlsx"});
+    addFolder(dir());
+    EXPECT_EQ(column(ColFileName), (QStringList{"a.doc", "b.docx", "C.DOCM"}));
+    addFiles(dir() + QChar(0) + "b.docx" + QChar(0) + "a.doc");
+    EXPECT_EQ(column(ColFileName), (QStringList{"b.docx", "a.doc"}));
+    expectFreshRows();
+}
+
 TEST_F(AddCommands, EnglishOnlyFilter) {
     makeFiles(dir(), {"report.doc", "报告.doc", "a，b.doc", "plan中.doc"});
     struct Case {

@@ -332,6 +332,28 @@ TEST(IgnoresCase, MountTypes) {
     EXPECT_FALSE(IgnoresCase(tmp.path() + "/new/name.doc"));  // /tmp here is a Linux file system
 }
 
+TEST(IgnoresCase, DeepestMountFromTheMountTable) {
+    const QByteArray table =
+        "/dev/sda1 / ext4 rw 0 0\n"
+        "/dev/sdb1 /media/usb vfat rw 0 0\n"
+        "/dev/sdc1 /media/usb\\040stick exfat rw 0 0\n"
+        "//srv/share /mnt/share cifs rw 0 0\n"
+        "tmpfs /mnt/share/local tmpfs rw 0 0\n"
+        "/dev/sdd1 /media/usb ntfs3 rw 0 0\n"
+        "broken-line\n";
+    const std::pair<const char*, const char*> cases[] = {
+        {"/home/a.doc", "ext4"},
+        {"/media/usb/a.doc", "ntfs3"},  // mounted over the earlier vfat
+        {"/media/usbx/a.doc", "ext4"},  // a longer name is no folder below
+        {"/media/usb stick/a.doc", "exfat"},
+        {"/mnt/share/x/a.doc", "cifs"},
+        {"/mnt/share/local/a.doc", "tmpfs"},
+    };
+    for (const auto& [path, type] : cases)
+        EXPECT_EQ(MountTypeIn(table, QString::fromUtf8(path)), QString::fromLatin1(type)) << path;
+    EXPECT_EQ(MountTypeIn("", "/a"), "");
+}
+
 // ---- The journal file ----
 
 TEST(Journal, DamagedOrForeignFilesAreNoJournal) {
