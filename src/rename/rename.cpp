@@ -1,5 +1,7 @@
 #include "rename/rename.h"
 
+#include <QFileInfo>
+
 #include "app/form1.h"
 #include "grid/didagrid.h"
 #include "platform/dialogs.h"
@@ -112,7 +114,11 @@ void RenameCommand(Form1& form) {
     // taken back even after a crash.
     RenameJournal journal(RenameJournal::PathBesideSettings(form.settingsPath()));
     bool journaled = false;
-    if (!planned.empty()) {
+    // A batch whose every move collides or misses its file changes nothing:
+    // the previous batch's journal stays, and with it its undo.
+    size_t missing = 0;
+    for (const PlannedMove& m : planned) missing += !QFileInfo(m.from).exists() && !QFileInfo(m.from).isSymLink();
+    if (planned.size() > collisions.size() + missing) {
         std::vector<std::pair<QString, QString>> moves;
         moves.reserve(planned.size());
         for (const PlannedMove& m : planned) moves.emplace_back(m.from, m.to);

@@ -191,6 +191,27 @@ TEST_F(Trust, UndoIntoAnotherFolderBatchAndOnlyTheLastBatch) {
     EXPECT_EQ(outcome(1), "已撤销");
 }
 
+TEST_F(Trust, ABatchThatOnlyCollidesKeepsThePreviousUndo) {
+    list({{"a.doc", "Alpha", true}, {"b.doc", "Beta", false}});
+    rename();
+    // Now every checked row wants a name that is taken.
+    grid().SetCellProperty(1, ColFlag, "setcheck", "0");
+    grid().SetCellProperty(2, ColFlag, "setcheck", "1");
+    grid().SetCellText(2, ColTitle, "Alpha");
+    rename(AnswerYes);
+    EXPECT_EQ(outcome(2), "文件已存在!! 183");
+
+    // Nor does one whose files are gone: a second run over the same rows.
+    grid().SetCellProperty(1, ColFlag, "setcheck", "1");
+    grid().SetCellProperty(2, ColFlag, "setcheck", "0");
+    rename();
+    EXPECT_EQ(outcome(1), "未找到原文件! 2");
+
+    undo();
+    EXPECT_EQ(Entries(dir()), (QStringList{"a.doc", "b.doc"}));
+    EXPECT_EQ(outcome(1), "已撤销");
+}
+
 TEST_F(Trust, UndoNeverReplacesAFileThatAppearedAtAnOldName) {
     list({{"a.doc", "Alpha", true}, {"b.doc", "Beta", true}});
     rename();
