@@ -1,5 +1,6 @@
 #include "batchlist/export.h"
 
+#include <QFileInfo>
 #include <QSaveFile>
 #include <algorithm>
 
@@ -53,10 +54,12 @@ void ExportResultsCommand(Form1& form) {
     const std::optional<QString> path = dialogs.saveFile(
         QStringLiteral("导出结果"), QStringLiteral("CSV(*.csv)"), QStringLiteral("改名结果.csv"));
     if (!path || path->isEmpty()) return;
+    // A name typed without an extension still opens as a spreadsheet.
+    const QString target = QFileInfo(*path).suffix().isEmpty() ? *path + QStringLiteral(".csv") : *path;
 
     // Written whole or not at all: an existing file is replaced only once
     // the new one is complete.
-    QSaveFile file(*path);
+    QSaveFile file(target);
     const QByteArray bytes = CsvDocument(ResultRecords(form));
     QString error;
     if (!file.open(QIODevice::WriteOnly)) {
@@ -69,10 +72,10 @@ void ExportResultsCommand(Form1& form) {
     MessageRequest box;
     box.caption = QStringLiteral("导出结果");
     if (error.isEmpty()) {
-        box.text = QStringLiteral("结果已导出到:") + *path;
+        box.text = QStringLiteral("结果已导出到:") + target;
         box.icon = MsgIcon::Information;
     } else {
-        box.text = QStringLiteral("无法写入文件:") + *path + QLatin1Char('\n') + error;
+        box.text = QStringLiteral("无法写入文件:") + target + QLatin1Char('\n') + error;
         box.icon = MsgIcon::Warning;
     }
     dialogs.message(box);

@@ -166,7 +166,6 @@ std::optional<std::vector<JournalEntry>> RenameJournal::Read(const QString& path
         if (line.isEmpty()) continue;
         const QList<QByteArray> f = line.split('\t');
         if (f.size() == 3 && f[0] == "move") {
-            // Moves come before any mark; a move after marks is a damaged file.
             const std::optional<QString> from = Unescape(f[1]);
             const std::optional<QString> to = Unescape(f[2]);
             if (!from || !to || from->isEmpty() || to->isEmpty()) return std::nullopt;

@@ -119,6 +119,11 @@ TEST_F(PopupAdditions, ExportCancelledOrUnwritable) {
     EXPECT_TRUE(fake.messages[0].text.startsWith("无法写入文件:")) << fake.messages[0].text.toStdString();
     EXPECT_EQ(fake.messages[0].icon, MsgIcon::Warning);
     EXPECT_EQ(test::ReadFile(dir.path() + "/plain"), "keep");
+
+    // A name without an extension gets ".csv".
+    fake.savePaths.push_back(dir.path() + "/results");
+    form->mExport->trigger();
+    EXPECT_TRUE(test::ReadFile(dir.path() + "/results.csv").startsWith("\xEF\xBB\xBF"));
 }
 
 TEST(CsvField, QuotingAndFormulaGuard) {
