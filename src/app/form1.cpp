@@ -207,7 +207,7 @@ void Form1::dragEnterEvent(QDragEnterEvent* event) {
 }
 
 void Form1::dragMoveEvent(QDragMoveEvent* event) {
-    if (DiDaGrid1->acceptsDrop(event->mimeData())) event->acceptProposedAction();
+    if (DiDaGrid1->acceptsDrop(event->mimeData(), false)) event->acceptProposedAction();
     else event->ignore();
 }
 

@@ -237,10 +237,12 @@ void DiDaGrid::setDropFilter(std::function<bool(const QStringList&)> filter) {
     dropFilter_ = std::move(filter);
 }
 
-bool DiDaGrid::acceptsDrop(const QMimeData* mime) const {
+bool DiDaGrid::acceptsDrop(const QMimeData* mime, bool fresh) const {
+    if (!fresh && mime && mime == lastDrag_) return lastDragAccepted_;
     const QStringList paths = LocalPaths(mime);
-    if (paths.isEmpty()) return false;
-    return !dropFilter_ || dropFilter_(paths);
+    lastDrag_ = mime;
+    lastDragAccepted_ = !paths.isEmpty() && (!dropFilter_ || dropFilter_(paths));
+    return lastDragAccepted_;
 }
 
 void DiDaGrid::dragEnterEvent(QDragEnterEvent* event) {
@@ -249,7 +251,7 @@ void DiDaGrid::dragEnterEvent(QDragEnterEvent* event) {
 }
 
 void DiDaGrid::dragMoveEvent(QDragMoveEvent* event) {
-    if (acceptsDrop(event->mimeData())) event->acceptProposedAction();
+    if (acceptsDrop(event->mimeData(), false)) event->acceptProposedAction();
     else event->ignore();
 }
 

@@ -51,7 +51,9 @@ public:
     static QStringList LocalPaths(const QMimeData* mime);
     // Decides whether a drag's local paths may be dropped; by default any.
     void setDropFilter(std::function<bool(const QStringList&)> filter);
-    bool acceptsDrop(const QMimeData* mime) const;
+    // Whether a drag may be dropped. A drag's pointer moves ask again and
+    // again: with fresh false, the answer for the same drag is reused.
+    bool acceptsDrop(const QMimeData* mime, bool fresh = true) const;
 
 signals:
     // Before the user edits a cell; set allow to 0 to refuse.
@@ -85,6 +87,8 @@ private:
     std::vector<int> colWidths_;
     QPersistentModelIndex committed_;
     std::function<bool(const QStringList&)> dropFilter_;
+    mutable const QMimeData* lastDrag_ = nullptr;
+    mutable bool lastDragAccepted_ = false;
 };
 
 }  // namespace pelmora
