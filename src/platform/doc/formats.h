@@ -1,0 +1,55 @@
+#pragma once
+// Readers for the other kinds of file Word opens behind a document name:
+// Office Open XML (.docx, .docm, .dotx), RTF and web pages (HTML, MHT).
+// Each gives the same texts as the binary reader (see word.h). Every failure
+// is a WordError with a short reason in English.
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "platform/doc/docimpl.h"
+
+namespace pelmora::word {
+
+// What a file holds, judged by its content alone.
+enum class DocumentFormat {
+    Unknown,
+    CompoundFile,  // OLE2 compound file: the binary reader's
+    Ooxml,         // ZIP package holding word/document.xml (or its main part)
+    Zip,           // some other ZIP
+    Rtf,
+    Web,           // HTML page or MHT (MIME) archive
+};
+
+// Judges the first bytes of a file (a few KiB are plenty; 4096 is used by
+// DetectDocumentFormat). A ZIP is reported as Zip: only the package itself
+// tells whether it is a Word document.
+DocumentFormat SniffDocumentFormat(std::string_view head);
+
+// Reads the file's head and, for a ZIP, looks into the package for its main
+// document part. Never throws; unreadable files are Unknown.
+DocumentFormat DetectDocumentFormat(const std::string& path);
+
+// True when the file is a ZIP package whose main part is a WordprocessingML
+// document. Never throws.
+bool IsWordPackage(const std::string& path);
+
+// Openers by format. They throw WordError for anything they cannot read.
+std::unique_ptr<DocumentImpl> OpenOoxmlDocument(const std::string& path);
+std::unique_ptr<DocumentImpl> OpenRtfDocument(const std::string& path);
+std::unique_ptr<DocumentImpl> OpenWebDocument(const std::string& path);
+
+// The same over bytes in memory (fuzzing, tests).
+std::unique_ptr<DocumentImpl> OpenOoxmlBytes(std::string bytes);
+std::unique_ptr<DocumentImpl> OpenRtfBytes(std::string bytes);
+std::unique_ptr<DocumentImpl> OpenWebBytes(std::string bytes);
+
+// Limits against hostile files.
+inline constexpr std::size_t kMaxPartBytes = 64u << 20;    // one decompressed package part
+inline constexpr long long kMaxZipEntries = 10000;         // entries in a package
+inline constexpr std::size_t kMaxTextFileBytes = 256u << 20;  // RTF or web page on disk
+inline constexpr int kMaxNesting = 1000;                   // RTF groups, XML and HTML elements
+
+}  // namespace pelmora::word

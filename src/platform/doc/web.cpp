@@ -1,0 +1,6 @@
+#include "platform/doc/formats.h"
+#include "platform/doc/word.h"
+namespace pelmora::word {
+std::unique_ptr<DocumentImpl> OpenWebDocument(const std::string&) { throw WordError("not implemented"); }
+std::unique_ptr<DocumentImpl> OpenWebBytes(std::string) { throw WordError("not implemented"); }
+}
