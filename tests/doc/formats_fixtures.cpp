@@ -75,8 +75,12 @@ TEST_P(FixtureTest, ParagraphsHeadersAndFootersMatchTheSource) {
         }
         EXPECT_EQ(Show(doc->HeaderText(1, 1)), Show(e.header1));
         EXPECT_EQ(Show(doc->FooterText(1, 1)), Show(e.footer1));
-        if (!e.header1First.empty()) EXPECT_EQ(Show(doc->HeaderText(1, 2)), Show(e.header1First));
-        if (!e.header2.empty()) EXPECT_EQ(Show(doc->HeaderText(2, 1)), Show(e.header2));
+        if (!e.header1First.empty()) {
+            EXPECT_EQ(Show(doc->HeaderText(1, 2)), Show(e.header1First));
+        }
+        if (!e.header2.empty()) {
+            EXPECT_EQ(Show(doc->HeaderText(2, 1)), Show(e.header2));
+        }
     }
 }
 
@@ -88,12 +92,15 @@ TEST_P(FixtureTest, AnswersDoNotDependOnTheOrderOfQuestions) {
     auto doc = f.open(FormatFixture(std::string(e.base) + "." + f.ext));
     EXPECT_EQ(Show(doc->ParagraphText(5)), Show(e.paragraphs[4]));
     EXPECT_EQ(Show(doc->ParagraphText(1)), Show(e.paragraphs[0]));
-    if (f.headers) EXPECT_EQ(Show(doc->HeaderText(1, 1)), Show(e.header1));
+    if (f.headers) {
+        EXPECT_EQ(Show(doc->HeaderText(1, 1)), Show(e.header1));
+    }
     EXPECT_EQ(Show(doc->ParagraphText(6)), Show(e.paragraphs[5]));
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, FixtureTest,
-                         ::testing::Values(Format{"docx", OpenOoxmlDocument, DocumentFormat::Ooxml, true}),
+                         ::testing::Values(Format{"docx", OpenOoxmlDocument, DocumentFormat::Ooxml, true},
+                                           Format{"rtf", OpenRtfDocument, DocumentFormat::Rtf, true}),
                          [](const auto& info) { return std::string(info.param.ext); });
 
 }  // namespace
