@@ -133,3 +133,61 @@ cd = data.rfind(b'PK\x01\x02')
 assert data[cd + 24:cd + 28] == real
 data[cd + 24:cd + 28] = fake
 open(os.path.join(out, 'bomb-lying.docx'), 'wb').write(bytes(data))
+
+
+# ------------------------------------------------------------ web pages
+
+def save(name, data):
+    path = os.path.join(out, name)
+    os.makedirs(os.path.dirname(path), exist_ok=True)
+    open(path, 'wb').write(data)
+
+
+# A page in GBK that declares gb2312 (pages routinely do), and one that
+# declares nothing.
+save('gbk.html', ('<html><head><meta http-equiv="Content-Type" content="text/html; charset=gb2312">'
+                  '<title>不是标题</title><script>var x = "<p>不是</p>";</script></head>'
+                  '<body><h1>关于印发《管理办法》的通知</h1><p>各部门：&nbsp;现将有关事项通知如下。</p></body></html>').encode('gbk'))
+save('gbk-undeclared.html', '<html><body><p>第一章 总则</p></body></html>'.encode('gbk'))
+
+# Word's HTML: a header and footer in a file of their own beside the page,
+# list numbers behind <![if !supportLists]>, a field behind conditional comments.
+WORD_CSS = ('<style><!--\n p.MsoNormal {margin:0cm;}\n'
+            '@page WordSection1 {size:595.3pt 841.9pt; mso-header-margin:42.55pt; '
+            'mso-header:url("{files}/header.htm") h1; mso-footer:url("{files}/header.htm") f1;}\n'
+            'div.WordSection1 {page:WordSection1;}\n--></style>')
+WORD_BODY = ('<body lang=ZH-CN><div class=WordSection1>'
+             '<p class=MsoListParagraph><![if !supportLists]><span>1.<span>&nbsp;&nbsp; </span></span><![endif]>'
+             '年度总结报告<o:p></o:p></p>'
+             '<p class=MsoNormal>第<!--[if supportFields]><span style=\'mso-element:field-begin\'></span> PAGE '
+             '<span style=\'mso-element:field-separator\'></span><![endif]-->3<!--[if supportFields]>'
+             '<span style=\'mso-element:field-end\'></span><![endif]-->页</p>'
+             '<p class=MsoNormal><o:p>&nbsp;</o:p></p></div></body>')
+HEADER_FILE = ('<html><head><meta http-equiv=Content-Type content="text/html; charset=gb2312"></head><body lang=ZH-CN>'
+               '<div style=\'mso-element:header\' id=h1><p class=MsoHeader>公司内部文件</p></div>'
+               '<div style=\'mso-element:footer\' id=f1><p class=MsoFooter>第二行页脚</p></div></body></html>')
+page = ('<html xmlns:o="urn:schemas-microsoft-com:office:office" xmlns:w="urn:schemas-microsoft-com:office:word">'
+        '<head><meta http-equiv=Content-Type content="text/html; charset=gb2312">'
+        + WORD_CSS.replace('{files}', 'report_files') + '</head>' + WORD_BODY + '</html>')
+save('report.htm', page.encode('gbk'))
+save('report_files/header.htm', HEADER_FILE.encode('gbk'))
+
+
+def qp(data):
+    import quopri
+    return quopri.encodestring(data).decode('ascii')
+
+
+mht_page = page.replace('report_files', 'report.files')
+mht = ('MIME-Version: 1.0\r\n'
+       'Content-Type: multipart/related; boundary="----=_NextPart_01D0000"\r\n\r\n'
+       'This document is a Single File Web Page, also known as a Web Archive file.\r\n\r\n'
+       '------=_NextPart_01D0000\r\nContent-Location: file:///C:/report.htm\r\n'
+       'Content-Transfer-Encoding: quoted-printable\r\nContent-Type: text/html; charset="gb2312"\r\n\r\n'
+       + qp(mht_page.encode('gbk')).replace('\n', '\r\n') + '\r\n\r\n'
+       '------=_NextPart_01D0000\r\nContent-Location: file:///C:/report.files/header.htm\r\n'
+       'Content-Transfer-Encoding: base64\r\nContent-Type: text/html; charset="gb2312"\r\n\r\n')
+import base64
+mht += base64.encodebytes(HEADER_FILE.encode('gbk')).decode('ascii').replace('\n', '\r\n')
+mht += '\r\n------=_NextPart_01D0000--\r\n'
+save('report.mht', mht.encode('ascii'))
