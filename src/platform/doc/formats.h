@@ -49,7 +49,8 @@ std::unique_ptr<DocumentImpl> OpenWebBytes(std::string bytes);
 // Limits against hostile files.
 inline constexpr std::size_t kMaxPartBytes = 64u << 20;    // one decompressed package part
 inline constexpr long long kMaxZipEntries = 10000;         // entries in a package
-inline constexpr std::size_t kMaxTextFileBytes = 256u << 20;  // RTF or web page on disk
+inline constexpr std::size_t kMaxRtfBytes = 256u << 20;   // RTF on disk (pictures make them big)
+inline constexpr std::size_t kMaxWebBytes = 64u << 20;    // web page or MHT on disk
 inline constexpr int kMaxNesting = 1000;                   // RTF groups, XML and HTML elements
 
 }  // namespace pelmora::word

@@ -238,7 +238,8 @@ public:
     StoryReader(std::size_t wantParas, std::size_t wantSections)
         : wantParas_(wantParas), wantSections_(wantSections) {}
 
-    std::vector<std::u16string> paragraphs;
+    std::vector<std::u16string> paragraphs;  // the first wantParas of them
+    std::size_t count = 0;                   // all paragraphs seen
     std::vector<SectionRefs> sections;
     bool sawRoot = false, rootIsStory = false;
 
@@ -309,12 +310,15 @@ public:
             std::string_view type = a.Get(Ns::W, "fldCharType");
             if (type == "begin") {
                 fields_.push_back(false);
+                ++inCode_;
             } else if (type == "separate") {
-                if (!fields_.empty()) fields_.back() = true;
+                if (!fields_.empty() && !fields_.back()) fields_.back() = true, --inCode_;
             } else if (type == "end") {
-                if (!fields_.empty()) fields_.pop_back();
+                if (!fields_.empty()) {
+                    if (!fields_.back()) --inCode_;
+                    fields_.pop_back();
+                }
             }
-            if (fields_.size() > static_cast<std::size_t>(kMaxNesting)) fields_.erase(fields_.begin());
         } else if (local == "del" || local == "moveFrom") {
             if (Parent(1, Ns::W, "rPr")) {
                 if (Parent(2, Ns::W, "pPr")) markDeleted_ = true;
@@ -401,11 +405,7 @@ private:
     }
     void Skip() { skipDepth_ = stack_.size(); }
     // Only a field's result shows; its code and anything nested in the code does not.
-    bool Visible() const {
-        for (bool inResult : fields_)
-            if (!inResult) return false;
-        return true;
-    }
+    bool Visible() const { return inCode_ == 0; }
     void Put(char16_t c) {
         if (Visible()) para_.push_back(c);
     }
@@ -428,11 +428,12 @@ private:
         para_.clear();
     }
     void Emit(std::u16string text) {
-        paragraphs.push_back(std::move(text));
+        ++count;
+        if (paragraphs.size() < wantParas_) paragraphs.push_back(std::move(text));
         CheckDone();
     }
     void CheckDone() {
-        if (paragraphs.size() >= wantParas_ && sections.size() >= wantSections_) stop = true;
+        if (count >= wantParas_ && sections.size() >= wantSections_) stop = true;
     }
 
     std::size_t wantParas_, wantSections_;
@@ -440,7 +441,8 @@ private:
     std::size_t skipDepth_ = 0;
     std::size_t sectDepth_ = 0;
     SectionRefs curSect_;
-    std::vector<bool> fields_;
+    std::vector<bool> fields_;  // per open field: past its separator
+    std::size_t inCode_ = 0;    // open fields still in their code
     std::vector<Container> containers_;
     std::u16string para_, carry_;
     bool inText_ = false, markDeleted_ = false, sectBreak_ = false;
@@ -455,16 +457,18 @@ public:
 
     std::u16string ParagraphText(int n) override {
         if (n < 1) throw WordError("no such paragraph");
-        Scan(static_cast<std::size_t>(n), 0);
-        if (static_cast<std::size_t>(n) > paras_.size()) throw WordError("no such paragraph");
-        return paras_[static_cast<std::size_t>(n) - 1];
+        const std::size_t want = static_cast<std::size_t>(n);
+        if (want > paras_.size() && !(totalKnown_ && want > total_)) Scan(want, 0);
+        if (want > paras_.size()) throw WordError("no such paragraph");
+        return paras_[want - 1];
     }
     std::u16string HeaderText(int section, int index) override { return Story(section, index, true); }
     std::u16string FooterText(int section, int index) override { return Story(section, index, false); }
 
 private:
+    // Parses word/document.xml from the start as far as the question needs;
+    // keeps the longest prefix of paragraphs and sections learnt so far.
     void Scan(std::size_t wantParas, std::size_t wantSections) {
-        if (complete_ || (paras_.size() >= wantParas && sections_.size() >= wantSections)) return;
         StoryReader r(wantParas, wantSections);
         bool reachedEnd = false;
         try {
@@ -474,14 +478,15 @@ private:
             // Damaged XML after what was asked for still answers the question.
             if (!r.stop) throw;
         }
-        paras_ = std::move(r.paragraphs);
-        sections_ = std::move(r.sections);
-        complete_ = reachedEnd;
+        if (r.paragraphs.size() > paras_.size()) paras_ = std::move(r.paragraphs);
+        if (r.sections.size() > sections_.size()) sections_ = std::move(r.sections);
+        if (reachedEnd) totalKnown_ = true, total_ = r.count, sectionsComplete_ = true;
     }
 
     std::u16string Story(int section, int index, bool header) {
         if (section < 1 || index < 1 || index > 3) throw WordError("no such header or footer");
-        Scan(0, static_cast<std::size_t>(section));
+        if (sections_.size() < static_cast<std::size_t>(section) && !sectionsComplete_)
+            Scan(0, static_cast<std::size_t>(section));
         if (sections_.size() < static_cast<std::size_t>(section)) {
             // A body without any section properties is one section.
             if (section == 1 && sections_.empty()) return u"\r";
@@ -516,7 +521,8 @@ private:
     std::string main_;
     std::vector<std::u16string> paras_;
     std::vector<SectionRefs> sections_;
-    bool complete_ = false;
+    bool totalKnown_ = false, sectionsComplete_ = false;
+    std::size_t total_ = 0;
     std::optional<std::map<std::string, Relationship>> rels_;
 };
 

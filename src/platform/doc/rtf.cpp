@@ -105,7 +105,8 @@ public:
         return Finish(!stop_);
     }
 
-    std::vector<std::u16string> paragraphs;  // the body's
+    std::vector<std::u16string> paragraphs;  // the body's first ones
+    std::size_t count = 0;                   // all the body's paragraphs
     std::vector<SectionStories> sections;
     std::vector<std::u16string> storyTexts;  // headers and footers by story index
 
@@ -192,11 +193,19 @@ private:
 
     void Emit(int story, std::u16string text) {
         Story& s = stories_[static_cast<std::size_t>(story)];
-        s.paragraphs.push_back(std::move(text));
         s.cur.clear();
+        if (story == 0) {
+            // The body keeps only what was asked for (and one more, which a
+            // following \sect may still change).
+            ++count;
+            if (s.paragraphs.size() <= wantParas_) s.paragraphs.push_back(std::move(text));
+            else bodyTailDropped_ = true;
+        } else {
+            s.paragraphs.push_back(std::move(text));
+        }
         // One paragraph more than asked for: a \sect right after \par still
         // changes the paragraph before it.
-        if (story == 0 && s.paragraphs.size() > wantParas_ && sections_.size() > wantSections_) stop_ = true;
+        if (story == 0 && count > wantParas_ && sections_.size() > wantSections_) stop_ = true;
     }
 
     void EndParagraph(const char16_t* mark) {
@@ -211,15 +220,15 @@ private:
         FlushBytes();
         if (G().story != 0 || G().dest != Dest::Text) return;
         Story& s = stories_[0];
-        if (s.justEndedParagraph && s.cur.empty() && !s.paragraphs.empty()) {
+        if (s.justEndedParagraph && s.cur.empty() && count > 0) {
             // "\par\sect": the section mark takes the place of that paragraph mark.
-            s.paragraphs.back().back() = u'\f';
+            if (!bodyTailDropped_ && !s.paragraphs.empty()) s.paragraphs.back().back() = u'\f';
             s.justEndedParagraph = false;
         } else {
             Emit(0, s.cur + u'\f');
         }
         sections_.emplace_back();
-        if (stories_[0].paragraphs.size() > wantParas_ && sections_.size() > wantSections_) stop_ = true;
+        if (count > wantParas_ && sections_.size() > wantSections_) stop_ = true;
     }
 
     void OpenStory(int kind) {
@@ -434,6 +443,7 @@ private:
     int bytesCodePage_ = 1252;
     int skip_ = 0;
     bool stop_ = false;
+    bool bodyTailDropped_ = false;
 };
 
 class RtfDocument : public DocumentImpl {
@@ -444,29 +454,33 @@ public:
 
     std::u16string ParagraphText(int n) override {
         if (n < 1) throw WordError("no such paragraph");
-        Scan(static_cast<std::size_t>(n), 0);
-        if (static_cast<std::size_t>(n) > paras_.size()) throw WordError("no such paragraph");
-        return paras_[static_cast<std::size_t>(n) - 1];
+        const std::size_t want = static_cast<std::size_t>(n);
+        if (want > paras_.size() && !(totalKnown_ && want > total_)) Scan(want, 0);
+        if (want > paras_.size()) throw WordError("no such paragraph");
+        return paras_[want - 1];
     }
     std::u16string HeaderText(int section, int index) override { return Story(section, index, true); }
     std::u16string FooterText(int section, int index) override { return Story(section, index, false); }
 
 private:
     void Scan(std::size_t wantParas, std::size_t wantSections) {
-        if (complete_ || (paras_.size() >= wantParas && sections_.size() >= wantSections)) return;
         RtfParser p(data_, wantParas, wantSections);
-        complete_ = p.Run();
-        paras_ = std::move(p.paragraphs);
-        sections_ = std::move(p.sections);
-        stories_ = std::move(p.storyTexts);
-        // The last paragraph and section read are final only at the end of the file.
-        if (!complete_ && !sections_.empty()) sections_.pop_back();
-        if (!complete_ && !paras_.empty()) paras_.pop_back();
+        const bool complete = p.Run();
+        // Unless the file ended, the last paragraph and section read may still change.
+        if (!complete && !p.sections.empty()) p.sections.pop_back();
+        if (!complete && p.paragraphs.size() > wantParas) p.paragraphs.pop_back();
+        if (p.paragraphs.size() > paras_.size()) paras_ = std::move(p.paragraphs);
+        if (p.sections.size() >= sections_.size()) {
+            sections_ = std::move(p.sections);
+            stories_ = std::move(p.storyTexts);
+        }
+        if (complete) totalKnown_ = true, total_ = p.count, sectionsComplete_ = true;
     }
 
     std::u16string Story(int section, int index, bool header) {
         if (section < 1 || index < 1 || index > 3) throw WordError("no such header or footer");
-        Scan(0, static_cast<std::size_t>(section));
+        if (sections_.size() < static_cast<std::size_t>(section) && !sectionsComplete_)
+            Scan(0, static_cast<std::size_t>(section));
         if (sections_.size() < static_cast<std::size_t>(section)) throw WordError("no such section");
         static constexpr int kKind[4] = {0, 0, 1, 2};
         for (int s = section; s >= 1; --s) {
@@ -481,7 +495,8 @@ private:
     std::vector<std::u16string> paras_;
     std::vector<SectionStories> sections_;
     std::vector<std::u16string> stories_;
-    bool complete_ = false;
+    bool totalKnown_ = false, sectionsComplete_ = false;
+    std::size_t total_ = 0;
 };
 
 }  // namespace
@@ -491,7 +506,7 @@ std::unique_ptr<DocumentImpl> OpenRtfBytes(std::string bytes) {
 }
 
 std::unique_ptr<DocumentImpl> OpenRtfDocument(const std::string& path) {
-    return OpenRtfBytes(fmt::ReadFileCapped(path, kMaxTextFileBytes));
+    return OpenRtfBytes(fmt::ReadFileCapped(path, kMaxRtfBytes));
 }
 
 }  // namespace pelmora::word

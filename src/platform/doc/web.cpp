@@ -928,7 +928,7 @@ std::unique_ptr<DocumentImpl> OpenWebBytes(std::string bytes) {
 }
 
 std::unique_ptr<DocumentImpl> OpenWebDocument(const std::string& path) {
-    return std::make_unique<WebDocument>(fmt::ReadFileCapped(path, kMaxTextFileBytes), path);
+    return std::make_unique<WebDocument>(fmt::ReadFileCapped(path, kMaxWebBytes), path);
 }
 
 }  // namespace pelmora::word
