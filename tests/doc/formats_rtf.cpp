@@ -53,6 +53,7 @@ TEST(RtfBody, TextAsWordGivesIt) {
          {u"A\r\a", u"B1\r", u"B2\r\a", u"\r\a", u"I\r\a", u"\r\a", u"\r\a", u"\r\a", u"after\r"}},
         {"unicode destination of upr",
          "{\\rtf1{\\upr{\\'3f}{\\*\\ud{\\u20013 }}}\\par}", {u"中\r"}},
+        {"byte-order mark and blank lines first", "\xEF\xBB\xBF\r\n{\\rtf1 bom\\par}", {u"bom\r"}},
         {"text without a final par is a paragraph", "{\\rtf1 one\\par two}", {u"one\r", u"two\r"}},
         {"a section mark ends the paragraph", "{\\rtf1 s1\\sect s2\\par\\sect\\sectd s3\\par}",
          {u"s1\f", u"s2\f", u"s3\r"}},

@@ -6,6 +6,7 @@
 
 #include "formats_support.h"
 #include "platform/doc/formats.h"
+#include "platform/doc/word.h"
 
 namespace pelmora::word {
 namespace {
@@ -32,6 +33,9 @@ TEST(FormatSniff, FirstBytesDecide) {
         {"MIME-Version: 1.0\r\nContent-Type: multipart/related; boundary=x\r\n\r\n", DocumentFormat::Web},
         {"From: <Saved by a browser>\nMIME-Version: 1.0\n\n", DocumentFormat::Web},
         {"Subject: x\r\n\r\nMIME-Version: 1.0 (in the body, not a header)", DocumentFormat::Unknown},
+        {"<div>exported fragment</div>", DocumentFormat::Web},
+        {"<p>", DocumentFormat::Web},
+        {"<pre", DocumentFormat::Unknown},
         {"plain text", DocumentFormat::Unknown},
         {"", DocumentFormat::Unknown},
         {"\xDB\xA5\x2D\x00", DocumentFormat::Unknown},  // Word 2.0 and older
@@ -47,6 +51,41 @@ TEST(FormatSniff, ZipPackagesAreLookedInto) {
     EXPECT_EQ(DetectDocumentFormat(FormatFixture("missing.docx")), DocumentFormat::Unknown);
     EXPECT_FALSE(IsWordPackage(FormatFixture("bomb.docx")));
     EXPECT_TRUE(IsWordPackage(FormatFixture("english.docx")));
+}
+
+}  // namespace
+}  // namespace pelmora::word
+
+namespace pelmora::word {
+namespace {
+
+TEST(FormatOpen, ByContentWhateverTheName) {
+    using test::FormatFixture;
+    struct Case {
+        const char* file;
+        const char16_t* first;  // nullptr: refused
+    };
+    const Case cases[] = {
+        {"english.docx", u"Annual Report 2024\r"},
+        {"english.rtf", u"Annual Report 2024\r"},
+        {"noheader.html", u"Plain document\r"},
+        {"report.mht", u"年度总结报告\r"},
+        {"nodocxml.docx", nullptr},
+        {"src/english.fodt", nullptr},  // XML, but not a page Word reads as one
+        {"missing.doc", nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        const std::string path = FormatFixture(c.file);
+        if (!c.first) {
+            EXPECT_THROW(OpenByContent(path, DetectDocumentFormat(path)), WordError);
+            continue;
+        }
+        auto doc = OpenByContent(path, DetectDocumentFormat(path));
+        ASSERT_TRUE(doc);
+        EXPECT_EQ(test::Show(doc->ParagraphText(1)), test::Show(c.first));
+    }
+    EXPECT_EQ(OpenByContent("whatever", DocumentFormat::CompoundFile), nullptr);
 }
 
 }  // namespace

@@ -36,6 +36,13 @@ DocumentFormat DetectDocumentFormat(const std::string& path);
 // document. Never throws.
 bool IsWordPackage(const std::string& path);
 
+// Opens a file of the given (detected) format with the reader for it:
+// nullptr for a compound file, which the binary reader takes; WordError for
+// a ZIP that holds no Word document and for unknown content.
+//   auto format = DetectDocumentFormat(path);
+//   if (auto impl = OpenByContent(path, format)) ... else binary reader
+std::unique_ptr<DocumentImpl> OpenByContent(const std::string& path, DocumentFormat format);
+
 // Openers by format. They throw WordError for anything they cannot read.
 std::unique_ptr<DocumentImpl> OpenOoxmlDocument(const std::string& path);
 std::unique_ptr<DocumentImpl> OpenRtfDocument(const std::string& path);

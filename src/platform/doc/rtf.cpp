@@ -449,6 +449,10 @@ private:
 class RtfDocument : public DocumentImpl {
 public:
     explicit RtfDocument(std::string data) : data_(std::move(data)) {
+        // A byte-order mark or blank lines before the group are tolerated.
+        std::size_t start = data_.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
+        while (start < data_.size() && start < 4096 && std::string_view(" \t\r\n").find(data_[start]) != std::string_view::npos) ++start;
+        if (start) data_.erase(0, start);
         if (data_.compare(0, 5, "{\\rtf") != 0) throw WordError("not an RTF file");
     }
 

@@ -2,6 +2,7 @@
 
 #include "platform/doc/fmtcommon.h"
 #include "platform/doc/formats.h"
+#include "platform/doc/word.h"
 
 namespace pelmora::word {
 
@@ -34,7 +35,9 @@ bool LooksLikeHtml(std::string_view s) {
         std::string more = fmt::AsciiLower(s.substr(0, 1024));
         return more.find("<html") != std::string::npos;
     }
-    for (const char* tag : {"<html", "<!doctype html", "<head", "<body", "<meta", "<title"})
+    // Web systems that export "Word files" often send a bare fragment.
+    for (const char* tag : {"<html", "<!doctype html", "<head", "<body", "<meta", "<title", "<div", "<table",
+                            "<p>", "<p ", "<style", "<h1", "<h2", "<h3", "<font", "<span", "<center"})
         if (StartsWith(head, tag)) return true;
     return false;
 }
@@ -67,6 +70,18 @@ DocumentFormat SniffDocumentFormat(std::string_view head) {
     if (LooksLikeHtml(s)) return DocumentFormat::Web;
     if (LooksLikeMime(s)) return DocumentFormat::Web;
     return DocumentFormat::Unknown;
+}
+
+std::unique_ptr<DocumentImpl> OpenByContent(const std::string& path, DocumentFormat format) {
+    switch (format) {
+        case DocumentFormat::Ooxml: return OpenOoxmlDocument(path);
+        case DocumentFormat::Rtf: return OpenRtfDocument(path);
+        case DocumentFormat::Web: return OpenWebDocument(path);
+        case DocumentFormat::CompoundFile: return nullptr;
+        case DocumentFormat::Zip: throw WordError("not a Word document: no word/document.xml");
+        case DocumentFormat::Unknown: break;
+    }
+    throw WordError("not a Word document");
 }
 
 DocumentFormat DetectDocumentFormat(const std::string& path) {

@@ -239,9 +239,10 @@ std::u16string DecodePage(std::string_view bytes, std::string charset) {
         fmt::DecodeCharset(out, bytes.substr(2), "UTF-16BE");
         return out;
     }
-    std::string declared = DeclaredCharset(bytes);
-    if (!declared.empty()) charset = declared;  // the page's own word wins over the transport's
+    // The transport's charset (MIME) first, as browsers do, then the page's own.
     if (!charset.empty() && fmt::DecodeCharset(out, bytes, charset)) return out;
+    std::string declared = DeclaredCharset(bytes);
+    if (!declared.empty() && fmt::DecodeCharset(out, bytes, declared)) return out;
     if (IsValidUtf8(bytes)) return fmt::Utf8ToUtf16(bytes);
     fmt::DecodeCharset(out, bytes, "GB18030");
     return out;
