@@ -819,8 +819,10 @@ public:
         std::string page;
         if (SniffDocumentFormat(head) != DocumentFormat::Web) throw WordError("not a web page");
         bool utf16 = bytes.size() >= 2 && (bytes.compare(0, 2, "\xFF\xFE") == 0 || bytes.compare(0, 2, "\xFE\xFF") == 0);
-        auto [h, body] = SplitMime(bytes);
-        if (!utf16 && !h.Get("mime-version").empty()) {
+        // Markup first means a page, even if a MIME-like line follows.
+        std::size_t firstByte = bytes.find_first_not_of(" \t\r\n");
+        bool markupFirst = firstByte != std::string::npos && (bytes[firstByte] == '<' || bytes.compare(0, 3, "\xEF\xBB\xBF") == 0);
+        if (!utf16 && !markupFirst && !SplitMime(std::string_view(bytes).substr(0, 65536)).first.Get("mime-version").empty()) {
             CollectParts(bytes, 0, parts_);
             const MimePart* html = nullptr;
             for (const MimePart& p : parts_)
