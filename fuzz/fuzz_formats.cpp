@@ -1,4 +1,4 @@
-// libFuzzer target for the .docx, RTF and web-page readers. Every input goes
+// libFuzzer target for the .docx, Word 2003 XML, RTF and web-page readers. Every input goes
 // to each reader that accepts it by content; input that looks like XML is
 // also wrapped as word/document.xml of a stored ZIP, so that mutations reach
 // the WordprocessingML reader instead of dying in ZIP checksums.
@@ -115,6 +115,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         case DocumentFormat::Zip: Try(pelmora::word::OpenOoxmlBytes, bytes); break;
         case DocumentFormat::Rtf: Try(pelmora::word::OpenRtfBytes, bytes); break;
         case DocumentFormat::Web: Try(pelmora::word::OpenWebBytes, bytes); break;
+        case DocumentFormat::WordXml: Try(pelmora::word::OpenWordXmlBytes, bytes); break;
         default: break;
     }
     if (!bytes.empty() && bytes[0] == '<') Try(pelmora::word::OpenOoxmlBytes, WrapAsPackage(bytes));

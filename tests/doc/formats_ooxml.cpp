@@ -140,3 +140,41 @@ TEST(OoxmlBroken, BodyWithoutSectionPropertiesHasNoHeader) {
 
 }  // namespace
 }  // namespace pelmora::word
+
+namespace pelmora::word {
+namespace {
+
+TEST(WordXml2003, BodyAndInlineHeadersPerSection) {
+    const std::string xml =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?><?mso-application progid=\"Word.Document\"?>"
+        "<w:wordDocument xmlns:w=\"http://schemas.microsoft.com/office/word/2003/wordml\" "
+        "xmlns:wx=\"http://schemas.microsoft.com/office/word/2003/auxHint\" "
+        "xmlns:aml=\"http://schemas.microsoft.com/aml/2001/core\"><w:body><wx:sect>"
+        "<w:p><w:r><w:t>Title </w:t></w:r><w:r><w:fldChar w:fldCharType=\"begin\"/></w:r>"
+        "<w:r><w:instrText>PAGE</w:instrText></w:r><w:r><w:fldChar w:fldCharType=\"separate\"/></w:r>"
+        "<w:r><w:t>1</w:t></w:r><w:r><w:fldChar w:fldCharType=\"end\"/></w:r>"
+        "<aml:annotation w:type=\"Word.Deletion\"><aml:content><w:r><w:delText>gone</w:delText></w:r></aml:content></aml:annotation></w:p>"
+        "<w:p><w:pPr><w:sectPr><w:hdr w:type=\"odd\"><w:p><w:r><w:t>Odd head</w:t></w:r></w:p></w:hdr>"
+        "<w:hdr w:type=\"first\"><w:p><w:r><w:t>First head</w:t></w:r></w:p></w:hdr>"
+        "<w:ftr w:type=\"odd\"><w:p/></w:ftr></w:sectPr></w:pPr><w:r><w:t>end of one</w:t></w:r></w:p>"
+        "</wx:sect><wx:sect><w:p><w:r><w:t>two</w:t></w:r></w:p>"
+        "<w:sectPr><w:hdr w:type=\"odd\"><w:p><w:r><w:t>Second</w:t></w:r></w:p></w:hdr></w:sectPr>"
+        "</wx:sect></w:body></w:wordDocument>";
+    EXPECT_EQ(SniffDocumentFormat(xml), DocumentFormat::WordXml);
+    auto doc = OpenWordXmlBytes(xml);
+    EXPECT_EQ(Show(doc->ParagraphText(1)), "Title 1\\r");
+    EXPECT_EQ(Show(doc->ParagraphText(2)), "end of one\\f");
+    EXPECT_EQ(Show(doc->ParagraphText(3)), "two\\r");
+    EXPECT_THROW(doc->ParagraphText(4), WordError);
+    EXPECT_EQ(Show(doc->HeaderText(1, 1)), "Odd head\\r");
+    EXPECT_EQ(Show(doc->HeaderText(1, 2)), "First head\\r");
+    EXPECT_EQ(Show(doc->FooterText(1, 1)), "\\r");
+    EXPECT_EQ(Show(doc->HeaderText(2, 1)), "Second\\r");
+    EXPECT_EQ(Show(doc->FooterText(2, 1)), "\\r");  // linked to section 1's empty footer
+
+    EXPECT_THROW(OpenWordXmlBytes("<?xml version=\"1.0\"?><w:document xmlns:w=\"x\"/>"), WordError);
+    EXPECT_THROW(OpenWordXmlBytes("<?xml version=\"1.0\"?><w:wordDocument xmlns:w="), WordError);
+}
+
+}  // namespace
+}  // namespace pelmora::word

@@ -21,6 +21,7 @@ enum class DocumentFormat {
     Zip,           // some other ZIP
     Rtf,
     Web,           // HTML page or MHT (MIME) archive
+    WordXml,       // Word 2003 XML document (w:wordDocument)
 };
 
 // Judges the first bytes of a file (a few KiB are plenty; 4096 is used by
@@ -47,11 +48,13 @@ std::unique_ptr<DocumentImpl> OpenByContent(const std::string& path, DocumentFor
 std::unique_ptr<DocumentImpl> OpenOoxmlDocument(const std::string& path);
 std::unique_ptr<DocumentImpl> OpenRtfDocument(const std::string& path);
 std::unique_ptr<DocumentImpl> OpenWebDocument(const std::string& path);
+std::unique_ptr<DocumentImpl> OpenWordXmlDocument(const std::string& path);
 
 // The same over bytes in memory (fuzzing, tests).
 std::unique_ptr<DocumentImpl> OpenOoxmlBytes(std::string bytes);
 std::unique_ptr<DocumentImpl> OpenRtfBytes(std::string bytes);
 std::unique_ptr<DocumentImpl> OpenWebBytes(std::string bytes);
+std::unique_ptr<DocumentImpl> OpenWordXmlBytes(std::string bytes);
 
 // Limits against hostile files.
 inline constexpr std::size_t kMaxPartBytes = 64u << 20;    // one decompressed package part

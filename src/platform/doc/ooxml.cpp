@@ -4,6 +4,7 @@
 
 #include <zip.h>
 
+#include <algorithm>
 #include <array>
 #include <climits>
 #include <functional>
@@ -185,13 +186,17 @@ bool EndsWith(std::string_view s, std::string_view suffix) {
 // Checks that a part's root element is w:document.
 class RootCheck : public SaxHandler {
 public:
+    explicit RootCheck(std::string_view root = "document") : root_(root) {}
     bool isDocument = false;
     void Start(Ns ns, std::string_view local, const XmlAttrs&) override {
-        isDocument = ns == Ns::W && local == "document";
+        isDocument = ns == Ns::W && local == root_;
         stop = true;
     }
     void End(Ns, std::string_view) override {}
     void Text(std::string_view) override {}
+
+private:
+    std::string_view root_;
 };
 
 // The main document part: the package's officeDocument relationship, else
@@ -223,12 +228,14 @@ std::string FindMainPart(const Package& pkg) {
 struct SectionRefs {
     // Relationship ids by kind: 0 default, 1 first page, 2 even pages.
     std::array<std::string, 3> header, footer;
+    // Word 2003 XML keeps header and footer text inside the section properties.
+    std::array<std::optional<std::u16string>, 3> headerText, footerText;
 };
 
 int RefKind(std::string_view type) {
     if (type == "first") return 1;
     if (type == "even") return 2;
-    return 0;  // "default" and anything unknown
+    return 0;  // "default", Word 2003's "odd", and anything unknown
 }
 
 // Turns the WordprocessingML of a story (body, header or footer) into the
@@ -246,6 +253,7 @@ public:
     void Start(Ns ns, std::string_view local, const XmlAttrs& a) override {
         const bool first = stack_.empty();
         stack_.push_back({ns, std::string(local)});
+        if (inline_) return inline_->Start(ns, local, a);
         if (first) {
             sawRoot = true;
             rootIsStory = ns == Ns::W && (local == "document" || local == "hdr" || local == "ftr");
@@ -272,6 +280,10 @@ public:
                 int k = RefKind(a.Get(Ns::W, "type"));
                 std::string id(a.Get(Ns::R, "id"));
                 (local == "headerReference" ? curSect_.header : curSect_.footer)[static_cast<std::size_t>(k)] = id;
+            } else if ((local == "hdr" || local == "ftr") && !skipDepth_) {
+                inline_ = std::make_unique<StoryReader>(SIZE_MAX, SIZE_MAX);
+                inlineDepth_ = stack_.size();
+                inlineKind_ = RefKind(a.Get(Ns::W, "type")) + (local == "ftr" ? 3 : 0);
             } else if (EndsWith(local, "Change")) {
                 Skip();
             }
@@ -349,6 +361,15 @@ public:
     void End(Ns ns, std::string_view local) override {
         const std::size_t depth = stack_.size();
         if (!stack_.empty()) stack_.pop_back();
+        if (inline_) {
+            if (depth != inlineDepth_) return inline_->End(ns, local);
+            std::u16string text;
+            for (const auto& p : inline_->paragraphs) text += p;
+            auto& slot = inlineKind_ < 3 ? curSect_.headerText : curSect_.footerText;
+            slot[static_cast<std::size_t>(inlineKind_ % 3)] = text.empty() ? u"\r" : text;
+            inline_.reset();
+            return;
+        }
         if (skipDepth_) {
             if (depth == skipDepth_) skipDepth_ = 0;
             return;
@@ -383,6 +404,7 @@ public:
     }
 
     void Text(std::string_view utf8) override {
+        if (inline_) return inline_->Text(utf8);
         if (inText_ && !skipDepth_ && Visible()) fmt::AppendUtf8(para_, utf8);
     }
 
@@ -446,6 +468,9 @@ private:
     std::vector<Container> containers_;
     std::u16string para_, carry_;
     bool inText_ = false, markDeleted_ = false, sectBreak_ = false;
+    std::unique_ptr<StoryReader> inline_;  // a Word 2003 header or footer being read
+    std::size_t inlineDepth_ = 0;
+    int inlineKind_ = 0;
 };
 
 class OoxmlDocument : public DocumentImpl {
@@ -453,6 +478,16 @@ public:
     explicit OoxmlDocument(std::unique_ptr<Package> pkg) : pkg_(std::move(pkg)) {
         main_ = FindMainPart(*pkg_);
         if (main_.empty()) throw WordError("not a Word document: no word/document.xml");
+    }
+    // A Word 2003 XML document: one file, no package.
+    explicit OoxmlDocument(std::string flat) : flat_(std::move(flat)) {
+        RootCheck check("wordDocument");
+        try {
+            ParseMain(check);
+        } catch (const WordError&) {
+            if (!check.stop) throw;
+        }
+        if (!check.isDocument) throw WordError("not a Word XML document");
     }
 
     std::u16string ParagraphText(int n) override {
@@ -472,7 +507,7 @@ private:
         StoryReader r(wantParas, wantSections);
         bool reachedEnd = false;
         try {
-            ParsePart(*pkg_, main_, r);
+            ParseMain(r);
             reachedEnd = !r.stop;
         } catch (const WordError&) {
             // Damaged XML after what was asked for still answers the question.
@@ -498,9 +533,11 @@ private:
         std::string id;
         for (int s = section; s >= 1 && id.empty(); --s) {
             const SectionRefs& refs = sections_[static_cast<std::size_t>(s) - 1];
+            const auto& text = (header ? refs.headerText : refs.footerText)[static_cast<std::size_t>(kKind[index])];
+            if (text) return *text;
             id = (header ? refs.header : refs.footer)[static_cast<std::size_t>(kKind[index])];
         }
-        if (id.empty()) return u"\r";
+        if (id.empty() || !pkg_) return u"\r";
         if (!rels_) {
             try {
                 rels_ = ReadRels(*pkg_, main_);
@@ -517,7 +554,19 @@ private:
         return text.empty() ? u"\r" : text;
     }
 
+    void ParseMain(SaxHandler& handler) {
+        if (pkg_) return ParsePart(*pkg_, main_, handler);
+        XmlStream xml(handler, "the XML document");
+        const std::size_t chunk = 1 << 16;
+        for (std::size_t pos = 0;; pos += chunk) {
+            bool last = pos + chunk >= flat_.size();
+            if (!xml.Feed(flat_.data() + std::min(pos, flat_.size()), last ? flat_.size() - std::min(pos, flat_.size()) : chunk, last) || last)
+                return;
+        }
+    }
+
     std::unique_ptr<Package> pkg_;
+    std::string flat_;
     std::string main_;
     std::vector<std::u16string> paras_;
     std::vector<SectionRefs> sections_;
@@ -534,6 +583,14 @@ std::unique_ptr<DocumentImpl> OpenOoxmlDocument(const std::string& path) {
 
 std::unique_ptr<DocumentImpl> OpenOoxmlBytes(std::string bytes) {
     return std::make_unique<OoxmlDocument>(Package::FromBytes(std::move(bytes)));
+}
+
+std::unique_ptr<DocumentImpl> OpenWordXmlBytes(std::string bytes) {
+    return std::make_unique<OoxmlDocument>(std::move(bytes));
+}
+
+std::unique_ptr<DocumentImpl> OpenWordXmlDocument(const std::string& path) {
+    return OpenWordXmlBytes(fmt::ReadFileCapped(path, kMaxPartBytes));
 }
 
 bool IsWordPackage(const std::string& path) {

@@ -67,6 +67,9 @@ DocumentFormat SniffDocumentFormat(std::string_view head) {
         s = SkipBomAndSpace(narrow, &utf16);
     }
     if (StartsWith(s, "{\\rtf")) return DocumentFormat::Rtf;
+    if (StartsWith(s, "<?xml") && s.find("schemas.microsoft.com/office/word/2003/wordml") != std::string_view::npos &&
+        s.find(":wordDocument") != std::string_view::npos)
+        return DocumentFormat::WordXml;
     if (LooksLikeHtml(s)) return DocumentFormat::Web;
     if (LooksLikeMime(s)) return DocumentFormat::Web;
     return DocumentFormat::Unknown;
@@ -77,6 +80,7 @@ std::unique_ptr<DocumentImpl> OpenByContent(const std::string& path, DocumentFor
         case DocumentFormat::Ooxml: return OpenOoxmlDocument(path);
         case DocumentFormat::Rtf: return OpenRtfDocument(path);
         case DocumentFormat::Web: return OpenWebDocument(path);
+        case DocumentFormat::WordXml: return OpenWordXmlDocument(path);
         case DocumentFormat::CompoundFile: return nullptr;
         case DocumentFormat::Zip: throw WordError("not a Word document: no word/document.xml");
         case DocumentFormat::Unknown: break;

@@ -26,7 +26,8 @@ std::string_view Local(const char* name, Ns* ns) {
 
 Ns ClassifyNs(std::string_view uri) {
     if (uri == "http://schemas.openxmlformats.org/wordprocessingml/2006/main" ||
-        uri == "http://purl.oclc.org/ooxml/wordprocessingml/main")
+        uri == "http://purl.oclc.org/ooxml/wordprocessingml/main" ||
+        uri == "http://schemas.microsoft.com/office/word/2003/wordml")  // Word 2003 XML: same names
         return Ns::W;
     if (uri == "http://schemas.openxmlformats.org/officeDocument/2006/relationships" ||
         uri == "http://purl.oclc.org/ooxml/officeDocument/relationships")
