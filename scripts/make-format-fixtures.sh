@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Regenerates the .docx, .rtf and .html fixtures in tests/data/formats from
+# Regenerates the .docx, .rtf, .html and Word 2003 .xml fixtures in tests/data/formats from
 # the hand-written Flat ODF sources in tests/data/formats/src (LibreOffice
 # Writer without GUI: apt-get install libreoffice-writer-nogui), and writes
 # the hand-made odd cases (broken packages, ZIP bombs) with python3.
@@ -18,6 +18,7 @@ convert() {  # filter outdir files...
 convert 'docx:MS Word 2007 XML' "$out" "$src"/*.fodt
 convert 'rtf:Rich Text Format' "$out" "$src"/*.fodt
 convert 'html:HTML (StarWriter)' "$out" "$src"/*.fodt
+convert 'xml:MS Word 2003 XML' "$out" "$src"/*.fodt
 
 python3 "$src/make_odd_cases.py" "$out"
 echo "fixtures written to $out"

@@ -1,6 +1,7 @@
 // The LibreOffice exports of tests/data/formats/src/*.fodt read the same
-// through every format: .docx, RTF and HTML.
+// through .docx, RTF and Word 2003 XML (HTML: formats_web.cpp).
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <string>
@@ -53,6 +54,10 @@ struct Format {
     std::function<std::unique_ptr<DocumentImpl>(const std::string&)> open;
     DocumentFormat detected;
     bool headers;  // whether the export carries headers and footers Word would see
+    // Fixtures whose export keeps everything checked; empty for all.
+    // LibreOffice's Word 2003 XML export drops tabs, writes its first-page
+    // header as the primary one and leaves 0 as page-number results.
+    std::vector<std::string> only = {};
 };
 
 class FixtureTest : public ::testing::TestWithParam<Format> {};
@@ -60,6 +65,7 @@ class FixtureTest : public ::testing::TestWithParam<Format> {};
 TEST_P(FixtureTest, ParagraphsHeadersAndFootersMatchTheSource) {
     const Format& f = GetParam();
     for (const Expect& e : Expectations()) {
+        if (!f.only.empty() && std::find(f.only.begin(), f.only.end(), e.base) == f.only.end()) continue;
         SCOPED_TRACE(std::string(e.base) + "." + f.ext);
         const std::string path = FormatFixture(std::string(e.base) + "." + f.ext);
         EXPECT_EQ(DetectDocumentFormat(path), f.detected);
@@ -100,7 +106,9 @@ TEST_P(FixtureTest, AnswersDoNotDependOnTheOrderOfQuestions) {
 
 INSTANTIATE_TEST_SUITE_P(Formats, FixtureTest,
                          ::testing::Values(Format{"docx", OpenOoxmlDocument, DocumentFormat::Ooxml, true},
-                                           Format{"rtf", OpenRtfDocument, DocumentFormat::Rtf, true}),
+                                           Format{"rtf", OpenRtfDocument, DocumentFormat::Rtf, true},
+                                           Format{"xml", OpenWordXmlDocument, DocumentFormat::WordXml, true,
+                                                  {"english", "chinese", "noheader", "tablefirst", "twosections"}}),
                          [](const auto& info) { return std::string(info.param.ext); });
 
 }  // namespace
