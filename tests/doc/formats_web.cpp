@@ -51,7 +51,9 @@ TEST(WebBody, BlocksBecomeParagraphs) {
          "<html><body><table><tr><td>A<td><p>B1</p><p>B2</p><tr><th>C<td><table><tr><td>in</table>x</table>"
          "<p>after</p></body></html>",
          {u"A\r\a", u"B1\r", u"B2\r\a", u"\r\a", u"C\r\a", u"in\r\a", u"\r\a", u"x\r\a", u"\r\a", u"after\r"}},
-        {"images and hidden text", "<html><body><p>a<img src=x>b<span style='display: none'>hid</span></p></body></html>",
+        {"images and hidden text",
+         "<html><body><p>a<img src=x>b<span style='display: none'>hid</span><span style=\"mso-list:Ignore\">1.</span>"
+         "<span style='mso-hide:all'>h</span></p></body></html>",
          {u"a\x01" u"b\r"}},
         {"unclosed and stray tags", "<html><body><p>one<b>two</i></p></span><p>three", {u"onetwo\r", u"three\r"}},
         {"word tabs", "<html><body><p>a<span style='mso-tab-count:2'>&nbsp;&nbsp; </span>b</p></body></html>",

@@ -706,7 +706,8 @@ private:
                     for (int k = 0; k < std::min(count, 100); ++k) flow->Char(u'\t');
                 o.dropped = true;
             }
-            if (st.find("display:none") != std::string::npos || st.find("mso-hide:all") != std::string::npos)
+            if (st.find("display:none") != std::string::npos || st.find("mso-hide:all") != std::string::npos ||
+                st.find("mso-list:ignore") != std::string::npos)  // list numbers Word draws itself
                 o.dropped = true;
         }
         stack_.push_back(o);
