@@ -2,8 +2,10 @@
 
 #include <iconv.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <fstream>
+#include <map>
 #include <vector>
 
 #include "platform/doc/word.h"
@@ -132,14 +134,18 @@ std::string IconvName(const std::string& charset) {
     return charset;
 }
 
-struct IconvHandle {
-    iconv_t cd;
-    explicit IconvHandle(const std::string& from) : cd(iconv_open("UTF-16LE", from.c_str())) {}
-    ~IconvHandle() {
-        if (cd != reinterpret_cast<iconv_t>(-1)) iconv_close(cd);
+// Converters are opened once per charset and thread: opening one costs far
+// more than a short conversion, and RTF decodes many short byte runs.
+iconv_t Converter(const std::string& from) {
+    thread_local std::map<std::string, iconv_t> cache;
+    auto it = cache.find(from);
+    if (it == cache.end()) {
+        if (cache.size() >= 32) return reinterpret_cast<iconv_t>(-1);
+        it = cache.emplace(from, iconv_open("UTF-16LE", from.c_str())).first;
     }
-    bool ok() const { return cd != reinterpret_cast<iconv_t>(-1); }
-};
+    if (it->second != reinterpret_cast<iconv_t>(-1)) iconv(it->second, nullptr, nullptr, nullptr, nullptr);
+    return it->second;
+}
 
 }  // namespace
 
@@ -149,16 +155,16 @@ bool DecodeCharset(std::u16string& out, std::string_view bytes, const std::strin
         AppendUtf8(out, bytes);
         return true;
     }
-    IconvHandle h(name);
-    if (!h.ok()) return false;
-    std::vector<char> buf(16384);
+    iconv_t cd = Converter(name);
+    if (cd == reinterpret_cast<iconv_t>(-1)) return false;
+    std::vector<char> buf(std::min<std::size_t>(16384, bytes.size() * 4 + 16));
     char* in = const_cast<char*>(bytes.data());
     std::size_t inLeft = bytes.size();
     std::string utf16;
     while (inLeft > 0) {
         char* outp = buf.data();
         std::size_t outLeft = buf.size();
-        std::size_t r = iconv(h.cd, &in, &inLeft, &outp, &outLeft);
+        std::size_t r = iconv(cd, &in, &inLeft, &outp, &outLeft);
         utf16.append(buf.data(), buf.size() - outLeft);
         if (r == static_cast<std::size_t>(-1)) {
             if (errno == E2BIG) continue;
@@ -166,7 +172,7 @@ bool DecodeCharset(std::u16string& out, std::string_view bytes, const std::strin
             utf16.append("\xFD\xFF", 2);
             ++in;
             --inLeft;
-            iconv(h.cd, nullptr, nullptr, nullptr, nullptr);
+            iconv(cd, nullptr, nullptr, nullptr, nullptr);
         }
     }
     out.reserve(out.size() + utf16.size() / 2);

@@ -470,29 +470,39 @@ private:
 
 // ------------------------------------------------------------------ HTML
 
-bool IsVoid(std::string_view t) {
-    static constexpr std::string_view k[] = {"br", "img", "hr", "meta", "link", "input", "area", "base",
-                                             "col", "embed", "param", "source", "track", "wbr", "basefont"};
-    return std::find(std::begin(k), std::end(k), t) != std::end(k);
+enum TagFlag : unsigned {
+    kVoid = 1,
+    kParagraph = 2,  // a paragraph of its own, even when empty
+    kBlock = 4,
+    kDropped = 8,    // content is never text
+};
+
+unsigned TagFlags(std::string_view t) {
+    static const std::map<std::string_view, unsigned> kFlags = [] {
+        std::map<std::string_view, unsigned> m;
+        for (std::string_view v : {"br", "img", "hr", "meta", "link", "input", "area", "base", "col", "embed",
+                                   "param", "source", "track", "wbr", "basefont"})
+            m[v] |= kVoid;
+        for (std::string_view v : {"p", "h1", "h2", "h3", "h4", "h5", "h6", "li", "pre", "dt", "dd", "address",
+                                   "caption", "listing", "xmp"})
+            m[v] |= kParagraph | kBlock;
+        for (std::string_view v : {"div", "ul", "ol", "dl", "blockquote", "center", "body", "html", "section",
+                                   "article", "header", "footer", "nav", "aside", "main", "figure", "figcaption",
+                                   "form", "fieldset", "legend", "hr", "dir", "menu", "details", "summary", "hgroup",
+                                   "noframes"})
+            m[v] |= kBlock;
+        for (std::string_view v : {"head", "script", "style", "title", "template", "xml", "object", "applet",
+                                   "iframe", "select", "textarea", "svg", "noscript", "frameset", "map"})
+            m[v] |= kDropped;
+        return m;
+    }();
+    auto it = kFlags.find(t);
+    return it == kFlags.end() ? 0u : it->second;
 }
-bool IsParagraphElement(std::string_view t) {
-    static constexpr std::string_view k[] = {"p", "h1", "h2", "h3", "h4", "h5", "h6", "li", "pre",
-                                             "dt", "dd", "address", "caption", "listing", "xmp"};
-    return std::find(std::begin(k), std::end(k), t) != std::end(k);
-}
-bool IsBlock(std::string_view t) {
-    static constexpr std::string_view k[] = {"div", "ul", "ol", "dl", "blockquote", "center", "body", "html",
-                                             "section", "article", "header", "footer", "nav", "aside", "main",
-                                             "figure", "figcaption", "form", "fieldset", "legend", "hr", "dir",
-                                             "menu", "details", "summary", "hgroup", "noframes"};
-    return IsParagraphElement(t) || std::find(std::begin(k), std::end(k), t) != std::end(k);
-}
-bool IsDropped(std::string_view t) {
-    static constexpr std::string_view k[] = {"head", "script", "style", "title", "template", "xml", "object",
-                                             "applet", "iframe", "select", "textarea", "svg", "noscript",
-                                             "frameset", "map"};
-    return std::find(std::begin(k), std::end(k), t) != std::end(k);
-}
+bool IsVoid(std::string_view t) { return TagFlags(t) & kVoid; }
+bool IsParagraphElement(std::string_view t) { return TagFlags(t) & kParagraph; }
+bool IsBlock(std::string_view t) { return TagFlags(t) & kBlock; }
+bool IsDropped(std::string_view t) { return TagFlags(t) & kDropped; }
 
 struct Tag {
     std::string name;  // lower-case
