@@ -4,13 +4,14 @@
 //
 // bench_formats [benchmark options]
 
+#include "platform/doc/formats.h"
+
 #include <benchmark/benchmark.h>
 
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "platform/doc/formats.h"
 #include "platform/doc/word.h"
 #include "titles/titlerules.h"
 
@@ -18,10 +19,12 @@ namespace {
 
 using pelmora::word::DocumentImpl;
 
-const std::vector<std::string> kFixtures = {"english", "chinese", "noheader", "tablefirst",
+const std::vector<std::string> kFixtures = {"english", "chinese",    "noheader",  "tablefirst",
                                             "fields",  "linebreaks", "firstpage", "twosections"};
 
-std::string Fixture(const std::string& name) { return std::string(PELMORA_TEST_DATA) + "/formats/" + name; }
+std::string Fixture(const std::string& name) {
+    return std::string(PELMORA_TEST_DATA) + "/formats/" + name;
+}
 
 using Opener = std::unique_ptr<DocumentImpl> (*)(const std::string&);
 
@@ -32,28 +35,39 @@ void TitlesOf(benchmark::State& state, Opener open, const std::string& ext, bool
     for (auto _ : state) {
         for (const auto& path : paths) {
             auto doc = open(path);
-            std::u16string text = header ? doc->HeaderText(1, pelmora::word::kPrimaryHeaderFooter) : doc->ParagraphText(1);
+            std::u16string text = header ? doc->HeaderText(1, pelmora::word::kPrimaryHeaderFooter)
+                                         : doc->ParagraphText(1);
             auto title = pelmora::FormatTitleText(text, 25);
             chars += title ? title->size() : 0;
             benchmark::DoNotOptimize(title);
         }
     }
     state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * paths.size()));
-    state.counters["us_per_doc"] = benchmark::Counter(static_cast<double>(state.iterations() * paths.size()),
-                                                      benchmark::Counter::kIsRate | benchmark::Counter::kInvert,
-                                                      benchmark::Counter::OneK::kIs1000);
+    state.counters["us_per_doc"] =
+        benchmark::Counter(static_cast<double>(state.iterations() * paths.size()),
+                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert,
+                           benchmark::Counter::OneK::kIs1000);
     benchmark::DoNotOptimize(chars);
 }
 
-void BM_DocxFirstParagraph(benchmark::State& s) { TitlesOf(s, pelmora::word::OpenOoxmlDocument, ".docx", false); }
-void BM_DocxHeader(benchmark::State& s) { TitlesOf(s, pelmora::word::OpenOoxmlDocument, ".docx", true); }
-void BM_RtfFirstParagraph(benchmark::State& s) { TitlesOf(s, pelmora::word::OpenRtfDocument, ".rtf", false); }
-void BM_HtmlFirstParagraph(benchmark::State& s) { TitlesOf(s, pelmora::word::OpenWebDocument, ".html", false); }
+void BM_DocxFirstParagraph(benchmark::State& s) {
+    TitlesOf(s, pelmora::word::OpenOoxmlDocument, ".docx", false);
+}
+void BM_DocxHeader(benchmark::State& s) {
+    TitlesOf(s, pelmora::word::OpenOoxmlDocument, ".docx", true);
+}
+void BM_RtfFirstParagraph(benchmark::State& s) {
+    TitlesOf(s, pelmora::word::OpenRtfDocument, ".rtf", false);
+}
+void BM_HtmlFirstParagraph(benchmark::State& s) {
+    TitlesOf(s, pelmora::word::OpenWebDocument, ".html", false);
+}
 
 // Detection by content, as the opener dispatch does it, on the .docx files.
 void BM_DetectDocx(benchmark::State& state) {
     for (auto _ : state)
-        for (const auto& f : kFixtures) benchmark::DoNotOptimize(pelmora::word::DetectDocumentFormat(Fixture(f + ".docx")));
+        for (const auto& f : kFixtures)
+            benchmark::DoNotOptimize(pelmora::word::DetectDocumentFormat(Fixture(f + ".docx")));
     state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * kFixtures.size()));
 }
 

@@ -65,7 +65,9 @@ std::string WrapAsPackage(const std::string& xml) {
         "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
         "<Relationship Id=\"rId1\" Type=\"h\" Target=\"header1.xml\"/></Relationships>";
     const std::pair<std::string, const std::string*> entries[] = {
-        {"word/document.xml", &xml}, {"word/header1.xml", &xml}, {"word/_rels/document.xml.rels", &rels}};
+        {"word/document.xml", &xml},
+        {"word/header1.xml", &xml},
+        {"word/_rels/document.xml.rels", &rels}};
     std::string body, central;
     for (const auto& [name, data] : entries) {
         std::uint32_t offset = static_cast<std::uint32_t>(body.size());
@@ -112,11 +114,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string bytes(reinterpret_cast<const char*>(data), size);
     using pelmora::word::DocumentFormat;
     switch (pelmora::word::SniffDocumentFormat(bytes.substr(0, 4096))) {
-        case DocumentFormat::Zip: Try(pelmora::word::OpenOoxmlBytes, bytes); break;
-        case DocumentFormat::Rtf: Try(pelmora::word::OpenRtfBytes, bytes); break;
-        case DocumentFormat::Web: Try(pelmora::word::OpenWebBytes, bytes); break;
-        case DocumentFormat::WordXml: Try(pelmora::word::OpenWordXmlBytes, bytes); break;
-        default: break;
+        case DocumentFormat::Zip:
+            Try(pelmora::word::OpenOoxmlBytes, bytes);
+            break;
+        case DocumentFormat::Rtf:
+            Try(pelmora::word::OpenRtfBytes, bytes);
+            break;
+        case DocumentFormat::Web:
+            Try(pelmora::word::OpenWebBytes, bytes);
+            break;
+        case DocumentFormat::WordXml:
+            Try(pelmora::word::OpenWordXmlBytes, bytes);
+            break;
+        default:
+            break;
     }
     if (!bytes.empty() && bytes[0] == '<') Try(pelmora::word::OpenOoxmlBytes, WrapAsPackage(bytes));
     return 0;

@@ -1,10 +1,10 @@
 // .docx specifics: hand-made packages with every kind of body content, and
 // broken or hostile packages.
 
+#include <gtest/gtest.h>
+
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "formats_support.h"
 #include "platform/doc/formats.h"
@@ -37,7 +37,8 @@ TEST(OoxmlBody, OddContentGivesWordsTexts) {
         u"last\r",
     };
     for (std::size_t i = 0; i < want.size(); ++i)
-        EXPECT_EQ(Show(doc->ParagraphText(static_cast<int>(i) + 1)), Show(want[i])) << "paragraph " << i + 1;
+        EXPECT_EQ(Show(doc->ParagraphText(static_cast<int>(i) + 1)), Show(want[i]))
+            << "paragraph " << i + 1;
     EXPECT_THROW(doc->ParagraphText(static_cast<int>(want.size()) + 1), WordError);
 }
 
@@ -50,16 +51,18 @@ TEST(OoxmlBody, HeadersFollowSectionsKindsAndInheritance) {
     };
     const Case cases[] = {
         {1, 1, true, u"Head one\rHead two\r"},
-        {1, 2, true, u"First page head\r"},       // target written as sub/../header2.xml
-        {1, 3, true, u"\r"},                      // no even-page header
-        {1, 1, false, u"\r"},                     // section 1 has no footer
-        {2, 1, true, u"Head one\rHead two\r"},    // linked to the previous section
-        {2, 3, true, u"\r"},                      // relationship to a missing part
-        {2, 1, false, u"F\r\a\r\a\r"},            // a table in the footer
+        {1, 2, true, u"First page head\r"},     // target written as sub/../header2.xml
+        {1, 3, true, u"\r"},                    // no even-page header
+        {1, 1, false, u"\r"},                   // section 1 has no footer
+        {2, 1, true, u"Head one\rHead two\r"},  // linked to the previous section
+        {2, 3, true, u"\r"},                    // relationship to a missing part
+        {2, 1, false, u"F\r\a\r\a\r"},          // a table in the footer
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.section << "/" << c.index << (c.header ? " header" : " footer"));
-        EXPECT_EQ(Show(c.header ? doc->HeaderText(c.section, c.index) : doc->FooterText(c.section, c.index)),
+        SCOPED_TRACE(testing::Message()
+                     << c.section << "/" << c.index << (c.header ? " header" : " footer"));
+        EXPECT_EQ(Show(c.header ? doc->HeaderText(c.section, c.index)
+                                : doc->FooterText(c.section, c.index)),
                   Show(c.want));
     }
     EXPECT_THROW(doc->HeaderText(3, 1), WordError);
@@ -68,8 +71,8 @@ TEST(OoxmlBody, HeadersFollowSectionsKindsAndInheritance) {
 }
 
 TEST(OoxmlBroken, PackagesThatAreNoWordDocumentAreRefused) {
-    for (const char* name : {"nodocxml.docx", "notword.docx", "wrongroot.docx", "dtd.docx", "bomb.docx",
-                             "bomb-lying.docx", "missing.docx"}) {
+    for (const char* name : {"nodocxml.docx", "notword.docx", "wrongroot.docx", "dtd.docx",
+                             "bomb.docx", "bomb-lying.docx", "missing.docx"}) {
         SCOPED_TRACE(name);
         EXPECT_THROW(
             {
@@ -123,14 +126,17 @@ TEST(OoxmlBroken, DeepNestingIsAnErrorNotARecursion) {
     for (int i = 0; i < kMaxNesting + 10; ++i) body += "<w:sdt><w:sdtContent>";
     test::StoredZip z;
     z.Add("word/document.xml",
-          "<w:document xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\"><w:body>" + body);
+          "<w:document "
+          "xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\"><w:body>" +
+              body);
     EXPECT_THROW(OpenOoxmlBytes(z.Bytes())->ParagraphText(1), WordError);
 }
 
 TEST(OoxmlBroken, BodyWithoutSectionPropertiesHasNoHeader) {
     test::StoredZip z;
     z.Add("word/document.xml",
-          "<w:document xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\"><w:body>"
+          "<w:document "
+          "xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\"><w:body>"
           "<w:p><w:r><w:t>only</w:t></w:r></w:p></w:body></w:document>");
     auto doc = OpenOoxmlBytes(z.Bytes());
     EXPECT_EQ(Show(doc->HeaderText(1, 1)), "\\r");
@@ -151,12 +157,17 @@ TEST(WordXml2003, BodyAndInlineHeadersPerSection) {
         "xmlns:wx=\"http://schemas.microsoft.com/office/word/2003/auxHint\" "
         "xmlns:aml=\"http://schemas.microsoft.com/aml/2001/core\"><w:body><wx:sect>"
         "<w:p><w:r><w:t>Title </w:t></w:r><w:r><w:fldChar w:fldCharType=\"begin\"/></w:r>"
-        "<w:r><w:instrText>PAGE</w:instrText></w:r><w:r><w:fldChar w:fldCharType=\"separate\"/></w:r>"
+        "<w:r><w:instrText>PAGE</w:instrText></w:r><w:r><w:fldChar "
+        "w:fldCharType=\"separate\"/></w:r>"
         "<w:r><w:t>1</w:t></w:r><w:r><w:fldChar w:fldCharType=\"end\"/></w:r>"
-        "<aml:annotation w:type=\"Word.Deletion\"><aml:content><w:r><w:delText>gone</w:delText></w:r></aml:content></aml:annotation></w:p>"
-        "<w:p><w:pPr><w:sectPr><w:hdr w:type=\"odd\"><w:p><w:r><w:t>Odd head</w:t></w:r></w:p></w:hdr>"
+        "<aml:annotation "
+        "w:type=\"Word.Deletion\"><aml:content><w:r><w:delText>gone</w:delText></w:r></"
+        "aml:content></aml:annotation></w:p>"
+        "<w:p><w:pPr><w:sectPr><w:hdr w:type=\"odd\"><w:p><w:r><w:t>Odd "
+        "head</w:t></w:r></w:p></w:hdr>"
         "<w:hdr w:type=\"first\"><w:p><w:r><w:t>First head</w:t></w:r></w:p></w:hdr>"
-        "<w:ftr w:type=\"odd\"><w:p/></w:ftr></w:sectPr></w:pPr><w:r><w:t>end of one</w:t></w:r></w:p>"
+        "<w:ftr w:type=\"odd\"><w:p/></w:ftr></w:sectPr></w:pPr><w:r><w:t>end of "
+        "one</w:t></w:r></w:p>"
         "</wx:sect><wx:sect><w:p><w:r><w:t>two</w:t></w:r></w:p>"
         "<w:sectPr><w:hdr w:type=\"odd\"><w:p><w:r><w:t>Second</w:t></w:r></w:p></w:hdr></w:sectPr>"
         "</wx:sect></w:body></w:wordDocument>";

@@ -1,8 +1,8 @@
 // Telling formats apart by content.
 
-#include <string>
-
 #include <gtest/gtest.h>
+
+#include <string>
 
 #include "formats_support.h"
 #include "platform/doc/formats.h"
@@ -23,16 +23,20 @@ TEST(FormatSniff, FirstBytesDecide) {
         {"\xEF\xBB\xBF{\\rtf1", DocumentFormat::Rtf},
         {"{\\rt", DocumentFormat::Unknown},
         {"<!DOCTYPE html><html>", DocumentFormat::Web},
-        {"\xEF\xBB\xBF\r\n  <HTML xmlns:o=\"urn:schemas-microsoft-com:office:office\">", DocumentFormat::Web},
+        {"\xEF\xBB\xBF\r\n  <HTML xmlns:o=\"urn:schemas-microsoft-com:office:office\">",
+         DocumentFormat::Web},
         {"<!-- saved from url --><html>", DocumentFormat::Web},
         {"<head><title>x</title>", DocumentFormat::Web},
         {"<body>text", DocumentFormat::Web},
-        {"<?xml version=\"1.0\"?>\n<html xmlns=\"http://www.w3.org/1999/xhtml\">", DocumentFormat::Web},
+        {"<?xml version=\"1.0\"?>\n<html xmlns=\"http://www.w3.org/1999/xhtml\">",
+         DocumentFormat::Web},
         {"<?xml version=\"1.0\"?><w:wordDocument>", DocumentFormat::Unknown},
         {std::string("\xFF\xFE<\0h\0t\0m\0l\0>\0", 14), DocumentFormat::Web},
-        {"MIME-Version: 1.0\r\nContent-Type: multipart/related; boundary=x\r\n\r\n", DocumentFormat::Web},
+        {"MIME-Version: 1.0\r\nContent-Type: multipart/related; boundary=x\r\n\r\n",
+         DocumentFormat::Web},
         {"From: <Saved by a browser>\nMIME-Version: 1.0\n\n", DocumentFormat::Web},
-        {"Subject: x\r\n\r\nMIME-Version: 1.0 (in the body, not a header)", DocumentFormat::Unknown},
+        {"Subject: x\r\n\r\nMIME-Version: 1.0 (in the body, not a header)",
+         DocumentFormat::Unknown},
         {"<div>exported fragment</div>", DocumentFormat::Web},
         {"<p>", DocumentFormat::Web},
         {"<pre", DocumentFormat::Unknown},
@@ -40,7 +44,9 @@ TEST(FormatSniff, FirstBytesDecide) {
         {"", DocumentFormat::Unknown},
         {"\xDB\xA5\x2D\x00", DocumentFormat::Unknown},  // Word 2.0 and older
     };
-    for (const Case& c : cases) EXPECT_EQ(SniffDocumentFormat(c.head), c.want) << test::Show(std::u16string(c.head.begin(), c.head.end()));
+    for (const Case& c : cases)
+        EXPECT_EQ(SniffDocumentFormat(c.head), c.want)
+            << test::Show(std::u16string(c.head.begin(), c.head.end()));
 }
 
 TEST(FormatSniff, ZipPackagesAreLookedInto) {

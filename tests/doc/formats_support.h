@@ -1,12 +1,12 @@
 #pragma once
 // Helpers shared by the format reader tests.
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <fstream>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 namespace pelmora::word::test {
 
@@ -19,10 +19,12 @@ inline std::string Show(const std::u16string& s) {
     std::string out;
     for (std::size_t i = 0; i < s.size(); ++i) {
         char32_t c = s[i];
-        if (c >= 0xD800 && c < 0xDC00 && i + 1 < s.size()) c = 0x10000 + ((c - 0xD800) << 10) + (s[++i] - 0xDC00);
+        if (c >= 0xD800 && c < 0xDC00 && i + 1 < s.size())
+            c = 0x10000 + ((c - 0xD800) << 10) + (s[++i] - 0xDC00);
         if (c < 0x20) {
-            static const char* names[] = {"\\0", "\\x01", "\\x02", "\\x03", "\\x04", "\\x05", "\\x06", "\\a",
-                                          "\\x08", "\\t", "\\n", "\\v", "\\f", "\\r", "\\x0E", "\\x0F"};
+            static const char* names[] = {"\\0",   "\\x01", "\\x02", "\\x03", "\\x04", "\\x05",
+                                          "\\x06", "\\a",   "\\x08", "\\t",   "\\n",   "\\v",
+                                          "\\f",   "\\r",   "\\x0E", "\\x0F"};
             out += c < 16 ? names[c] : "\\x" + std::to_string(static_cast<int>(c));
         } else if (c < 0x80) {
             out += static_cast<char>(c);
@@ -51,7 +53,7 @@ inline std::string ReadAll(const std::string& path) {
 // A ZIP archive of stored (uncompressed) entries, for packages the tests
 // shape by hand.
 class StoredZip {
-public:
+  public:
     void Add(const std::string& name, const std::string& data) {
         std::uint32_t crc = Crc32(data);
         std::uint32_t offset = static_cast<std::uint32_t>(body_.size());
@@ -73,7 +75,7 @@ public:
         return out;
     }
 
-private:
+  private:
     static void Put16(std::string& s, std::uint16_t v) {
         s += static_cast<char>(v & 0xFF);
         s += static_cast<char>(v >> 8);

@@ -1,9 +1,9 @@
 // Web pages: HTML in its charsets, Word's own HTML and MHT archives.
 
+#include <gtest/gtest.h>
+
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "formats_support.h"
 #include "platform/doc/formats.h"
@@ -18,7 +18,8 @@ using test::Show;
 void ExpectParagraphs(DocumentImpl& doc, const std::vector<std::u16string>& want) {
     for (std::size_t i = 0; i < want.size(); ++i) {
         try {
-            EXPECT_EQ(Show(doc.ParagraphText(static_cast<int>(i) + 1)), Show(want[i])) << "paragraph " << i + 1;
+            EXPECT_EQ(Show(doc.ParagraphText(static_cast<int>(i) + 1)), Show(want[i]))
+                << "paragraph " << i + 1;
         } catch (const WordError& e) {
             ADD_FAILURE() << "paragraph " << i + 1 << ": " << e.what();
         }
@@ -35,34 +36,53 @@ struct PageCase {
 TEST(WebBody, BlocksBecomeParagraphs) {
     const PageCase cases[] = {
         {"blocks, white space and line breaks",
-         "<html><body>\n<h1>  Big\n  title </h1><p>a<br>b<br/></p><div>loose text<p>in p</p>tail</div>"
+         "<html><body>\n<h1>  Big\n  title </h1><p>a<br>b<br/></p><div>loose text<p>in "
+         "p</p>tail</div>"
          "<p></p><ul><li>one<li>two</ul></body></html>",
-         {u"Big title\r", u"a\vb\r", u"loose text\r", u"in p\r", u"tail\r", u"\r", u"one\r", u"two\r"}},
+         {u"Big title\r", u"a\vb\r", u"loose text\r", u"in p\r", u"tail\r", u"\r", u"one\r",
+          u"two\r"}},
         {"entities",
-         "<html><body><p>&lt;a&gt; &amp; &quot;q&quot; &nbsp;&#20013;&#x6587;&#150;&eacute;&copy;&bogus; &#0;</p></body></html>",
+         "<html><body><p>&lt;a&gt; &amp; &quot;q&quot; "
+         "&nbsp;&#20013;&#x6587;&#150;&eacute;&copy;&bogus; &#0;</p></body></html>",
          {u"<a> & \"q\" \u00A0中文\u2013é©&bogus; \uFFFD\r"}},
         {"head, script, style and comments are not text",
          "<!DOCTYPE html><!-- c --><html><head><title>T</title><style>p{}</style></head><body>"
-         "<script>document.write('<p>x</p>')</script><!-- <p>no</p> --><p>yes</p><noscript>n</noscript></body></html>",
+         "<script>document.write('<p>x</p>')</script><!-- <p>no</p> "
+         "--><p>yes</p><noscript>n</noscript></body></html>",
          {u"yes\r"}},
-        {"pre keeps its lines", "<html><body><pre>line 1\n  line 2\n</pre></body></html>",
+        {"pre keeps its lines",
+         "<html><body><pre>line 1\n  line 2\n</pre></body></html>",
          {u"line 1\r", u"  line 2\r"}},
         {"tables with implicit ends and a nested table",
-         "<html><body><table><tr><td>A<td><p>B1</p><p>B2</p><tr><th>C<td><table><tr><td>in</table>x</table>"
+         "<html><body><table><tr><td>A<td><p>B1</p><p>B2</p><tr><th>C<td><table><tr><td>in</"
+         "table>x</table>"
          "<p>after</p></body></html>",
-         {u"A\r\a", u"B1\r", u"B2\r\a", u"\r\a", u"C\r\a", u"in\r\a", u"\r\a", u"x\r\a", u"\r\a", u"after\r"}},
+         {u"A\r\a", u"B1\r", u"B2\r\a", u"\r\a", u"C\r\a", u"in\r\a", u"\r\a", u"x\r\a", u"\r\a",
+          u"after\r"}},
         {"images and hidden text",
-         "<html><body><p>a<img src=x>b<span style='display: none'>hid</span><span style=\"mso-list:Ignore\">1.</span>"
+         "<html><body><p>a<img src=x>b<span style='display: none'>hid</span><span "
+         "style=\"mso-list:Ignore\">1.</span>"
          "<span style='mso-hide:all'>h</span></p></body></html>",
-         {u"a\x01" u"b\r"}},
-        {"unclosed and stray tags", "<html><body><p>one<b>two</i></p></span><p>three", {u"onetwo\r", u"three\r"}},
-        {"word tabs", "<html><body><p>a<span style='mso-tab-count:2'>&nbsp;&nbsp; </span>b</p></body></html>",
+         {u"a\x01"
+          u"b\r"}},
+        {"unclosed and stray tags",
+         "<html><body><p>one<b>two</i></p></span><p>three",
+         {u"onetwo\r", u"three\r"}},
+        {"word tabs",
+         "<html><body><p>a<span style='mso-tab-count:2'>&nbsp;&nbsp; </span>b</p></body></html>",
          {u"a\t\tb\r"}},
         {"a lone < is text", "<html><body><p>1 < 2 <3</p></body></html>", {u"1 < 2 <3\r"}},
-        {"utf-8 without declaration", "<html><body><p>\xE4\xB8\xAD\xE6\x96\x87</p></body></html>", {u"中文\r"}},
+        {"utf-8 without declaration",
+         "<html><body><p>\xE4\xB8\xAD\xE6\x96\x87</p></body></html>",
+         {u"中文\r"}},
         {"utf-16 with a byte-order mark",
-         std::string("\xFF\xFE<\0h\0t\0m\0l\0>\0<\0p\0>\0-N\x87" "e<\0/\0p\0>\0", 30), {u"中文\r"}},
-        {"xhtml", "<?xml version=\"1.0\" encoding=\"gbk\"?>\n<html><body><p>\xD6\xD0</p></body></html>", {u"中\r"}},
+         std::string("\xFF\xFE<\0h\0t\0m\0l\0>\0<\0p\0>\0-N\x87"
+                     "e<\0/\0p\0>\0",
+                     30),
+         {u"中文\r"}},
+        {"xhtml",
+         "<?xml version=\"1.0\" encoding=\"gbk\"?>\n<html><body><p>\xD6\xD0</p></body></html>",
+         {u"中\r"}},
     };
     for (const PageCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -75,7 +95,8 @@ TEST(WebBody, BlocksBecomeParagraphs) {
 
 TEST(WebCharset, GbkPagesDeclaredOrNot) {
     auto gbk = OpenWebDocument(FormatFixture("gbk.html"));  // declares gb2312, holds GBK
-    ExpectParagraphs(*gbk, {u"关于印发《管理办法》的通知\r", u"各部门：\u00A0现将有关事项通知如下。\r"});
+    ExpectParagraphs(*gbk,
+                     {u"关于印发《管理办法》的通知\r", u"各部门：\u00A0现将有关事项通知如下。\r"});
     ExpectParagraphs(*OpenWebDocument(FormatFixture("gbk-undeclared.html")), {u"第一章 总则\r"});
     EXPECT_EQ(DetectDocumentFormat(FormatFixture("gbk.html")), DocumentFormat::Web);
 }
@@ -96,14 +117,16 @@ TEST(WebWordHtml, HeadersFromTheSideFileAndFromTheArchive) {
 
 TEST(WebWordHtml, InlineHeaderDivsBySection) {
     const std::string page =
-        "<html><head><style>@page WordSection1 {mso-header:h1; mso-first-header:fh1; mso-footer:f1;}\n"
+        "<html><head><style>@page WordSection1 {mso-header:h1; mso-first-header:fh1; "
+        "mso-footer:f1;}\n"
         "@page WordSection2 {mso-header:h2;}</style></head><body>"
         "<div style='mso-element:header' id=h1><p>Head 1</p><p>line 2</p></div>"
         "<div style='mso-element:header' id=fh1><p>First</p></div>"
         "<div style='mso-element:footer' id=f1><table><tr><td>F</td></tr></table></div>"
         "<div style='mso-element:header' id=h2><p>Head 2</p></div>"
         "<div style='mso-element:footnote' id=ftn1><p>note</p></div>"
-        "<div class=WordSection1><p>Body</p></div><div class=WordSection2><p>Two</p></div></body></html>";
+        "<div class=WordSection1><p>Body</p></div><div "
+        "class=WordSection2><p>Two</p></div></body></html>";
     auto doc = OpenWebBytes(page);
     ExpectParagraphs(*doc, {u"Body\r", u"Two\r"});
     EXPECT_EQ(Show(doc->HeaderText(1, 1)), "Head 1\\rline 2\\r");
@@ -114,7 +137,8 @@ TEST(WebWordHtml, InlineHeaderDivsBySection) {
     EXPECT_THROW(doc->HeaderText(3, 1), WordError);
 
     // A header div nobody references is no header, and not body text either.
-    auto loose = OpenWebBytes("<html><body><div style='mso-element:header' id=h1><p>H</p></div><p>B</p></body></html>");
+    auto loose = OpenWebBytes(
+        "<html><body><div style='mso-element:header' id=h1><p>H</p></div><p>B</p></body></html>");
     ExpectParagraphs(*loose, {u"B\r"});
     EXPECT_EQ(Show(loose->HeaderText(1, 1)), "\\r");
 }
@@ -128,12 +152,15 @@ TEST(WebExports, LibreOfficePagesReadAsWordWouldShowThem) {
     };
     const Case cases[] = {
         {"english.html",
-         {u"Primary Header Text\r", u"Annual Report 2024\r", u"Second paragraph.\r", u"Third paragraph.\r",
-          u"Fourth paragraph.\r", u"Fifth paragraph here.\r", u"Sixth.\r", u"Primary Footer Text\r"}},
-        {"chinese.html", {u"公司文件\r", u"第一章 总则\r", u"为了规范管理，制定本办法。\r", u"第1页\r"}},
+         {u"Primary Header Text\r", u"Annual Report 2024\r", u"Second paragraph.\r",
+          u"Third paragraph.\r", u"Fourth paragraph.\r", u"Fifth paragraph here.\r", u"Sixth.\r",
+          u"Primary Footer Text\r"}},
+        {"chinese.html",
+         {u"公司文件\r", u"第一章 总则\r", u"为了规范管理，制定本办法。\r", u"第1页\r"}},
         {"noheader.html", {u"Plain document\r", u"Nothing above or below.\r"}},
         {"tablefirst.html",
-         {u"Cell A1\r\a", u"B1 p1\r", u"B1 p2\r\a", u"\r\a", u"A2\r\a", u"B2\r\a", u"\r\a", u"After table\r"}},
+         {u"Cell A1\r\a", u"B1 p1\r", u"B1 p2\r\a", u"\r\a", u"A2\r\a", u"B2\r\a", u"\r\a",
+          u"After table\r"}},
         // A literal tab is white space in HTML; Word writes its tabs as
         // mso-tab-count spans (tested above).
         {"linebreaks.html", {u"Line one\vLine two after tab\r", u"Second paragraph\r"}},
@@ -152,7 +179,8 @@ TEST(WebBroken, RefusedCleanly) {
     EXPECT_THROW(OpenWebBytes(""), WordError);
     EXPECT_THROW(OpenWebDocument(FormatFixture("missing.html")), WordError);
     // MIME without any HTML part.
-    EXPECT_THROW(OpenWebBytes("MIME-Version: 1.0\r\nContent-Type: text/plain\r\n\r\nhello"), WordError);
+    EXPECT_THROW(OpenWebBytes("MIME-Version: 1.0\r\nContent-Type: text/plain\r\n\r\nhello"),
+                 WordError);
     // A multipart archive that never ends and a boundary that never comes.
     auto doc = OpenWebBytes(
         "MIME-Version: 1.0\r\nContent-Type: multipart/related; boundary=b\r\n\r\n--b\r\n"

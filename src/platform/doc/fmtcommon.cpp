@@ -61,9 +61,19 @@ void AppendUtf8(std::u16string& out, std::string_view s) {
         }
         int len = 0;
         char32_t cp = 0, min = 0;
-        if ((c & 0xE0) == 0xC0) { len = 2; cp = c & 0x1F; min = 0x80; }
-        else if ((c & 0xF0) == 0xE0) { len = 3; cp = c & 0x0F; min = 0x800; }
-        else if ((c & 0xF8) == 0xF0) { len = 4; cp = c & 0x07; min = 0x10000; }
+        if ((c & 0xE0) == 0xC0) {
+            len = 2;
+            cp = c & 0x1F;
+            min = 0x80;
+        } else if ((c & 0xF0) == 0xE0) {
+            len = 3;
+            cp = c & 0x0F;
+            min = 0x800;
+        } else if ((c & 0xF8) == 0xF0) {
+            len = 4;
+            cp = c & 0x07;
+            min = 0x10000;
+        }
         if (len == 0 || i + len > n) {
             out.push_back(0xFFFD);
             ++i;
@@ -72,7 +82,10 @@ void AppendUtf8(std::u16string& out, std::string_view s) {
         bool ok = true;
         for (int k = 1; k < len; ++k) {
             unsigned char d = static_cast<unsigned char>(s[i + k]);
-            if ((d & 0xC0) != 0x80) { ok = false; break; }
+            if ((d & 0xC0) != 0x80) {
+                ok = false;
+                break;
+            }
             cp = (cp << 6) | (d & 0x3F);
         }
         if (!ok || cp < min) {
@@ -94,16 +107,28 @@ std::u16string Utf8ToUtf16(std::string_view utf8) {
 
 std::string CodePageName(int cp) {
     switch (cp) {
-        case 874: case 932: case 936: case 949: case 950:
+        case 874:
+        case 932:
+        case 936:
+        case 949:
+        case 950:
             return "CP" + std::to_string(cp);
-        case 54936: return "GB18030";
-        case 65001: return "UTF-8";
-        case 10000: return "MACINTOSH";
-        case 437: return "CP437";
-        case 850: return "CP850";
-        case 866: return "CP866";
-        case 20127: return "ASCII";
-        case 28591: return "ISO-8859-1";
+        case 54936:
+            return "GB18030";
+        case 65001:
+            return "UTF-8";
+        case 10000:
+            return "MACINTOSH";
+        case 437:
+            return "CP437";
+        case 850:
+            return "CP850";
+        case 866:
+            return "CP866";
+        case 20127:
+            return "ASCII";
+        case 28591:
+            return "ISO-8859-1";
         default:
             if (cp >= 1250 && cp <= 1258) return "CP" + std::to_string(cp);
             return {};
@@ -143,7 +168,8 @@ iconv_t Converter(const std::string& from) {
         if (cache.size() >= 32) return reinterpret_cast<iconv_t>(-1);
         it = cache.emplace(from, iconv_open("UTF-16LE", from.c_str())).first;
     }
-    if (it->second != reinterpret_cast<iconv_t>(-1)) iconv(it->second, nullptr, nullptr, nullptr, nullptr);
+    if (it->second != reinterpret_cast<iconv_t>(-1))
+        iconv(it->second, nullptr, nullptr, nullptr, nullptr);
     return it->second;
 }
 

@@ -20,8 +20,8 @@ enum class DocumentFormat {
     Ooxml,         // ZIP package holding word/document.xml (or its main part)
     Zip,           // some other ZIP
     Rtf,
-    Web,           // HTML page or MHT (MIME) archive
-    WordXml,       // Word 2003 XML document (w:wordDocument)
+    Web,      // HTML page or MHT (MIME) archive
+    WordXml,  // Word 2003 XML document (w:wordDocument)
 };
 
 // Judges the first bytes of a file (a few KiB are plenty; 4096 is used by
@@ -57,10 +57,10 @@ std::unique_ptr<DocumentImpl> OpenWebBytes(std::string bytes);
 std::unique_ptr<DocumentImpl> OpenWordXmlBytes(std::string bytes);
 
 // Limits against hostile files.
-inline constexpr std::size_t kMaxPartBytes = 64u << 20;    // one decompressed package part
-inline constexpr long long kMaxZipEntries = 10000;         // entries in a package
-inline constexpr std::size_t kMaxRtfBytes = 256u << 20;   // RTF on disk (pictures make them big)
-inline constexpr std::size_t kMaxWebBytes = 64u << 20;    // web page or MHT on disk
-inline constexpr int kMaxNesting = 1000;                   // RTF groups, XML and HTML elements
+inline constexpr std::size_t kMaxPartBytes = 64u << 20;  // one decompressed package part
+inline constexpr long long kMaxZipEntries = 10000;       // entries in a package
+inline constexpr std::size_t kMaxRtfBytes = 256u << 20;  // RTF on disk (pictures make them big)
+inline constexpr std::size_t kMaxWebBytes = 64u << 20;   // web page or MHT on disk
+inline constexpr int kMaxNesting = 1000;                 // RTF groups, XML and HTML elements
 
 }  // namespace pelmora::word

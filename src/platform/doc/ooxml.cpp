@@ -29,11 +29,13 @@ using fmt::XmlStream;
 // ---------------------------------------------------------------- package
 
 class Package {
-public:
+  public:
     static std::unique_ptr<Package> FromFile(const std::string& path) {
         int err = 0;
         zip_t* z = zip_open(path.c_str(), ZIP_RDONLY, &err);
-        if (!z) throw WordError(err == ZIP_ER_NOENT || err == ZIP_ER_OPEN ? "cannot open file" : "not a ZIP package");
+        if (!z)
+            throw WordError(err == ZIP_ER_NOENT || err == ZIP_ER_OPEN ? "cannot open file"
+                                                                      : "not a ZIP package");
         return std::unique_ptr<Package>(new Package(z, {}));
     }
     static std::unique_ptr<Package> FromBytes(std::string bytes) {
@@ -58,14 +60,16 @@ public:
 
     // Streams a part in chunks; `sink` returns false to stop early. Returns
     // false when the part does not exist.
-    bool Read(const std::string& name, const std::function<bool(const char*, std::size_t, bool)>& sink) const {
+    bool Read(const std::string& name,
+              const std::function<bool(const char*, std::size_t, bool)>& sink) const {
         zip_int64_t idx = Locate(name);
         if (idx < 0) return false;
         zip_stat_t st;
         zip_stat_init(&st);
         if (zip_stat_index(zip_, static_cast<zip_uint64_t>(idx), 0, &st) != 0)
             throw WordError("cannot read " + name);
-        if ((st.valid & ZIP_STAT_SIZE) && st.size > kMaxPartBytes) throw WordError(name + " is too large");
+        if ((st.valid & ZIP_STAT_SIZE) && st.size > kMaxPartBytes)
+            throw WordError(name + " is too large");
         if ((st.valid & ZIP_STAT_ENCRYPTION_METHOD) && st.encryption_method != ZIP_EM_NONE)
             throw WordError("encrypted package");
         zip_file_t* f = zip_fopen_index(zip_, static_cast<zip_uint64_t>(idx), 0);
@@ -86,7 +90,7 @@ public:
         }
     }
 
-private:
+  private:
     Package(zip_t* z, std::shared_ptr<std::string> holder) : zip_(z), holder_(std::move(holder)) {
         zip_int64_t n = zip_get_num_entries(zip_, 0);
         if (n < 0 || n > kMaxZipEntries) {
@@ -103,9 +107,11 @@ private:
     std::shared_ptr<std::string> holder_;
 };
 
-void ParsePart(const Package& pkg, const std::string& name, SaxHandler& handler, bool* found = nullptr) {
+void ParsePart(const Package& pkg, const std::string& name, SaxHandler& handler,
+               bool* found = nullptr) {
     XmlStream xml(handler, name);
-    bool ok = pkg.Read(name, [&](const char* d, std::size_t n, bool last) { return xml.Feed(d, n, last); });
+    bool ok = pkg.Read(
+        name, [&](const char* d, std::size_t n, bool last) { return xml.Feed(d, n, last); });
     if (found) *found = ok;
 }
 
@@ -117,7 +123,7 @@ struct Relationship {
 };
 
 class RelsReader : public SaxHandler {
-public:
+  public:
     std::map<std::string, Relationship> rels;
     std::string base;  // folder of the source part, "" for the package root
 
@@ -185,7 +191,7 @@ bool EndsWith(std::string_view s, std::string_view suffix) {
 
 // Checks that a part's root element is w:document.
 class RootCheck : public SaxHandler {
-public:
+  public:
     explicit RootCheck(std::string_view root = "document") : root_(root) {}
     bool isDocument = false;
     void Start(Ns ns, std::string_view local, const XmlAttrs&) override {
@@ -195,7 +201,7 @@ public:
     void End(Ns, std::string_view) override {}
     void Text(std::string_view) override {}
 
-private:
+  private:
     std::string_view root_;
 };
 
@@ -205,7 +211,8 @@ std::string FindMainPart(const Package& pkg) {
     std::vector<std::string> candidates;
     try {
         for (const auto& [id, rel] : ReadRels(pkg, ""))
-            if (EndsWith(rel.type, "/officeDocument") && !rel.target.empty()) candidates.push_back(rel.target);
+            if (EndsWith(rel.type, "/officeDocument") && !rel.target.empty())
+                candidates.push_back(rel.target);
     } catch (const WordError&) {
         // A damaged _rels/.rels: Word falls back on the usual name too.
     }
@@ -241,7 +248,7 @@ int RefKind(std::string_view type) {
 // Turns the WordprocessingML of a story (body, header or footer) into the
 // paragraph texts Word gives.
 class StoryReader : public SaxHandler {
-public:
+  public:
     StoryReader(std::size_t wantParas, std::size_t wantSections)
         : wantParas_(wantParas), wantSections_(wantSections) {}
 
@@ -266,8 +273,10 @@ public:
         if (ns == Ns::Wp) {
             // A drawing's anchor: inline pictures show as U+0001, floating
             // ones as U+0008, the characters Word keeps in their place.
-            if (local == "inline") Put(u'\x01'), Skip();
-            else if (local == "anchor") Put(u'\x08'), Skip();
+            if (local == "inline")
+                Put(u'\x01'), Skip();
+            else if (local == "anchor")
+                Put(u'\x08'), Skip();
             return;
         }
         if (ns == Ns::M) {
@@ -279,7 +288,8 @@ public:
             if (local == "headerReference" || local == "footerReference") {
                 int k = RefKind(a.Get(Ns::W, "type"));
                 std::string id(a.Get(Ns::R, "id"));
-                (local == "headerReference" ? curSect_.header : curSect_.footer)[static_cast<std::size_t>(k)] = id;
+                (local == "headerReference" ? curSect_.header
+                                            : curSect_.footer)[static_cast<std::size_t>(k)] = id;
             } else if ((local == "hdr" || local == "ftr") && !skipDepth_) {
                 inline_ = std::make_unique<StoryReader>(SIZE_MAX, SIZE_MAX);
                 inlineDepth_ = stack_.size();
@@ -338,9 +348,10 @@ public:
                 Skip();
             }
         } else if (local == "instrText" || local == "delInstrText" || local == "delText" ||
-                   local == "txbxContent" || local == "sdtPr" || local == "sdtEndPr" || local == "tblPr" ||
-                   local == "tblGrid" || local == "trPr" || local == "tcPr" || local == "customXmlPr" ||
-                   local == "smartTagPr" || local == "pict" || local == "object" || EndsWith(local, "Change")) {
+                   local == "txbxContent" || local == "sdtPr" || local == "sdtEndPr" ||
+                   local == "tblPr" || local == "tblGrid" || local == "trPr" || local == "tcPr" ||
+                   local == "customXmlPr" || local == "smartTagPr" || local == "pict" ||
+                   local == "object" || EndsWith(local, "Change")) {
             if (local == "pict" || local == "object") Put(u'\x01');
             Skip();
         } else if (local == "sectPr") {
@@ -408,7 +419,7 @@ public:
         if (inText_ && !skipDepth_ && Visible()) fmt::AppendUtf8(para_, utf8);
     }
 
-private:
+  private:
     struct Elem {
         Ns ns;
         std::string local;
@@ -474,7 +485,7 @@ private:
 };
 
 class OoxmlDocument : public DocumentImpl {
-public:
+  public:
     explicit OoxmlDocument(std::unique_ptr<Package> pkg) : pkg_(std::move(pkg)) {
         main_ = FindMainPart(*pkg_);
         if (main_.empty()) throw WordError("not a Word document: no word/document.xml");
@@ -497,10 +508,14 @@ public:
         if (want > paras_.size()) throw WordError("no such paragraph");
         return paras_[want - 1];
     }
-    std::u16string HeaderText(int section, int index) override { return Story(section, index, true); }
-    std::u16string FooterText(int section, int index) override { return Story(section, index, false); }
+    std::u16string HeaderText(int section, int index) override {
+        return Story(section, index, true);
+    }
+    std::u16string FooterText(int section, int index) override {
+        return Story(section, index, false);
+    }
 
-private:
+  private:
     // Parses word/document.xml from the start as far as the question needs;
     // keeps the longest prefix of paragraphs and sections learnt so far.
     void Scan(std::size_t wantParas, std::size_t wantSections) {
@@ -533,7 +548,8 @@ private:
         std::string id;
         for (int s = section; s >= 1 && id.empty(); --s) {
             const SectionRefs& refs = sections_[static_cast<std::size_t>(s) - 1];
-            const auto& text = (header ? refs.headerText : refs.footerText)[static_cast<std::size_t>(kKind[index])];
+            const auto& text = (header ? refs.headerText
+                                       : refs.footerText)[static_cast<std::size_t>(kKind[index])];
             if (text) return *text;
             id = (header ? refs.header : refs.footer)[static_cast<std::size_t>(kKind[index])];
         }
@@ -560,7 +576,9 @@ private:
         const std::size_t chunk = 1 << 16;
         for (std::size_t pos = 0;; pos += chunk) {
             bool last = pos + chunk >= flat_.size();
-            if (!xml.Feed(flat_.data() + std::min(pos, flat_.size()), last ? flat_.size() - std::min(pos, flat_.size()) : chunk, last) || last)
+            if (!xml.Feed(flat_.data() + std::min(pos, flat_.size()),
+                          last ? flat_.size() - std::min(pos, flat_.size()) : chunk, last) ||
+                last)
                 return;
         }
     }

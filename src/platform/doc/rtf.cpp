@@ -31,21 +31,36 @@ struct SectionStories {
 // Windows code page of an RTF \fcharset value; 0 for "the document's".
 int CharsetCodePage(long charset) {
     switch (charset) {
-        case 128: return 932;
-        case 129: return 949;
-        case 134: return 936;
-        case 136: return 950;
-        case 161: return 1253;
-        case 162: return 1254;
-        case 163: return 1258;
-        case 177: return 1255;
-        case 178: return 1256;
-        case 186: return 1257;
-        case 204: return 1251;
-        case 222: return 874;
-        case 238: return 1250;
-        case 77: return 10000;
-        default: return 0;
+        case 128:
+            return 932;
+        case 129:
+            return 949;
+        case 134:
+            return 936;
+        case 136:
+            return 950;
+        case 161:
+            return 1253;
+        case 162:
+            return 1254;
+        case 163:
+            return 1258;
+        case 177:
+            return 1255;
+        case 178:
+            return 1256;
+        case 186:
+            return 1257;
+        case 204:
+            return 1251;
+        case 222:
+            return 874;
+        case 238:
+            return 1250;
+        case 77:
+            return 10000;
+        default:
+            return 0;
     }
 }
 
@@ -56,14 +71,14 @@ struct GroupState {
     Dest dest = Dest::Text;
     int uc = 1;
     long font = -1;
-    int headerKind = -1;  // this group opened a header (0..2) or footer (3..5)
-    int savedStory = -1;  // \upr: where \ud sends its text
-    bool firstWord = true;  // no control word seen yet in this group
+    int headerKind = -1;     // this group opened a header (0..2) or footer (3..5)
+    int savedStory = -1;     // \upr: where \ud sends its text
+    bool firstWord = true;   // no control word seen yet in this group
     bool ignorable = false;  // the group started with \*
 };
 
 class RtfParser {
-public:
+  public:
     RtfParser(std::string_view data, std::size_t wantParas, std::size_t wantSections)
         : d_(data), wantParas_(wantParas), wantSections_(wantSections) {
         stories_.emplace_back();
@@ -80,7 +95,8 @@ public:
             if (c == '{') {
                 FlushBytes();
                 skip_ = 0;
-                if (stack_.size() >= static_cast<std::size_t>(kMaxNesting)) throw WordError("RTF nested too deeply");
+                if (stack_.size() >= static_cast<std::size_t>(kMaxNesting))
+                    throw WordError("RTF nested too deeply");
                 GroupState g = stack_.back();
                 g.headerKind = -1;
                 g.firstWord = true;
@@ -110,7 +126,7 @@ public:
     std::vector<SectionStories> sections;
     std::vector<std::u16string> storyTexts;  // headers and footers by story index
 
-private:
+  private:
     bool Finish(bool complete) {
         FlushBytes();
         Story& body = stories_[0];
@@ -185,7 +201,8 @@ private:
             for (char ch : bytes_) out.push_back(static_cast<unsigned char>(ch));
         } else {
             std::string name = fmt::CodePageName(bytesCodePage_);
-            if (name.empty() || !fmt::DecodeCharset(out, bytes_, name)) fmt::DecodeCharset(out, bytes_, "CP1252");
+            if (name.empty() || !fmt::DecodeCharset(out, bytes_, name))
+                fmt::DecodeCharset(out, bytes_, "CP1252");
         }
         bytes_.clear();
         Put(out);
@@ -198,8 +215,10 @@ private:
             // The body keeps only what was asked for (and one more, which a
             // following \sect may still change).
             ++count;
-            if (s.paragraphs.size() <= wantParas_) s.paragraphs.push_back(std::move(text));
-            else bodyTailDropped_ = true;
+            if (s.paragraphs.size() <= wantParas_)
+                s.paragraphs.push_back(std::move(text));
+            else
+                bodyTailDropped_ = true;
         } else {
             s.paragraphs.push_back(std::move(text));
         }
@@ -273,13 +292,29 @@ private:
                 return pos + 1;
             }
             switch (c) {
-                case '\\': case '{': case '}': TextByte(static_cast<unsigned char>(c)); break;
-                case '~': Put(u'\u00A0'); break;
-                case '-': Put(u'\x1F'); break;
-                case '_': Put(u'\x1E'); break;
-                case '\r': case '\n': EndParagraph(u"\r"); break;  // "\<newline>" is \par
-                case '\t': Put(u'\t'); break;
-                default: break;
+                case '\\':
+                case '{':
+                case '}':
+                    TextByte(static_cast<unsigned char>(c));
+                    break;
+                case '~':
+                    Put(u'\u00A0');
+                    break;
+                case '-':
+                    Put(u'\x1F');
+                    break;
+                case '_':
+                    Put(u'\x1E');
+                    break;
+                case '\r':
+                case '\n':
+                    EndParagraph(u"\r");
+                    break;  // "\<newline>" is \par
+                case '\t':
+                    Put(u'\t');
+                    break;
+                default:
+                    break;
             }
             return pos + 1;
         }
@@ -322,14 +357,20 @@ private:
         GroupState& g = G();
         if (g.dest == Dest::Skip) return;
         if (g.dest == Dest::FontTable) {
-            if (w == "f" && hasParam) curFont_ = param;
-            else if (w == "fcharset" && hasParam) fontCodePage_[curFont_] = CharsetCodePage(param);
-            else if (w == "cpg" && hasParam && param > 0) fontCodePage_[curFont_] = static_cast<int>(param);
+            if (w == "f" && hasParam)
+                curFont_ = param;
+            else if (w == "fcharset" && hasParam)
+                fontCodePage_[curFont_] = CharsetCodePage(param);
+            else if (w == "cpg" && hasParam && param > 0)
+                fontCodePage_[curFont_] = static_cast<int>(param);
             return;
         }
         // Destinations: the group's first control word names it.
         if (first) {
-            if (w == "fonttbl") { g.dest = Dest::FontTable; return; }
+            if (w == "fonttbl") {
+                g.dest = Dest::FontTable;
+                return;
+            }
             if (w == "header" || w == "headerr") return OpenStory(0);
             if (w == "headerf") return OpenStory(1);
             if (w == "headerl") return OpenStory(2);
@@ -358,18 +399,93 @@ private:
                 Put(u'\x08');
                 return SkipGroup();
             }
-            static constexpr std::string_view kSkipped[] = {
-                "colortbl", "stylesheet", "info", "listtable", "listoverridetable", "revtbl", "rsidtbl",
-                "generator", "xmlnstbl", "themedata", "colorschememapping", "datastore", "latentstyles",
-                "pgdsctbl", "fldinst", "footnote", "annotation", "atnid", "atnauthor", "tc", "tcn", "xe",
-                "txe", "shpinst", "shptxt", "nonshppict", "pntext", "pn", "listtext", "filetbl", "userprops",
-                "docvar", "ftnsep", "ftnsepc", "aftnsep", "aftnsepc", "ftncn", "aftncn", "bkmkstart",
-                "bkmkend", "template", "nonesttables", "private", "mmathPr", "fchars", "lchars", "pgdsc",
-                "wgrffmtfilter", "fldtype", "objdata", "result", "sp", "sn", "sv", "picprop", "blipuid",
-                "protusertbl", "ebcstart", "ebcend", "oldcprops", "oldpprops", "oldsprops", "oldtprops",
-                "password", "passwordhash", "comment", "title", "author", "operator", "keywords", "subject",
-                "doccomm", "company", "category", "manager", "hlinkbase", "formfield", "datafield", "atrfstart",
-                "atrfend", "atnref", "atndate", "atnparent", "atnicn", "atntime", "nextfile", "macro"};
+            static constexpr std::string_view kSkipped[] = {"colortbl",
+                                                            "stylesheet",
+                                                            "info",
+                                                            "listtable",
+                                                            "listoverridetable",
+                                                            "revtbl",
+                                                            "rsidtbl",
+                                                            "generator",
+                                                            "xmlnstbl",
+                                                            "themedata",
+                                                            "colorschememapping",
+                                                            "datastore",
+                                                            "latentstyles",
+                                                            "pgdsctbl",
+                                                            "fldinst",
+                                                            "footnote",
+                                                            "annotation",
+                                                            "atnid",
+                                                            "atnauthor",
+                                                            "tc",
+                                                            "tcn",
+                                                            "xe",
+                                                            "txe",
+                                                            "shpinst",
+                                                            "shptxt",
+                                                            "nonshppict",
+                                                            "pntext",
+                                                            "pn",
+                                                            "listtext",
+                                                            "filetbl",
+                                                            "userprops",
+                                                            "docvar",
+                                                            "ftnsep",
+                                                            "ftnsepc",
+                                                            "aftnsep",
+                                                            "aftnsepc",
+                                                            "ftncn",
+                                                            "aftncn",
+                                                            "bkmkstart",
+                                                            "bkmkend",
+                                                            "template",
+                                                            "nonesttables",
+                                                            "private",
+                                                            "mmathPr",
+                                                            "fchars",
+                                                            "lchars",
+                                                            "pgdsc",
+                                                            "wgrffmtfilter",
+                                                            "fldtype",
+                                                            "objdata",
+                                                            "result",
+                                                            "sp",
+                                                            "sn",
+                                                            "sv",
+                                                            "picprop",
+                                                            "blipuid",
+                                                            "protusertbl",
+                                                            "ebcstart",
+                                                            "ebcend",
+                                                            "oldcprops",
+                                                            "oldpprops",
+                                                            "oldsprops",
+                                                            "oldtprops",
+                                                            "password",
+                                                            "passwordhash",
+                                                            "comment",
+                                                            "title",
+                                                            "author",
+                                                            "operator",
+                                                            "keywords",
+                                                            "subject",
+                                                            "doccomm",
+                                                            "company",
+                                                            "category",
+                                                            "manager",
+                                                            "hlinkbase",
+                                                            "formfield",
+                                                            "datafield",
+                                                            "atrfstart",
+                                                            "atrfend",
+                                                            "atnref",
+                                                            "atndate",
+                                                            "atnparent",
+                                                            "atnicn",
+                                                            "atntime",
+                                                            "nextfile",
+                                                            "macro"};
             for (std::string_view s : kSkipped)
                 if (w == s) return SkipGroup();
             if (g.ignorable) return SkipGroup();  // \* before a destination we do not know
@@ -377,7 +493,8 @@ private:
         if (w == "par") return EndParagraph(u"\r");
         if (w == "cell" || w == "nestcell") return EndParagraph(u"\r\a");
         if (w == "row" || w == "nestrow") {
-            if (g.story >= 0 && g.dest == Dest::Text) Emit(g.story, stories_[static_cast<std::size_t>(g.story)].cur + u"\r\a");
+            if (g.story >= 0 && g.dest == Dest::Text)
+                Emit(g.story, stories_[static_cast<std::size_t>(g.story)].cur + u"\r\a");
             return;
         }
         if (w == "sect") return SectionBreak();
@@ -419,16 +536,20 @@ private:
             return;
         }
         if (w == "ansicpg" && hasParam) {
-            if (!fmt::CodePageName(static_cast<int>(param)).empty()) docCodePage_ = static_cast<int>(param);
+            if (!fmt::CodePageName(static_cast<int>(param)).empty())
+                docCodePage_ = static_cast<int>(param);
             return;
         }
         if (w == "deff" && hasParam) {
             defaultFont_ = param;
             return;
         }
-        if (w == "mac") docCodePage_ = 10000;
-        else if (w == "pc") docCodePage_ = 437;
-        else if (w == "pca") docCodePage_ = 850;
+        if (w == "mac")
+            docCodePage_ = 10000;
+        else if (w == "pc")
+            docCodePage_ = 437;
+        else if (w == "pca")
+            docCodePage_ = 850;
     }
 
     std::string_view d_;
@@ -447,11 +568,13 @@ private:
 };
 
 class RtfDocument : public DocumentImpl {
-public:
+  public:
     explicit RtfDocument(std::string data) : data_(std::move(data)) {
         // A byte-order mark or blank lines before the group are tolerated.
         std::size_t start = data_.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
-        while (start < data_.size() && start < 4096 && std::string_view(" \t\r\n").find(data_[start]) != std::string_view::npos) ++start;
+        while (start < data_.size() && start < 4096 &&
+               std::string_view(" \t\r\n").find(data_[start]) != std::string_view::npos)
+            ++start;
         if (start) data_.erase(0, start);
         if (data_.compare(0, 5, "{\\rtf") != 0) throw WordError("not an RTF file");
     }
@@ -463,10 +586,14 @@ public:
         if (want > paras_.size()) throw WordError("no such paragraph");
         return paras_[want - 1];
     }
-    std::u16string HeaderText(int section, int index) override { return Story(section, index, true); }
-    std::u16string FooterText(int section, int index) override { return Story(section, index, false); }
+    std::u16string HeaderText(int section, int index) override {
+        return Story(section, index, true);
+    }
+    std::u16string FooterText(int section, int index) override {
+        return Story(section, index, false);
+    }
 
-private:
+  private:
     void Scan(std::size_t wantParas, std::size_t wantSections) {
         RtfParser p(data_, wantParas, wantSections);
         const bool complete = p.Run();
@@ -485,12 +612,14 @@ private:
         if (section < 1 || index < 1 || index > 3) throw WordError("no such header or footer");
         if (sections_.size() < static_cast<std::size_t>(section) && !sectionsComplete_)
             Scan(0, static_cast<std::size_t>(section));
-        if (sections_.size() < static_cast<std::size_t>(section)) throw WordError("no such section");
+        if (sections_.size() < static_cast<std::size_t>(section))
+            throw WordError("no such section");
         static constexpr int kKind[4] = {0, 0, 1, 2};
         for (int s = section; s >= 1; --s) {
             const SectionStories& sec = sections_[static_cast<std::size_t>(s) - 1];
             int story = (header ? sec.header : sec.footer)[static_cast<std::size_t>(kKind[index])];
-            if (story > 0 && static_cast<std::size_t>(story) < stories_.size()) return stories_[static_cast<std::size_t>(story)];
+            if (story > 0 && static_cast<std::size_t>(story) < stories_.size())
+                return stories_[static_cast<std::size_t>(story)];
         }
         return u"\r";
     }

@@ -13,10 +13,12 @@ bool StartsWith(std::string_view s, std::string_view p) { return s.substr(0, p.s
 // Skips a byte-order mark and leading white space; reports a UTF-16 mark.
 std::string_view SkipBomAndSpace(std::string_view s, bool* utf16) {
     *utf16 = false;
-    if (StartsWith(s, "\xEF\xBB\xBF")) s.remove_prefix(3);
-    else if (StartsWith(s, "\xFF\xFE") || StartsWith(s, "\xFE\xFF")) *utf16 = true, s.remove_prefix(2);
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t' || s.front() == '\r' || s.front() == '\n' ||
-                          s.front() == '\f'))
+    if (StartsWith(s, "\xEF\xBB\xBF"))
+        s.remove_prefix(3);
+    else if (StartsWith(s, "\xFF\xFE") || StartsWith(s, "\xFE\xFF"))
+        *utf16 = true, s.remove_prefix(2);
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t' || s.front() == '\r' ||
+                          s.front() == '\n' || s.front() == '\f'))
         s.remove_prefix(1);
     return s;
 }
@@ -36,8 +38,9 @@ bool LooksLikeHtml(std::string_view s) {
         return more.find("<html") != std::string::npos;
     }
     // Web systems that export "Word files" often send a bare fragment.
-    for (const char* tag : {"<html", "<!doctype html", "<head", "<body", "<meta", "<title", "<div", "<table",
-                            "<p>", "<p ", "<style", "<h1", "<h2", "<h3", "<font", "<span", "<center"})
+    for (const char* tag :
+         {"<html", "<!doctype html", "<head", "<body", "<meta", "<title", "<div", "<table", "<p>",
+          "<p ", "<style", "<h1", "<h2", "<h3", "<font", "<span", "<center"})
         if (StartsWith(head, tag)) return true;
     return false;
 }
@@ -47,15 +50,18 @@ bool LooksLikeMime(std::string_view s) {
     std::size_t end = s.find("\r\n\r\n");
     std::size_t end2 = s.find("\n\n");
     if (end == std::string_view::npos || (end2 != std::string_view::npos && end2 < end)) end = end2;
-    std::string headers = fmt::AsciiLower(s.substr(0, end == std::string_view::npos ? s.size() : end));
-    return StartsWith(headers, "mime-version:") || headers.find("\nmime-version:") != std::string::npos;
+    std::string headers =
+        fmt::AsciiLower(s.substr(0, end == std::string_view::npos ? s.size() : end));
+    return StartsWith(headers, "mime-version:") ||
+           headers.find("\nmime-version:") != std::string::npos;
 }
 
 }  // namespace
 
 DocumentFormat SniffDocumentFormat(std::string_view head) {
     if (StartsWith(head, "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1")) return DocumentFormat::CompoundFile;
-    if (StartsWith(head, "PK\x03\x04") || StartsWith(head, "PK\x05\x06")) return DocumentFormat::Zip;
+    if (StartsWith(head, "PK\x03\x04") || StartsWith(head, "PK\x05\x06"))
+        return DocumentFormat::Zip;
     bool utf16 = false;
     std::string_view s = SkipBomAndSpace(head, &utf16);
     if (utf16) {
@@ -67,7 +73,8 @@ DocumentFormat SniffDocumentFormat(std::string_view head) {
         s = SkipBomAndSpace(narrow, &utf16);
     }
     if (StartsWith(s, "{\\rtf")) return DocumentFormat::Rtf;
-    if (StartsWith(s, "<?xml") && s.find("schemas.microsoft.com/office/word/2003/wordml") != std::string_view::npos &&
+    if (StartsWith(s, "<?xml") &&
+        s.find("schemas.microsoft.com/office/word/2003/wordml") != std::string_view::npos &&
         s.find(":wordDocument") != std::string_view::npos)
         return DocumentFormat::WordXml;
     if (LooksLikeHtml(s)) return DocumentFormat::Web;
@@ -77,13 +84,20 @@ DocumentFormat SniffDocumentFormat(std::string_view head) {
 
 std::unique_ptr<DocumentImpl> OpenByContent(const std::string& path, DocumentFormat format) {
     switch (format) {
-        case DocumentFormat::Ooxml: return OpenOoxmlDocument(path);
-        case DocumentFormat::Rtf: return OpenRtfDocument(path);
-        case DocumentFormat::Web: return OpenWebDocument(path);
-        case DocumentFormat::WordXml: return OpenWordXmlDocument(path);
-        case DocumentFormat::CompoundFile: return nullptr;
-        case DocumentFormat::Zip: throw WordError("not a Word document: no word/document.xml");
-        case DocumentFormat::Unknown: break;
+        case DocumentFormat::Ooxml:
+            return OpenOoxmlDocument(path);
+        case DocumentFormat::Rtf:
+            return OpenRtfDocument(path);
+        case DocumentFormat::Web:
+            return OpenWebDocument(path);
+        case DocumentFormat::WordXml:
+            return OpenWordXmlDocument(path);
+        case DocumentFormat::CompoundFile:
+            return nullptr;
+        case DocumentFormat::Zip:
+            throw WordError("not a Word document: no word/document.xml");
+        case DocumentFormat::Unknown:
+            break;
     }
     throw WordError("not a Word document");
 }

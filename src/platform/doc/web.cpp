@@ -31,9 +31,11 @@ bool StartsWithNoCase(std::string_view s, std::string_view p) {
 }
 
 std::string_view TrimAscii(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t' || s.front() == '\r' || s.front() == '\n'))
+    while (!s.empty() &&
+           (s.front() == ' ' || s.front() == '\t' || s.front() == '\r' || s.front() == '\n'))
         s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r' || s.back() == '\n'))
+    while (!s.empty() &&
+           (s.back() == ' ' || s.back() == '\t' || s.back() == '\r' || s.back() == '\n'))
         s.remove_suffix(1);
     return s;
 }
@@ -56,7 +58,8 @@ std::pair<MimeHeaders, std::string_view> SplitMime(std::string_view s) {
     while (pos < s.size()) {
         std::size_t eol = s.find('\n', pos);
         std::size_t next = eol == std::string_view::npos ? s.size() : eol + 1;
-        std::string_view line = s.substr(pos, (eol == std::string_view::npos ? s.size() : eol) - pos);
+        std::string_view line =
+            s.substr(pos, (eol == std::string_view::npos ? s.size() : eol) - pos);
         if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
         pos = next;
         if (line.empty()) break;
@@ -77,7 +80,8 @@ std::string HeaderParam(const std::string& value, std::string_view name) {
     std::string lower = AsciiLower(value);
     std::size_t pos = 0;
     while ((pos = lower.find(name, pos)) != std::string::npos) {
-        bool boundaryOk = pos == 0 || lower[pos - 1] == ';' || lower[pos - 1] == ' ' || lower[pos - 1] == '\t';
+        bool boundaryOk =
+            pos == 0 || lower[pos - 1] == ';' || lower[pos - 1] == ' ' || lower[pos - 1] == '\t';
         std::size_t p = pos + name.size();
         while (p < lower.size() && lower[p] == ' ') ++p;
         if (!boundaryOk || p >= lower.size() || lower[p] != '=') {
@@ -113,8 +117,14 @@ std::string DecodeQuotedPrintable(std::string_view s) {
             out += c;
             continue;
         }
-        if (i + 1 < s.size() && s[i + 1] == '\n') { ++i; continue; }  // soft line break
-        if (i + 2 < s.size() && s[i + 1] == '\r' && s[i + 2] == '\n') { i += 2; continue; }
+        if (i + 1 < s.size() && s[i + 1] == '\n') {
+            ++i;
+            continue;
+        }  // soft line break
+        if (i + 2 < s.size() && s[i + 1] == '\r' && s[i + 2] == '\n') {
+            i += 2;
+            continue;
+        }
         int hi = i + 1 < s.size() ? hex(s[i + 1]) : -1;
         int lo = i + 2 < s.size() ? hex(s[i + 2]) : -1;
         if (hi >= 0 && lo >= 0) {
@@ -134,13 +144,20 @@ std::string DecodeBase64(std::string_view s) {
     int bits = 0;
     for (char c : s) {
         int v;
-        if (c >= 'A' && c <= 'Z') v = c - 'A';
-        else if (c >= 'a' && c <= 'z') v = c - 'a' + 26;
-        else if (c >= '0' && c <= '9') v = c - '0' + 52;
-        else if (c == '+') v = 62;
-        else if (c == '/') v = 63;
-        else if (c == '=') break;
-        else continue;
+        if (c >= 'A' && c <= 'Z')
+            v = c - 'A';
+        else if (c >= 'a' && c <= 'z')
+            v = c - 'a' + 26;
+        else if (c >= '0' && c <= '9')
+            v = c - '0' + 52;
+        else if (c == '+')
+            v = 62;
+        else if (c == '/')
+            v = 63;
+        else if (c == '=')
+            break;
+        else
+            continue;
         buf = (buf << 6) | static_cast<unsigned>(v);
         bits += 6;
         if (bits >= 8) {
@@ -174,9 +191,12 @@ void CollectParts(std::string_view s, int depth, std::vector<MimePart>& parts) {
             std::size_t lineEnd = body.find('\n', start);
             if (lineEnd == std::string_view::npos) break;
             std::size_t next = body.find(delim, lineEnd + 1);
-            std::string_view part = body.substr(lineEnd + 1, (next == std::string_view::npos ? body.size() : next) - lineEnd - 1);
-            if (part.size() >= 2 && part.substr(part.size() - 2) == "\r\n") part.remove_suffix(2);
-            else if (!part.empty() && part.back() == '\n') part.remove_suffix(1);
+            std::string_view part = body.substr(
+                lineEnd + 1, (next == std::string_view::npos ? body.size() : next) - lineEnd - 1);
+            if (part.size() >= 2 && part.substr(part.size() - 2) == "\r\n")
+                part.remove_suffix(2);
+            else if (!part.empty() && part.back() == '\n')
+                part.remove_suffix(1);
             CollectParts(part, depth + 1, parts);
             pos = next;
         }
@@ -187,9 +207,12 @@ void CollectParts(std::string_view s, int depth, std::vector<MimePart>& parts) {
     p.charset = HeaderParam(ctype, "charset");
     p.location = h.Get("content-location");
     std::string enc = AsciiLower(TrimAscii(h.Get("content-transfer-encoding")));
-    if (enc == "quoted-printable") p.body = DecodeQuotedPrintable(body);
-    else if (enc == "base64") p.body = DecodeBase64(body);
-    else p.body = std::string(body);
+    if (enc == "quoted-printable")
+        p.body = DecodeQuotedPrintable(body);
+    else if (enc == "base64")
+        p.body = DecodeBase64(body);
+    else
+        p.body = std::string(body);
     parts.push_back(std::move(p));
 }
 
@@ -207,7 +230,8 @@ std::string DeclaredCharset(std::string_view bytes) {
     std::size_t pos = 0;
     while ((pos = head.find("<meta", pos)) != std::string::npos) {
         std::size_t end = head.find('>', pos);
-        std::string tag = head.substr(pos, end == std::string::npos ? std::string::npos : end - pos);
+        std::string tag =
+            head.substr(pos, end == std::string::npos ? std::string::npos : end - pos);
         pos += 5;
         std::size_t c = tag.find("charset");
         if (c == std::string::npos) continue;
@@ -256,34 +280,39 @@ char16_t NamedEntity(std::u16string_view name) {
         char16_t c;
     };
     static const E kTable[] = {
-        {u"nbsp", 0xA0}, {u"amp", '&'}, {u"lt", '<'}, {u"gt", '>'}, {u"quot", '"'}, {u"apos", '\''},
-        {u"copy", 0xA9}, {u"reg", 0xAE}, {u"trade", 0x2122}, {u"hellip", 0x2026}, {u"mdash", 0x2014},
-        {u"ndash", 0x2013}, {u"lsquo", 0x2018}, {u"rsquo", 0x2019}, {u"ldquo", 0x201C}, {u"rdquo", 0x201D},
-        {u"sbquo", 0x201A}, {u"bdquo", 0x201E}, {u"bull", 0x2022}, {u"middot", 0xB7}, {u"times", 0xD7},
-        {u"divide", 0xF7}, {u"deg", 0xB0}, {u"plusmn", 0xB1}, {u"para", 0xB6}, {u"sect", 0xA7},
-        {u"laquo", 0xAB}, {u"raquo", 0xBB}, {u"cent", 0xA2}, {u"pound", 0xA3}, {u"yen", 0xA5},
-        {u"euro", 0x20AC}, {u"ensp", 0x2002}, {u"emsp", 0x2003}, {u"thinsp", 0x2009}, {u"zwnj", 0x200C},
-        {u"zwj", 0x200D}, {u"lrm", 0x200E}, {u"rlm", 0x200F}, {u"iexcl", 0xA1}, {u"iquest", 0xBF},
-        {u"shy", 0xAD}, {u"frac12", 0xBD}, {u"frac14", 0xBC}, {u"frac34", 0xBE}, {u"sup1", 0xB9},
-        {u"sup2", 0xB2}, {u"sup3", 0xB3}, {u"micro", 0xB5}, {u"not", 0xAC}, {u"ordf", 0xAA},
-        {u"ordm", 0xBA}, {u"acute", 0xB4}, {u"cedil", 0xB8}, {u"uml", 0xA8}, {u"macr", 0xAF},
-        {u"brvbar", 0xA6}, {u"curren", 0xA4}, {u"dagger", 0x2020}, {u"Dagger", 0x2021},
-        {u"permil", 0x2030}, {u"prime", 0x2032}, {u"larr", 0x2190}, {u"rarr", 0x2192}, {u"uarr", 0x2191},
-        {u"darr", 0x2193}, {u"le", 0x2264}, {u"ge", 0x2265}, {u"ne", 0x2260}, {u"infin", 0x221E},
-        {u"alpha", 0x3B1}, {u"beta", 0x3B2}, {u"gamma", 0x3B3}, {u"delta", 0x3B4}, {u"pi", 0x3C0},
-        {u"mu", 0x3BC}, {u"sigma", 0x3C3}, {u"omega", 0x3C9}, {u"szlig", 0xDF},
+        {u"nbsp", 0xA0},     {u"amp", '&'},       {u"lt", '<'},        {u"gt", '>'},
+        {u"quot", '"'},      {u"apos", '\''},     {u"copy", 0xA9},     {u"reg", 0xAE},
+        {u"trade", 0x2122},  {u"hellip", 0x2026}, {u"mdash", 0x2014},  {u"ndash", 0x2013},
+        {u"lsquo", 0x2018},  {u"rsquo", 0x2019},  {u"ldquo", 0x201C},  {u"rdquo", 0x201D},
+        {u"sbquo", 0x201A},  {u"bdquo", 0x201E},  {u"bull", 0x2022},   {u"middot", 0xB7},
+        {u"times", 0xD7},    {u"divide", 0xF7},   {u"deg", 0xB0},      {u"plusmn", 0xB1},
+        {u"para", 0xB6},     {u"sect", 0xA7},     {u"laquo", 0xAB},    {u"raquo", 0xBB},
+        {u"cent", 0xA2},     {u"pound", 0xA3},    {u"yen", 0xA5},      {u"euro", 0x20AC},
+        {u"ensp", 0x2002},   {u"emsp", 0x2003},   {u"thinsp", 0x2009}, {u"zwnj", 0x200C},
+        {u"zwj", 0x200D},    {u"lrm", 0x200E},    {u"rlm", 0x200F},    {u"iexcl", 0xA1},
+        {u"iquest", 0xBF},   {u"shy", 0xAD},      {u"frac12", 0xBD},   {u"frac14", 0xBC},
+        {u"frac34", 0xBE},   {u"sup1", 0xB9},     {u"sup2", 0xB2},     {u"sup3", 0xB3},
+        {u"micro", 0xB5},    {u"not", 0xAC},      {u"ordf", 0xAA},     {u"ordm", 0xBA},
+        {u"acute", 0xB4},    {u"cedil", 0xB8},    {u"uml", 0xA8},      {u"macr", 0xAF},
+        {u"brvbar", 0xA6},   {u"curren", 0xA4},   {u"dagger", 0x2020}, {u"Dagger", 0x2021},
+        {u"permil", 0x2030}, {u"prime", 0x2032},  {u"larr", 0x2190},   {u"rarr", 0x2192},
+        {u"uarr", 0x2191},   {u"darr", 0x2193},   {u"le", 0x2264},     {u"ge", 0x2265},
+        {u"ne", 0x2260},     {u"infin", 0x221E},  {u"alpha", 0x3B1},   {u"beta", 0x3B2},
+        {u"gamma", 0x3B3},   {u"delta", 0x3B4},   {u"pi", 0x3C0},      {u"mu", 0x3BC},
+        {u"sigma", 0x3C3},   {u"omega", 0x3C9},   {u"szlig", 0xDF},
     };
     for (const E& e : kTable)
         if (name == e.name) return e.c;
     // Latin-1 letters: &Agrave; ... &yuml;
     static const char16_t* kLatin[] = {
-        u"Agrave", u"Aacute", u"Acirc", u"Atilde", u"Auml", u"Aring", u"AElig", u"Ccedil", u"Egrave",
-        u"Eacute", u"Ecirc", u"Euml", u"Igrave", u"Iacute", u"Icirc", u"Iuml", u"ETH", u"Ntilde",
-        u"Ograve", u"Oacute", u"Ocirc", u"Otilde", u"Ouml", nullptr, u"Oslash", u"Ugrave", u"Uacute",
-        u"Ucirc", u"Uuml", u"Yacute", u"THORN", nullptr, u"agrave", u"aacute", u"acirc", u"atilde",
-        u"auml", u"aring", u"aelig", u"ccedil", u"egrave", u"eacute", u"ecirc", u"euml", u"igrave",
-        u"iacute", u"icirc", u"iuml", u"eth", u"ntilde", u"ograve", u"oacute", u"ocirc", u"otilde",
-        u"ouml", nullptr, u"oslash", u"ugrave", u"uacute", u"ucirc", u"uuml", u"yacute", u"thorn", u"yuml"};
+        u"Agrave", u"Aacute", u"Acirc",  u"Atilde", u"Auml",   u"Aring",  u"AElig", u"Ccedil",
+        u"Egrave", u"Eacute", u"Ecirc",  u"Euml",   u"Igrave", u"Iacute", u"Icirc", u"Iuml",
+        u"ETH",    u"Ntilde", u"Ograve", u"Oacute", u"Ocirc",  u"Otilde", u"Ouml",  nullptr,
+        u"Oslash", u"Ugrave", u"Uacute", u"Ucirc",  u"Uuml",   u"Yacute", u"THORN", nullptr,
+        u"agrave", u"aacute", u"acirc",  u"atilde", u"auml",   u"aring",  u"aelig", u"ccedil",
+        u"egrave", u"eacute", u"ecirc",  u"euml",   u"igrave", u"iacute", u"icirc", u"iuml",
+        u"eth",    u"ntilde", u"ograve", u"oacute", u"ocirc",  u"otilde", u"ouml",  nullptr,
+        u"oslash", u"ugrave", u"uacute", u"ucirc",  u"uuml",   u"yacute", u"thorn", u"yuml"};
     for (std::size_t i = 0; i < std::size(kLatin); ++i)
         if (kLatin[i] && name == kLatin[i]) return static_cast<char16_t>(0xC0 + i);
     return 0;
@@ -307,9 +336,10 @@ std::u16string DecodeEntities(std::u16string_view s) {
             char32_t v = 0;
             while (j < s.size() && j - start < 8) {
                 char16_t c = s[j];
-                int d = c >= u'0' && c <= u'9' ? c - u'0'
+                int d = c >= u'0' && c <= u'9'          ? c - u'0'
                         : hex && c >= u'a' && c <= u'f' ? c - u'a' + 10
-                        : hex && c >= u'A' && c <= u'F' ? c - u'A' + 10 : -1;
+                        : hex && c >= u'A' && c <= u'F' ? c - u'A' + 10
+                                                        : -1;
                 if (d < 0) break;
                 v = v * (hex ? 16 : 10) + static_cast<char32_t>(d);
                 ++j;
@@ -350,7 +380,7 @@ std::u16string DecodeEntities(std::u16string_view s) {
 // Lays out one story: block boundaries make paragraphs, tables make cells
 // and rows.
 class Flow {
-public:
+  public:
     std::vector<std::u16string> paragraphs;
 
     void Text(std::u16string_view t, bool pre) {
@@ -440,7 +470,7 @@ public:
         if (!buf_.empty()) EndParagraph(true);
     }
 
-private:
+  private:
     struct Container {
         bool cell = false;
         bool rowOpen = false;
@@ -474,25 +504,27 @@ enum TagFlag : unsigned {
     kVoid = 1,
     kParagraph = 2,  // a paragraph of its own, even when empty
     kBlock = 4,
-    kDropped = 8,    // content is never text
+    kDropped = 8,  // content is never text
 };
 
 unsigned TagFlags(std::string_view t) {
     static const std::map<std::string_view, unsigned> kFlags = [] {
         std::map<std::string_view, unsigned> m;
-        for (std::string_view v : {"br", "img", "hr", "meta", "link", "input", "area", "base", "col", "embed",
-                                   "param", "source", "track", "wbr", "basefont"})
+        for (std::string_view v : {"br", "img", "hr", "meta", "link", "input", "area", "base",
+                                   "col", "embed", "param", "source", "track", "wbr", "basefont"})
             m[v] |= kVoid;
-        for (std::string_view v : {"p", "h1", "h2", "h3", "h4", "h5", "h6", "li", "pre", "dt", "dd", "address",
-                                   "caption", "listing", "xmp"})
+        for (std::string_view v : {"p", "h1", "h2", "h3", "h4", "h5", "h6", "li", "pre", "dt", "dd",
+                                   "address", "caption", "listing", "xmp"})
             m[v] |= kParagraph | kBlock;
-        for (std::string_view v : {"div", "ul", "ol", "dl", "blockquote", "center", "body", "html", "section",
-                                   "article", "header", "footer", "nav", "aside", "main", "figure", "figcaption",
-                                   "form", "fieldset", "legend", "hr", "dir", "menu", "details", "summary", "hgroup",
-                                   "noframes"})
+        for (std::string_view v :
+             {"div",  "ul",      "ol",         "dl",      "blockquote", "center",  "body",
+              "html", "section", "article",    "header",  "footer",     "nav",     "aside",
+              "main", "figure",  "figcaption", "form",    "fieldset",   "legend",  "hr",
+              "dir",  "menu",    "details",    "summary", "hgroup",     "noframes"})
             m[v] |= kBlock;
-        for (std::string_view v : {"head", "script", "style", "title", "template", "xml", "object", "applet",
-                                   "iframe", "select", "textarea", "svg", "noscript", "frameset", "map"})
+        for (std::string_view v :
+             {"head", "script", "style", "title", "template", "xml", "object", "applet", "iframe",
+              "select", "textarea", "svg", "noscript", "frameset", "map"})
             m[v] |= kDropped;
         return m;
     }();
@@ -513,7 +545,8 @@ struct Tag {
 
 std::string LowerAscii16(std::u16string_view s) {
     std::string r;
-    for (char16_t c : s) r += c < 0x80 ? static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c) : '?';
+    for (char16_t c : s)
+        r += c < 0x80 ? static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c) : '?';
     return r;
 }
 
@@ -523,7 +556,7 @@ struct PageStories {
 };
 
 class HtmlReader {
-public:
+  public:
     HtmlReader(Flow* body, PageStories* stories) : body_(body), stories_(stories) {}
 
     std::u16string css;  // every <style> element's text
@@ -545,7 +578,7 @@ public:
         for (auto& [id, f] : stories_->byId) f.Finish();
     }
 
-private:
+  private:
     struct Open {
         std::string name;
         Flow* flow;
@@ -562,7 +595,9 @@ private:
         if (!stack_.empty() && stack_.back().name == "o:p") {
             // Word marks an empty paragraph with <o:p>&nbsp;</o:p>.
             std::u16string d = DecodeEntities(t);
-            if (std::all_of(d.begin(), d.end(), [](char16_t c) { return c == u'\u00A0' || c == u' ' || c == u'\n' || c == u'\r'; }))
+            if (std::all_of(d.begin(), d.end(), [](char16_t c) {
+                    return c == u'\u00A0' || c == u' ' || c == u'\n' || c == u'\r';
+                }))
                 return;
         }
         Cur()->Text(DecodeEntities(t), Pre());
@@ -595,14 +630,14 @@ private:
         Tag tag;
         tag.end = end;
         std::size_t n = p;
-        while (n < s.size() && s[n] != u'>' && s[n] != u'/' && s[n] != u' ' && s[n] != u'\t' && s[n] != u'\n' &&
-               s[n] != u'\r' && s[n] != u'\f')
+        while (n < s.size() && s[n] != u'>' && s[n] != u'/' && s[n] != u' ' && s[n] != u'\t' &&
+               s[n] != u'\n' && s[n] != u'\r' && s[n] != u'\f')
             ++n;
         tag.name = LowerAscii16(s.substr(p, n - p));
         // Attributes.
         while (n < s.size() && s[n] != u'>') {
             char16_t c = s[n];
-            if (c == u'/' ) {
+            if (c == u'/') {
                 tag.selfClosing = n + 1 < s.size() && s[n + 1] == u'>';
                 ++n;
                 continue;
@@ -612,17 +647,21 @@ private:
                 continue;
             }
             std::size_t a = n;
-            while (n < s.size() && s[n] != u'=' && s[n] != u'>' && s[n] != u' ' && s[n] != u'\t' && s[n] != u'\n' &&
-                   s[n] != u'\r' && s[n] != u'/')
+            while (n < s.size() && s[n] != u'=' && s[n] != u'>' && s[n] != u' ' && s[n] != u'\t' &&
+                   s[n] != u'\n' && s[n] != u'\r' && s[n] != u'/')
                 ++n;
             std::string name = LowerAscii16(s.substr(a, n - a));
             if (n == a) ++n;
             std::u16string value;
             std::size_t q = n;
-            while (q < s.size() && (s[q] == u' ' || s[q] == u'\n' || s[q] == u'\r' || s[q] == u'\t')) ++q;
+            while (q < s.size() &&
+                   (s[q] == u' ' || s[q] == u'\n' || s[q] == u'\r' || s[q] == u'\t'))
+                ++q;
             if (q < s.size() && s[q] == u'=') {
                 n = q + 1;
-                while (n < s.size() && (s[n] == u' ' || s[n] == u'\n' || s[n] == u'\r' || s[n] == u'\t')) ++n;
+                while (n < s.size() &&
+                       (s[n] == u' ' || s[n] == u'\n' || s[n] == u'\r' || s[n] == u'\t'))
+                    ++n;
                 if (n < s.size() && (s[n] == u'"' || s[n] == u'\'')) {
                     char16_t quote = s[n];
                     std::size_t e = s.find(quote, n + 1);
@@ -631,7 +670,8 @@ private:
                     n = e == s.size() ? e : e + 1;
                 } else {
                     std::size_t e = n;
-                    while (e < s.size() && s[e] != u'>' && s[e] != u' ' && s[e] != u'\t' && s[e] != u'\n' && s[e] != u'\r')
+                    while (e < s.size() && s[e] != u'>' && s[e] != u' ' && s[e] != u'\t' &&
+                           s[e] != u'\n' && s[e] != u'\r')
                         ++e;
                     value = DecodeEntities(s.substr(n, e - n));
                     n = e;
@@ -647,13 +687,15 @@ private:
         StartTag(tag);
         // Raw text: nothing inside is markup.
         static constexpr std::string_view kRaw[] = {"script", "style", "textarea", "title", "xmp"};
-        if (std::find(std::begin(kRaw), std::end(kRaw), tag.name) != std::end(kRaw) && !tag.selfClosing) {
+        if (std::find(std::begin(kRaw), std::end(kRaw), tag.name) != std::end(kRaw) &&
+            !tag.selfClosing) {
             std::size_t e = after;
             while ((e = s.find(u"</", e)) != std::u16string_view::npos) {
                 if (LowerAscii16(s.substr(e + 2, tag.name.size())) == tag.name) break;
                 e += 2;
             }
-            std::u16string_view raw = s.substr(after, (e == std::u16string_view::npos ? s.size() : e) - after);
+            std::u16string_view raw =
+                s.substr(after, (e == std::u16string_view::npos ? s.size() : e) - after);
             if (tag.name == "style" && css.size() < (1u << 20)) css += raw;
             if (tag.name == "xmp" && !Dropped() && Cur()) Cur()->Text(raw, true);
             if (e == std::u16string_view::npos) return s.size();
@@ -670,34 +712,48 @@ private:
             // Whatever <head> left open ends here.
             while (!stack_.empty() && stack_.back().name != "html") Pop();
         }
-        if ((t == "p" || IsBlock(t) || t == "table") && !stack_.empty() && stack_.back().name == "p") EndTag("p");
-        if ((t == "li" || t == "dt" || t == "dd") && !stack_.empty() && stack_.back().name == t) EndTag(t);
+        if ((t == "p" || IsBlock(t) || t == "table") && !stack_.empty() &&
+            stack_.back().name == "p")
+            EndTag("p");
+        if ((t == "li" || t == "dt" || t == "dd") && !stack_.empty() && stack_.back().name == t)
+            EndTag(t);
         bool dropped = Dropped();
         Flow* flow = Cur();
         if (!dropped && flow) {
-            if (t == "br") flow->LineBreak();
-            else if (t == "img") flow->Char(u'\x01');  // an inline picture's anchor
-            else if (t == "table") flow->TableStart();
-            else if (t == "tr") flow->RowStart();
-            else if (t == "td" || t == "th") flow->CellStart();
-            else if (IsBlock(t)) flow->BlockStart(IsParagraphElement(t));
+            if (t == "br")
+                flow->LineBreak();
+            else if (t == "img")
+                flow->Char(u'\x01');  // an inline picture's anchor
+            else if (t == "table")
+                flow->TableStart();
+            else if (t == "tr")
+                flow->RowStart();
+            else if (t == "td" || t == "th")
+                flow->CellStart();
+            else if (IsBlock(t))
+                flow->BlockStart(IsParagraphElement(t));
         }
         if (IsVoid(t) || tag.selfClosing) {
             if (!dropped && flow && IsBlock(t)) flow->BlockEnd();
             return;
         }
         if (stack_.size() >= static_cast<std::size_t>(kMaxNesting)) return;
-        Open o{t, flow, dropped || IsDropped(t), (!stack_.empty() && stack_.back().pre) || t == "pre" || t == "listing"};
+        Open o{t, flow, dropped || IsDropped(t),
+               (!stack_.empty() && stack_.back().pre) || t == "pre" || t == "listing"};
         auto style = tag.attrs.find("style");
         if (style != tag.attrs.end()) {
             std::string st = LowerAscii16(style->second);
-            st.erase(std::remove_if(st.begin(), st.end(), [](char c) { return c == ' ' || c == '\n' || c == '\r' || c == '\t'; }),
+            st.erase(std::remove_if(
+                         st.begin(), st.end(),
+                         [](char c) { return c == ' ' || c == '\n' || c == '\r' || c == '\t'; }),
                      st.end());
             std::size_t m = st.find("mso-element:");
             if (m != std::string::npos) {
                 // Word's own parts of a page: headers and footers go to their
                 // own stories, footnotes and the like out of the body.
-                std::string kind = st.substr(m + 12, st.find(';', m) == std::string::npos ? std::string::npos : st.find(';', m) - m - 12);
+                std::string kind = st.substr(m + 12, st.find(';', m) == std::string::npos
+                                                         ? std::string::npos
+                                                         : st.find(';', m) - m - 12);
                 auto id = tag.attrs.find("id");
                 if ((kind == "header" || kind == "footer") && id != tag.attrs.end()) {
                     o.flow = &stories_->byId[LowerAscii16(id->second)];
@@ -710,13 +766,15 @@ private:
             if (tabs != std::string::npos) {
                 // Word's tab: the span's spaces stand in for the tab characters.
                 int count = 0;
-                for (std::size_t k = tabs + 14; k < st.size() && st[k] >= '0' && st[k] <= '9' && count < 100; ++k)
+                for (std::size_t k = tabs + 14;
+                     k < st.size() && st[k] >= '0' && st[k] <= '9' && count < 100; ++k)
                     count = count * 10 + (st[k] - '0');
                 if (!dropped && flow)
                     for (int k = 0; k < std::min(count, 100); ++k) flow->Char(u'\t');
                 o.dropped = true;
             }
-            if (st.find("display:none") != std::string::npos || st.find("mso-hide:all") != std::string::npos ||
+            if (st.find("display:none") != std::string::npos ||
+                st.find("mso-hide:all") != std::string::npos ||
                 st.find("mso-list:ignore") != std::string::npos)  // list numbers Word draws itself
                 o.dropped = true;
         }
@@ -728,10 +786,14 @@ private:
         stack_.pop_back();
         if (o.dropped || !o.flow) return;
         const std::string& t = o.name;
-        if (t == "table") o.flow->TableEnd();
-        else if (t == "tr") o.flow->RowEnd();
-        else if (t == "td" || t == "th") o.flow->CellEnd();
-        else if (IsBlock(t)) o.flow->BlockEnd();
+        if (t == "table")
+            o.flow->TableEnd();
+        else if (t == "tr")
+            o.flow->RowEnd();
+        else if (t == "td" || t == "th")
+            o.flow->CellEnd();
+        else if (IsBlock(t))
+            o.flow->BlockEnd();
         // Leaving a header div: the body's flow continues.
         if (!stack_.empty() && stack_.back().flow != o.flow) o.flow->Finish();
     }
@@ -742,7 +804,8 @@ private:
             if (!Dropped() && Cur()) Cur()->LineBreak();
             return;
         }
-        if (name == "p" && std::none_of(stack_.begin(), stack_.end(), [](const Open& o) { return o.name == "p"; })) {
+        if (name == "p" && std::none_of(stack_.begin(), stack_.end(),
+                                        [](const Open& o) { return o.name == "p"; })) {
             // A stray </p> makes an empty paragraph.
             if (!Dropped() && Cur()) Cur()->BlockStart(true), Cur()->BlockEnd();
             return;
@@ -753,8 +816,8 @@ private:
                 return;
             }
             // End tags do not reach out of a table cell or table.
-            if ((stack_[k].name == "td" || stack_[k].name == "th" || stack_[k].name == "table") && name != "tr" &&
-                name != "table" && name != "td" && name != "th")
+            if ((stack_[k].name == "td" || stack_[k].name == "th" || stack_[k].name == "table") &&
+                name != "tr" && name != "table" && name != "td" && name != "th")
                 return;
         }
     }
@@ -779,7 +842,8 @@ std::map<int, SectionRefs> ParsePageRules(const std::string& css) {
         if (brace == std::string::npos) break;
         std::string_view sel = TrimAscii(std::string_view(css).substr(pos + 5, brace - pos - 5));
         std::size_t close = css.find('}', brace);
-        std::string body = css.substr(brace + 1, (close == std::string::npos ? css.size() : close) - brace - 1);
+        std::string body =
+            css.substr(brace + 1, (close == std::string::npos ? css.size() : close) - brace - 1);
         pos = close == std::string::npos ? css.size() : close;
         // "@page WordSection2" is section 2; an unnamed rule serves section 1.
         int section = 1;
@@ -794,19 +858,24 @@ std::map<int, SectionRefs> ParsePageRules(const std::string& css) {
             continue;
         }
         SectionRefs& refs = out[section];
-        static constexpr std::array<std::string_view, 3> kPrefix = {"mso-", "mso-first-", "mso-even-"};
+        static constexpr std::array<std::string_view, 3> kPrefix = {"mso-", "mso-first-",
+                                                                    "mso-even-"};
         for (int kind = 0; kind < 3; ++kind) {
             for (int f = 0; f < 2; ++f) {
-                std::string prop = std::string(kPrefix[static_cast<std::size_t>(kind)]) + (f ? "footer:" : "header:");
+                std::string prop = std::string(kPrefix[static_cast<std::size_t>(kind)]) +
+                                   (f ? "footer:" : "header:");
                 std::size_t p = body.find(prop);
                 if (p == std::string::npos) continue;
                 std::size_t e = body.find(';', p);
-                std::string value(TrimAscii(std::string_view(body).substr(p + prop.size(), (e == std::string::npos ? body.size() : e) - p - prop.size())));
+                std::string value(TrimAscii(std::string_view(body).substr(
+                    p + prop.size(),
+                    (e == std::string::npos ? body.size() : e) - p - prop.size())));
                 std::string url;
                 std::size_t u = value.find("url(");
                 if (u != std::string::npos) {
                     std::size_t ue = value.find(')', u);
-                    url = value.substr(u + 4, (ue == std::string::npos ? value.size() : ue) - u - 4);
+                    url =
+                        value.substr(u + 4, (ue == std::string::npos ? value.size() : ue) - u - 4);
                     url.erase(std::remove(url.begin(), url.end(), '"'), url.end());
                     url.erase(std::remove(url.begin(), url.end(), '\''), url.end());
                     value = ue == std::string::npos ? std::string() : value.substr(ue + 1);
@@ -815,7 +884,8 @@ std::map<int, SectionRefs> ParsePageRules(const std::string& css) {
                 std::size_t sp = id.find_last_of(" \t");
                 if (sp != std::string::npos) id = id.substr(sp + 1);
                 (f ? refs.footer : refs.header)[static_cast<std::size_t>(kind)] = id;
-                (f ? refs.footerUrl : refs.headerUrl)[static_cast<std::size_t>(kind)] = std::string(TrimAscii(url));
+                (f ? refs.footerUrl : refs.headerUrl)[static_cast<std::size_t>(kind)] =
+                    std::string(TrimAscii(url));
             }
         }
     }
@@ -823,17 +893,22 @@ std::map<int, SectionRefs> ParsePageRules(const std::string& css) {
 }
 
 class WebDocument : public DocumentImpl {
-public:
+  public:
     WebDocument(std::string bytes, std::string path) : path_(std::move(path)) {
         std::string_view head(bytes.data(), std::min<std::size_t>(bytes.size(), 4096));
         std::string charset;
         std::string page;
         if (SniffDocumentFormat(head) != DocumentFormat::Web) throw WordError("not a web page");
-        bool utf16 = bytes.size() >= 2 && (bytes.compare(0, 2, "\xFF\xFE") == 0 || bytes.compare(0, 2, "\xFE\xFF") == 0);
+        bool utf16 = bytes.size() >= 2 &&
+                     (bytes.compare(0, 2, "\xFF\xFE") == 0 || bytes.compare(0, 2, "\xFE\xFF") == 0);
         // Markup first means a page, even if a MIME-like line follows.
         std::size_t firstByte = bytes.find_first_not_of(" \t\r\n");
-        bool markupFirst = firstByte != std::string::npos && (bytes[firstByte] == '<' || bytes.compare(0, 3, "\xEF\xBB\xBF") == 0);
-        if (!utf16 && !markupFirst && !SplitMime(std::string_view(bytes).substr(0, 65536)).first.Get("mime-version").empty()) {
+        bool markupFirst = firstByte != std::string::npos &&
+                           (bytes[firstByte] == '<' || bytes.compare(0, 3, "\xEF\xBB\xBF") == 0);
+        if (!utf16 && !markupFirst &&
+            !SplitMime(std::string_view(bytes).substr(0, 65536))
+                 .first.Get("mime-version")
+                 .empty()) {
             CollectParts(bytes, 0, parts_);
             const MimePart* html = nullptr;
             for (const MimePart& p : parts_)
@@ -855,13 +930,18 @@ public:
     }
 
     std::u16string ParagraphText(int n) override {
-        if (n < 1 || static_cast<std::size_t>(n) > body_.paragraphs.size()) throw WordError("no such paragraph");
+        if (n < 1 || static_cast<std::size_t>(n) > body_.paragraphs.size())
+            throw WordError("no such paragraph");
         return body_.paragraphs[static_cast<std::size_t>(n) - 1];
     }
-    std::u16string HeaderText(int section, int index) override { return Story(section, index, true); }
-    std::u16string FooterText(int section, int index) override { return Story(section, index, false); }
+    std::u16string HeaderText(int section, int index) override {
+        return Story(section, index, true);
+    }
+    std::u16string FooterText(int section, int index) override {
+        return Story(section, index, false);
+    }
 
-private:
+  private:
     std::u16string Story(int section, int index, bool header) {
         if (section < 1 || index < 1 || index > 3) throw WordError("no such header or footer");
         int sections = rules_.empty() ? 1 : std::max(1, rules_.rbegin()->first);
@@ -898,21 +978,25 @@ private:
     PageStories LoadSide(const std::string& url) {
         PageStories stories;
         std::string bytes, charset;
-        std::string name = url.substr(url.find_last_of('/') == std::string::npos ? 0 : url.find_last_of('/') + 1);
+        std::string name =
+            url.substr(url.find_last_of('/') == std::string::npos ? 0 : url.find_last_of('/') + 1);
         if (!parts_.empty()) {
             for (const MimePart& p : parts_) {
                 std::string loc = p.location;
-                std::string base = loc.substr(loc.find_last_of('/') == std::string::npos ? 0 : loc.find_last_of('/') + 1);
-                if (!name.empty() && AsciiLower(base) == AsciiLower(name) && p.type == "text/html") {
+                std::string base = loc.substr(
+                    loc.find_last_of('/') == std::string::npos ? 0 : loc.find_last_of('/') + 1);
+                if (!name.empty() && AsciiLower(base) == AsciiLower(name) &&
+                    p.type == "text/html") {
                     bytes = p.body;
                     charset = p.charset;
                     break;
                 }
             }
-        } else if (!path_.empty() && url.find("..") == std::string::npos && url.find(':') == std::string::npos &&
-                   !url.empty() && url[0] != '/') {
+        } else if (!path_.empty() && url.find("..") == std::string::npos &&
+                   url.find(':') == std::string::npos && !url.empty() && url[0] != '/') {
             std::size_t slash = path_.find_last_of('/');
-            std::string file = (slash == std::string::npos ? std::string() : path_.substr(0, slash + 1)) + url;
+            std::string file =
+                (slash == std::string::npos ? std::string() : path_.substr(0, slash + 1)) + url;
             try {
                 bytes = fmt::ReadFileCapped(file, kMaxSideFileBytes);
             } catch (const WordError&) {

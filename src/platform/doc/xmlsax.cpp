@@ -130,7 +130,8 @@ XmlStream::~XmlStream() {
 bool XmlStream::Feed(const char* data, std::size_t size, bool last) {
     if (impl_->done) return false;
     while (true) {
-        int chunk = size > static_cast<std::size_t>(INT_MAX / 2) ? INT_MAX / 2 : static_cast<int>(size);
+        int chunk =
+            size > static_cast<std::size_t>(INT_MAX / 2) ? INT_MAX / 2 : static_cast<int>(size);
         bool final = last && static_cast<std::size_t>(chunk) == size;
         XML_Status st = XML_Parse(impl_->parser, data, chunk, final ? 1 : 0);
         if (impl_->done) return false;

@@ -22,18 +22,18 @@ struct XmlAttr {
 };
 
 class XmlAttrs {
-public:
+  public:
     explicit XmlAttrs(const char** raw) : raw_(raw) {}
     // Value of the attribute with that namespace and local name, or empty.
     std::string_view Get(Ns ns, std::string_view local) const;
     bool Has(Ns ns, std::string_view local) const;
 
-private:
+  private:
     const char** raw_;
 };
 
 class SaxHandler {
-public:
+  public:
     virtual ~SaxHandler() = default;
     virtual void Start(Ns ns, std::string_view local, const XmlAttrs& attrs) = 0;
     virtual void End(Ns ns, std::string_view local) = 0;
@@ -45,7 +45,7 @@ public:
 // Feeds chunks to expat. Feed returns false once the handler has stopped.
 // Throws WordError for malformed XML, a DTD or too deep nesting.
 class XmlStream {
-public:
+  public:
     XmlStream(SaxHandler& handler, std::string what);
     ~XmlStream();
     XmlStream(const XmlStream&) = delete;
@@ -53,7 +53,7 @@ public:
 
     bool Feed(const char* data, std::size_t size, bool last);
 
-private:
+  private:
     struct Impl;
     Impl* impl_;
 };
