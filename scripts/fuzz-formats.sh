@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Fuzzes the .docx, RTF and web-page readers with libFuzzer (clang, ASan,
+# Fuzzes the .docx, Word 2003 XML, RTF and web-page readers with libFuzzer (clang, ASan,
 # UBSan) for SECONDS (default 60). Seeds: the fixtures in tests/data/formats
 # and, for the XML reader, the document parts of the .docx fixtures.
 # Needs: PELMORA_FUZZ=1 scripts/deps.sh (clang, libclang-rt-14-dev).
@@ -14,7 +14,7 @@ clang++ -std=c++20 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-reco
   "$doc/fmtcommon.cpp" "$doc/xmlsax.cpp" "$doc/ooxml.cpp" "$doc/rtf.cpp" "$doc/web.cpp" "$doc/sniff.cpp" \
   $(pkg-config --cflags --libs libzip expat) -o "$out/fuzz_formats"
 data="$here/tests/data/formats"
-for f in "$data"/*.docx "$data"/*.rtf "$data"/*.html "$data"/*.htm "$data"/*.mht; do
+for f in "$data"/*.docx "$data"/*.rtf "$data"/*.html "$data"/*.htm "$data"/*.mht "$data"/*.xml; do
   [[ $(stat -c %s "$f") -lt 65536 ]] && cp "$f" "$out/corpus/"
 done
 for f in "$data"/*.docx; do
