@@ -70,6 +70,17 @@ TEST(OoxmlBody, HeadersFollowSectionsKindsAndInheritance) {
     EXPECT_THROW(doc->FooterText(0, 1), WordError);
 }
 
+TEST(OoxmlBody, ImportedChunksShowWhereTheyStand) {
+    auto doc = OpenOoxmlDocument(FormatFixture("altchunk.docx"));
+    const std::vector<std::u16string> want = {u"导出的标题\r", u"Chunk second\r", u"RTF chunk\r",
+                                              u"after\r"};
+    for (std::size_t i = 0; i < want.size(); ++i)
+        EXPECT_EQ(Show(doc->ParagraphText(static_cast<int>(i) + 1)), Show(want[i]));
+    EXPECT_THROW(doc->ParagraphText(5), WordError);
+    // Asked first for a late paragraph, the chunks count the same.
+    EXPECT_EQ(Show(OpenOoxmlDocument(FormatFixture("altchunk.docx"))->ParagraphText(4)), "after\\r");
+}
+
 TEST(OoxmlBroken, PackagesThatAreNoWordDocumentAreRefused) {
     for (const char* name : {"nodocxml.docx", "notword.docx", "wrongroot.docx", "dtd.docx",
                              "bomb.docx", "bomb-lying.docx", "missing.docx"}) {

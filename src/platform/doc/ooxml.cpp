@@ -252,6 +252,10 @@ class StoryReader : public SaxHandler {
     StoryReader(std::size_t wantParas, std::size_t wantSections)
         : wantParas_(wantParas), wantSections_(wantSections) {}
 
+    // Paragraphs of an imported chunk (w:altChunk: HTML, MHT or RTF that
+    // Word converts where it stands), by relationship id.
+    std::function<std::vector<std::u16string>(const std::string&)> altChunk;
+
     std::vector<std::u16string> paragraphs;  // the first wantParas of them
     std::size_t count = 0;                   // all paragraphs seen
     std::vector<SectionRefs> sections;
@@ -353,6 +357,11 @@ class StoryReader : public SaxHandler {
                    local == "customXmlPr" || local == "smartTagPr" || local == "pict" ||
                    local == "object" || EndsWith(local, "Change")) {
             if (local == "pict" || local == "object") Put(u'\x01');
+            Skip();
+        } else if (local == "altChunk") {
+            // Only where paragraphs stand on their own: in the body, not in a table cell.
+            if (altChunk && containers_.empty() && Visible())
+                for (auto& p : altChunk(std::string(a.Get(Ns::R, "id")))) Emit(std::move(p));
             Skip();
         } else if (local == "sectPr") {
             sectDepth_ = stack_.size();
@@ -520,6 +529,7 @@ class OoxmlDocument : public DocumentImpl {
     // keeps the longest prefix of paragraphs and sections learnt so far.
     void Scan(std::size_t wantParas, std::size_t wantSections) {
         StoryReader r(wantParas, wantSections);
+        r.altChunk = [this](const std::string& id) { return AltChunk(id); };
         bool reachedEnd = false;
         try {
             ParseMain(r);
@@ -554,6 +564,18 @@ class OoxmlDocument : public DocumentImpl {
             id = (header ? refs.header : refs.footer)[static_cast<std::size_t>(kKind[index])];
         }
         if (id.empty() || !pkg_) return u"\r";
+        const std::string target = Target(id);
+        if (target.empty()) return u"\r";
+        StoryReader r(SIZE_MAX, SIZE_MAX);
+        ParsePart(*pkg_, target, r);
+        std::u16string text;
+        for (const auto& p : r.paragraphs) text += p;
+        return text.empty() ? u"\r" : text;
+    }
+
+    // The part a relationship of the main part points to; empty when none.
+    std::string Target(const std::string& id) {
+        if (!pkg_) return {};
         if (!rels_) {
             try {
                 rels_ = ReadRels(*pkg_, main_);
@@ -562,12 +584,38 @@ class OoxmlDocument : public DocumentImpl {
             }
         }
         auto it = rels_->find(id);
-        if (it == rels_->end() || it->second.target.empty()) return u"\r";
-        StoryReader r(SIZE_MAX, SIZE_MAX);
-        ParsePart(*pkg_, it->second.target, r);
-        std::u16string text;
-        for (const auto& p : r.paragraphs) text += p;
-        return text.empty() ? u"\r" : text;
+        return it == rels_->end() ? std::string() : it->second.target;
+    }
+
+    std::vector<std::u16string> AltChunk(const std::string& id) {
+        auto cached = chunks_.find(id);
+        if (cached != chunks_.end()) return cached->second;
+        std::vector<std::u16string>& out = chunks_[id];
+        const std::string target = Target(id);
+        if (target.empty()) return out;
+        std::string bytes;
+        pkg_->Read(target, [&](const char* d, std::size_t n, bool) {
+            // All chunks of a document together stay within one part's cap.
+            chunkBytes_ += n;
+            if (chunkBytes_ > kMaxPartBytes) throw WordError("imported chunks are too large");
+            bytes.append(d, n);
+            return true;
+        });
+        std::unique_ptr<DocumentImpl> chunk;
+        try {
+            switch (SniffDocumentFormat(std::string_view(bytes).substr(0, 4096))) {
+                case DocumentFormat::Rtf: chunk = OpenRtfBytes(std::move(bytes)); break;
+                case DocumentFormat::Web: chunk = OpenWebBytes(std::move(bytes)); break;
+                default: return out;  // nested packages and plain text are left out
+            }
+            try {
+                chunk->ParagraphText(1 << 20);  // reads the whole chunk once
+            } catch (const WordError&) {
+            }
+            for (int n = 1;; ++n) out.push_back(chunk->ParagraphText(n));
+        } catch (const WordError&) {
+        }
+        return out;
     }
 
     void ParseMain(SaxHandler& handler) {
@@ -591,6 +639,8 @@ class OoxmlDocument : public DocumentImpl {
     bool totalKnown_ = false, sectionsComplete_ = false;
     std::size_t total_ = 0;
     std::optional<std::map<std::string, Relationship>> rels_;
+    std::map<std::string, std::vector<std::u16string>> chunks_;
+    std::size_t chunkBytes_ = 0;
 };
 
 }  // namespace

@@ -45,7 +45,8 @@ def r(text):
 def write(name, parts, compression=zipfile.ZIP_DEFLATED):
     with zipfile.ZipFile(os.path.join(out, name), 'w', compression) as z:
         for part, data in parts:
-            z.writestr(part, data)
+            # A fixed time keeps the output identical from run to run.
+            z.writestr(zipfile.ZipInfo(part, date_time=(2020, 1, 1, 0, 0, 0)), data, compress_type=compression)
 
 
 # Everything a body can hold, in a package whose main part has an unusual name.
@@ -191,3 +192,22 @@ import base64
 mht += base64.encodebytes(HEADER_FILE.encode('gbk')).decode('ascii').replace('\n', '\r\n')
 mht += '\r\n------=_NextPart_01D0000--\r\n'
 save('report.mht', mht.encode('ascii'))
+
+# Imported chunks (w:altChunk), as web systems write "Word files": an MHT
+# page and an RTF fragment that Word converts in place.
+chunk_mht = ('MIME-Version: 1.0\r\nContent-Type: multipart/related; type="text/html"; boundary="--b--"\r\n\r\n'
+             '----b--\r\nContent-Location: file:///C:/fake/document.html\r\n'
+             'Content-Transfer-Encoding: base64\r\nContent-Type: text/html; charset="utf-8"\r\n\r\n'
+             + base64.encodebytes('<!DOCTYPE html><html><head><title>t</title></head><body>'
+                                  '<h1>导出的标题</h1><p>Chunk second</p></body></html>'.encode('utf-8')).decode('ascii')
+             + '\r\n----b----\r\n')
+write('altchunk.docx', [
+    ('[Content_Types].xml', CT),
+    ('_rels/.rels', rels('word/document.xml')),
+    ('word/document.xml', story('document', '<w:body><w:altChunk r:id="htmlChunk"/><w:altChunk r:id="rtfChunk"/>'
+                                + '<w:altChunk r:id="missing"/>' + p(r('after')) + '<w:sectPr/></w:body>')),
+    ('word/_rels/document.xml.rels', docrels([('htmlChunk', 'aFChunk', 'afchunk.mht'),
+                                              ('rtfChunk', 'aFChunk', 'chunk2.rtf')])),
+    ('word/afchunk.mht', chunk_mht),
+    ('word/chunk2.rtf', '{\\rtf1\\ansi RTF chunk\\par}'),
+])
