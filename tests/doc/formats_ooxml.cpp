@@ -78,7 +78,8 @@ TEST(OoxmlBody, ImportedChunksShowWhereTheyStand) {
         EXPECT_EQ(Show(doc->ParagraphText(static_cast<int>(i) + 1)), Show(want[i]));
     EXPECT_THROW(doc->ParagraphText(5), WordError);
     // Asked first for a late paragraph, the chunks count the same.
-    EXPECT_EQ(Show(OpenOoxmlDocument(FormatFixture("altchunk.docx"))->ParagraphText(4)), "after\\r");
+    EXPECT_EQ(Show(OpenOoxmlDocument(FormatFixture("altchunk.docx"))->ParagraphText(4)),
+              "after\\r");
 }
 
 TEST(OoxmlBroken, PackagesThatAreNoWordDocumentAreRefused) {

@@ -51,7 +51,7 @@ TEST(WebBody, BlocksBecomeParagraphs) {
          "--><p>yes</p><noscript>n</noscript></body></html>",
          {u"yes\r"}},
         {"pre keeps its lines",
-         "<html><body><pre>line 1\n  line 2\n</pre></body></html>",
+         "<html><body><pre>\nline 1\n  line 2\n</pre></body></html>",
          {u"line 1\r", u"  line 2\r"}},
         {"tables with implicit ends and a nested table",
          "<html><body><table><tr><td>A<td><p>B1</p><p>B2</p><tr><th>C<td><table><tr><td>in</"

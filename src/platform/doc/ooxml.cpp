@@ -604,9 +604,14 @@ class OoxmlDocument : public DocumentImpl {
         std::unique_ptr<DocumentImpl> chunk;
         try {
             switch (SniffDocumentFormat(std::string_view(bytes).substr(0, 4096))) {
-                case DocumentFormat::Rtf: chunk = OpenRtfBytes(std::move(bytes)); break;
-                case DocumentFormat::Web: chunk = OpenWebBytes(std::move(bytes)); break;
-                default: return out;  // nested packages and plain text are left out
+                case DocumentFormat::Rtf:
+                    chunk = OpenRtfBytes(std::move(bytes));
+                    break;
+                case DocumentFormat::Web:
+                    chunk = OpenWebBytes(std::move(bytes));
+                    break;
+                default:
+                    return out;  // nested packages and plain text are left out
             }
             try {
                 chunk->ParagraphText(1 << 20);  // reads the whole chunk once

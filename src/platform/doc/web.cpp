@@ -685,6 +685,11 @@ class HtmlReader {
             return after;
         }
         StartTag(tag);
+        if (tag.name == "pre" || tag.name == "listing") {
+            // The line break right after <pre> belongs to the markup.
+            if (after < s.size() && s[after] == u'\r') ++after;
+            if (after < s.size() && s[after] == u'\n') ++after;
+        }
         // Raw text: nothing inside is markup.
         static constexpr std::string_view kRaw[] = {"script", "style", "textarea", "title", "xmp"};
         if (std::find(std::begin(kRaw), std::end(kRaw), tag.name) != std::end(kRaw) &&
