@@ -161,12 +161,20 @@ std::string IconvName(const std::string& charset) {
 
 // Converters are opened once per charset and thread: opening one costs far
 // more than a short conversion, and RTF decodes many short byte runs.
+struct ConverterCache {
+    std::map<std::string, iconv_t> byName;
+    ~ConverterCache() {
+        for (auto& [name, cd] : byName)
+            if (cd != reinterpret_cast<iconv_t>(-1)) iconv_close(cd);
+    }
+};
+
 iconv_t Converter(const std::string& from) {
-    thread_local std::map<std::string, iconv_t> cache;
-    auto it = cache.find(from);
-    if (it == cache.end()) {
-        if (cache.size() >= 32) return reinterpret_cast<iconv_t>(-1);
-        it = cache.emplace(from, iconv_open("UTF-16LE", from.c_str())).first;
+    thread_local ConverterCache cache;
+    auto it = cache.byName.find(from);
+    if (it == cache.byName.end()) {
+        if (cache.byName.size() >= 32) return reinterpret_cast<iconv_t>(-1);
+        it = cache.byName.emplace(from, iconv_open("UTF-16LE", from.c_str())).first;
     }
     if (it->second != reinterpret_cast<iconv_t>(-1))
         iconv(it->second, nullptr, nullptr, nullptr, nullptr);
