@@ -8,6 +8,7 @@ PACKAGES=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-noto-cjk xvfb xauth
+  libzip-dev libexpat1-dev
 )
 # Extra tools for fuzzing (clang with libFuzzer and sanitizers).
 if [[ "${PELMORA_FUZZ:-0}" == 1 ]]; then

@@ -1,0 +1,82 @@
+// Speed of the .docx, RTF and web-page readers: the first-paragraph title of
+// each fixture (open the file, read paragraph 1, format it), and the header
+// title of the .docx fixtures. Figures are per document.
+//
+// bench_formats [benchmark options]
+
+#include "platform/doc/formats.h"
+
+#include <benchmark/benchmark.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/doc/word.h"
+#include "titles/titlerules.h"
+
+namespace {
+
+using pelmora::word::DocumentImpl;
+
+const std::vector<std::string> kFixtures = {"english", "chinese",    "noheader",  "tablefirst",
+                                            "fields",  "linebreaks", "firstpage", "twosections"};
+
+std::string Fixture(const std::string& name) {
+    return std::string(PELMORA_TEST_DATA) + "/formats/" + name;
+}
+
+using Opener = std::unique_ptr<DocumentImpl> (*)(const std::string&);
+
+void TitlesOf(benchmark::State& state, Opener open, const std::string& ext, bool header) {
+    std::vector<std::string> paths;
+    for (const auto& f : kFixtures) paths.push_back(Fixture(f + ext));
+    std::size_t chars = 0;
+    for (auto _ : state) {
+        for (const auto& path : paths) {
+            auto doc = open(path);
+            std::u16string text = header ? doc->HeaderText(1, pelmora::word::kPrimaryHeaderFooter)
+                                         : doc->ParagraphText(1);
+            auto title = pelmora::FormatTitleText(text, 25);
+            chars += title ? title->size() : 0;
+            benchmark::DoNotOptimize(title);
+        }
+    }
+    state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * paths.size()));
+    state.counters["us_per_doc"] =
+        benchmark::Counter(static_cast<double>(state.iterations() * paths.size()),
+                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert,
+                           benchmark::Counter::OneK::kIs1000);
+    benchmark::DoNotOptimize(chars);
+}
+
+void BM_DocxFirstParagraph(benchmark::State& s) {
+    TitlesOf(s, pelmora::word::OpenOoxmlDocument, ".docx", false);
+}
+void BM_DocxHeader(benchmark::State& s) {
+    TitlesOf(s, pelmora::word::OpenOoxmlDocument, ".docx", true);
+}
+void BM_RtfFirstParagraph(benchmark::State& s) {
+    TitlesOf(s, pelmora::word::OpenRtfDocument, ".rtf", false);
+}
+void BM_HtmlFirstParagraph(benchmark::State& s) {
+    TitlesOf(s, pelmora::word::OpenWebDocument, ".html", false);
+}
+
+// Detection by content, as the opener dispatch does it, on the .docx files.
+void BM_DetectDocx(benchmark::State& state) {
+    for (auto _ : state)
+        for (const auto& f : kFixtures)
+            benchmark::DoNotOptimize(pelmora::word::DetectDocumentFormat(Fixture(f + ".docx")));
+    state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * kFixtures.size()));
+}
+
+BENCHMARK(BM_DocxFirstParagraph)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_DocxHeader)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_RtfFirstParagraph)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_HtmlFirstParagraph)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_DetectDocx)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,134 @@
+// libFuzzer target for the .docx, Word 2003 XML, RTF and web-page readers. Every input goes
+// to each reader that accepts it by content; input that looks like XML is
+// also wrapped as word/document.xml of a stored ZIP, so that mutations reach
+// the WordprocessingML reader instead of dying in ZIP checksums.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "platform/doc/formats.h"
+#include "platform/doc/word.h"
+
+namespace {
+
+using pelmora::word::DocumentImpl;
+using pelmora::word::WordError;
+
+void Exercise(DocumentImpl& doc) {
+    for (int n : {1, 2, 5}) {
+        try {
+            doc.ParagraphText(n);
+        } catch (const WordError&) {
+        }
+    }
+    for (int section : {1, 2}) {
+        try {
+            doc.HeaderText(section, 1);
+            doc.FooterText(section, 1);
+            doc.HeaderText(section, 2);
+        } catch (const WordError&) {
+        }
+    }
+}
+
+template <typename Open>
+void Try(Open open, std::string bytes) {
+    try {
+        auto doc = open(std::move(bytes));
+        Exercise(*doc);
+    } catch (const WordError&) {
+    }
+}
+
+void Put16(std::string& s, unsigned v) {
+    s += static_cast<char>(v & 0xFF);
+    s += static_cast<char>((v >> 8) & 0xFF);
+}
+void Put32(std::string& s, std::uint32_t v) {
+    Put16(s, v & 0xFFFF);
+    Put16(s, v >> 16);
+}
+std::uint32_t Crc32(const std::string& d) {
+    std::uint32_t c = 0xFFFFFFFFu;
+    for (unsigned char b : d) {
+        c ^= b;
+        for (int k = 0; k < 8; ++k) c = (c >> 1) ^ (0xEDB88320u & (0u - (c & 1u)));
+    }
+    return ~c;
+}
+
+// word/document.xml (the input) and word/header1.xml (the same input, so
+// header parsing sees it too) in a stored ZIP, with a relationship for rId1.
+std::string WrapAsPackage(const std::string& xml) {
+    const std::string rels =
+        "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
+        "<Relationship Id=\"rId1\" Type=\"h\" Target=\"header1.xml\"/></Relationships>";
+    const std::pair<std::string, const std::string*> entries[] = {
+        {"word/document.xml", &xml},
+        {"word/header1.xml", &xml},
+        {"word/_rels/document.xml.rels", &rels}};
+    std::string body, central;
+    for (const auto& [name, data] : entries) {
+        std::uint32_t offset = static_cast<std::uint32_t>(body.size());
+        for (int pass = 0; pass < 2; ++pass) {
+            std::string& s = pass ? central : body;
+            Put32(s, pass ? 0x02014b50 : 0x04034b50);
+            if (pass) Put16(s, 20);
+            Put16(s, 20);
+            Put16(s, 0);
+            Put16(s, 0);
+            Put16(s, 0);
+            Put16(s, 0x21);
+            Put32(s, Crc32(*data));
+            Put32(s, static_cast<std::uint32_t>(data->size()));
+            Put32(s, static_cast<std::uint32_t>(data->size()));
+            Put16(s, static_cast<unsigned>(name.size()));
+            Put16(s, 0);
+            if (pass) {
+                Put16(s, 0);
+                Put16(s, 0);
+                Put16(s, 0);
+                Put32(s, 0);
+                Put32(s, offset);
+            }
+            s += name;
+            if (!pass) s += *data;
+        }
+    }
+    std::string out = body + central;
+    Put32(out, 0x06054b50);
+    Put16(out, 0);
+    Put16(out, 0);
+    Put16(out, 3);
+    Put16(out, 3);
+    Put32(out, static_cast<std::uint32_t>(central.size()));
+    Put32(out, static_cast<std::uint32_t>(body.size()));
+    Put16(out, 0);
+    return out;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string bytes(reinterpret_cast<const char*>(data), size);
+    using pelmora::word::DocumentFormat;
+    switch (pelmora::word::SniffDocumentFormat(bytes.substr(0, 4096))) {
+        case DocumentFormat::Zip:
+            Try(pelmora::word::OpenOoxmlBytes, bytes);
+            break;
+        case DocumentFormat::Rtf:
+            Try(pelmora::word::OpenRtfBytes, bytes);
+            break;
+        case DocumentFormat::Web:
+            Try(pelmora::word::OpenWebBytes, bytes);
+            break;
+        case DocumentFormat::WordXml:
+            Try(pelmora::word::OpenWordXmlBytes, bytes);
+            break;
+        default:
+            break;
+    }
+    if (!bytes.empty() && bytes[0] == '<') Try(pelmora::word::OpenOoxmlBytes, WrapAsPackage(bytes));
+    return 0;
+}

@@ -1,0 +1,677 @@
+// Office Open XML word-processing packages (.docx, .docm, .dotx): ZIP through
+// libzip, parts streamed through expat so that paragraph 1 costs only the
+// start of word/document.xml.
+
+#include <zip.h>
+
+#include <algorithm>
+#include <array>
+#include <climits>
+#include <functional>
+#include <map>
+#include <optional>
+#include <vector>
+
+#include "platform/doc/fmtcommon.h"
+#include "platform/doc/formats.h"
+#include "platform/doc/word.h"
+#include "platform/doc/xmlsax.h"
+
+namespace pelmora::word {
+
+namespace {
+
+using fmt::Ns;
+using fmt::SaxHandler;
+using fmt::XmlAttrs;
+using fmt::XmlStream;
+
+// ---------------------------------------------------------------- package
+
+class Package {
+  public:
+    static std::unique_ptr<Package> FromFile(const std::string& path) {
+        int err = 0;
+        zip_t* z = zip_open(path.c_str(), ZIP_RDONLY, &err);
+        if (!z)
+            throw WordError(err == ZIP_ER_NOENT || err == ZIP_ER_OPEN ? "cannot open file"
+                                                                      : "not a ZIP package");
+        return std::unique_ptr<Package>(new Package(z, {}));
+    }
+    static std::unique_ptr<Package> FromBytes(std::string bytes) {
+        auto holder = std::make_shared<std::string>(std::move(bytes));
+        zip_error_t ze;
+        zip_error_init(&ze);
+        zip_source_t* src = zip_source_buffer_create(holder->data(), holder->size(), 0, &ze);
+        zip_error_fini(&ze);
+        if (!src) throw WordError("out of memory");
+        zip_error_init(&ze);
+        zip_t* z = zip_open_from_source(src, ZIP_RDONLY, &ze);
+        zip_error_fini(&ze);
+        if (!z) {
+            zip_source_free(src);
+            throw WordError("not a ZIP package");
+        }
+        return std::unique_ptr<Package>(new Package(z, std::move(holder)));
+    }
+    ~Package() { zip_discard(zip_); }
+
+    bool Has(const std::string& name) const { return Locate(name) >= 0; }
+
+    // Streams a part in chunks; `sink` returns false to stop early. Returns
+    // false when the part does not exist.
+    bool Read(const std::string& name,
+              const std::function<bool(const char*, std::size_t, bool)>& sink) const {
+        zip_int64_t idx = Locate(name);
+        if (idx < 0) return false;
+        zip_stat_t st;
+        zip_stat_init(&st);
+        if (zip_stat_index(zip_, static_cast<zip_uint64_t>(idx), 0, &st) != 0)
+            throw WordError("cannot read " + name);
+        if ((st.valid & ZIP_STAT_SIZE) && st.size > kMaxPartBytes)
+            throw WordError(name + " is too large");
+        if ((st.valid & ZIP_STAT_ENCRYPTION_METHOD) && st.encryption_method != ZIP_EM_NONE)
+            throw WordError("encrypted package");
+        zip_file_t* f = zip_fopen_index(zip_, static_cast<zip_uint64_t>(idx), 0);
+        if (!f) throw WordError("cannot read " + name);
+        struct Closer {
+            zip_file_t* f;
+            ~Closer() { zip_fclose(f); }
+        } closer{f};
+        std::vector<char> buf(1 << 16);
+        std::size_t total = 0;
+        while (true) {
+            zip_int64_t got = zip_fread(f, buf.data(), buf.size());
+            if (got < 0) throw WordError("damaged ZIP data in " + name);
+            total += static_cast<std::size_t>(got);
+            if (total > kMaxPartBytes) throw WordError(name + " is too large");
+            bool last = got == 0;
+            if (!sink(buf.data(), static_cast<std::size_t>(got), last) || last) return true;
+        }
+    }
+
+  private:
+    Package(zip_t* z, std::shared_ptr<std::string> holder) : zip_(z), holder_(std::move(holder)) {
+        zip_int64_t n = zip_get_num_entries(zip_, 0);
+        if (n < 0 || n > kMaxZipEntries) {
+            zip_discard(zip_);
+            throw WordError("too many entries in ZIP package");
+        }
+    }
+    zip_int64_t Locate(const std::string& name) const {
+        // Part names compare without case (OPC); ZIP_FL_ENC_RAW keeps the bytes.
+        return zip_name_locate(zip_, name.c_str(), ZIP_FL_NOCASE | ZIP_FL_ENC_RAW);
+    }
+
+    zip_t* zip_;
+    std::shared_ptr<std::string> holder_;
+};
+
+void ParsePart(const Package& pkg, const std::string& name, SaxHandler& handler,
+               bool* found = nullptr) {
+    XmlStream xml(handler, name);
+    bool ok = pkg.Read(
+        name, [&](const char* d, std::size_t n, bool last) { return xml.Feed(d, n, last); });
+    if (found) *found = ok;
+}
+
+// ---------------------------------------------------------- relationships
+
+struct Relationship {
+    std::string type;
+    std::string target;  // resolved part name, empty when external
+};
+
+class RelsReader : public SaxHandler {
+  public:
+    std::map<std::string, Relationship> rels;
+    std::string base;  // folder of the source part, "" for the package root
+
+    void Start(Ns ns, std::string_view local, const XmlAttrs& a) override {
+        if (ns != Ns::PkgRel || local != "Relationship") return;
+        if (rels.size() >= static_cast<std::size_t>(kMaxZipEntries)) return;
+        Relationship r;
+        r.type = std::string(a.Get(Ns::None, "Type"));
+        if (fmt::AsciiLower(a.Get(Ns::None, "TargetMode")) != "external")
+            r.target = Resolve(base, a.Get(Ns::None, "Target"));
+        rels.emplace(std::string(a.Get(Ns::None, "Id")), std::move(r));
+    }
+    void End(Ns, std::string_view) override {}
+    void Text(std::string_view) override {}
+
+    static std::string Resolve(const std::string& base, std::string_view target) {
+        std::vector<std::string> parts;
+        auto push = [&](std::string_view path) {
+            std::size_t i = 0;
+            while (i <= path.size()) {
+                std::size_t j = path.find('/', i);
+                if (j == std::string_view::npos) j = path.size();
+                std::string_view seg = path.substr(i, j - i);
+                if (seg == "..") {
+                    if (!parts.empty()) parts.pop_back();
+                } else if (!seg.empty() && seg != ".") {
+                    parts.emplace_back(seg);
+                }
+                i = j + 1;
+            }
+        };
+        if (target.empty()) return {};
+        if (target.front() != '/') push(base);
+        push(target);
+        std::string out;
+        for (const auto& p : parts) {
+            if (!out.empty()) out += '/';
+            out += p;
+        }
+        return out;
+    }
+};
+
+std::string FolderOf(const std::string& part) {
+    std::size_t s = part.rfind('/');
+    return s == std::string::npos ? std::string() : part.substr(0, s);
+}
+
+std::string RelsPartOf(const std::string& part) {
+    std::size_t s = part.rfind('/');
+    if (s == std::string::npos) return "_rels/" + part + ".rels";
+    return part.substr(0, s) + "/_rels/" + part.substr(s + 1) + ".rels";
+}
+
+std::map<std::string, Relationship> ReadRels(const Package& pkg, const std::string& sourcePart) {
+    RelsReader r;
+    r.base = FolderOf(sourcePart);
+    ParsePart(pkg, sourcePart.empty() ? "_rels/.rels" : RelsPartOf(sourcePart), r);
+    return r.rels;
+}
+
+bool EndsWith(std::string_view s, std::string_view suffix) {
+    return s.size() >= suffix.size() && s.substr(s.size() - suffix.size()) == suffix;
+}
+
+// Checks that a part's root element is w:document.
+class RootCheck : public SaxHandler {
+  public:
+    explicit RootCheck(std::string_view root = "document") : root_(root) {}
+    bool isDocument = false;
+    void Start(Ns ns, std::string_view local, const XmlAttrs&) override {
+        isDocument = ns == Ns::W && local == root_;
+        stop = true;
+    }
+    void End(Ns, std::string_view) override {}
+    void Text(std::string_view) override {}
+
+  private:
+    std::string_view root_;
+};
+
+// The main document part: the package's officeDocument relationship, else
+// word/document.xml. Empty when the package holds no Word document.
+std::string FindMainPart(const Package& pkg) {
+    std::vector<std::string> candidates;
+    try {
+        for (const auto& [id, rel] : ReadRels(pkg, ""))
+            if (EndsWith(rel.type, "/officeDocument") && !rel.target.empty())
+                candidates.push_back(rel.target);
+    } catch (const WordError&) {
+        // A damaged _rels/.rels: Word falls back on the usual name too.
+    }
+    candidates.emplace_back("word/document.xml");
+    for (const auto& c : candidates) {
+        if (!pkg.Has(c)) continue;
+        RootCheck check;
+        try {
+            ParsePart(pkg, c, check);
+        } catch (const WordError&) {
+            if (!check.stop) throw;
+        }
+        if (check.isDocument) return c;
+    }
+    return {};
+}
+
+// ------------------------------------------------------------ body text
+
+struct SectionRefs {
+    // Relationship ids by kind: 0 default, 1 first page, 2 even pages.
+    std::array<std::string, 3> header, footer;
+    // Word 2003 XML keeps header and footer text inside the section properties.
+    std::array<std::optional<std::u16string>, 3> headerText, footerText;
+};
+
+int RefKind(std::string_view type) {
+    if (type == "first") return 1;
+    if (type == "even") return 2;
+    return 0;  // "default", Word 2003's "odd", and anything unknown
+}
+
+// Turns the WordprocessingML of a story (body, header or footer) into the
+// paragraph texts Word gives.
+class StoryReader : public SaxHandler {
+  public:
+    StoryReader(std::size_t wantParas, std::size_t wantSections)
+        : wantParas_(wantParas), wantSections_(wantSections) {}
+
+    // Paragraphs of an imported chunk (w:altChunk: HTML, MHT or RTF that
+    // Word converts where it stands), by relationship id.
+    std::function<std::vector<std::u16string>(const std::string&)> altChunk;
+
+    std::vector<std::u16string> paragraphs;  // the first wantParas of them
+    std::size_t count = 0;                   // all paragraphs seen
+    std::vector<SectionRefs> sections;
+    bool sawRoot = false, rootIsStory = false;
+
+    void Start(Ns ns, std::string_view local, const XmlAttrs& a) override {
+        const bool first = stack_.empty();
+        stack_.push_back({ns, std::string(local)});
+        if (inline_) return inline_->Start(ns, local, a);
+        if (first) {
+            sawRoot = true;
+            rootIsStory = ns == Ns::W && (local == "document" || local == "hdr" || local == "ftr");
+        }
+        if (skipDepth_) return;
+        if (ns == Ns::Mc) {
+            if (local == "Fallback") Skip();
+            return;
+        }
+        if (ns == Ns::Wp) {
+            // A drawing's anchor: inline pictures show as U+0001, floating
+            // ones as U+0008, the characters Word keeps in their place.
+            if (local == "inline")
+                Put(u'\x01'), Skip();
+            else if (local == "anchor")
+                Put(u'\x08'), Skip();
+            return;
+        }
+        if (ns == Ns::M) {
+            if (local == "t" && Parent(1, Ns::M, "r")) inText_ = true;
+            return;
+        }
+        if (ns != Ns::W) return;
+        if (sectDepth_) {
+            if (local == "headerReference" || local == "footerReference") {
+                int k = RefKind(a.Get(Ns::W, "type"));
+                std::string id(a.Get(Ns::R, "id"));
+                (local == "headerReference" ? curSect_.header
+                                            : curSect_.footer)[static_cast<std::size_t>(k)] = id;
+            } else if ((local == "hdr" || local == "ftr") && !skipDepth_) {
+                inline_ = std::make_unique<StoryReader>(SIZE_MAX, SIZE_MAX);
+                inlineDepth_ = stack_.size();
+                inlineKind_ = RefKind(a.Get(Ns::W, "type")) + (local == "ftr" ? 3 : 0);
+            } else if (EndsWith(local, "Change")) {
+                Skip();
+            }
+            return;
+        }
+        if (local == "p") {
+            para_.clear();
+            if (!carry_.empty()) para_.swap(carry_);
+            markDeleted_ = false;
+            sectBreak_ = false;
+        } else if (local == "t") {
+            if (Parent(1, Ns::W, "r")) inText_ = true;
+        } else if (local == "tab" || local == "ptab") {
+            if (Parent(1, Ns::W, "r")) Put(u'\t');
+        } else if (local == "br") {
+            if (Parent(1, Ns::W, "r")) {
+                std::string_view type = a.Get(Ns::W, "type");
+                // A page break stays in the paragraph as U+000C and a column
+                // break as U+000E, as in Word's own text.
+                Put(type == "page" ? u'\f' : type == "column" ? u'\x0E' : u'\v');
+            }
+        } else if (local == "cr") {
+            Put(u'\v');
+        } else if (local == "noBreakHyphen") {
+            Put(u'\x1E');
+        } else if (local == "softHyphen") {
+            Put(u'\x1F');
+        } else if (local == "sym") {
+            // Word keeps "(" as the placeholder of a symbol-font character.
+            Put(u'(');
+        } else if (local == "footnoteReference" || local == "endnoteReference") {
+            Put(u'\x02');
+        } else if (local == "commentReference") {
+            Put(u'\x05');
+        } else if (local == "fldChar") {
+            std::string_view type = a.Get(Ns::W, "fldCharType");
+            if (type == "begin") {
+                fields_.push_back(false);
+                ++inCode_;
+            } else if (type == "separate") {
+                if (!fields_.empty() && !fields_.back()) fields_.back() = true, --inCode_;
+            } else if (type == "end") {
+                if (!fields_.empty()) {
+                    if (!fields_.back()) --inCode_;
+                    fields_.pop_back();
+                }
+            }
+        } else if (local == "del" || local == "moveFrom") {
+            if (Parent(1, Ns::W, "rPr")) {
+                if (Parent(2, Ns::W, "pPr")) markDeleted_ = true;
+            } else {
+                Skip();
+            }
+        } else if (local == "instrText" || local == "delInstrText" || local == "delText" ||
+                   local == "txbxContent" || local == "sdtPr" || local == "sdtEndPr" ||
+                   local == "tblPr" || local == "tblGrid" || local == "trPr" || local == "tcPr" ||
+                   local == "customXmlPr" || local == "smartTagPr" || local == "pict" ||
+                   local == "object" || EndsWith(local, "Change")) {
+            if (local == "pict" || local == "object") Put(u'\x01');
+            Skip();
+        } else if (local == "altChunk") {
+            // Only where paragraphs stand on their own: in the body, not in a table cell.
+            if (altChunk && containers_.empty() && Visible())
+                for (auto& p : altChunk(std::string(a.Get(Ns::R, "id")))) Emit(std::move(p));
+            Skip();
+        } else if (local == "sectPr") {
+            sectDepth_ = stack_.size();
+            curSect_ = SectionRefs{};
+            if (Parent(1, Ns::W, "pPr")) sectBreak_ = true;
+        } else if (local == "tbl") {
+            if (!containers_.empty() && containers_.back().cell && containers_.back().hasPending) {
+                Emit(containers_.back().pending + u'\r');
+                containers_.back().hasPending = false;
+            }
+            containers_.push_back({});
+        } else if (local == "tc") {
+            containers_.push_back({true, false, {}});
+        }
+    }
+
+    void End(Ns ns, std::string_view local) override {
+        const std::size_t depth = stack_.size();
+        if (!stack_.empty()) stack_.pop_back();
+        if (inline_) {
+            if (depth != inlineDepth_) return inline_->End(ns, local);
+            std::u16string text;
+            for (const auto& p : inline_->paragraphs) text += p;
+            auto& slot = inlineKind_ < 3 ? curSect_.headerText : curSect_.footerText;
+            slot[static_cast<std::size_t>(inlineKind_ % 3)] = text.empty() ? u"\r" : text;
+            inline_.reset();
+            return;
+        }
+        if (skipDepth_) {
+            if (depth == skipDepth_) skipDepth_ = 0;
+            return;
+        }
+        if (ns == Ns::M && local == "t") inText_ = false;
+        if (ns != Ns::W) return;
+        if (sectDepth_) {
+            if (depth == sectDepth_) {
+                sectDepth_ = 0;
+                sections.push_back(curSect_);
+                CheckDone();
+            }
+            return;
+        }
+        if (local == "t") {
+            inText_ = false;
+        } else if (local == "p") {
+            EndParagraph();
+        } else if (local == "tc") {
+            if (!containers_.empty()) {
+                Container c = std::move(containers_.back());
+                containers_.pop_back();
+                Emit((c.hasPending ? c.pending : std::u16string()) + u"\r\a");
+            }
+        } else if (local == "tr") {
+            if (!containers_.empty() && !containers_.back().cell) Emit(u"\r\a");
+        } else if (local == "tbl") {
+            if (!containers_.empty()) containers_.pop_back();
+        } else if (local == "body" || local == "hdr" || local == "ftr") {
+            if (!carry_.empty()) Emit(carry_ + u'\r'), carry_.clear();
+        }
+    }
+
+    void Text(std::string_view utf8) override {
+        if (inline_) return inline_->Text(utf8);
+        if (inText_ && !skipDepth_ && Visible()) fmt::AppendUtf8(para_, utf8);
+    }
+
+  private:
+    struct Elem {
+        Ns ns;
+        std::string local;
+    };
+    struct Container {
+        bool cell = false;
+        bool hasPending = false;
+        std::u16string pending;  // a cell's latest paragraph, ending decided at </w:tc>
+    };
+
+    bool Parent(std::size_t up, Ns ns, std::string_view local) const {
+        // stack_.back() is the element itself.
+        if (stack_.size() < up + 1) return false;
+        const Elem& e = stack_[stack_.size() - 1 - up];
+        return e.ns == ns && e.local == local;
+    }
+    void Skip() { skipDepth_ = stack_.size(); }
+    // Only a field's result shows; its code and anything nested in the code does not.
+    bool Visible() const { return inCode_ == 0; }
+    void Put(char16_t c) {
+        if (Visible()) para_.push_back(c);
+    }
+    void EndParagraph() {
+        if (markDeleted_ && !sectBreak_ && (containers_.empty() || !containers_.back().cell)) {
+            // A deleted paragraph mark joins this paragraph to the next.
+            carry_ = std::move(para_);
+            para_.clear();
+            return;
+        }
+        if (!containers_.empty() && containers_.back().cell) {
+            Container& c = containers_.back();
+            if (c.hasPending) Emit(c.pending + u'\r');
+            c.pending = std::move(para_);
+            c.hasPending = true;
+        } else {
+            // A paragraph that ends a section ends in the section mark.
+            Emit(para_ + (sectBreak_ ? u'\f' : u'\r'));
+        }
+        para_.clear();
+    }
+    void Emit(std::u16string text) {
+        ++count;
+        if (paragraphs.size() < wantParas_) paragraphs.push_back(std::move(text));
+        CheckDone();
+    }
+    void CheckDone() {
+        if (count >= wantParas_ && sections.size() >= wantSections_) stop = true;
+    }
+
+    std::size_t wantParas_, wantSections_;
+    std::vector<Elem> stack_;
+    std::size_t skipDepth_ = 0;
+    std::size_t sectDepth_ = 0;
+    SectionRefs curSect_;
+    std::vector<bool> fields_;  // per open field: past its separator
+    std::size_t inCode_ = 0;    // open fields still in their code
+    std::vector<Container> containers_;
+    std::u16string para_, carry_;
+    bool inText_ = false, markDeleted_ = false, sectBreak_ = false;
+    std::unique_ptr<StoryReader> inline_;  // a Word 2003 header or footer being read
+    std::size_t inlineDepth_ = 0;
+    int inlineKind_ = 0;
+};
+
+class OoxmlDocument : public DocumentImpl {
+  public:
+    explicit OoxmlDocument(std::unique_ptr<Package> pkg) : pkg_(std::move(pkg)) {
+        main_ = FindMainPart(*pkg_);
+        if (main_.empty()) throw WordError("not a Word document: no word/document.xml");
+    }
+    // A Word 2003 XML document: one file, no package.
+    explicit OoxmlDocument(std::string flat) : flat_(std::move(flat)) {
+        RootCheck check("wordDocument");
+        try {
+            ParseMain(check);
+        } catch (const WordError&) {
+            if (!check.stop) throw;
+        }
+        if (!check.isDocument) throw WordError("not a Word XML document");
+    }
+
+    std::u16string ParagraphText(int n) override {
+        if (n < 1) throw WordError("no such paragraph");
+        const std::size_t want = static_cast<std::size_t>(n);
+        if (want > paras_.size() && !(totalKnown_ && want > total_)) Scan(want, 0);
+        if (want > paras_.size()) throw WordError("no such paragraph");
+        return paras_[want - 1];
+    }
+    std::u16string HeaderText(int section, int index) override {
+        return Story(section, index, true);
+    }
+    std::u16string FooterText(int section, int index) override {
+        return Story(section, index, false);
+    }
+
+  private:
+    // Parses word/document.xml from the start as far as the question needs;
+    // keeps the longest prefix of paragraphs and sections learnt so far.
+    void Scan(std::size_t wantParas, std::size_t wantSections) {
+        StoryReader r(wantParas, wantSections);
+        r.altChunk = [this](const std::string& id) { return AltChunk(id); };
+        bool reachedEnd = false;
+        try {
+            ParseMain(r);
+            reachedEnd = !r.stop;
+        } catch (const WordError&) {
+            // Damaged XML after what was asked for still answers the question.
+            if (!r.stop) throw;
+        }
+        if (r.paragraphs.size() > paras_.size()) paras_ = std::move(r.paragraphs);
+        if (r.sections.size() > sections_.size()) sections_ = std::move(r.sections);
+        if (reachedEnd) totalKnown_ = true, total_ = r.count, sectionsComplete_ = true;
+    }
+
+    std::u16string Story(int section, int index, bool header) {
+        if (section < 1 || index < 1 || index > 3) throw WordError("no such header or footer");
+        if (sections_.size() < static_cast<std::size_t>(section) && !sectionsComplete_)
+            Scan(0, static_cast<std::size_t>(section));
+        if (sections_.size() < static_cast<std::size_t>(section)) {
+            // A body without any section properties is one section.
+            if (section == 1 && sections_.empty()) return u"\r";
+            throw WordError("no such section");
+        }
+        // Index 1 primary, 2 first page, 3 even pages; a section without
+        // its own links to the previous section's.
+        static constexpr int kKind[4] = {0, 0, 1, 2};
+        std::string id;
+        for (int s = section; s >= 1 && id.empty(); --s) {
+            const SectionRefs& refs = sections_[static_cast<std::size_t>(s) - 1];
+            const auto& text = (header ? refs.headerText
+                                       : refs.footerText)[static_cast<std::size_t>(kKind[index])];
+            if (text) return *text;
+            id = (header ? refs.header : refs.footer)[static_cast<std::size_t>(kKind[index])];
+        }
+        if (id.empty() || !pkg_) return u"\r";
+        const std::string target = Target(id);
+        if (target.empty()) return u"\r";
+        StoryReader r(SIZE_MAX, SIZE_MAX);
+        ParsePart(*pkg_, target, r);
+        std::u16string text;
+        for (const auto& p : r.paragraphs) text += p;
+        return text.empty() ? u"\r" : text;
+    }
+
+    // The part a relationship of the main part points to; empty when none.
+    std::string Target(const std::string& id) {
+        if (!pkg_) return {};
+        if (!rels_) {
+            try {
+                rels_ = ReadRels(*pkg_, main_);
+            } catch (const WordError&) {
+                rels_.emplace();
+            }
+        }
+        auto it = rels_->find(id);
+        return it == rels_->end() ? std::string() : it->second.target;
+    }
+
+    std::vector<std::u16string> AltChunk(const std::string& id) {
+        auto cached = chunks_.find(id);
+        if (cached != chunks_.end()) return cached->second;
+        std::vector<std::u16string>& out = chunks_[id];
+        const std::string target = Target(id);
+        if (target.empty()) return out;
+        std::string bytes;
+        pkg_->Read(target, [&](const char* d, std::size_t n, bool) {
+            // All chunks of a document together stay within one part's cap.
+            chunkBytes_ += n;
+            if (chunkBytes_ > kMaxPartBytes) throw WordError("imported chunks are too large");
+            bytes.append(d, n);
+            return true;
+        });
+        std::unique_ptr<DocumentImpl> chunk;
+        try {
+            switch (SniffDocumentFormat(std::string_view(bytes).substr(0, 4096))) {
+                case DocumentFormat::Rtf:
+                    chunk = OpenRtfBytes(std::move(bytes));
+                    break;
+                case DocumentFormat::Web:
+                    chunk = OpenWebBytes(std::move(bytes));
+                    break;
+                default:
+                    return out;  // nested packages and plain text are left out
+            }
+            try {
+                chunk->ParagraphText(1 << 20);  // reads the whole chunk once
+            } catch (const WordError&) {
+            }
+            for (int n = 1;; ++n) out.push_back(chunk->ParagraphText(n));
+        } catch (const WordError&) {
+        }
+        return out;
+    }
+
+    void ParseMain(SaxHandler& handler) {
+        if (pkg_) return ParsePart(*pkg_, main_, handler);
+        XmlStream xml(handler, "the XML document");
+        const std::size_t chunk = 1 << 16;
+        for (std::size_t pos = 0;; pos += chunk) {
+            bool last = pos + chunk >= flat_.size();
+            if (!xml.Feed(flat_.data() + std::min(pos, flat_.size()),
+                          last ? flat_.size() - std::min(pos, flat_.size()) : chunk, last) ||
+                last)
+                return;
+        }
+    }
+
+    std::unique_ptr<Package> pkg_;
+    std::string flat_;
+    std::string main_;
+    std::vector<std::u16string> paras_;
+    std::vector<SectionRefs> sections_;
+    bool totalKnown_ = false, sectionsComplete_ = false;
+    std::size_t total_ = 0;
+    std::optional<std::map<std::string, Relationship>> rels_;
+    std::map<std::string, std::vector<std::u16string>> chunks_;
+    std::size_t chunkBytes_ = 0;
+};
+
+}  // namespace
+
+std::unique_ptr<DocumentImpl> OpenOoxmlDocument(const std::string& path) {
+    return std::make_unique<OoxmlDocument>(Package::FromFile(path));
+}
+
+std::unique_ptr<DocumentImpl> OpenOoxmlBytes(std::string bytes) {
+    return std::make_unique<OoxmlDocument>(Package::FromBytes(std::move(bytes)));
+}
+
+std::unique_ptr<DocumentImpl> OpenWordXmlBytes(std::string bytes) {
+    return std::make_unique<OoxmlDocument>(std::move(bytes));
+}
+
+std::unique_ptr<DocumentImpl> OpenWordXmlDocument(const std::string& path) {
+    return OpenWordXmlBytes(fmt::ReadFileCapped(path, kMaxPartBytes));
+}
+
+bool IsWordPackage(const std::string& path) {
+    try {
+        return !FindMainPart(*Package::FromFile(path)).empty();
+    } catch (const WordError&) {
+        return false;
+    }
+}
+
+}  // namespace pelmora::word

@@ -1,0 +1,645 @@
+// RTF: a single pass over the control words with a group stack; text goes
+// to the story the current destination names (body, a header or footer, or
+// nowhere for tables of fonts, pictures, field codes and the like).
+
+#include <array>
+#include <climits>
+#include <map>
+#include <string_view>
+#include <vector>
+
+#include "platform/doc/fmtcommon.h"
+#include "platform/doc/formats.h"
+#include "platform/doc/word.h"
+
+namespace pelmora::word {
+
+namespace {
+
+// Paragraph texts of one story, as Word gives them.
+struct Story {
+    std::vector<std::u16string> paragraphs;
+    std::u16string cur;
+    bool justEndedParagraph = false;  // nothing since the last \par
+};
+
+struct SectionStories {
+    // 0 primary, 1 first page, 2 even pages; -1 none.
+    std::array<int, 3> header{-1, -1, -1}, footer{-1, -1, -1};
+};
+
+// Windows code page of an RTF \fcharset value; 0 for "the document's".
+int CharsetCodePage(long charset) {
+    switch (charset) {
+        case 128:
+            return 932;
+        case 129:
+            return 949;
+        case 134:
+            return 936;
+        case 136:
+            return 950;
+        case 161:
+            return 1253;
+        case 162:
+            return 1254;
+        case 163:
+            return 1258;
+        case 177:
+            return 1255;
+        case 178:
+            return 1256;
+        case 186:
+            return 1257;
+        case 204:
+            return 1251;
+        case 222:
+            return 874;
+        case 238:
+            return 1250;
+        case 77:
+            return 10000;
+        default:
+            return 0;
+    }
+}
+
+enum class Dest { Text, Skip, FontTable, Upr };
+
+struct GroupState {
+    int story = 0;  // index into stories_, -1 while text is dropped
+    Dest dest = Dest::Text;
+    int uc = 1;
+    long font = -1;
+    int headerKind = -1;     // this group opened a header (0..2) or footer (3..5)
+    int savedStory = -1;     // \upr: where \ud sends its text
+    bool firstWord = true;   // no control word seen yet in this group
+    bool ignorable = false;  // the group started with \*
+};
+
+class RtfParser {
+  public:
+    RtfParser(std::string_view data, std::size_t wantParas, std::size_t wantSections)
+        : d_(data), wantParas_(wantParas), wantSections_(wantSections) {
+        stories_.emplace_back();
+        sections_.emplace_back();
+    }
+
+    // Returns true when the whole input was read.
+    bool Run() {
+        if (d_.substr(0, 5) != "{\\rtf") throw WordError("not an RTF file");
+        stack_.push_back({});
+        std::size_t pos = 1;  // inside the root group
+        while (pos < d_.size() && !stop_) {
+            char c = d_[pos];
+            if (c == '{') {
+                FlushBytes();
+                skip_ = 0;
+                if (stack_.size() >= static_cast<std::size_t>(kMaxNesting))
+                    throw WordError("RTF nested too deeply");
+                GroupState g = stack_.back();
+                g.headerKind = -1;
+                g.firstWord = true;
+                g.ignorable = false;
+                stack_.push_back(g);
+                ++pos;
+            } else if (c == '}') {
+                FlushBytes();
+                skip_ = 0;
+                ++pos;
+                if (stack_.size() == 1) return Finish(true);  // the root group closed
+                EndGroup();
+            } else if (c == '\\') {
+                pos = ControlWord(pos + 1);
+            } else if (c == '\r' || c == '\n') {
+                ++pos;
+            } else {
+                TextByte(static_cast<unsigned char>(c));
+                ++pos;
+            }
+        }
+        return Finish(!stop_);
+    }
+
+    std::vector<std::u16string> paragraphs;  // the body's first ones
+    std::size_t count = 0;                   // all the body's paragraphs
+    std::vector<SectionStories> sections;
+    std::vector<std::u16string> storyTexts;  // headers and footers by story index
+
+  private:
+    bool Finish(bool complete) {
+        FlushBytes();
+        Story& body = stories_[0];
+        if (complete && !body.cur.empty()) Emit(0, body.cur + u'\r');
+        paragraphs = std::move(stories_[0].paragraphs);
+        sections = std::move(sections_);
+        storyTexts.resize(stories_.size());
+        for (std::size_t i = 1; i < stories_.size(); ++i) storyTexts[i] = StoryText(stories_[i]);
+        return complete;
+    }
+
+    static std::u16string StoryText(const Story& s) {
+        std::u16string t;
+        for (const auto& p : s.paragraphs) t += p;
+        if (!s.cur.empty()) t += s.cur + u'\r';
+        return t.empty() ? u"\r" : t;
+    }
+
+    GroupState& G() { return stack_.back(); }
+
+    void EndGroup() {
+        GroupState closing = stack_.back();
+        stack_.pop_back();
+        if (closing.headerKind >= 0 && closing.story > 0) {
+            // The story's unfinished paragraph closes with the group.
+            Story& s = stories_[static_cast<std::size_t>(closing.story)];
+            if (!s.cur.empty()) s.paragraphs.push_back(s.cur + u'\r'), s.cur.clear();
+            SectionStories& sec = sections_.back();
+            auto& slot = closing.headerKind < 3 ? sec.header : sec.footer;
+            slot[static_cast<std::size_t>(closing.headerKind % 3)] = closing.story;
+        }
+    }
+
+    // Appends decoded text to the current story.
+    void Put(std::u16string_view text) {
+        if (G().story < 0 || G().dest != Dest::Text) return;
+        Story& s = stories_[static_cast<std::size_t>(G().story)];
+        s.cur += text;
+        s.justEndedParagraph = false;
+    }
+    void Put(char16_t c) { Put(std::u16string_view(&c, 1)); }
+
+    int CodePage() const {
+        long f = stack_.back().font;
+        if (f < 0) f = defaultFont_;
+        auto it = fontCodePage_.find(f);
+        if (it != fontCodePage_.end() && it->second != 0) return it->second;
+        return docCodePage_;
+    }
+
+    void TextByte(unsigned char b) {
+        if (skip_ > 0) {
+            --skip_;
+            return;
+        }
+        if (G().story < 0 || G().dest != Dest::Text) return;
+        int cp = CodePage();
+        if (!bytes_.empty() && cp != bytesCodePage_) FlushBytes();
+        bytesCodePage_ = cp;
+        bytes_.push_back(static_cast<char>(b));
+    }
+
+    // Decodes collected bytes at once, so that double-byte characters split
+    // over two \'hh escapes come out whole.
+    void FlushBytes() {
+        if (bytes_.empty()) return;
+        std::u16string out;
+        bool ascii = true;
+        for (char ch : bytes_)
+            if (static_cast<unsigned char>(ch) >= 0x80) ascii = false;
+        if (ascii) {
+            for (char ch : bytes_) out.push_back(static_cast<unsigned char>(ch));
+        } else {
+            std::string name = fmt::CodePageName(bytesCodePage_);
+            if (name.empty() || !fmt::DecodeCharset(out, bytes_, name))
+                fmt::DecodeCharset(out, bytes_, "CP1252");
+        }
+        bytes_.clear();
+        Put(out);
+    }
+
+    void Emit(int story, std::u16string text) {
+        Story& s = stories_[static_cast<std::size_t>(story)];
+        s.cur.clear();
+        if (story == 0) {
+            // The body keeps only what was asked for (and one more, which a
+            // following \sect may still change).
+            ++count;
+            if (s.paragraphs.size() <= wantParas_)
+                s.paragraphs.push_back(std::move(text));
+            else
+                bodyTailDropped_ = true;
+        } else {
+            s.paragraphs.push_back(std::move(text));
+        }
+        // One paragraph more than asked for: a \sect right after \par still
+        // changes the paragraph before it.
+        if (story == 0 && count > wantParas_ && sections_.size() > wantSections_) stop_ = true;
+    }
+
+    void EndParagraph(const char16_t* mark) {
+        FlushBytes();
+        if (G().story < 0 || G().dest != Dest::Text) return;
+        Story& s = stories_[static_cast<std::size_t>(G().story)];
+        Emit(G().story, s.cur + mark);
+        s.justEndedParagraph = std::u16string_view(mark) == u"\r";
+    }
+
+    void SectionBreak() {
+        FlushBytes();
+        if (G().story != 0 || G().dest != Dest::Text) return;
+        Story& s = stories_[0];
+        if (s.justEndedParagraph && s.cur.empty() && count > 0) {
+            // "\par\sect": the section mark takes the place of that paragraph mark.
+            if (!bodyTailDropped_ && !s.paragraphs.empty()) s.paragraphs.back().back() = u'\f';
+            s.justEndedParagraph = false;
+        } else {
+            Emit(0, s.cur + u'\f');
+        }
+        sections_.emplace_back();
+        if (count > wantParas_ && sections_.size() > wantSections_) stop_ = true;
+    }
+
+    void OpenStory(int kind) {
+        GroupState& g = G();
+        if (g.story != 0 || g.dest != Dest::Text) {
+            g.story = -1;  // a header inside something else: ignore
+            return;
+        }
+        stories_.emplace_back();
+        g.story = static_cast<int>(stories_.size()) - 1;
+        g.headerKind = kind;
+    }
+
+    void SkipGroup() { G().dest = Dest::Skip; }
+
+    std::size_t ControlWord(std::size_t pos) {
+        if (pos >= d_.size()) return pos;
+        char c = d_[pos];
+        auto isAlpha = [](char ch) { return (ch >= 'a' && ch <= 'z') || (ch >= 'A' && ch <= 'Z'); };
+        if (!isAlpha(c)) {
+            // Control symbols.
+            if (c == '\'') {
+                auto hex = [](char h) -> int {
+                    if (h >= '0' && h <= '9') return h - '0';
+                    if (h >= 'a' && h <= 'f') return h - 'a' + 10;
+                    if (h >= 'A' && h <= 'F') return h - 'A' + 10;
+                    return -1;
+                };
+                int hi = pos + 1 < d_.size() ? hex(d_[pos + 1]) : -1;
+                int lo = pos + 2 < d_.size() ? hex(d_[pos + 2]) : -1;
+                if (hi < 0 || lo < 0) return pos + 1;
+                TextByte(static_cast<unsigned char>(hi * 16 + lo));
+                return pos + 3;
+            }
+            if (c == '*') {
+                G().ignorable = true;
+                return pos + 1;
+            }
+            FlushBytes();
+            if (skip_ > 0) {
+                --skip_;
+                return pos + 1;
+            }
+            switch (c) {
+                case '\\':
+                case '{':
+                case '}':
+                    TextByte(static_cast<unsigned char>(c));
+                    break;
+                case '~':
+                    Put(u'\u00A0');
+                    break;
+                case '-':
+                    Put(u'\x1F');
+                    break;
+                case '_':
+                    Put(u'\x1E');
+                    break;
+                case '\r':
+                case '\n':
+                    EndParagraph(u"\r");
+                    break;  // "\<newline>" is \par
+                case '\t':
+                    Put(u'\t');
+                    break;
+                default:
+                    break;
+            }
+            return pos + 1;
+        }
+        std::size_t start = pos;
+        while (pos < d_.size() && isAlpha(d_[pos]) && pos - start < 32) ++pos;
+        std::string_view word = d_.substr(start, pos - start);
+        bool hasParam = false;
+        bool neg = false;
+        long param = 0;
+        if (pos < d_.size() && d_[pos] == '-') neg = true, ++pos;
+        std::size_t digits = 0;
+        while (pos < d_.size() && d_[pos] >= '0' && d_[pos] <= '9') {
+            if (digits < 10) param = param * 10 + (d_[pos] - '0');
+            ++digits;
+            ++pos;
+        }
+        hasParam = digits > 0;
+        if (neg) param = -param;
+        if (pos < d_.size() && d_[pos] == ' ') ++pos;
+
+        if (word == "bin") {
+            // Raw bytes follow; they are never text.
+            FlushBytes();
+            std::size_t n = hasParam && param > 0 ? static_cast<std::size_t>(param) : 0;
+            if (skip_ > 0) --skip_;
+            return n > d_.size() - pos ? d_.size() : pos + n;
+        }
+        if (word != "u") FlushBytes();
+        if (skip_ > 0) {
+            --skip_;
+            return pos;
+        }
+        const bool first = G().firstWord;
+        G().firstWord = false;
+        Word(word, hasParam, param, first);
+        return pos;
+    }
+
+    void Word(std::string_view w, bool hasParam, long param, bool first) {
+        GroupState& g = G();
+        if (g.dest == Dest::Skip) return;
+        if (g.dest == Dest::FontTable) {
+            if (w == "f" && hasParam)
+                curFont_ = param;
+            else if (w == "fcharset" && hasParam)
+                fontCodePage_[curFont_] = CharsetCodePage(param);
+            else if (w == "cpg" && hasParam && param > 0)
+                fontCodePage_[curFont_] = static_cast<int>(param);
+            return;
+        }
+        // Destinations: the group's first control word names it.
+        if (first) {
+            if (w == "fonttbl") {
+                g.dest = Dest::FontTable;
+                return;
+            }
+            if (w == "header" || w == "headerr") return OpenStory(0);
+            if (w == "headerf") return OpenStory(1);
+            if (w == "headerl") return OpenStory(2);
+            if (w == "footer" || w == "footerr") return OpenStory(3);
+            if (w == "footerf") return OpenStory(4);
+            if (w == "footerl") return OpenStory(5);
+            if (w == "fldrslt" || w == "field" || w == "nesttableprops") return;
+            if (w == "upr") {
+                g.savedStory = g.story;
+                g.story = -1;
+                return;
+            }
+            if (w == "ud") {
+                if (stack_.size() >= 2) g.story = stack_[stack_.size() - 2].savedStory;
+                return;
+            }
+            if (w == "shppict") {
+                Put(u'\x01');
+                return SkipGroup();
+            }
+            if (w == "pict" || w == "object") {
+                Put(u'\x01');
+                return SkipGroup();
+            }
+            if (w == "shp" || w == "do") {
+                Put(u'\x08');
+                return SkipGroup();
+            }
+            static constexpr std::string_view kSkipped[] = {"colortbl",
+                                                            "stylesheet",
+                                                            "info",
+                                                            "listtable",
+                                                            "listoverridetable",
+                                                            "revtbl",
+                                                            "rsidtbl",
+                                                            "generator",
+                                                            "xmlnstbl",
+                                                            "themedata",
+                                                            "colorschememapping",
+                                                            "datastore",
+                                                            "latentstyles",
+                                                            "pgdsctbl",
+                                                            "fldinst",
+                                                            "footnote",
+                                                            "annotation",
+                                                            "atnid",
+                                                            "atnauthor",
+                                                            "tc",
+                                                            "tcn",
+                                                            "xe",
+                                                            "txe",
+                                                            "shpinst",
+                                                            "shptxt",
+                                                            "nonshppict",
+                                                            "pntext",
+                                                            "pn",
+                                                            "listtext",
+                                                            "filetbl",
+                                                            "userprops",
+                                                            "docvar",
+                                                            "ftnsep",
+                                                            "ftnsepc",
+                                                            "aftnsep",
+                                                            "aftnsepc",
+                                                            "ftncn",
+                                                            "aftncn",
+                                                            "bkmkstart",
+                                                            "bkmkend",
+                                                            "template",
+                                                            "nonesttables",
+                                                            "private",
+                                                            "mmathPr",
+                                                            "fchars",
+                                                            "lchars",
+                                                            "pgdsc",
+                                                            "wgrffmtfilter",
+                                                            "fldtype",
+                                                            "objdata",
+                                                            "result",
+                                                            "sp",
+                                                            "sn",
+                                                            "sv",
+                                                            "picprop",
+                                                            "blipuid",
+                                                            "protusertbl",
+                                                            "ebcstart",
+                                                            "ebcend",
+                                                            "oldcprops",
+                                                            "oldpprops",
+                                                            "oldsprops",
+                                                            "oldtprops",
+                                                            "password",
+                                                            "passwordhash",
+                                                            "comment",
+                                                            "title",
+                                                            "author",
+                                                            "operator",
+                                                            "keywords",
+                                                            "subject",
+                                                            "doccomm",
+                                                            "company",
+                                                            "category",
+                                                            "manager",
+                                                            "hlinkbase",
+                                                            "formfield",
+                                                            "datafield",
+                                                            "atrfstart",
+                                                            "atrfend",
+                                                            "atnref",
+                                                            "atndate",
+                                                            "atnparent",
+                                                            "atnicn",
+                                                            "atntime",
+                                                            "nextfile",
+                                                            "macro"};
+            for (std::string_view s : kSkipped)
+                if (w == s) return SkipGroup();
+            if (g.ignorable) return SkipGroup();  // \* before a destination we do not know
+        }
+        if (w == "par") return EndParagraph(u"\r");
+        if (w == "cell" || w == "nestcell") return EndParagraph(u"\r\a");
+        if (w == "row" || w == "nestrow") {
+            if (g.story >= 0 && g.dest == Dest::Text)
+                Emit(g.story, stories_[static_cast<std::size_t>(g.story)].cur + u"\r\a");
+            return;
+        }
+        if (w == "sect") return SectionBreak();
+        if (w == "line") return Put(u'\v');
+        if (w == "tab") return Put(u'\t');
+        if (w == "page") return Put(u'\f');
+        if (w == "column") return Put(u'\x0E');
+        if (w == "chftn") return Put(u'\x02');
+        if (w == "emdash") return Put(u'\u2014');
+        if (w == "endash") return Put(u'\u2013');
+        if (w == "bullet") return Put(u'\u2022');
+        if (w == "lquote") return Put(u'\u2018');
+        if (w == "rquote") return Put(u'\u2019');
+        if (w == "ldblquote") return Put(u'\u201C');
+        if (w == "rdblquote") return Put(u'\u201D');
+        if (w == "emspace") return Put(u'\u2003');
+        if (w == "enspace") return Put(u'\u2002');
+        if (w == "qmspace") return Put(u'\u2005');
+        if (w == "zwj") return Put(u'\u200D');
+        if (w == "zwnj") return Put(u'\u200C');
+        if (w == "ltrmark") return Put(u'\u200E');
+        if (w == "rtlmark") return Put(u'\u200F');
+        if (w == "u" && hasParam) {
+            long v = param;
+            if (v < 0) v += 65536;
+            if (v >= 0 && v <= 0xFFFF) {
+                FlushBytes();
+                Put(static_cast<char16_t>(v));
+            }
+            skip_ = g.uc;
+            return;
+        }
+        if (w == "uc" && hasParam) {
+            g.uc = param < 0 ? 0 : param > 16 ? 16 : static_cast<int>(param);
+            return;
+        }
+        if (w == "f" && hasParam) {
+            g.font = param;
+            return;
+        }
+        if (w == "ansicpg" && hasParam) {
+            if (!fmt::CodePageName(static_cast<int>(param)).empty())
+                docCodePage_ = static_cast<int>(param);
+            return;
+        }
+        if (w == "deff" && hasParam) {
+            defaultFont_ = param;
+            return;
+        }
+        if (w == "mac")
+            docCodePage_ = 10000;
+        else if (w == "pc")
+            docCodePage_ = 437;
+        else if (w == "pca")
+            docCodePage_ = 850;
+    }
+
+    std::string_view d_;
+    std::size_t wantParas_, wantSections_;
+    std::vector<GroupState> stack_;
+    std::vector<Story> stories_;
+    std::vector<SectionStories> sections_;
+    std::map<long, int> fontCodePage_;
+    long curFont_ = -1, defaultFont_ = -1;
+    int docCodePage_ = 1252;
+    std::string bytes_;
+    int bytesCodePage_ = 1252;
+    int skip_ = 0;
+    bool stop_ = false;
+    bool bodyTailDropped_ = false;
+};
+
+class RtfDocument : public DocumentImpl {
+  public:
+    explicit RtfDocument(std::string data) : data_(std::move(data)) {
+        // A byte-order mark or blank lines before the group are tolerated.
+        std::size_t start = data_.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
+        while (start < data_.size() && start < 4096 &&
+               std::string_view(" \t\r\n").find(data_[start]) != std::string_view::npos)
+            ++start;
+        if (start) data_.erase(0, start);
+        if (data_.compare(0, 5, "{\\rtf") != 0) throw WordError("not an RTF file");
+    }
+
+    std::u16string ParagraphText(int n) override {
+        if (n < 1) throw WordError("no such paragraph");
+        const std::size_t want = static_cast<std::size_t>(n);
+        if (want > paras_.size() && !(totalKnown_ && want > total_)) Scan(want, 0);
+        if (want > paras_.size()) throw WordError("no such paragraph");
+        return paras_[want - 1];
+    }
+    std::u16string HeaderText(int section, int index) override {
+        return Story(section, index, true);
+    }
+    std::u16string FooterText(int section, int index) override {
+        return Story(section, index, false);
+    }
+
+  private:
+    void Scan(std::size_t wantParas, std::size_t wantSections) {
+        RtfParser p(data_, wantParas, wantSections);
+        const bool complete = p.Run();
+        // Unless the file ended, the last paragraph and section read may still change.
+        if (!complete && !p.sections.empty()) p.sections.pop_back();
+        if (!complete && p.paragraphs.size() > wantParas) p.paragraphs.pop_back();
+        if (p.paragraphs.size() > paras_.size()) paras_ = std::move(p.paragraphs);
+        if (p.sections.size() >= sections_.size()) {
+            sections_ = std::move(p.sections);
+            stories_ = std::move(p.storyTexts);
+        }
+        if (complete) totalKnown_ = true, total_ = p.count, sectionsComplete_ = true;
+    }
+
+    std::u16string Story(int section, int index, bool header) {
+        if (section < 1 || index < 1 || index > 3) throw WordError("no such header or footer");
+        if (sections_.size() < static_cast<std::size_t>(section) && !sectionsComplete_)
+            Scan(0, static_cast<std::size_t>(section));
+        if (sections_.size() < static_cast<std::size_t>(section))
+            throw WordError("no such section");
+        static constexpr int kKind[4] = {0, 0, 1, 2};
+        for (int s = section; s >= 1; --s) {
+            const SectionStories& sec = sections_[static_cast<std::size_t>(s) - 1];
+            int story = (header ? sec.header : sec.footer)[static_cast<std::size_t>(kKind[index])];
+            if (story > 0 && static_cast<std::size_t>(story) < stories_.size())
+                return stories_[static_cast<std::size_t>(story)];
+        }
+        return u"\r";
+    }
+
+    std::string data_;
+    std::vector<std::u16string> paras_;
+    std::vector<SectionStories> sections_;
+    std::vector<std::u16string> stories_;
+    bool totalKnown_ = false, sectionsComplete_ = false;
+    std::size_t total_ = 0;
+};
+
+}  // namespace
+
+std::unique_ptr<DocumentImpl> OpenRtfBytes(std::string bytes) {
+    return std::make_unique<RtfDocument>(std::move(bytes));
+}
+
+std::unique_ptr<DocumentImpl> OpenRtfDocument(const std::string& path) {
+    return OpenRtfBytes(fmt::ReadFileCapped(path, kMaxRtfBytes));
+}
+
+}  // namespace pelmora::word
