@@ -139,8 +139,8 @@ TEST(Cli, OneLinePerFileInOrderAndExit1WhenOneFails) {
 }
 
 TEST(Cli, EveryUnreadableFileGetsAnErrorLine) {
-    std::vector<std::string> files = {"no_such.doc", "rtf.doc",    "docx.doc",      "html.doc",
-                                      "text.doc",    "random.doc", "truncated.doc", "encrypted.doc"};
+    std::vector<std::string> files = {"no_such.doc", "text.doc", "random.doc", "truncated.doc",
+                                      "encrypted.doc"};
     std::vector<std::string> args;
     for (auto& f : files) args.push_back(Doc(f));
     Result r = RunTitles(args);

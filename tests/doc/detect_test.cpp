@@ -35,6 +35,8 @@ std::string RandomBytes(size_t n, unsigned seed) {
 
 class Kinds : public ::testing::TestWithParam<KindCase> {};
 
+// Kinds that another reader takes (RTF, ZIP packages, web pages) are only
+// detected here; their readers have their own tests.
 TEST_P(Kinds, DetectedAndRefusedWithAReason) {
     const KindCase& c = GetParam();
     EXPECT_EQ(DetectFileKind(reinterpret_cast<const unsigned char*>(c.head.data()), c.head.size()),
@@ -53,17 +55,17 @@ INSTANTIATE_TEST_SUITE_P(
     Detect, Kinds,
     ::testing::Values(
         KindCase{"Empty", "", FileKind::Empty, "empty file"},
-        KindCase{"Rtf", "{\\rtf1\\ansi hello}", FileKind::Rtf, "RTF file"},
-        KindCase{"RtfAfterBlankLines", "\r\n  {\\rtf1}", FileKind::Rtf, "RTF file"},
+        KindCase{"Rtf", "{\\rtf1\\ansi hello}", FileKind::Rtf, nullptr},
+        KindCase{"RtfAfterBlankLines", "\r\n  {\\rtf1}", FileKind::Rtf, nullptr},
         KindCase{"Zip", std::string("PK\x03\x04\x14\x00\x06\x00", 8) + "[Content_Types].xml",
-                 FileKind::Zip, "ZIP archive"},
-        KindCase{"Html", "<html><body>Hi</body></html>", FileKind::Html, "HTML"},
+                 FileKind::Zip, "ZIP"},
+        KindCase{"Html", "<html><body>Hi</body></html>", FileKind::Html, nullptr},
         KindCase{"XmlWithBom", "\xEF\xBB\xBF<?xml version=\"1.0\"?><w:wordDocument/>",
                  FileKind::Html, "XML"},
         KindCase{"HtmlUtf16", std::string("\xFF\xFE<\0h\0t\0m\0l\0>\0", 14), FileKind::Html,
-                 "HTML"},
+                 nullptr},
         KindCase{"Mht", "MIME-Version: 1.0\r\nContent-Type: multipart/related", FileKind::Mht,
-                 "MHT"},
+                 nullptr},
         KindCase{"PlainText", "Minutes of the meeting\r\nAttendees: ...", FileKind::Unknown,
                  "not a Word document"},
         KindCase{"RandomBytes", RandomBytes(3000, 7), FileKind::Unknown, "not a Word document"},

@@ -3,19 +3,34 @@
 #include "platform/doc/cfb.h"
 #include "platform/doc/detect.h"
 #include "platform/doc/docimpl.h"
+#include "platform/doc/formats.h"
 #include "platform/doc/worddoc.h"
 
 namespace pelmora::word {
 
 namespace {
 
-std::unique_ptr<Document> OpenSource(std::unique_ptr<ByteSource> src) {
+// Kinds that no reader of ours takes, whatever the other readers would say.
+bool IsRefusedKind(FileKind kind) {
+    return kind == FileKind::Empty || kind == FileKind::Word2OrOlder ||
+           kind == FileKind::WordPerfect;
+}
+
+// The other formats Word opens (.docx, RTF, web pages, Word 2003 XML),
+// judged by content: `openOther` gives the reader for them, or null.
+template <class OpenOther>
+std::unique_ptr<Document> OpenSource(std::unique_ptr<ByteSource> src, OpenOther openOther) {
     // One read of the first block serves the format check and the reader.
     unsigned char head[BlockCache::kBlockSize];
     size_t n = src->ReadAt(0, head, sizeof head);
     FileKind kind = DetectFileKind(head, n);
-    if (kind != FileKind::Compound) throw WordError(FileKindReason(kind));
-    return std::make_unique<Document>(std::make_unique<BinaryDocument>(std::move(src), head, n));
+    if (kind == FileKind::Compound)
+        return std::make_unique<Document>(
+            std::make_unique<BinaryDocument>(std::move(src), head, n));
+    if (IsRefusedKind(kind)) throw WordError(FileKindReason(kind));
+    std::unique_ptr<DocumentImpl> impl = openOther();
+    if (!impl) throw WordError(FileKindReason(kind));
+    return std::make_unique<Document>(std::move(impl));
 }
 
 }  // namespace
@@ -43,12 +58,26 @@ Application::~Application() = default;
 
 std::unique_ptr<Document> Application::Open(const std::string& path) {
     if (quit_) throw WordError("Word has quit");
-    return OpenSource(std::make_unique<FileSource>(path));
+    return OpenSource(std::make_unique<FileSource>(path), [&] {
+        const DocumentFormat format = DetectDocumentFormat(path);
+        if (format == DocumentFormat::CompoundFile) return std::unique_ptr<DocumentImpl>();
+        return OpenByContent(path, format);
+    });
 }
 
 std::unique_ptr<Document> Application::OpenMemory(const void* data, size_t size) {
     if (quit_) throw WordError("Word has quit");
-    return OpenSource(std::make_unique<MemorySource>(data, size));
+    return OpenSource(std::make_unique<MemorySource>(data, size), [&] {
+        std::string bytes(static_cast<const char*>(data), size);
+        switch (SniffDocumentFormat(bytes)) {
+            case DocumentFormat::Zip:
+            case DocumentFormat::Ooxml: return OpenOoxmlBytes(std::move(bytes));
+            case DocumentFormat::Rtf: return OpenRtfBytes(std::move(bytes));
+            case DocumentFormat::Web: return OpenWebBytes(std::move(bytes));
+            case DocumentFormat::WordXml: return OpenWordXmlBytes(std::move(bytes));
+            default: return std::unique_ptr<DocumentImpl>();
+        }
+    });
 }
 
 void Application::Quit() { quit_ = true; }
