@@ -209,7 +209,7 @@ struct Word97Piece {
     bool compressed = false;  // stored as bytes; text must be Latin-1 here
 };
 
-struct Word97Spec {
+struct Word97Recipe {
     std::vector<Word97Piece> pieces;  // all text: main, then the header document
     uint32_t ccpText = 0;             // 0: the whole text is the main document
     uint32_t ccpHdd = 0;
@@ -227,10 +227,10 @@ struct Word97Spec {
 
 // A document whose main text and header stories are given; stories are the
 // 6 separator stories then 6 per section, each given without its guard mark.
-inline Word97Spec MakeWord97(const std::u16string& main,
+inline Word97Recipe MakeWord97(const std::u16string& main,
                              const std::vector<std::u16string>& stories = {},
                              bool compressed = false) {
-    Word97Spec s;
+    Word97Recipe s;
     s.pieces.push_back({main, compressed});
     s.ccpText = uint32_t(main.size());
     if (!stories.empty()) {
@@ -248,7 +248,7 @@ inline Word97Spec MakeWord97(const std::u16string& main,
     return s;
 }
 
-inline std::string BuildWord97(const Word97Spec& s, CfbWriter* keep = nullptr) {
+inline std::string BuildWord97(const Word97Recipe& s, CfbWriter* keep = nullptr) {
     std::string wd(0x400, '\0');
     std::string tbl;
     uint32_t total = 0;

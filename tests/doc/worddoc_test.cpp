@@ -19,7 +19,7 @@ using test::BuildWord6;
 using test::BuildWord97;
 using test::MakeWord97;
 using test::Word6Spec;
-using test::Word97Spec;
+using test::Word97Recipe;
 
 // Readable form of a text for failure messages.
 std::string Show(const std::u16string& s) {
@@ -56,17 +56,17 @@ struct Opened {
 };
 
 std::string WithFib(std::function<void(std::string&)> patch,
-                    Word97Spec spec = MakeWord97(u"Text\r")) {
+                    Word97Recipe recipe = MakeWord97(u"Text\r")) {
     test::CfbWriter w;
-    BuildWord97(spec, &w);
+    BuildWord97(recipe, &w);
     patch(w.streams[0].data);
     return w.Build();
 }
 
 std::string WithTable(std::function<void(std::string&)> patch,
-                      Word97Spec spec = MakeWord97(u"Text\r")) {
+                      Word97Recipe recipe = MakeWord97(u"Text\r")) {
     test::CfbWriter w;
-    BuildWord97(spec, &w);
+    BuildWord97(recipe, &w);
     patch(w.streams[1].data);
     return w.Build();
 }
@@ -75,12 +75,12 @@ std::string WithTable(std::function<void(std::string&)> patch,
 
 struct ParaCase {
     const char* label;
-    Word97Spec spec;
+    Word97Recipe recipe;
     std::vector<std::u16string> paragraphs;  // every paragraph, in order
 };
 
-Word97Spec Pieces(std::vector<test::Word97Piece> pieces, std::vector<uint32_t> sed = {}) {
-    Word97Spec s;
+Word97Recipe Pieces(std::vector<test::Word97Piece> pieces, std::vector<uint32_t> sed = {}) {
+    Word97Recipe s;
     s.pieces = std::move(pieces);
     s.sed = std::move(sed);
     return s;
@@ -90,7 +90,7 @@ class Paragraphs : public ::testing::TestWithParam<ParaCase> {};
 
 TEST_P(Paragraphs, EachParagraphThenAnError) {
     const ParaCase& c = GetParam();
-    Opened o(BuildWord97(c.spec));
+    Opened o(BuildWord97(c.recipe));
     for (size_t i = 0; i < c.paragraphs.size(); ++i)
         EXPECT_EQ(Show(o.doc->ParagraphText(int(i + 1))), Show(c.paragraphs[i]))
             << "paragraph " << i + 1;
@@ -234,11 +234,11 @@ TEST(Word97, HugeParagraphIsCutNotExhausting) {
 }
 
 TEST(Word97Headers, PrimaryHeaderAndFooterOfSectionOne) {
-    auto spec = MakeWord97(u"Body\r", Stories({{u"Even\r", u"Header text\r", u"",
+    auto recipe = MakeWord97(u"Body\r", Stories({{u"Even\r", u"Header text\r", u"",
                                                 u"Footer \x13 PAGE \x14"
                                                 u"3\x15\r",
                                                 u"First\r", u"First foot\r"}}));
-    Opened o(BuildWord97(spec));
+    Opened o(BuildWord97(recipe));
     EXPECT_EQ(Show(o.doc->HeaderText(1, 1)), "Header text\\r");
     EXPECT_EQ(Show(o.doc->FooterText(1, 1)), "Footer 3\\r");
     EXPECT_EQ(Show(o.doc->HeaderText(1, 2)), "First\\r");
@@ -253,25 +253,25 @@ TEST(Word97Headers, PrimaryHeaderAndFooterOfSectionOne) {
 
 struct HeaderCase {
     const char* label;
-    Word97Spec spec;
+    Word97Recipe recipe;
     std::u16string header, footer;
 };
 
 class Headers : public ::testing::TestWithParam<HeaderCase> {};
 
 TEST_P(Headers, Texts) {
-    Opened o(BuildWord97(GetParam().spec));
+    Opened o(BuildWord97(GetParam().recipe));
     EXPECT_EQ(Show(o.doc->HeaderText(1, 1)), Show(GetParam().header));
     EXPECT_EQ(Show(o.doc->FooterText(1, 1)), Show(GetParam().footer));
 }
 
-Word97Spec HddBeyondStories() {
+Word97Recipe HddBeyondStories() {
     auto s = MakeWord97(u"Body\r", Stories({{u"", u"Head\r", u"", u"Foot\r"}}));
     s.hdd[7] = s.ccpHdd + 50;  // odd header ends past the header document
     return s;
 }
 
-Word97Spec CompressedHeaders() {
+Word97Recipe CompressedHeaders() {
     return MakeWord97(u"Body\r", Stories({{u"", u"Caf\u00e9\r", u"", u"\u2013 1 \u2013\r"}}), true);
 }
 
@@ -301,11 +301,11 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.label); });
 
 TEST(Word97Headers, LaterSectionFollowsThePreviousOne) {
-    auto spec =
+    auto recipe =
         MakeWord97(u"S1\x0cS2\r",
                    Stories({{u"", u"One\r", u"", u"Foot one\r"}, {u"", u"", u"", u"Foot two\r"}}));
-    spec.sed = {0, 3, 6};
-    Opened o(BuildWord97(spec));
+    recipe.sed = {0, 3, 6};
+    Opened o(BuildWord97(recipe));
     EXPECT_EQ(Show(o.doc->HeaderText(2, 1)), "One\\r");
     EXPECT_EQ(Show(o.doc->FooterText(2, 1)), "Foot two\\r");
     EXPECT_EQ(Show(o.doc->FooterText(1, 1)), "Foot one\\r");
@@ -317,10 +317,10 @@ TEST(Word97Headers, LaterSectionFollowsThePreviousOne) {
 
 TEST(Word97Fib, EncryptionIsRefusedBeforeTheRestOfTheFibIsUsed) {
     for (uint16_t flags : {uint16_t(0x0100), uint16_t(0x8100)}) {
-        auto spec = MakeWord97(u"Secret\r");
-        spec.flags = flags;
+        auto recipe = MakeWord97(u"Secret\r");
+        recipe.flags = flags;
         test::CfbWriter w;
-        BuildWord97(spec, &w);
+        BuildWord97(recipe, &w);
         // From byte 68 on an encrypted WordDocument is ciphertext.
         w.streams[0].data.resize(68);
         std::string f = w.Build();
@@ -352,9 +352,9 @@ TEST(Word97Fib, TableStreamNamedByTheFlagIsUsedWithoutFallback) {
 }
 
 TEST(Word97Fib, UpperCaseStreamNamesAndLargeStreams) {
-    auto spec = MakeWord97(std::u16string(5000, u'a') + u"\r");
-    spec.wordName = u"WORDDOCUMENT";
-    Opened o(BuildWord97(spec));
+    auto recipe = MakeWord97(std::u16string(5000, u'a') + u"\r");
+    recipe.wordName = u"WORDDOCUMENT";
+    Opened o(BuildWord97(recipe));
     EXPECT_EQ(o.doc->ParagraphText(1).size(), 5001u);
 }
 
@@ -428,7 +428,7 @@ INSTANTIATE_TEST_SUITE_P(
                "piece table"},
         BadDoc{"PieceCpsNotAscending",
                [] {
-                   Word97Spec s = Pieces({{u"ab", false}, {u"cd\r", false}});
+                   Word97Recipe s = Pieces({{u"ab", false}, {u"cd\r", false}});
                    return WithTable([](std::string& t) { test::Put32(t, 9, 0); }, s);
                },
                "not ascending"},
@@ -446,12 +446,12 @@ INSTANTIATE_TEST_SUITE_P(
 
 // Flipping any single byte of a small document gives a text or an error.
 TEST(Word97, EveryByteFlipIsReadOrRefused) {
-    auto spec = MakeWord97(
+    auto recipe = MakeWord97(
         u"A\x13 PAGE \x14"
         u"1\x15\x07\x07\r",
         Stories({{u"", u"H\r", u"", u"F\r"}}));
-    spec.sed = {0, 8, 20};
-    const std::string good = BuildWord97(spec);
+    recipe.sed = {0, 8, 20};
+    const std::string good = BuildWord97(recipe);
     int opened = 0, refused = 0;
     for (size_t i = 0; i < good.size(); ++i) {
         for (unsigned char v : {0x00, 0xFF, 0x7F}) {
@@ -490,14 +490,14 @@ Word6Spec Word6(std::string text, uint32_t ccpText) {
 
 struct Word6Case {
     const char* label;
-    Word6Spec spec;
+    Word6Spec recipe;
     std::u16string first, second;
 };
 
 class Word6Text : public ::testing::TestWithParam<Word6Case> {};
 
 TEST_P(Word6Text, FirstTwoParagraphs) {
-    Opened o(BuildWord6(GetParam().spec));
+    Opened o(BuildWord6(GetParam().recipe));
     EXPECT_EQ(Show(o.doc->ParagraphText(1)), Show(GetParam().first));
     EXPECT_EQ(Show(o.doc->ParagraphText(2)), Show(GetParam().second));
 }
