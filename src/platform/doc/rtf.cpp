@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/doc/codepage.h"
 #include "platform/doc/fmtcommon.h"
 #include "platform/doc/formats.h"
 #include "platform/doc/word.h"
@@ -30,38 +31,9 @@ struct SectionStories {
 
 // Windows code page of an RTF \fcharset value; 0 for "the document's".
 int CharsetCodePage(long charset) {
-    switch (charset) {
-        case 128:
-            return 932;
-        case 129:
-            return 949;
-        case 134:
-            return 936;
-        case 136:
-            return 950;
-        case 161:
-            return 1253;
-        case 162:
-            return 1254;
-        case 163:
-            return 1258;
-        case 177:
-            return 1255;
-        case 178:
-            return 1256;
-        case 186:
-            return 1257;
-        case 204:
-            return 1251;
-        case 222:
-            return 874;
-        case 238:
-            return 1250;
-        case 77:
-            return 10000;
-        default:
-            return 0;
-    }
+    if (charset == 77) return 10000;  // Mac Roman, which Word's own table lacks
+    if (charset < 0 || charset > 255) return 0;
+    return static_cast<int>(CodePageOfCharset(static_cast<unsigned>(charset)));
 }
 
 enum class Dest { Text, Skip, FontTable, Upr };
