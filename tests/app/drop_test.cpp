@@ -16,25 +16,15 @@
 #include "grid/didagrid.h"
 #include "support/fake_dialogs.h"
 #include "support/testutil.h"
+#include "support/window_test.h"
 
 namespace pelmora {
 namespace {
 
 using test::WriteFile;
 
-class Drop : public ::testing::Test {
+class Drop : public test::WindowTest {
 protected:
-    void SetUp() override {
-        Form1Options options;
-        options.settingsDir = settings.path();
-        options.dialogs = &fake;
-        form = std::make_unique<Form1>(options);
-        form->globalOnlyenglish = false;
-        form->globalSubdir = false;
-        fake.messages.clear();
-    }
-    QString dir() const { return files.path(); }
-    DiDaGrid& grid() { return *form->DiDaGrid1; }
 
     void make(const QString& folder, const QStringList& names) {
         for (const QString& n : names) WriteFile(folder + "/" + n, "x");
@@ -73,9 +63,6 @@ protected:
         return out;
     }
 
-    QTemporaryDir settings, files;
-    test::FakeDialogs fake;
-    std::unique_ptr<Form1> form;
 };
 
 TEST_F(Drop, FilesBecomeRowsAsPickedFilesEachWithItsFolder) {

@@ -8,26 +8,15 @@
 #include "grid/didagrid.h"
 #include "support/fake_dialogs.h"
 #include "support/testutil.h"
+#include "support/window_test.h"
 
 namespace pelmora {
 namespace {
 
 using test::WriteFile;
 
-class AddCommands : public ::testing::Test {
+class AddCommands : public test::WindowTest {
 protected:
-    void SetUp() override {
-        Form1Options options;
-        options.settingsDir = settings.path();
-        options.dialogs = &fake;
-        form = std::make_unique<Form1>(options);
-        form->globalOnlyenglish = false;
-        form->globalSubdir = false;
-        fake.messages.clear();
-    }
-
-    QString dir() const { return files.path(); }
-    DiDaGrid& grid() { return *form->DiDaGrid1; }
 
     void addFolder(const std::optional<QString>& folder) {
         fake.folders.push_back(folder);
@@ -55,9 +44,6 @@ protected:
         for (const QString& n : names) WriteFile(folder + "/" + n, "x");
     }
 
-    QTemporaryDir settings, files;
-    test::FakeDialogs fake;
-    std::unique_ptr<Form1> form;
 };
 
 TEST_F(AddCommands, FolderWithThreeDocsAndATextFile) {

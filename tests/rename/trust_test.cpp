@@ -17,6 +17,7 @@
 #include "rename/journal.h"
 #include "support/fake_dialogs.h"
 #include "support/testutil.h"
+#include "support/window_test.h"
 
 namespace pelmora {
 namespace {
@@ -35,24 +36,8 @@ struct Doc {
     bool checked;
 };
 
-class Trust : public ::testing::Test {
+class Trust : public test::WindowTest {
 protected:
-    void SetUp() override { open(); }
-
-    // A main window over the same settings folder, as after a restart.
-    void open() {
-        form.reset();
-        Form1Options options;
-        options.settingsDir = settings.path();
-        options.dialogs = &fake;
-        form = std::make_unique<Form1>(options);
-        form->globalOnlyenglish = false;
-        form->globalSubdir = false;
-        fake.messages.clear();
-    }
-
-    DiDaGrid& grid() { return *form->DiDaGrid1; }
-    QString dir() const { return work.path(); }
     QString journalPath() const { return settings.path() + "/lastrename.journal"; }
 
     // Files whose content is their own name, listed through "btnDir".
@@ -81,9 +66,6 @@ protected:
     QString outcome(int r) { return grid().GetCellText(r, ColResult); }
     uint32_t color(int r) { return grid().GetCellColor(r, ColFileName); }
 
-    QTemporaryDir settings, work;
-    test::FakeDialogs fake;
-    std::unique_ptr<Form1> form;
 };
 
 // Two rows want the same name; two want a name that a file already holds.
@@ -165,7 +147,7 @@ TEST_F(Trust, UndoWorksInANewWindow) {
     list({{"a.doc", "Alpha", true}, {"b.doc", "Beta", true}});
     rename();
     ASSERT_EQ(Entries(dir()), (QStringList{"Alpha.doc", "Beta.doc"}));
-    open();  // the rows are gone with the old window
+    openWindow();  // the rows are gone with the old window
     EXPECT_EQ(form->globalFilecount, 0);
 
     undo();
