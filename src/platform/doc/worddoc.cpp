@@ -506,13 +506,25 @@ std::u16string BinaryDocument::ParagraphText(int n) {
     if (n < 1) throw WordError("no paragraph " + std::to_string(n));
     // Word's document always holds at least one (empty) paragraph.
     if (ccpText_ == 0 && n == 1) return u"\r";
-    if (n <= scanPara_) {
-        scanCp_ = 0;
-        scanPara_ = 0;
-        scanSection_ = 0;
-        pendPos_ = pendLen_ = 0;
-        scanFields_.Reset();
+    if (n <= scanPara_) ResetScan();
+    try {
+        return ScanTo(n);
+    } catch (const WordError&) {
+        // A read that failed half-way leaves no half-advanced scan behind.
+        ResetScan();
+        throw;
     }
+}
+
+void BinaryDocument::ResetScan() {
+    scanCp_ = 0;
+    scanPara_ = 0;
+    scanSection_ = 0;
+    pendPos_ = pendLen_ = 0;
+    scanFields_.Reset();
+}
+
+std::u16string BinaryDocument::ScanTo(int n) {
     std::u16string text;
     for (;;) {
         const bool want = scanPara_ + 1 == n;

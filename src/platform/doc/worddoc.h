@@ -76,6 +76,8 @@ class BinaryDocument final : public DocumentImpl {
     size_t Fetch(uint32_t& cp, uint32_t end, char16_t* out, size_t cap);
     size_t PieceAt(uint32_t cp);
     bool IsSectionEnd(uint32_t cpAfter);
+    void ResetScan();
+    std::u16string ScanTo(int n);
     bool HasSections();
     uint32_t SectionCount();
     std::u16string StoryText(bool footer, int section, int index);
