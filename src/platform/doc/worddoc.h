@@ -82,7 +82,6 @@ class BinaryDocument final : public DocumentImpl {
     uint32_t SectionCount();
     std::u16string StoryText(bool footer, int section, int index);
     std::optional<std::pair<uint32_t, uint32_t>> HddStory(uint32_t k);
-    int Word6Story(bool footer, int section, int index);
     unsigned Word6SectionMask(uint32_t s);
     void ChooseCodePage();
     Stream& TableStream() { return word6_ ? wordDoc_ : table_; }
