@@ -42,7 +42,8 @@ constexpr size_t kPadBytes = 20 * 1024 * 1024;
 
 const std::vector<std::string> kFixtures = {
     "zh_first", "en_first",  "long_first", "empty_first", "table_first", "fields",
-    "line_break", "first_page", "even_odd", "two_sections", "short", "latin1", "astral"};
+    "line_break", "first_page", "even_odd", "two_sections", "short", "latin1", "footnote",
+    "specials", "picture_first", "astral"};
 
 std::string Fixture(const std::string& name) { return std::string(PELMORA_TEST_DATA) + "/" + name + ".doc"; }
 

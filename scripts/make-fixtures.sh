@@ -26,6 +26,9 @@
 #   two_sections  two sections with their own headers and footers
 #   short         three paragraphs: asking for paragraph 5 fails
 #   latin1        Western accented text, quotes, dash, euro sign
+#   footnote      a footnote, so the header stories start after the notes
+#   specials      tab, no-break space, soft hyphen, non-breaking hyphen
+#   picture_first an inline picture before the first paragraph's text
 #   astral        characters beyond U+FFFF (surrogate pairs) in the title
 #   lone_surrogate  astral.doc with its header's first character patched into
 #                 an unpaired high surrogate (U+D800)
@@ -68,7 +71,7 @@ convert() {  # FORMAT OUTDIR FILE...
 }
 
 readable=(zh_first en_first long_first empty_first table_first fields line_break
-          first_page even_odd two_sections short latin1 astral)
+          first_page even_odd two_sections short latin1 footnote specials picture_first astral)
 sources=()
 for n in "${readable[@]}"; do sources+=("$src/$n.fodt"); done
 convert "doc:MS Word 97" "$work/doc" "${sources[@]}"

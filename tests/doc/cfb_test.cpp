@@ -102,6 +102,21 @@ TEST(Cfb, NamesCompareWithoutCase) {
     EXPECT_EQ(ReadAll(cf, u"WordDocumen"), "<none>");
 }
 
+TEST(Cfb, StreamsInsideStoragesAreNotTheFilesOwn) {
+    // An embedded document keeps its own WordDocument in a storage.
+    CfbWriter w;
+    w.streams = {{u"ObjectPool", "", false, true},
+                 {u"WordDocument", "embedded", false, false, 0},
+                 {u"Data", "top"}};
+    std::string file = w.Build();
+    MemorySource src(file.data(), file.size());
+    BlockCache cache(src);
+    CompoundFile cf(cache);
+    EXPECT_EQ(ReadAll(cf, u"WordDocument"), "<none>");
+    EXPECT_EQ(ReadAll(cf, u"Data"), "top");
+    EXPECT_EQ(ReadAll(cf, u"ObjectPool"), "<none>");  // a storage is no stream
+}
+
 // More than 109 FAT sectors: the FAT's tail is listed in DIFAT sectors, whose
 // last link is ENDOFCHAIN from most writers and FREESECT from others.
 class DifatFile : public ::testing::TestWithParam<bool> {};

@@ -114,6 +114,8 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"RawSectionBreak", {"--raw"}, "two_sections.doc", "Section one\\x0C"},
         Case{"RawBlanksKept", {"--raw"}, "en_first.doc", "  Annual Report 2026  \\r"},
         Case{"RawMissingFooter", {"--raw", "--mode", "2"}, "short.doc", "\\r"},
+        Case{"RawHexEscapes", {"--raw"}, "specials.doc",
+             "Tab\\there nbsp\u00A0x soft\\x1Fhyphen non\\x1Ebreaking\\r"},
         Case{"SurrogatePairs", {}, "astral.doc", "𠀀字😀smile"},
         Case{"CutKeepsWholePair", {"--maxword", "2"}, "astral.doc", "𠀀"},
         // A cut inside a pair drops the half: the title is empty.

@@ -43,6 +43,8 @@ struct CfbStream {
     std::u16string name;
     std::string data;
     bool forceFat = false;  // keep a small stream out of the mini stream
+    bool storage = false;   // a storage (no data) whose children name it as parent
+    int parent = -1;        // index of the enclosing storage; -1: the root
 };
 
 // Where Build() put things, for tests that damage them afterwards. Our layout
@@ -193,11 +195,20 @@ class CfbWriter {
             Put32(f, o + 0x74, start);
             Put32(f, o + 0x78, size);
         };
-        entry(0, u"Root Entry", 5, kFree, n ? 1 : kFree,
+        // Each storage's children are chained through right links.
+        auto firstChild = [&](int parent, size_t after) {
+            for (size_t k = after; k < n; ++k)
+                if (streams[k].parent == parent) return uint32_t(k + 1);
+            return kFree;
+        };
+        entry(0, u"Root Entry", 5, kFree, firstChild(-1, 0),
               mini.empty() ? kEnd : layout.miniStreamStart, uint32_t(mini.size()));
-        for (size_t i = 0; i < n; ++i)
-            entry(uint32_t(i + 1), streams[i].name, 2, i + 1 < n ? uint32_t(i + 2) : kFree, kFree,
-                  layout.start[i], uint32_t(streams[i].data.size()));
+        for (size_t i = 0; i < n; ++i) {
+            const CfbStream& st = streams[i];
+            entry(uint32_t(i + 1), st.name, st.storage ? 1 : 2, firstChild(st.parent, i + 1),
+                  st.storage ? firstChild(int(i), 0) : kFree, st.storage ? 0 : layout.start[i],
+                  uint32_t(st.data.size()));
+        }
         return f;
     }
 };

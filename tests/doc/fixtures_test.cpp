@@ -78,6 +78,12 @@ const std::vector<Expected>& Readable() {
         {"short.doc", u"One\r", std::nullopt, u"\r", u"\r"},
         {"latin1.doc", u"Café résumé naïve Ærø\r", std::nullopt, u"En-tête été\r",
          u"Größe “quoted” – ½ €\r"},
+        {"footnote.doc", u"Notes below\r", std::nullopt, u"页眉在脚注之后\r", u"Footer after notes\r"},
+        // Soft hyphen and non-breaking hyphen are the object model's 0x1F and 0x1E.
+        {"specials.doc", u"Tab\there nbsp\u00A0x soft\x1Fhyphen non\x1E" u"breaking\r", std::nullopt, u"\r",
+         u"\r"},
+        // An inline picture is its anchor character 0x01.
+        {"picture_first.doc", u"\x01Logo caption\r", std::nullopt, u"\r", u"\r"},
         {"astral.doc", u"𠀀字 😀 smile\r", std::nullopt, u"X lone\r", u"\r"},
         // An unpaired surrogate is passed on as it is stored.
         {"lone_surrogate.doc", u"𠀀字 😀 smile\r", std::nullopt, std::u16string(1, char16_t(0xD800)) + u" lone\r",
@@ -166,6 +172,8 @@ INSTANTIATE_TEST_SUITE_P(
         // A section break ends its paragraph and stays in the text.
         Sequence{"two_sections.doc", {u"Section one\f", u"Section two\r"}},
         Sequence{"short.doc", {u"One\r", u"Two\r", u"Three\r"}},
+        // A footnote reference is its mark 0x02.
+        Sequence{"footnote.doc", {u"Notes below\r", u"Text with a note\x02\r"}},
         Sequence{"empty_first.doc", {u"\r", u"Second paragraph\r"}},
         Sequence{"en_first.doc",
                  {u"  Annual Report 2026  \r", u"Prepared by the finance office.\r",

@@ -591,6 +591,9 @@ TEST(Word6, TextPastTheStreamIsRefused) {
     auto d = app.OpenMemory(f.data(), f.size());
     EXPECT_EQ(Show(d->ParagraphText(1)), "abc\\r");
     EXPECT_NE(ErrorOf([&] { d->ParagraphText(2); }).find("damaged document"), std::string::npos);
+    // After the error the document answers as before.
+    EXPECT_EQ(Show(d->ParagraphText(1)), "abc\\r");
+    EXPECT_NE(ErrorOf([&] { d->ParagraphText(2); }).find("damaged document"), std::string::npos);
 }
 
 }  // namespace

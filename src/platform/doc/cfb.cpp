@@ -270,7 +270,9 @@ void CompoundFile::Claim(bool mini, uint32_t sector) {
     if (bits.empty()) bits.assign(((mini ? miniCount_ : sectorCount_) + 63) / 64, 0);
     uint64_t& w = bits[sector / 64];
     uint64_t m = 1ull << (sector % 64);
-    if (w & m) Corrupt(mini ? "mini FAT chain loops" : "FAT chain loops");
+    if (w & m)
+        Corrupt(mini ? "mini FAT chain loops or overlaps another"
+                     : "FAT chain loops or overlaps another");
     w |= m;
 }
 

@@ -506,13 +506,25 @@ std::u16string BinaryDocument::ParagraphText(int n) {
     if (n < 1) throw WordError("no paragraph " + std::to_string(n));
     // Word's document always holds at least one (empty) paragraph.
     if (ccpText_ == 0 && n == 1) return u"\r";
-    if (n <= scanPara_) {
-        scanCp_ = 0;
-        scanPara_ = 0;
-        scanSection_ = 0;
-        pendPos_ = pendLen_ = 0;
-        scanFields_.Reset();
+    if (n <= scanPara_) ResetScan();
+    try {
+        return ScanTo(n);
+    } catch (const WordError&) {
+        // A read that failed half-way leaves no half-advanced scan behind.
+        ResetScan();
+        throw;
     }
+}
+
+void BinaryDocument::ResetScan() {
+    scanCp_ = 0;
+    scanPara_ = 0;
+    scanSection_ = 0;
+    pendPos_ = pendLen_ = 0;
+    scanFields_.Reset();
+}
+
+std::u16string BinaryDocument::ScanTo(int n) {
     std::u16string text;
     for (;;) {
         const bool want = scanPara_ + 1 == n;
@@ -599,22 +611,6 @@ unsigned BinaryDocument::Word6SectionMask(uint32_t s) {
     return mask < 0 ? 0u : unsigned(mask);
 }
 
-int BinaryDocument::Word6Story(bool footer, int section, int index) {
-    // Word 6/95 store only the stories that exist, in the order of the bits of
-    // the separator mask (DOP) and then of each section's mask.
-    static const unsigned kHeaderBit[4] = {0, 0x02, 0x10, 0x01};
-    static const unsigned kFooterBit[4] = {0, 0x08, 0x20, 0x04};
-    unsigned bit = footer ? kFooterBit[index] : kHeaderBit[index];
-    unsigned mask = Word6SectionMask(uint32_t(section - 1));
-    if (!(mask & bit)) return -1;
-    int k = 0;
-    if (lcbDop_ >= 2 && wordDoc_.Holds(fcDop_, 2))
-        k += std::popcount(wordDoc_.U8(fcDop_ + 1) & 0x3Fu);
-    for (int s = 1; s < section; ++s) k += std::popcount(Word6SectionMask(uint32_t(s - 1)));
-    k += std::popcount(mask & (bit - 1));
-    return k;
-}
-
 std::optional<std::pair<uint32_t, uint32_t>> BinaryDocument::StoryRange(bool footer, int section,
                                                                         int index) {
     if (section < 1 || uint32_t(section) > SectionCount())
@@ -625,19 +621,36 @@ std::optional<std::pair<uint32_t, uint32_t>> BinaryDocument::StoryRange(bool foo
     static const int kHeaderStory[4] = {0, 1, 4, 0};
     static const int kFooterStory[4] = {0, 3, 5, 2};
     const int j = footer ? kFooterStory[index] : kHeaderStory[index];
-    // An empty story follows the previous section's ("link to previous").
-    for (int s = section; s >= 1; --s) {
-        int k = word6_ ? Word6Story(footer, s, index) : 6 + 6 * (s - 1) + j;
-        if (k < 0) continue;
-        auto story = HddStory(uint32_t(k));
-        if (!story) continue;
-        // The story's last 0x0D is a guard, not content.
-        uint64_t base = uint64_t(ccpText_) + ccpFtn_;
-        uint64_t from = base + story->first, to = base + story->second - 1;
-        if (to > UINT32_MAX) Damaged("header outside the text");
-        return std::make_pair(uint32_t(from), uint32_t(to));
+    std::optional<std::pair<uint32_t, uint32_t>> story;
+    if (word6_) {
+        // Word 6/95 store only the stories that exist, in the order of the
+        // bits of the separator mask (DOP), then of each section's mask. A
+        // section without the story follows the previous one.
+        static const unsigned kHeaderBit[4] = {0, 0x02, 0x10, 0x01};
+        static const unsigned kFooterBit[4] = {0, 0x08, 0x20, 0x04};
+        const unsigned bit = footer ? kFooterBit[index] : kHeaderBit[index];
+        int k = 0;
+        if (lcbDop_ >= 2 && wordDoc_.Holds(fcDop_, 2))
+            k += std::popcount(wordDoc_.U8(fcDop_ + 1) & 0x3Fu);
+        for (int s = 1; s <= section; ++s) {
+            unsigned mask = Word6SectionMask(uint32_t(s - 1));
+            if (mask & bit) {
+                auto here = HddStory(uint32_t(k + std::popcount(mask & (bit - 1))));
+                if (here) story = here;
+            }
+            k += std::popcount(mask);
+        }
+    } else {
+        // An empty story follows the previous section's ("link to previous").
+        for (int s = section; s >= 1 && !story; --s)
+            story = HddStory(uint32_t(6 + 6 * (s - 1) + j));
     }
-    return std::nullopt;
+    if (!story) return std::nullopt;
+    // The story's last 0x0D is a guard, not content.
+    uint64_t base = uint64_t(ccpText_) + ccpFtn_;
+    uint64_t from = base + story->first, to = base + story->second - 1;
+    if (to > UINT32_MAX) Damaged("header outside the text");
+    return std::make_pair(uint32_t(from), uint32_t(to));
 }
 
 std::u16string BinaryDocument::StoryText(bool footer, int section, int index) {

@@ -76,11 +76,12 @@ class BinaryDocument final : public DocumentImpl {
     size_t Fetch(uint32_t& cp, uint32_t end, char16_t* out, size_t cap);
     size_t PieceAt(uint32_t cp);
     bool IsSectionEnd(uint32_t cpAfter);
+    void ResetScan();
+    std::u16string ScanTo(int n);
     bool HasSections();
     uint32_t SectionCount();
     std::u16string StoryText(bool footer, int section, int index);
     std::optional<std::pair<uint32_t, uint32_t>> HddStory(uint32_t k);
-    int Word6Story(bool footer, int section, int index);
     unsigned Word6SectionMask(uint32_t s);
     void ChooseCodePage();
     Stream& TableStream() { return word6_ ? wordDoc_ : table_; }
