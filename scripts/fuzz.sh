@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds the .doc reader's libFuzzer target with clang (address and undefined
+# Builds the document reader's libFuzzer target (all formats) with clang (address and undefined
 # behaviour sanitizers) in build-fuzz/ and runs it for SECONDS (default 60).
 # Needs: clang libclang-rt-14-dev (PELMORA_FUZZ=1 scripts/deps.sh).
 #
@@ -34,13 +34,15 @@ if ((stale)); then
     o=$build/$(basename "${s%.cpp}").o
     "$CXX" -std=c++20 -g -O1 -fno-omit-frame-pointer \
       -fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined \
-      -I "$root/src" -c "$s" -o "$o" &
+      -I "$root/src" $(pkg-config --cflags libzip expat) -c "$s" -o "$o" &
     objs+=("$o")
     # Two compilers at a time at most.
     while (($(jobs -r | wc -l) >= 2)); do wait -n; done
   done
   wait
-  "$CXX" -fsanitize=fuzzer,address,undefined "${objs[@]}" -o "$bin"
+  # The reader opens .docx packages and XML too.
+  "$CXX" -fsanitize=fuzzer,address,undefined "${objs[@]}" $(pkg-config --libs libzip expat) \
+    -o "$bin"
 fi
 
 case "${1:-}" in
@@ -52,7 +54,7 @@ seconds=${1:-60}
 seeds=$build/seeds
 rm -rf "$seeds"
 mkdir -p "$seeds"
-for f in "$root"/tests/data/*.doc "$root"/tests/data/fuzz/*; do
+for f in "$root"/tests/data/*.doc "$root"/tests/data/formats/* "$root"/tests/data/fuzz/*; do
   [[ -f "$f" ]] && ln -sf "$f" "$seeds/data_$(basename "$f")"
 done
 corpus=$root/../shared/corpus/public
