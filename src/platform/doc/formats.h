@@ -24,8 +24,12 @@ enum class DocumentFormat {
     WordXml,  // Word 2003 XML document (w:wordDocument)
 };
 
-// Judges the first bytes of a file (a few KiB are plenty; 4096 is used by
-// DetectDocumentFormat). A ZIP is reported as Zip: only the package itself
+// How much of a file's head the format is judged by; files and bytes in
+// memory must be judged alike, or the same content would read differently.
+inline constexpr std::size_t kSniffBytes = 4096;
+
+// Judges the first bytes of a file (kSniffBytes of them, as
+// DetectDocumentFormat does). A ZIP is reported as Zip: only the package itself
 // tells whether it is a Word document.
 DocumentFormat SniffDocumentFormat(std::string_view head);
 

@@ -103,7 +103,7 @@ std::unique_ptr<DocumentImpl> OpenByContent(const std::string& path, DocumentFor
 }
 
 DocumentFormat DetectDocumentFormat(const std::string& path) {
-    std::string head = fmt::ReadFileHead(path, 4096);
+    std::string head = fmt::ReadFileHead(path, kSniffBytes);
     DocumentFormat f = SniffDocumentFormat(head);
     if (f == DocumentFormat::Zip && IsWordPackage(path)) return DocumentFormat::Ooxml;
     return f;

@@ -69,7 +69,7 @@ std::unique_ptr<Document> Application::OpenMemory(const void* data, size_t size)
     if (quit_) throw WordError("Word has quit");
     return OpenSource(std::make_unique<MemorySource>(data, size), [&] {
         std::string bytes(static_cast<const char*>(data), size);
-        switch (SniffDocumentFormat(bytes)) {
+        switch (SniffDocumentFormat(std::string_view(bytes).substr(0, kSniffBytes))) {
             case DocumentFormat::Zip:
             case DocumentFormat::Ooxml: return OpenOoxmlBytes(std::move(bytes));
             case DocumentFormat::Rtf: return OpenRtfBytes(std::move(bytes));
