@@ -122,6 +122,29 @@ void DrawSetting(QPainter& p) {
     p.drawPath(gear);
 }
 
+// A pencil at 45 degrees whose body ends at `at` (its tip points down-left):
+// body of the given length, then the tip; an eraser at the top if asked.
+void DrawPencil(QPainter& p, QPointF at, qreal length, qreal tipLength, bool eraser) {
+    p.save();
+    p.translate(at);
+    p.rotate(-45);
+    p.setPen(InkPen(2));
+    p.setBrush(kFolder);
+    p.drawRect(QRectF(-4, 10 - length, 8, length));
+    if (eraser) {
+        p.setBrush(kRed);
+        p.drawRect(QRectF(-4, 4 - length, 8, 6));
+    }
+    QPainterPath tip;
+    tip.moveTo(-4, 10);
+    tip.lineTo(4, 10);
+    tip.lineTo(0, 10 + tipLength);
+    tip.closeSubpath();
+    p.setBrush(QColor(0xf5, 0xd9, 0xb0));
+    p.drawPath(tip);
+    p.restore();
+}
+
 void DrawRename(QPainter& p) {
     // A name tag with a pencil across it.
     p.setPen(InkPen(2.5));
@@ -129,22 +152,7 @@ void DrawRename(QPainter& p) {
     p.drawRoundedRect(QRectF(5, 18, 44, 26), 4, 4);
     p.setPen(QPen(kBlue, 3, Qt::SolidLine, Qt::RoundCap));
     p.drawLine(QPointF(12, 31), QPointF(30, 31));
-    p.save();
-    p.translate(44, 30);
-    p.rotate(-45);
-    p.setPen(InkPen(2));
-    p.setBrush(kFolder);
-    p.drawRect(QRectF(-4, -20, 8, 30));
-    p.setBrush(kRed);
-    p.drawRect(QRectF(-4, -26, 8, 6));
-    QPainterPath tip;
-    tip.moveTo(-4, 10);
-    tip.lineTo(4, 10);
-    tip.lineTo(0, 18);
-    tip.closeSubpath();
-    p.setBrush(QColor(0xf5, 0xd9, 0xb0));
-    p.drawPath(tip);
-    p.restore();
+    DrawPencil(p, QPointF(44, 30), 30, 8, true);
 }
 
 void DrawAbout(QPainter& p) {
@@ -177,20 +185,7 @@ void DrawApp(QPainter& p) {
     DrawPage(p, QRectF(14, 8, 30, 40));
     p.setPen(QPen(kRed, 4, Qt::SolidLine, Qt::RoundCap));
     p.drawLine(QPointF(19, 19), QPointF(33, 19));
-    p.save();
-    p.translate(46, 38);
-    p.rotate(-45);
-    p.setPen(InkPen(2));
-    p.setBrush(kFolder);
-    p.drawRect(QRectF(-4, -16, 8, 26));
-    QPainterPath tip;
-    tip.moveTo(-4, 10);
-    tip.lineTo(4, 10);
-    tip.lineTo(0, 17);
-    tip.closeSubpath();
-    p.setBrush(QColor(0xf5, 0xd9, 0xb0));
-    p.drawPath(tip);
-    p.restore();
+    DrawPencil(p, QPointF(46, 38), 26, 7, false);
 }
 
 template <typename Draw>
