@@ -24,7 +24,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "platform/doc/word.h"
+#include "platform/doc/objectmodel.h"
 #include "titles/titlerules.h"
 
 extern char** environ;

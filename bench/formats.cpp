@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/doc/word.h"
+#include "platform/doc/objectmodel.h"
 #include "titles/titlerules.h"
 
 namespace {

@@ -12,7 +12,7 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
-#include "platform/doc/word.h"
+#include "platform/doc/objectmodel.h"
 
 using pelmora::word::Application;
 using pelmora::word::Document;

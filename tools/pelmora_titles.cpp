@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/doc/word.h"
+#include "platform/doc/objectmodel.h"
 #include "titles/titlerules.h"
 
 namespace {

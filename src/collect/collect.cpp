@@ -8,7 +8,7 @@
 
 #include "app/form1.h"
 #include "grid/didagrid.h"
-#include "platform/codepage.h"
+#include "platform/ansicodepage.h"
 #include "platform/dialogs.h"
 #include "platform/files.h"
 #include "platform/paths.h"

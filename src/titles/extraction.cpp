@@ -11,7 +11,7 @@
 #include "app/form1.h"
 #include "grid/didagrid.h"
 #include "platform/dialogs.h"
-#include "platform/doc/word.h"
+#include "platform/doc/objectmodel.h"
 #include "platform/paths.h"
 #include "rename/conflicts.h"
 

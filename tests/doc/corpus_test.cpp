@@ -16,8 +16,8 @@
 #include <vector>
 
 #include "platform/doc/cfb.h"
-#include "platform/doc/word.h"
-#include "platform/doc/worddoc.h"
+#include "platform/doc/objectmodel.h"
+#include "platform/doc/binarydoc.h"
 
 namespace pelmora::word {
 namespace {

@@ -13,7 +13,7 @@
 #include <string>
 
 #include "docwriter.h"
-#include "platform/doc/word.h"
+#include "platform/doc/objectmodel.h"
 
 namespace pelmora::word {
 namespace {

@@ -16,7 +16,7 @@
 
 #include <unistd.h>
 
-#include "platform/doc/word.h"
+#include "platform/doc/objectmodel.h"
 
 namespace fs = std::filesystem;
 using pelmora::word::Application;

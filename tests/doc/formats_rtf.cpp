@@ -7,7 +7,7 @@
 
 #include "formats_support.h"
 #include "platform/doc/formats.h"
-#include "platform/doc/word.h"
+#include "platform/doc/objectmodel.h"
 
 namespace pelmora::word {
 namespace {

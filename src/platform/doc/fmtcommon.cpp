@@ -8,7 +8,7 @@
 #include <map>
 #include <vector>
 
-#include "platform/doc/word.h"
+#include "platform/doc/objectmodel.h"
 
 namespace pelmora::word::fmt {
 

@@ -1,7 +1,7 @@
 #pragma once
 // Readers for the other kinds of file Word opens behind a document name:
 // Office Open XML (.docx, .docm, .dotx), RTF and web pages (HTML, MHT).
-// Each gives the same texts as the binary reader (see word.h). Every failure
+// Each gives the same texts as the binary reader (see objectmodel.h). Every failure
 // is a WordError with a short reason in English.
 
 #include <cstddef>
@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/doc/docimpl.h"
+#include "platform/doc/reader.h"
 
 namespace pelmora::word {
 

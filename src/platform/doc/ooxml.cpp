@@ -14,7 +14,7 @@
 
 #include "platform/doc/fmtcommon.h"
 #include "platform/doc/formats.h"
-#include "platform/doc/word.h"
+#include "platform/doc/objectmodel.h"
 #include "platform/doc/xmlsax.h"
 
 namespace pelmora::word {

@@ -11,7 +11,7 @@
 #include "platform/doc/codepage.h"
 #include "platform/doc/fmtcommon.h"
 #include "platform/doc/formats.h"
-#include "platform/doc/word.h"
+#include "platform/doc/objectmodel.h"
 
 namespace pelmora::word {
 

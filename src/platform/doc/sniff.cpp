@@ -2,7 +2,7 @@
 
 #include "platform/doc/fmtcommon.h"
 #include "platform/doc/formats.h"
-#include "platform/doc/word.h"
+#include "platform/doc/objectmodel.h"
 
 namespace pelmora::word {
 

@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "platform/doc/formats.h"
-#include "platform/doc/word.h"
+#include "platform/doc/objectmodel.h"
 
 namespace pelmora::word::fmt {
 

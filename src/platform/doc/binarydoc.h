@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "platform/doc/cfb.h"
-#include "platform/doc/docimpl.h"
+#include "platform/doc/reader.h"
 
 namespace pelmora::word {
 

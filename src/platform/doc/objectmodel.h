@@ -14,10 +14,11 @@
 #include <string>
 
 #include "platform/doc/docerror.h"
+#include "platform/doc/paragraphfacts.h"
 
 namespace pelmora::word {
 
-class DocumentImpl;  // platform/doc/docimpl.h
+class DocumentImpl;  // platform/doc/reader.h
 
 // Word's value 1 for the primary header or footer.
 inline constexpr int kPrimaryHeaderFooter = 1;
@@ -37,6 +38,10 @@ class Document {
     // or footer that does not exist gives u"\r".
     std::u16string HeaderText(int section, int index);
     std::u16string FooterText(int section, int index);
+
+    // The leading body paragraphs with their formatting, for the automatic
+    // title mode. Throws WordError where ParagraphText(1) would.
+    LeadingBody LeadingParagraphs(int maxCount = kLeadingParagraphs);
 
     // Close(saveChanges): nothing is ever pending, so the file is never written.
     void Close(bool saveChanges);

@@ -2,7 +2,7 @@
 
 #include <QString>
 
-#include "platform/codepage.h"
+#include "platform/ansicodepage.h"
 
 namespace pelmora::platform {
 namespace {

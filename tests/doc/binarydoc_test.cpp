@@ -1,7 +1,7 @@
 // Word layer over synthetic documents: pieces, paragraphs, fields, tables,
 // sections, headers and footers, FIB checks, and Word 6/95 files.
 
-#include "platform/doc/worddoc.h"
+#include "platform/doc/binarydoc.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,7 @@
 
 #include "docwriter.h"
 #include "platform/doc/cfb.h"
-#include "platform/doc/word.h"
+#include "platform/doc/objectmodel.h"
 
 namespace pelmora::word {
 namespace {

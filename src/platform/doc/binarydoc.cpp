@@ -1,4 +1,4 @@
-#include "platform/doc/worddoc.h"
+#include "platform/doc/binarydoc.h"
 
 #include <algorithm>
 #include <bit>

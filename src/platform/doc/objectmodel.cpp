@@ -1,10 +1,10 @@
-#include "platform/doc/word.h"
+#include "platform/doc/objectmodel.h"
 
 #include "platform/doc/cfb.h"
 #include "platform/doc/detect.h"
-#include "platform/doc/docimpl.h"
+#include "platform/doc/reader.h"
 #include "platform/doc/formats.h"
-#include "platform/doc/worddoc.h"
+#include "platform/doc/binarydoc.h"
 
 namespace pelmora::word {
 
@@ -50,6 +50,28 @@ std::u16string Document::HeaderText(int section, int index) {
 std::u16string Document::FooterText(int section, int index) {
     return Impl().FooterText(section, index);
 }
+LeadingBody Document::LeadingParagraphs(int maxCount) {
+    return Impl().LeadingParagraphs(maxCount);
+}
+
+LeadingBody DocumentImpl::LeadingParagraphs(int maxCount) {
+    LeadingBody body;
+    for (int n = 1; n <= maxCount; ++n) {
+        ParagraphFacts p;
+        try {
+            p.text = ParagraphText(n);
+        } catch (const WordError&) {
+            if (n == 1) throw;
+            break;
+        }
+        p.breakAfter = p.text.find(u'\f') != std::u16string::npos;
+        const bool last = p.breakAfter;
+        body.paragraphs.push_back(std::move(p));
+        if (last) break;
+    }
+    return body;
+}
+
 // Nothing is ever changed in a document, so there is nothing to save.
 void Document::Close(bool) { impl_.reset(); }
 

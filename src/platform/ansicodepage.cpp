@@ -1,4 +1,4 @@
-#include "platform/codepage.h"
+#include "platform/ansicodepage.h"
 
 #include <iconv.h>
 

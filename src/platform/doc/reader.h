@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "platform/doc/paragraphfacts.h"
+
 namespace pelmora::word {
 
 class DocumentImpl {
@@ -13,6 +15,13 @@ class DocumentImpl {
     // Sections(section) primary (index 1) header or footer text; u"\r" when none.
     virtual std::u16string HeaderText(int section, int index) = 0;
     virtual std::u16string FooterText(int section, int index) = 0;
+
+    // The leading body paragraphs with their formatting (see
+    // paragraphfacts.h). Readers that know no formatting keep this default:
+    // the texts alone, each unformatted, a form feed counting as a break.
+    // Never throws for damaged formatting; throws WordError only where
+    // ParagraphText(1) would.
+    virtual LeadingBody LeadingParagraphs(int maxCount);
 };
 
 }  // namespace pelmora::word
