@@ -11,7 +11,7 @@ mkdir -p "$out/corpus" "$out/findings"
 doc="$here/src/platform/doc"
 clang++ -std=c++20 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
   -I"$here/src" "$here/fuzz/fuzz_formats.cpp" \
-  "$doc/fmtcommon.cpp" "$doc/xmlsax.cpp" "$doc/ooxml.cpp" "$doc/rtf.cpp" "$doc/web.cpp" "$doc/sniff.cpp" \
+  "$doc"/*.cpp \
   $(pkg-config --cflags --libs libzip expat) -o "$out/fuzz_formats"
 data="$here/tests/data/formats"
 for f in "$data"/*.docx "$data"/*.rtf "$data"/*.html "$data"/*.htm "$data"/*.mht "$data"/*.xml; do

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/doc/fmtcommon.h"
+#include "platform/doc/format.h"
 #include "platform/doc/formats.h"
 #include "platform/doc/objectmodel.h"
 #include "platform/doc/xmlsax.h"
@@ -54,6 +55,28 @@ class Package {
         }
         return std::unique_ptr<Package>(new Package(z, std::move(holder)));
     }
+    // Reads through the source as libzip asks; the archive owns it.
+    static std::unique_ptr<Package> FromSource(std::unique_ptr<ByteSource> source) {
+        zip_error_t ze;
+        zip_error_init(&ze);
+        auto* state = new SourceState{std::move(source), 0, {}};
+        zip_error_init(&state->error);
+        zip_source_t* src = zip_source_function_create(&SourceCallback, state, &ze);
+        zip_error_fini(&ze);
+        if (!src) {
+            zip_error_fini(&state->error);
+            delete state;
+            throw WordError("out of memory");
+        }
+        zip_error_init(&ze);
+        zip_t* z = zip_open_from_source(src, ZIP_RDONLY, &ze);
+        zip_error_fini(&ze);
+        if (!z) {
+            zip_source_free(src);
+            throw WordError("not a ZIP package");
+        }
+        return std::unique_ptr<Package>(new Package(z, {}));
+    }
     ~Package() { zip_discard(zip_); }
 
     bool Has(const std::string& name) const { return Locate(name) >= 0; }
@@ -91,6 +114,64 @@ class Package {
     }
 
   private:
+    struct SourceState {
+        std::unique_ptr<ByteSource> src;
+        zip_uint64_t pos;
+        zip_error_t error;
+    };
+
+    static zip_int64_t SourceCallback(void* ud, void* data, zip_uint64_t len,
+                                      zip_source_cmd_t cmd) {
+        auto* s = static_cast<SourceState*>(ud);
+        switch (cmd) {
+            case ZIP_SOURCE_OPEN:
+                s->pos = 0;
+                return 0;
+            case ZIP_SOURCE_READ:
+                try {
+                    const size_t got = s->src->ReadAt(s->pos, data, static_cast<size_t>(len));
+                    s->pos += got;
+                    return static_cast<zip_int64_t>(got);
+                } catch (const WordError&) {
+                    zip_error_set(&s->error, ZIP_ER_READ, 0);
+                    return -1;
+                }
+            case ZIP_SOURCE_CLOSE:
+                return 0;
+            case ZIP_SOURCE_STAT: {
+                auto* st = static_cast<zip_stat_t*>(data);
+                if (len < sizeof *st) return -1;
+                zip_stat_init(st);
+                st->size = s->src->Size();
+                st->valid |= ZIP_STAT_SIZE;
+                return sizeof *st;
+            }
+            case ZIP_SOURCE_ERROR:
+                return zip_error_to_data(&s->error, data, len);
+            case ZIP_SOURCE_FREE:
+                zip_error_fini(&s->error);
+                delete s;
+                return 0;
+            case ZIP_SOURCE_SEEK: {
+                const zip_int64_t to =
+                    zip_source_seek_compute_offset(s->pos, s->src->Size(), data, len, &s->error);
+                if (to < 0) return -1;
+                s->pos = static_cast<zip_uint64_t>(to);
+                return 0;
+            }
+            case ZIP_SOURCE_TELL:
+                return static_cast<zip_int64_t>(s->pos);
+            case ZIP_SOURCE_SUPPORTS:
+                return zip_source_make_command_bitmap(
+                    ZIP_SOURCE_OPEN, ZIP_SOURCE_READ, ZIP_SOURCE_CLOSE, ZIP_SOURCE_STAT,
+                    ZIP_SOURCE_ERROR, ZIP_SOURCE_FREE, ZIP_SOURCE_SEEK, ZIP_SOURCE_TELL,
+                    ZIP_SOURCE_SUPPORTS, -1);
+            default:
+                zip_error_set(&s->error, ZIP_ER_OPNOTSUPP, 0);
+                return -1;
+        }
+    }
+
     Package(zip_t* z, std::shared_ptr<std::string> holder) : zip_(z), holder_(std::move(holder)) {
         zip_int64_t n = zip_get_num_entries(zip_, 0);
         if (n < 0 || n > kMaxZipEntries) {
@@ -603,16 +684,10 @@ class OoxmlDocument : public DocumentImpl {
         });
         std::unique_ptr<DocumentImpl> chunk;
         try {
-            switch (SniffDocumentFormat(std::string_view(bytes).substr(0, 4096))) {
-                case DocumentFormat::Rtf:
-                    chunk = OpenRtfBytes(std::move(bytes));
-                    break;
-                case DocumentFormat::Web:
-                    chunk = OpenWebBytes(std::move(bytes));
-                    break;
-                default:
-                    return out;  // nested packages and plain text are left out
-            }
+            // Nested packages, documents and plain text are left out.
+            const Format format = Sniff(bytes);
+            if (format != Format::Rtf && format != Format::Web) return out;
+            chunk = Open(std::make_unique<OwnedSource>(std::move(bytes)));
             try {
                 chunk->ParagraphText(1 << 20);  // reads the whole chunk once
             } catch (const WordError&) {
@@ -652,6 +727,10 @@ class OoxmlDocument : public DocumentImpl {
 
 std::unique_ptr<DocumentImpl> OpenOoxmlDocument(const std::string& path) {
     return std::make_unique<OoxmlDocument>(Package::FromFile(path));
+}
+
+std::unique_ptr<DocumentImpl> OpenOoxmlSource(std::unique_ptr<ByteSource> src) {
+    return std::make_unique<OoxmlDocument>(Package::FromSource(std::move(src)));
 }
 
 std::unique_ptr<DocumentImpl> OpenOoxmlBytes(std::string bytes) {

@@ -10,6 +10,7 @@
 
 #include "platform/doc/codepage.h"
 #include "platform/doc/fmtcommon.h"
+#include "platform/doc/format.h"
 #include "platform/doc/formats.h"
 #include "platform/doc/objectmodel.h"
 
@@ -543,12 +544,10 @@ class RtfDocument : public DocumentImpl {
   public:
     explicit RtfDocument(std::string data) : data_(std::move(data)) {
         // A byte-order mark or blank lines before the group are tolerated.
-        std::size_t start = data_.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
-        while (start < data_.size() && start < 4096 &&
-               std::string_view(" \t\r\n").find(data_[start]) != std::string_view::npos)
-            ++start;
+        bool utf16 = false;
+        const std::size_t start = TextStart(data_, &utf16);
         if (start) data_.erase(0, start);
-        if (data_.compare(0, 5, "{\\rtf") != 0) throw WordError("not an RTF file");
+        if (utf16 || data_.compare(0, 5, "{\\rtf") != 0) throw WordError("not an RTF file");
     }
 
     std::u16string ParagraphText(int n) override {

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/doc/fmtcommon.h"
+#include "platform/doc/format.h"
 #include "platform/doc/formats.h"
 #include "platform/doc/objectmodel.h"
 
@@ -900,16 +901,14 @@ std::map<int, SectionRefs> ParsePageRules(const std::string& css) {
 class WebDocument : public DocumentImpl {
   public:
     WebDocument(std::string bytes, std::string path) : path_(std::move(path)) {
-        std::string_view head(bytes.data(), std::min<std::size_t>(bytes.size(), 4096));
         std::string charset;
         std::string page;
-        if (SniffDocumentFormat(head) != DocumentFormat::Web) throw WordError("not a web page");
-        bool utf16 = bytes.size() >= 2 &&
-                     (bytes.compare(0, 2, "\xFF\xFE") == 0 || bytes.compare(0, 2, "\xFE\xFF") == 0);
+        if (Sniff(bytes) != Format::Web) throw WordError("not a web page");
+        bool utf16 = false;
+        const std::size_t firstByte = TextStart(bytes, &utf16);
         // Markup first means a page, even if a MIME-like line follows.
-        std::size_t firstByte = bytes.find_first_not_of(" \t\r\n");
-        bool markupFirst = firstByte != std::string::npos &&
-                           (bytes[firstByte] == '<' || bytes.compare(0, 3, "\xEF\xBB\xBF") == 0);
+        const bool markupFirst = (firstByte < bytes.size() && bytes[firstByte] == '<') ||
+                                 bytes.compare(0, 3, "\xEF\xBB\xBF") == 0;
         if (!utf16 && !markupFirst &&
             !SplitMime(std::string_view(bytes).substr(0, 65536))
                  .first.Get("mime-version")
@@ -924,7 +923,6 @@ class WebDocument : public DocumentImpl {
             if (!html) throw WordError("no web page in the MIME archive");
             page = html->body;
             charset = html->charset;
-            mainLocation_ = html->location;
         } else {
             page = std::move(bytes);
         }
@@ -1017,7 +1015,6 @@ class WebDocument : public DocumentImpl {
 
     std::string path_;
     std::vector<MimePart> parts_;
-    std::string mainLocation_;
     Flow body_;
     PageStories stories_;
     std::map<int, SectionRefs> rules_;
@@ -1026,8 +1023,8 @@ class WebDocument : public DocumentImpl {
 
 }  // namespace
 
-std::unique_ptr<DocumentImpl> OpenWebBytes(std::string bytes) {
-    return std::make_unique<WebDocument>(std::move(bytes), std::string());
+std::unique_ptr<DocumentImpl> OpenWebBytes(std::string bytes, std::string path) {
+    return std::make_unique<WebDocument>(std::move(bytes), std::move(path));
 }
 
 std::unique_ptr<DocumentImpl> OpenWebDocument(const std::string& path) {

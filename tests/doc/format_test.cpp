@@ -1,7 +1,8 @@
 // Telling formats apart, and the object model's own behaviour: every file
-// that is not a Word 97-2003 document gives a WordError with a reason.
+// no reader takes gives a WordError with a reason, the same from a file and
+// from memory.
 
-#include "platform/doc/detect.h"
+#include "platform/doc/format.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -9,6 +10,8 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <memory>
 #include <random>
 #include <string>
 
@@ -21,8 +24,8 @@ namespace {
 struct KindCase {
     const char* label;
     std::string head;
-    FileKind kind;
-    const char* reason;  // part of the WordError text; null for Compound
+    Format format;
+    const char* reason;  // part of the WordError text; null when a reader takes it
 };
 
 std::string RandomBytes(size_t n, unsigned seed) {
@@ -35,12 +38,11 @@ std::string RandomBytes(size_t n, unsigned seed) {
 
 class Kinds : public ::testing::TestWithParam<KindCase> {};
 
-// Kinds that another reader takes (RTF, ZIP packages, web pages) are only
-// detected here; their readers have their own tests.
+// Formats a reader takes (RTF, web pages) are only judged here; their
+// readers have their own tests.
 TEST_P(Kinds, DetectedAndRefusedWithAReason) {
     const KindCase& c = GetParam();
-    EXPECT_EQ(DetectFileKind(reinterpret_cast<const unsigned char*>(c.head.data()), c.head.size()),
-              c.kind);
+    EXPECT_EQ(Sniff(c.head), c.format);
     if (!c.reason) return;
     Application app;
     try {
@@ -54,33 +56,32 @@ TEST_P(Kinds, DetectedAndRefusedWithAReason) {
 INSTANTIATE_TEST_SUITE_P(
     Detect, Kinds,
     ::testing::Values(
-        KindCase{"Empty", "", FileKind::Empty, "empty file"},
-        KindCase{"Rtf", "{\\rtf1\\ansi hello}", FileKind::Rtf, nullptr},
-        KindCase{"RtfAfterBlankLines", "\r\n  {\\rtf1}", FileKind::Rtf, nullptr},
+        KindCase{"Empty", "", Format::Empty, "empty file"},
+        KindCase{"Rtf", "{\\rtf1\\ansi hello}", Format::Rtf, nullptr},
+        KindCase{"RtfAfterBlankLines", "\r\n  {\\rtf1}", Format::Rtf, nullptr},
         KindCase{"Zip", std::string("PK\x03\x04\x14\x00\x06\x00", 8) + "[Content_Types].xml",
-                 FileKind::Zip, "ZIP"},
-        KindCase{"Html", "<html><body>Hi</body></html>", FileKind::Html, nullptr},
-        KindCase{"XmlWithBom", "\xEF\xBB\xBF<?xml version=\"1.0\"?><w:wordDocument/>",
-                 FileKind::Html, "XML"},
-        KindCase{"HtmlUtf16", std::string("\xFF\xFE<\0h\0t\0m\0l\0>\0", 14), FileKind::Html,
+                 Format::Zip, "ZIP"},
+        KindCase{"Html", "<html><body>Hi</body></html>", Format::Web, nullptr},
+        KindCase{"XmlWithBom", "\xEF\xBB\xBF<?xml version=\"1.0\"?><w:wordDocument/>", Format::Xml,
+                 "XML"},
+        KindCase{"HtmlUtf16", std::string("\xFF\xFE<\0h\0t\0m\0l\0>\0", 14), Format::Web, nullptr},
+        KindCase{"Mht", "MIME-Version: 1.0\r\nContent-Type: multipart/related", Format::Web,
                  nullptr},
-        KindCase{"Mht", "MIME-Version: 1.0\r\nContent-Type: multipart/related", FileKind::Mht,
-                 nullptr},
-        KindCase{"PlainText", "Minutes of the meeting\r\nAttendees: ...", FileKind::Unknown,
+        KindCase{"PlainText", "Minutes of the meeting\r\nAttendees: ...", Format::Unknown,
                  "not a Word document"},
-        KindCase{"RandomBytes", RandomBytes(3000, 7), FileKind::Unknown, "not a Word document"},
-        KindCase{"WordPerfect", std::string("\xFFWPC\x10\x00\x00\x00", 8), FileKind::WordPerfect,
+        KindCase{"RandomBytes", RandomBytes(3000, 7), Format::Unknown, "not a Word document"},
+        KindCase{"WordPerfect", std::string("\xFFWPC\x10\x00\x00\x00", 8), Format::WordPerfect,
                  "WordPerfect"},
-        KindCase{"Word2", std::string("\xDB\xA5\x2D\x00\x00\x00", 6), FileKind::Word2OrOlder,
+        KindCase{"Word2", std::string("\xDB\xA5\x2D\x00\x00\x00", 6), Format::Word2OrOlder,
                  "Word 2.0"},
-        KindCase{"WordForDos", std::string("\x31\xBE\x00\x00\x00\xAB", 6), FileKind::Word2OrOlder,
+        KindCase{"WordForDos", std::string("\x31\xBE\x00\x00\x00\xAB", 6), Format::Word2OrOlder,
                  "Word 2.0"},
         KindCase{"CompoundHeaderOnly",
                  std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + std::string(200, '\0'),
-                 FileKind::Compound, "damaged compound file"},
+                 Format::Compound, "damaged compound file"},
         KindCase{"CompoundThenGarbage",
                  std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + RandomBytes(5000, 3),
-                 FileKind::Compound, "damaged compound file"}),
+                 Format::Compound, "damaged compound file"}),
     [](const auto& info) { return std::string(info.param.label); });
 
 class TempDir : public ::testing::Test {
@@ -119,6 +120,58 @@ TEST_F(TempDir, OpensFilesByPathAndRefusesWhatIsNoFile) {
               std::string::npos);
     EXPECT_THROW(app.Open(dir_), WordError);
     EXPECT_THROW(app.Open(Write("zero.doc", "")), WordError);
+}
+
+// What one way in gave: the first paragraph, or the refusal's reason.
+std::string FirstParagraphOrReason(const std::function<std::unique_ptr<Document>()>& open) {
+    try {
+        std::u16string text = open()->ParagraphText(1);
+        return "text:" + std::string(text.begin(), text.end());
+    } catch (const WordError& e) {
+        return std::string("refused:") + e.what();
+    }
+}
+
+TEST_F(TempDir, SameBytesSameVerdictFromFileAndMemory) {
+    struct Case {
+        const char* label;
+        std::string bytes;
+        const char* want;  // the verdict both ways must give
+    };
+    const Case cases[] = {
+        {"OtherXml", "<foo>bar</foo>", "refused:XML or markup file, not a Word document"},
+        {"FormFeedThenRtf", "\f{\\rtf1 Title\\par}", "text:Title\r"},
+        {"BomBlanksThenRtf", "\xEF\xBB\xBF\r\n\t\f{\\rtf1 Title\\par}", "text:Title\r"},
+        {"FormFeedThenPage", "\f<html><body><p>Title</p></body></html>", "text:Title\r"},
+        {"Utf16Rtf", std::string("\xFF\xFE{\0\\\0r\0t\0f\0", 12), "refused:not a Word document"},
+        {"PlainText", "just text", "refused:not a Word document"},
+        {"Empty", "", "refused:empty file"},
+        {"ZipNoWord", std::string("PK\x05\x06", 4) + std::string(18, '\0'),
+         "refused:not a Word document: no word/document.xml"},
+    };
+    Application app;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        const std::string path = Write(std::string(c.label) + ".doc", c.bytes);
+        const std::string fromFile = FirstParagraphOrReason([&] { return app.Open(path); });
+        const std::string fromMemory =
+            FirstParagraphOrReason([&] { return app.OpenMemory(c.bytes.data(), c.bytes.size()); });
+        EXPECT_EQ(fromFile, fromMemory);
+        EXPECT_EQ(fromMemory, c.want);
+    }
+}
+
+TEST(TextStart, SkipsOneMarkAndBlanksOnly) {
+    bool utf16 = true;
+    EXPECT_EQ(TextStart("\xEF\xBB\xBF \t\r\n\f<", &utf16), 8u);
+    EXPECT_FALSE(utf16);
+    EXPECT_EQ(TextStart(std::string("\xFF\xFE \0\r\0<\0", 8), &utf16), 6u);
+    EXPECT_TRUE(utf16);
+    EXPECT_EQ(TextStart(std::string("\xFE\xFF\0\n\0<", 6), &utf16), 4u);
+    EXPECT_EQ(TextStart("\xEF\xBB\xBF\xEF\xBB\xBFx"), 3u);  // a second mark is content
+    EXPECT_EQ(TextStart("\v<"), 0u);
+    EXPECT_EQ(TextStart(std::string(kSniffBytes + 10, ' ')), kSniffBytes);
+    EXPECT_EQ(TextStart(""), 0u);
 }
 
 TEST_F(TempDir, CloseNeverWritesAndQuitEndsTheInstance) {
