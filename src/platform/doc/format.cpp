@@ -4,7 +4,7 @@
 #include <string>
 
 #include "platform/doc/binarydoc.h"
-#include "platform/doc/fmtcommon.h"
+#include "platform/doc/ascii.h"
 #include "platform/doc/formats.h"
 
 namespace pelmora::word {

@@ -12,7 +12,9 @@
 #include <optional>
 #include <vector>
 
-#include "platform/doc/fmtcommon.h"
+#include "platform/doc/ascii.h"
+#include "platform/doc/readfile.h"
+#include "platform/doc/utf8.h"
 #include "platform/doc/format.h"
 #include "platform/doc/formats.h"
 #include "platform/doc/objectmodel.h"

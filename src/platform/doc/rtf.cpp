@@ -8,8 +8,9 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/doc/codepage.h"
-#include "platform/doc/fmtcommon.h"
+#include "platform/doc/codepagetable.h"
+#include "platform/doc/charset.h"
+#include "platform/doc/readfile.h"
 #include "platform/doc/format.h"
 #include "platform/doc/formats.h"
 #include "platform/doc/objectmodel.h"

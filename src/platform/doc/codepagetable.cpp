@@ -1,4 +1,4 @@
-#include "platform/doc/codepage.h"
+#include "platform/doc/codepagetable.h"
 
 #include <iconv.h>
 
