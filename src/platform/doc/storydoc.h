@@ -21,13 +21,6 @@ namespace pelmora::word {
 
 class StoryDocument : public DocumentImpl {
   public:
-    std::u16string ParagraphText(int n) final;
-    std::u16string HeaderText(int section, int index) final;
-    std::u16string FooterText(int section, int index) final;
-    // The stored paragraphs with their facts, the first form feed ending them.
-    LeadingBody LeadingParagraphs(int maxCount) override;
-
-  protected:
     // Header and footer stories of one section by kind (0 primary, 1 first
     // page, 2 even pages): a key the reader resolves in StoryText, empty when
     // the section shows the previous section's.
@@ -35,6 +28,13 @@ class StoryDocument : public DocumentImpl {
         std::array<std::string, 3> header, footer;
     };
 
+    std::u16string ParagraphText(int n) final;
+    std::u16string HeaderText(int section, int index) final;
+    std::u16string FooterText(int section, int index) final;
+    // The stored paragraphs with their facts, the first form feed ending them.
+    LeadingBody LeadingParagraphs(int maxCount) override;
+
+  protected:
     // Reads on until at least `paragraphs` body paragraphs and `sections`
     // sections are stored, or the body ends. Readers that store everything
     // up front keep this default.
