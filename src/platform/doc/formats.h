@@ -1,8 +1,10 @@
 #pragma once
-// Readers for the other kinds of file Word opens behind a document name:
-// Office Open XML (.docx, .docm, .dotx), RTF and web pages (HTML, MHT).
-// Each gives the same texts as the binary reader (see objectmodel.h). Every failure
-// is a WordError with a short reason in English.
+// Openers of the readers besides the binary one: Office Open XML (.docx,
+// .docm, .dotx), Word 2003 XML, RTF and web pages (HTML, MHT), and the limits
+// they keep against hostile files. The object model does not call them by
+// name: format.h's Open picks one by content. Each gives the same texts as
+// the binary reader (see objectmodel.h); every failure is a WordError with a
+// short reason in English.
 
 #include <cstddef>
 #include <memory>
