@@ -36,8 +36,11 @@ class FakeReader : public StoryDocument {
     void Learn(std::size_t paragraphs, std::size_t sections) override {
         ++passes;
         std::vector<ParagraphFacts> learnt;
-        for (std::size_t i = 0; i < body_.size() && i < std::max<std::size_t>(paragraphs, 1); ++i)
-            learnt.push_back(ParagraphFacts{body_[i]});
+        for (std::size_t i = 0; i < body_.size() && i < std::max<std::size_t>(paragraphs, 1); ++i) {
+            ParagraphFacts p;
+            p.text = body_[i];
+            learnt.push_back(std::move(p));
+        }
         const std::size_t known = std::min(allSections_.size(), sections);
         std::vector<Section> secs(allSections_.begin(),
                                   allSections_.begin() + static_cast<std::ptrdiff_t>(known));
@@ -192,9 +195,10 @@ TEST(StoryDocument, LeadingParagraphsMatchParagraphTextInEveryFormat) {
                 << "paragraph " << i + 1;
         const bool stoppedAtBreak = body.paragraphs.back().breakAfter;
         if (!stoppedAtBreak &&
-            body.paragraphs.size() < static_cast<std::size_t>(kLeadingParagraphs))
+            body.paragraphs.size() < static_cast<std::size_t>(kLeadingParagraphs)) {
             EXPECT_THROW(one->ParagraphText(static_cast<int>(body.paragraphs.size()) + 1),
                          WordError);
+        }
     }
 }
 
