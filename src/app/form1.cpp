@@ -3,7 +3,9 @@
 #include <QAction>
 #include <QCoreApplication>
 #include <QDragEnterEvent>
+#include <QDir>
 #include <QDropEvent>
+#include <QFileInfo>
 #include <QMimeData>
 #include <QGuiApplication>
 #include <QLabel>
@@ -26,6 +28,7 @@
 #include "grid/didagrid.h"
 #include "platform/dialogs.h"
 #include "platform/paths.h"
+#include "platform/settingsfolder.h"
 #include "rename/rename.h"
 #include "rename/undo.h"
 #include "settings/frmoptions.h"
@@ -87,7 +90,7 @@ Form1::Form1(Form1Options options, QWidget* parent)
       d(new Private) {
     d->qtDialogs.setOwner(this);
     d->dialogs = options.dialogs ? options.dialogs : &d->qtDialogs;
-    d->settingsDir = options.settingsDir;
+    d->settingsDir = options.settingsDir.isEmpty() ? SettingsFolder(programFolder()) : options.settingsDir;
     d->quit = std::move(options.quit);
     d->popup = std::move(options.popup);
 
@@ -201,6 +204,15 @@ void Form1::dropPaths(const QStringList& paths) {
     guarded([&] { AddDroppedCommand(*this, paths); });
 }
 
+void Form1::listArguments(const QStringList& arguments) {
+    QStringList paths;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        if (i == 0 && arguments[i] == QLatin1String("--")) continue;
+        paths << QDir::cleanPath(QFileInfo(arguments[i]).absoluteFilePath());
+    }
+    if (!paths.isEmpty()) dropPaths(paths);
+}
+
 void Form1::dragEnterEvent(QDragEnterEvent* event) {
     if (DiDaGrid1->acceptsDrop(event->mimeData())) event->acceptProposedAction();
     else event->ignore();
@@ -305,7 +317,7 @@ void Form1::runCommand(int command) {
         }
         case CmdRename: RenameCommand(*this); break;
         case CmdAbout: {
-            frmAbout dialog(this);
+            frmAbout dialog(this, d->settingsDir);
             dialogs().exec(dialog);
             break;
         }
