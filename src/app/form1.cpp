@@ -78,6 +78,8 @@ struct Form1::Private {
     QtDialogs qtDialogs;
     Dialogs* dialogs = nullptr;
     QString settingsDir;
+    bool perUserSettings = false;  // settingsDir is the per-user folder
+    bool newSettingsDir = false;   // ... and this start made it
     std::function<void()> quit;
     std::function<QAction*(QMenu&, const QPoint&)> popup;
     std::vector<std::pair<QString, QToolButton*>> buttons;
@@ -90,7 +92,9 @@ Form1::Form1(Form1Options options, QWidget* parent)
       d(new Private) {
     d->qtDialogs.setOwner(this);
     d->dialogs = options.dialogs ? options.dialogs : &d->qtDialogs;
-    d->settingsDir = options.settingsDir.isEmpty() ? SettingsFolder(programFolder()) : options.settingsDir;
+    d->settingsDir = options.settingsDir.isEmpty() ? SettingsFolder(programFolder(), &d->newSettingsDir)
+                                                   : options.settingsDir;
+    d->perUserSettings = options.settingsDir.isEmpty() && d->settingsDir != programFolder();
     d->quit = std::move(options.quit);
     d->popup = std::move(options.popup);
 
@@ -237,8 +241,11 @@ void Form1::startUp() {
     // Two steps guarded apart: a failure with the settings still leaves a
     // usable list.
     guarded([this] {
-        if (!ReadSetting()) {
-            SetDefaultSettings(*this, programFolder());
+        // A per-user folder made just now has nothing to read: an installed
+        // program's first start writes the defaults without a complaint.
+        if (d->newSettingsDir || !ReadSetting()) {
+            // An installed program's folder is no place to look for documents.
+            SetDefaultSettings(*this, d->perUserSettings ? QDir::homePath() : programFolder());
             WriteSetting();
         }
     });

@@ -40,14 +40,18 @@ QString ChooseSettingsFolder(const QString& programFolder, const QString& xdgCon
     return JoinPath(QDir::cleanPath(base), QStringLiteral("pelmora"));
 }
 
-QString SettingsFolder(const QString& programFolder) {
+QString SettingsFolder(const QString& programFolder, bool* created) {
     const QString folder =
         ChooseSettingsFolder(programFolder, qEnvironmentVariable("XDG_CONFIG_HOME"),
                              qEnvironmentVariable("HOME", QDir::homePath()));
     if (folder != programFolder && !QFileInfo(folder).isDir()) {
         // The parents as usual; the folder itself private to the user.
         QDir().mkpath(QFileInfo(folder).absolutePath());
-        QDir().mkdir(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        const bool made =
+            QDir().mkdir(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        if (created) *created = made;
+    } else if (created) {
+        *created = false;
     }
     return folder;
 }

@@ -13,7 +13,8 @@ QString ChooseSettingsFolder(const QString& programFolder, const QString& xdgCon
                              const QString& home);
 
 // The same choice for this process, from $XDG_CONFIG_HOME and $HOME; the
-// per-user folder is created (mode 0700) when it is missing.
-QString SettingsFolder(const QString& programFolder);
+// per-user folder is created (mode 0700) when it is missing, and *created
+// (when given) tells whether that happened now.
+QString SettingsFolder(const QString& programFolder, bool* created = nullptr);
 
 }  // namespace pelmora

@@ -107,11 +107,12 @@ TEST_F(SettingsFolderTest, FirstStartCreatesThePrivateUserFolder) {
     ASSERT_TRUE(QDir().mkpath(home));
     ownedByUser(home);
     std::optional<QString> created, again;
+    bool madeFirst = false, madeAgain = true;
     {
         AsOrdinaryUser user;
         if (user.ok()) {
-            created = SettingsFolder(program);
-            again = SettingsFolder(program);
+            created = SettingsFolder(program, &madeFirst);
+            again = SettingsFolder(program, &madeAgain);
         }
     }
     if (hadXdg) qputenv("XDG_CONFIG_HOME", oldXdg);
@@ -119,6 +120,8 @@ TEST_F(SettingsFolderTest, FirstStartCreatesThePrivateUserFolder) {
     if (!created) GTEST_SKIP() << "cannot drop root rights here";
     EXPECT_EQ(*created, home + "/.config/pelmora");
     EXPECT_EQ(*again, *created);
+    EXPECT_TRUE(madeFirst);
+    EXPECT_FALSE(madeAgain);
     struct stat st {};
     ASSERT_EQ(stat(QFile::encodeName(*created).constData(), &st), 0);
     EXPECT_TRUE(S_ISDIR(st.st_mode));
@@ -127,12 +130,14 @@ TEST_F(SettingsFolderTest, FirstStartCreatesThePrivateUserFolder) {
     // Portable: the program's folder itself, nothing made elsewhere.
     chmod(QFile::encodeName(program).constData(), 0755);
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(xdg));
-    const QString portable = SettingsFolder(program);
+    bool madePortable = true;
+    const QString portable = SettingsFolder(program, &madePortable);
     if (hadXdg)
         qputenv("XDG_CONFIG_HOME", oldXdg);
     else
         qunsetenv("XDG_CONFIG_HOME");
     EXPECT_EQ(portable, program);
+    EXPECT_FALSE(madePortable);
     EXPECT_FALSE(QFileInfo::exists(xdg));
 }
 
