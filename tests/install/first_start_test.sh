@@ -16,6 +16,7 @@ runner=()
 pid=
 cleanup() {
   [[ -n $pid ]] && kill "$pid" 2>/dev/null || true
+  chmod -R u+w "$dest" 2>/dev/null || true
   rm -rf "$dest" "$home"
 }
 trap cleanup EXIT
