@@ -92,8 +92,9 @@ Form1::Form1(Form1Options options, QWidget* parent)
       d(new Private) {
     d->qtDialogs.setOwner(this);
     d->dialogs = options.dialogs ? options.dialogs : &d->qtDialogs;
-    d->settingsDir = options.settingsDir.isEmpty() ? SettingsFolder(programFolder(), &d->newSettingsDir)
-                                                   : options.settingsDir;
+    d->settingsDir = options.settingsDir.isEmpty()
+                         ? SettingsFolder(programFolder(), &d->newSettingsDir)
+                         : options.settingsDir;
     d->perUserSettings = options.settingsDir.isEmpty() && d->settingsDir != programFolder();
     d->quit = std::move(options.quit);
     d->popup = std::move(options.popup);

@@ -87,7 +87,8 @@ TEST(AboutDialog, ShowsTheSettingsFolderInUse) {
     QTemporaryDir dir;
     FakeDialogs dialogs;
     Form1Options options;
-    options.settingsDir = dir.path() + QStringLiteral("/一个很长的文件夹名字/") + QString(60, QLatin1Char('x'));
+    options.settingsDir =
+        dir.path() + QStringLiteral("/一个很长的文件夹名字/") + QString(60, QLatin1Char('x'));
     options.dialogs = &dialogs;
     Form1 form(options);
     QString shown, tip;
