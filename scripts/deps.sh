@@ -14,6 +14,10 @@ PACKAGES=(
 if [[ "${PELMORA_FUZZ:-0}" == 1 ]]; then
   PACKAGES+=(clang libclang-rt-14-dev)
 fi
+# Extra tools for making and checking the Debian package.
+if [[ "${PELMORA_PACKAGE:-0}" == 1 ]]; then
+  PACKAGES+=(desktop-file-utils appstream lintian file fakeroot dpkg-dev)
+fi
 
 missing=()
 for p in "${PACKAGES[@]}"; do

@@ -74,7 +74,7 @@ QPixmap frmAbout::IconPixmap(const QWidget* parent) {
     return pixmap.isNull() ? DrawnIcon() : pixmap;
 }
 
-frmAbout::frmAbout(QWidget* parent) : QDialog(parent) {
+frmAbout::frmAbout(QWidget* parent, const QString& settingsFolder) : QDialog(parent) {
     setObjectName(QStringLiteral("frmAbout"));
     setWindowTitle(QStringLiteral("关于Pelmora"));
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
@@ -95,6 +95,14 @@ frmAbout::frmAbout(QWidget* parent) : QDialog(parent) {
     lblDescription->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     lblDisclaimer = Named(new QLabel(QStringLiteral("Pelmora 开发组 · 自由使用"), this),
                           "lblDisclaimer", 72, 128, 241, 15);
+    // Between the credit line and the rule; a long folder is cut in the
+    // middle and shown whole in the tooltip.
+    lblSettings = Named(new QLabel(this), "lblSettings", 72, 145, 303, 15);
+    const QString settingsText = QStringLiteral("设置文件夹:") + settingsFolder;
+    lblSettings->setText(lblSettings->fontMetrics().elidedText(settingsText, Qt::ElideMiddle, 303));
+    lblSettings->setToolTip(settingsFolder);
+    lblSettings->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    lblSettings->setVisible(!settingsFolder.isEmpty());
 
     // The etched rule: a grey line with a white one of double width below it.
     const auto line = [this](const char* name, QColor colour, int x, int y, int w, int h) {

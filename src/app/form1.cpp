@@ -3,7 +3,9 @@
 #include <QAction>
 #include <QCoreApplication>
 #include <QDragEnterEvent>
+#include <QDir>
 #include <QDropEvent>
+#include <QFileInfo>
 #include <QMimeData>
 #include <QGuiApplication>
 #include <QLabel>
@@ -26,6 +28,7 @@
 #include "grid/didagrid.h"
 #include "platform/dialogs.h"
 #include "platform/paths.h"
+#include "platform/settingsfolder.h"
 #include "rename/rename.h"
 #include "rename/undo.h"
 #include "settings/frmoptions.h"
@@ -75,6 +78,8 @@ struct Form1::Private {
     QtDialogs qtDialogs;
     Dialogs* dialogs = nullptr;
     QString settingsDir;
+    bool perUserSettings = false;  // settingsDir is the per-user folder
+    bool newSettingsDir = false;   // ... and this start made it
     std::function<void()> quit;
     std::function<QAction*(QMenu&, const QPoint&)> popup;
     std::vector<std::pair<QString, QToolButton*>> buttons;
@@ -87,7 +92,10 @@ Form1::Form1(Form1Options options, QWidget* parent)
       d(new Private) {
     d->qtDialogs.setOwner(this);
     d->dialogs = options.dialogs ? options.dialogs : &d->qtDialogs;
-    d->settingsDir = options.settingsDir;
+    d->settingsDir = options.settingsDir.isEmpty()
+                         ? SettingsFolder(programFolder(), &d->newSettingsDir)
+                         : options.settingsDir;
+    d->perUserSettings = options.settingsDir.isEmpty() && d->settingsDir != programFolder();
     d->quit = std::move(options.quit);
     d->popup = std::move(options.popup);
 
@@ -201,6 +209,15 @@ void Form1::dropPaths(const QStringList& paths) {
     guarded([&] { AddDroppedCommand(*this, paths); });
 }
 
+void Form1::listArguments(const QStringList& arguments) {
+    QStringList paths;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        if (i == 0 && arguments[i] == QLatin1String("--")) continue;
+        paths << QDir::cleanPath(QFileInfo(arguments[i]).absoluteFilePath());
+    }
+    if (!paths.isEmpty()) dropPaths(paths);
+}
+
 void Form1::dragEnterEvent(QDragEnterEvent* event) {
     if (DiDaGrid1->acceptsDrop(event->mimeData())) event->acceptProposedAction();
     else event->ignore();
@@ -225,8 +242,11 @@ void Form1::startUp() {
     // Two steps guarded apart: a failure with the settings still leaves a
     // usable list.
     guarded([this] {
-        if (!ReadSetting()) {
-            SetDefaultSettings(*this, programFolder());
+        // A per-user folder made just now has nothing to read: an installed
+        // program's first start writes the defaults without a complaint.
+        if (d->newSettingsDir || !ReadSetting()) {
+            // An installed program's folder is no place to look for documents.
+            SetDefaultSettings(*this, d->perUserSettings ? QDir::homePath() : programFolder());
             WriteSetting();
         }
     });
@@ -305,7 +325,7 @@ void Form1::runCommand(int command) {
         }
         case CmdRename: RenameCommand(*this); break;
         case CmdAbout: {
-            frmAbout dialog(this);
+            frmAbout dialog(this, d->settingsDir);
             dialogs().exec(dialog);
             break;
         }

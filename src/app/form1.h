@@ -39,7 +39,8 @@ inline constexpr uint32_t kColorRed = 0x0000FF;
 inline constexpr uint32_t kColorYellow = 0x00FFFF;
 
 struct Form1Options {
-    // Where userdata.ini lives; empty: the program's own folder.
+    // Where userdata.ini lives; empty: the program's own folder or the
+    // per-user one, as SettingsFolder chooses.
     QString settingsDir;
     // The dialog layer; null: the real Qt dialogs owned by the window.
     Dialogs* dialogs = nullptr;
@@ -95,6 +96,11 @@ public:
     void Toolbar1_ButtonClick(const QString& key);
 
     Dialogs& dialogs() const;
+
+    // The command line after the program's name: files and folders, listed
+    // as a drop on the list lists them; relative paths are taken from the
+    // current folder, and a first "--" is dropped. Nothing given, nothing done.
+    void listArguments(const QStringList& arguments);
 
 protected:
     // Files and folders dropped anywhere on the window list as on the grid.
