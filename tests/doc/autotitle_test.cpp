@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <ostream>
 #include <set>
 #include <string>
 #include <vector>
@@ -51,6 +52,8 @@ struct Expected {
     std::string file;
     std::string title;  // UTF-8
 };
+
+void PrintTo(const Expected& e, std::ostream* os) { *os << e.file; }
 
 std::vector<Expected> ReadExpected() {
     std::vector<Expected> rows;
