@@ -75,6 +75,23 @@ std::u16string_view Trim(std::u16string_view s) {
     return s;
 }
 
+size_t WordCount(std::u16string_view t) {
+    size_t words = 0;
+    bool in = false;
+    for (char16_t c : t) {
+        const bool blank = IsBlank(c);
+        if (!blank && !in) ++words;
+        in = !blank;
+    }
+    return words;
+}
+
+bool IsMostlyLatin(std::u16string_view k) {
+    const size_t latin =
+        size_t(std::count_if(k.begin(), k.end(), [](char16_t c) { return c < 0x2E80; }));
+    return latin * 2 > k.size();
+}
+
 // The visible text of a paragraph: paragraph and cell marks, field marks,
 // picture anchors and other control characters go; a manual line break
 // joins its two lines (with a blank between Latin words only).
@@ -145,7 +162,13 @@ bool IsRule(std::u16string_view k) {
 bool IsMark(std::u16string_view k) {
     static constexpr std::array<std::u16string_view, 10> kMarks{
         u"绝密", u"机密", u"秘密", u"特急", u"加急", u"平急", u"特提", u"急件", u"密级", u"紧急"};
-    return k.size() <= 16 && StartsWithAny(k, kMarks);
+    if (k.size() <= 16 && StartsWithAny(k, kMarks)) return true;
+    static constexpr std::array<std::u16string_view, 7> kLatin{
+        u"draft", u"confidential", u"strictlyconfidential", u"privateandconfidential", u"urgent",
+        u"草稿",  u"送审稿"};
+    return std::any_of(kLatin.begin(), kLatin.end(), [&](std::u16string_view w) {
+        return k.size() == w.size() && StartsWithNoCase(k, w);
+    });
 }
 
 bool IsCopyNumber(std::u16string_view k) {
@@ -181,8 +204,34 @@ bool IsAttachment(std::u16string_view k) {
            });
 }
 
+// "XX市人民政府文件"; a standard's "中华人民共和国国家标准" plays the same part.
 bool IsLetterheadText(std::u16string_view k) {
-    return k.size() >= 4 && k.size() <= 24 && EndsWith(k, u"文件");
+    if (k.size() < 4 || k.size() > 24) return false;
+    if (EndsWith(k, u"文件")) return true;
+    return EndsWith(k, u"标准") && (StartsWith(k, u"中华人民共和国") || EndsWith(k, u"行业标准") ||
+                                    EndsWith(k, u"国家标准") || EndsWith(k, u"地方标准") ||
+                                    EndsWith(k, u"团体标准") || EndsWith(k, u"企业标准"));
+}
+
+// Classification and standard numbers: "ICS 27.120.99", "F69", "GB/T 1.1—2020".
+// Upper-case letters in words of at most three, digits and punctuation.
+bool IsCodeLine(std::u16string_view t, std::u16string_view k) {
+    if (k.empty() || k.size() > 30) return false;
+    // "NB/T XXXXX—XXXX": a standard's number with placeholders.
+    size_t caps = 0;
+    while (caps < k.size() && k[caps] >= u'A' && k[caps] <= u'Z') ++caps;
+    if (caps >= 1 && caps <= 4 && caps < k.size() && k[caps] == u'/' &&
+        std::none_of(k.begin(), k.end(),
+                     [](char16_t c) { return c >= 0x2E80 && c != 0x2014 && c != 0xFF0D; }))
+        return true;
+    if (!std::any_of(k.begin(), k.end(), IsDigit)) return false;
+    size_t run = 0;
+    for (char16_t c : t) {
+        if (c >= 0x2E80 || (c >= u'a' && c <= u'z')) return false;
+        run = (c >= u'A' && c <= u'Z') ? run + 1 : 0;
+        if (run > 3) return false;
+    }
+    return true;
 }
 
 bool IsMonthName(std::u16string_view word) {
@@ -251,9 +300,9 @@ bool IsGenre(std::u16string_view k) {
     return paper && academic && core.size() <= 14;
 }
 
-bool IsSalutation(std::u16string_view t) {
+bool IsSalutation(std::u16string_view t, std::u16string_view k) {
     if (StartsWithNoCase(t, u"dear ") || StartsWith(t, u"尊敬的")) return true;
-    return !t.empty() && IsColon(t.back());
+    return !k.empty() && IsColon(k.back()) && !IsMostlyLatin(k) && k.size() <= 40;
 }
 
 bool IsField(std::u16string_view t, std::u16string_view k) {
@@ -344,16 +393,20 @@ bool IsNumberedHeading(std::u16string_view t) {
     return std::u16string_view(u".、．) \t\u3000").find(t[i]) != std::u16string_view::npos;
 }
 
-// Running text rather than a heading.
+// Running text rather than a heading. Latin titles run longer than Chinese
+// ones, so they are measured in words.
 bool IsBodyLike(std::u16string_view t, std::u16string_view k) {
-    if (k.size() > 60) return true;
     if (k.empty()) return false;
+    const bool latin = IsMostlyLatin(k);
+    if (latin ? (WordCount(t) > 20 || t.size() > 160) : k.size() > 60) return true;
     const char16_t last = k.back();
     if (std::u16string_view(u"。！？；!?;，,").find(last) != std::u16string_view::npos) return true;
     if (last == u'.' && t.size() > 30 && !EndsWithNoCase(t, u"inc.") &&
         !EndsWithNoCase(t, u"ltd.") && !EndsWithNoCase(t, u"co."))
         return true;
-    return k.size() > 40 && k.find(0xFF0C) != std::u16string_view::npos;
+    // "These are a few of my favourite things:" leads into a list.
+    if (latin && IsColon(last) && WordCount(t) > 3) return true;
+    return !latin && k.size() > 40 && k.find(0xFF0C) != std::u16string_view::npos;
 }
 
 bool IsTitleStyle(const ParagraphFacts& p) {
@@ -381,14 +434,16 @@ Kind Classify(const ParagraphFacts& p, const std::u16string& t, const std::u16st
     if (IsRule(k)) return Kind::Rule;
     if (IsMark(k)) return Kind::Mark;
     if (IsCopyNumber(k)) return Kind::CopyNumber;
-    if (IsDocNumber(k)) return Kind::DocNumber;
+    if (IsDocNumber(k) || IsCodeLine(t, k)) return Kind::DocNumber;
+    // "代替 GB/T 1.1—2009": the standard this one replaces.
+    if (StartsWith(k, u"代替") && IsCodeLine(k.substr(2), k.substr(2))) return Kind::DocNumber;
     if (IsAttachment(k)) return Kind::Attachment;
     if (IsLetterheadText(k)) return Kind::Letterhead;
     if (p.formatted && IsRed(p.color) && p.maxHalfPoints >= std::max(36, bodySize + 8))
         return Kind::Letterhead;
     if (IsDate(t)) return Kind::Date;
     if (IsGenre(k)) return Kind::Genre;
-    if (IsSalutation(t)) return Kind::Salutation;
+    if (IsSalutation(t, k)) return Kind::Salutation;
     if (IsField(t, k)) return Kind::Field;
     return Kind::Candidate;
 }
@@ -421,8 +476,12 @@ size_t LabelLength(std::u16string_view k) {
         u"thesistitle",  u"projecttitle", u"title",    u"课题"};
     for (std::u16string_view label : kLabels) {
         if (!StartsWithNoCase(k, label)) continue;
-        if (k.size() == label.size())
-            return label.size();  // the value follows in the next paragraph
+        // A bare Chinese label (a table cell): the value follows in the next
+        // paragraph. A bare "Title" is more often a column heading.
+        if (k.size() == label.size()) {
+            if (label[0] >= 0x2E80) return label.size();
+            continue;
+        }
         if (IsColon(k[label.size()])) return label.size() + 1;
     }
     return 0;
@@ -618,6 +677,7 @@ TitleChoice ChooseTitle(const word::LeadingBody& body, std::u16string_view fileN
             bestText = std::move(text);
         }
         i += size_t(count - 1);  // the joined lines are not candidates of their own
+        if (bodyLike) break;     // the title comes before the running text
     }
     // 4: nothing but running text: no title, paragraph 1 as mode 0 takes it.
     if (best < 0 || bestBody) return choice;

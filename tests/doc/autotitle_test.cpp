@@ -7,8 +7,10 @@
 
 #include <cctype>
 #include <cstdint>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <ostream>
 #include <set>
 #include <string>
@@ -114,5 +116,81 @@ INSTANTIATE_TEST_SUITE_P(DISABLED_Fixtures, AutoTitle, ::testing::ValuesIn(ReadE
                                  name += std::isalnum((unsigned char)c) ? c : '_';
                              return name;
                          });
+
+std::string ToUtf8(std::u16string_view s) {
+    std::string out;
+    for (size_t i = 0; i < s.size(); ++i) {
+        uint32_t c = s[i];
+        if (c >= 0xD800 && c < 0xDC00 && i + 1 < s.size())
+            c = 0x10000 + ((c - 0xD800) << 10) + (s[++i] - 0xDC00);
+        if (c < 0x80) {
+            out += c < 0x20 ? ' ' : char(c);
+        } else if (c < 0x800) {
+            out += char(0xC0 | (c >> 6));
+            out += char(0x80 | (c & 0x3F));
+        } else if (c < 0x10000) {
+            out += char(0xE0 | (c >> 12));
+            out += char(0x80 | ((c >> 6) & 0x3F));
+            out += char(0x80 | (c & 0x3F));
+        } else {
+            out += char(0xF0 | (c >> 18));
+            out += char(0x80 | ((c >> 12) & 0x3F));
+            out += char(0x80 | ((c >> 6) & 0x3F));
+            out += char(0x80 | (c & 0x3F));
+        }
+    }
+    return out;
+}
+
+// Real-world documents: whatever mode 0 reads, the automatic mode reads too
+// (a damaged paragraph list never costs a row). With PELMORA_TITLE_SURVEY=1
+// it prints every title that differs from mode 0, with the deciding rule.
+TEST(AutoTitleCorpus, ReadsWhateverModeZeroReads) {
+    // A worktree beside the checkout names the corpus in PELMORA_CORPUS.
+    const char* const env = std::getenv("PELMORA_CORPUS");
+    const fs::path corpus = env ? env : PELMORA_CORPUS;
+    if (!fs::is_directory(corpus)) GTEST_SKIP() << "no corpus at " << corpus;
+    const bool survey = std::getenv("PELMORA_TITLE_SURVEY") != nullptr;
+    static const char* const kRules[] = {"label", "subject", "scored", "first-paragraph"};
+    int read = 0, differ = 0;
+    for (const auto& entry : fs::recursive_directory_iterator(corpus)) {
+        if (!entry.is_regular_file()) continue;
+        const std::string ext = entry.path().extension().string();
+        if (ext != ".doc" && ext != ".docx" && ext != ".DOC" && ext != ".rtf" && ext != ".docm")
+            continue;
+        std::u16string mode0;
+        pelmora::word::Application word;
+        std::unique_ptr<pelmora::word::Document> doc;
+        try {
+            doc = word.Open(entry.path().string());
+            mode0 = pelmora::FormatTitleText(doc->ParagraphText(1), 25).value_or(u"");
+        } catch (const pelmora::word::WordError&) {
+            continue;
+        }
+        ++read;
+        pelmora::TitleChoice choice;
+        EXPECT_NO_THROW(choice = pelmora::ChooseTitle(doc->LeadingParagraphs(),
+                                                      FromUtf8(entry.path().filename().string())))
+            << entry.path();
+        const std::u16string mode4 = pelmora::FormatTitleText(choice.title, 25).value_or(u"");
+        if (mode4 == mode0) continue;
+        ++differ;
+        std::u16string visible0;  // mode 0 keeps picture anchors, cell and page marks
+        for (char16_t c : mode0) {
+            if (c >= 0x20) visible0 += c;
+        }
+        if (survey) {
+            const char* kind = mode0.empty()       ? "/was-empty"
+                               : visible0 == mode4 ? "/controls-dropped"
+                                                   : "";
+            std::cout << kRules[int(choice.rule)] << kind << '\t'
+                      << fs::relative(entry.path(), corpus).string() << '\t' << ToUtf8(mode0)
+                      << '\t' << ToUtf8(mode4) << '\n';
+        }
+    }
+    RecordProperty("read", read);
+    RecordProperty("differ", differ);
+    if (survey) std::cout << "read " << read << ", differ from mode 0: " << differ << '\n';
+}
 
 }  // namespace

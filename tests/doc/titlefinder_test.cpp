@@ -138,6 +138,11 @@ INSTANTIATE_TEST_SUITE_P(
              {T(u"机密★1年"), T(u"特急"), T(u"关于加强值班工作的通知")},
              u"关于加强值班工作的通知"},
         Case{"CopyNumber", {T(u"000123"), T(u"秘密"), T(u"市政府工作规则")}, u"市政府工作规则"},
+        Case{"StandardCover",
+             {T(u"ICS 27.120.99"), T(u"F69"), T(u"中华人民共和国能源行业标准"),
+              T(u"NB/T XXXXX—XXXX"), T(u"代替 NB/T 20442.7—2017"), T(u"核电厂定期安全评价指南")},
+             u"核电厂定期安全评价指南"},
+        Case{"LatinStatusMark", {T(u"DRAFT"), T(u""), T(u"Proposal"), T(u"to")}, u"Proposal"},
         Case{"TypedRule", {T(u"──────────"), T(u"会议纪要")}, u"会议纪要"}),
     CaseName);
 
@@ -310,6 +315,21 @@ INSTANTIATE_TEST_SUITE_P(
               T(u"会议由总经理主持。")},
              u"今天上午，公司召开了全体员工大会，会上总结了去年的工作。"},
         Case{"EmptyFirstThenBodyGivesEmpty", {T(u""), T(u"会议由总经理主持，全体员工参加。")}, u""},
+        // The title comes before the running text: nothing after it is taken.
+        Case{"NothingAfterRunningText",
+             {T(u"This is a sample word document. It has two pages and a simple heading."),
+              T(u"HEADING TEXT")},
+             u"Thisisasampleworddocument.Ithastwopagesandasimpleheading."},
+        Case{"SentenceLeadingIntoAList",
+             {T(u"These are a few of my favorite things:"), T(u"Parrots"), T(u"Analysis")},
+             u"Theseareafewofmyfavoritethings:"},
+        Case{"LongLatinTitleIsNoBodyText",
+             {T(u"A Guide to Disability Access and Inclusion Plans (DAIPs) for Western Australian "
+                u"Public "
+                u"Authorities"),
+              T(u""), T(u"Access and inclusion for people with disabilities")},
+             u"AGuidetoDisabilityAccessandInclusionPlans(DAIPs)"
+             u"forWesternAustralianPublicAuthorities"},
         Case{"OnlySkippedLinesGiveParagraphOne", {T(u"2024年3月5日"), T(u"")}, u"2024年3月5日"}),
     CaseName);
 
@@ -361,6 +381,12 @@ TEST(FinderRules, ReportsWhichRuleDecidedAndWhatWasJoined) {
     EXPECT_EQ(ChooseTitle(Body({T(u"MEMO"), T(u"Subject: x y")}), u"").rule, TitleRule::Subject);
     EXPECT_EQ(ChooseTitle(Body({T(u"这是一句正文。")}), u"").rule, TitleRule::FirstParagraph);
     EXPECT_EQ(ChooseTitle(LeadingBody{}, u"").title, u"");
+    // A bare "Title" cell heads a column; its value is no document title.
+    const auto columns = ChooseTitle(Body({Cell(T(u"ID"), 1, 1), Cell(T(u"Title"), 1, 2),
+                                           Cell(T(u"1"), 2, 1), Cell(T(u"Test"), 2, 2)}),
+                                     u"");
+    EXPECT_NE(columns.rule, TitleRule::Label);
+    EXPECT_NE(columns.title, u"Test");
 }
 
 TEST(FinderRules, FallbackIsParagraphOneUntouched) {
