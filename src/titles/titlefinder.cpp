@@ -106,6 +106,8 @@ std::u16string Visible(std::u16string_view text) {
             if (IsAsciiAlnum(before) && IsAsciiAlnum(after)) out += u' ';
         } else if (c == u'\t') {
             out += u' ';
+        } else if (c == 0x1E) {
+            out += u'-';  // non-breaking hyphen
         } else if (c < 0x20 || c == 0xFFFC || c == 0xFFFD) {
             // 0x01 picture, 0x08 drawn object, 0x13-0x15 field marks, CR, cell mark
         } else {
@@ -162,7 +164,26 @@ bool IsRule(std::u16string_view k) {
 bool IsMark(std::u16string_view k) {
     static constexpr std::array<std::u16string_view, 10> kMarks{
         u"绝密", u"机密", u"秘密", u"特急", u"加急", u"平急", u"特提", u"急件", u"密级", u"紧急"};
-    if (k.size() <= 16 && StartsWithAny(k, kMarks)) return true;
+    // Only marks and their periods: "机密★1年", "密级：秘密", "特急". A title
+    // such as "紧急通知" holds other words.
+    if (k.size() <= 16 && StartsWithAny(k, kMarks)) {
+        std::u16string_view rest = k;
+        while (!rest.empty()) {
+            const auto mark =
+                std::find_if(kMarks.begin(), kMarks.end(),
+                             [&](std::u16string_view m) { return StartsWith(rest, m); });
+            if (mark != kMarks.end()) {
+                rest.remove_prefix(mark->size());
+            } else if (IsDigit(rest[0]) || IsChineseNumeral(rest[0]) || IsColon(rest[0]) ||
+                       std::u16string_view(u"★☆*·、年月日个天长期久").find(rest[0]) !=
+                           std::u16string_view::npos) {
+                rest.remove_prefix(1);
+            } else {
+                return false;
+            }
+        }
+        return true;
+    }
     static constexpr std::array<std::u16string_view, 7> kLatin{
         u"draft", u"confidential", u"strictlyconfidential", u"privateandconfidential", u"urgent",
         u"草稿",  u"送审稿"};
@@ -244,6 +265,10 @@ bool IsMonthName(std::u16string_view word) {
 }
 
 bool IsDate(std::u16string_view t) {
+    // "（2023年3月）" is a date too.
+    if (t.size() >= 2 && (t.front() == u'(' || t.front() == 0xFF08) &&
+        (t.back() == u')' || t.back() == 0xFF09))
+        t = Trim(t.substr(1, t.size() - 2));
     const std::u16string k = Compact(t);
     if (k.empty() || k.size() > 24) return false;
     // Chinese and numeric dates: only digits, numerals, 年月日号 and separators.
@@ -309,7 +334,11 @@ bool IsField(std::u16string_view t, std::u16string_view k) {
     if ((StartsWithNoCase(k, u"no.") || StartsWithNoCase(k, u"no:")) && k.size() > 3 &&
         IsDigit(k[3]))
         return true;
-    if (k.find(u"编号") != std::u16string_view::npos && k.find(u"编号") <= 6) return true;
+    // "合同编号：…", "项目编号HT-01"; not "关于统一产品编号规则的通知".
+    const size_t number = k.find(u"编号");
+    if (number != std::u16string_view::npos && number <= 6 && number + 2 < k.size() &&
+        (IsColon(k[number + 2]) || IsAsciiAlnum(k[number + 2])))
+        return true;
     const size_t colon = t.find_first_of(u":：");
     if (colon == std::u16string_view::npos || colon == 0) return false;
     const std::u16string_view label = Trim(t.substr(0, colon));
@@ -444,7 +473,8 @@ Kind Classify(const ParagraphFacts& p, const std::u16string& t, const std::u16st
     if (IsDate(t)) return Kind::Date;
     if (IsGenre(k)) return Kind::Genre;
     if (IsSalutation(t, k)) return Kind::Salutation;
-    if (IsField(t, k)) return Kind::Field;
+    // "摘要：本文……。" is running text behind a label, not a field line.
+    if (IsField(t, k) && !IsBodyLike(t, k)) return Kind::Field;
     return Kind::Candidate;
 }
 
@@ -592,9 +622,12 @@ TitleChoice ChooseTitle(const word::LeadingBody& body, std::u16string_view fileN
         lines[i].kind = Classify(ps[i], lines[i].text, lines[i].compact, bodySize);
 
     // 1 and 2: an explicit label or subject line names the title, unless a
-    // paragraph before it carries the Title style.
+    // paragraph before it carries the Title style. Labels inside the running
+    // text ("项目名称：" in a notice's body) do not count.
     for (size_t i = 0; i < ps.size(); ++i) {
-        if (ps[i].formatted && IsTitleStyle(ps[i]) && lines[i].kind == Kind::Candidate) break;
+        if (lines[i].kind == Kind::Candidate && ((ps[i].formatted && IsTitleStyle(ps[i])) ||
+                                                 IsBodyLike(lines[i].text, lines[i].compact)))
+            break;
         const size_t label = LabelLength(lines[i].compact);
         size_t subject = 0;
         if (label == 0 && !IsSubjectLine(lines[i].compact, subject)) continue;
