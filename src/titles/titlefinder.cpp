@@ -585,6 +585,8 @@ int JoinedLines(const std::vector<ParagraphFacts>& ps, const std::vector<Line>& 
             break;
         const std::u16string sofar = Compact(text);
         if (IsBodyLike(text, sofar) || sofar.size() + next.compact.size() > 60) break;
+        // A Chinese title and its English translation are two titles.
+        if (IsMostlyLatin(sofar) != IsMostlyLatin(next.compact)) break;
         const bool ended = HasTitleEnding(sofar) && !StartsWith(next.compact, u"（") &&
                            !StartsWith(next.compact, u"(");
         bool join = false;

@@ -271,16 +271,22 @@ INSTANTIATE_TEST_SUITE_P(
 
 INSTANTIATE_TEST_SUITE_P(
     JournalPapers, FinderTest,
-    ::testing::Values(Case{"TitleAuthorsAffiliations",
-                           {F(u"黄土高原植被恢复对土壤水分的影响", 18, true, true),
-                            F(u"张伟1，李娜2", 12, true),
-                            F(u"（1.海州大学 环境学院，海州 210000；2.海州农业科学院）", 9, true),
-                            F(u"摘要：本文分析了近二十年植被恢复对土壤水分的影响。", 9)},
-                           u"黄土高原植被恢复对土壤水分的影响"},
-                      Case{"TextOnly",
-                           {T(u"黄土高原植被恢复对土壤水分的影响"), T(u"张伟1，李娜2"),
-                            T(u"摘要：本文分析了近二十年植被恢复对土壤水分的影响。")},
-                           u"黄土高原植被恢复对土壤水分的影响"}),
+    ::testing::Values(
+        Case{"TitleAuthorsAffiliations",
+             {F(u"黄土高原植被恢复对土壤水分的影响", 18, true, true), F(u"张伟1，李娜2", 12, true),
+              F(u"（1.海州大学 环境学院，海州 210000；2.海州农业科学院）", 9, true),
+              F(u"摘要：本文分析了近二十年植被恢复对土壤水分的影响。", 9)},
+             u"黄土高原植被恢复对土壤水分的影响"},
+        Case{"TranslatedTitleNotJoined",
+             {F(u"黄土高原植被恢复对土壤水分的影响", 18, true, true),
+              F(u"Effects of vegetation restoration on soil moisture", 18, true, true),
+              F(u"张伟1，李娜2", 12, true),
+              F(u"摘要：本文分析了近二十年植被恢复对土壤水分的影响。", 9)},
+             u"黄土高原植被恢复对土壤水分的影响"},
+        Case{"TextOnly",
+             {T(u"黄土高原植被恢复对土壤水分的影响"), T(u"张伟1，李娜2"),
+              T(u"摘要：本文分析了近二十年植被恢复对土壤水分的影响。")},
+             u"黄土高原植被恢复对土壤水分的影响"}),
     CaseName);
 
 INSTANTIATE_TEST_SUITE_P(
