@@ -19,6 +19,7 @@
 #include "platform/doc/objectmodel.h"
 #include "titles/titlefinder.h"
 #include "titles/titlerules.h"
+#include "utf.h"
 
 namespace fs = std::filesystem;
 
@@ -26,29 +27,8 @@ namespace {
 
 const fs::path kDir = fs::path(PELMORA_TEST_DATA) / "titles";
 
-std::u16string FromUtf8(const std::string& s) {
-    std::u16string out;
-    for (size_t i = 0; i < s.size();) {
-        const unsigned char c = s[i];
-        uint32_t cp = c;
-        size_t n = 1;
-        if (c >= 0xF0)
-            cp = c & 0x07, n = 4;
-        else if (c >= 0xE0)
-            cp = c & 0x0F, n = 3;
-        else if (c >= 0xC0)
-            cp = c & 0x1F, n = 2;
-        for (size_t k = 1; k < n && i + k < s.size(); ++k) cp = (cp << 6) | (s[i + k] & 0x3F);
-        i += n;
-        if (cp >= 0x10000) {
-            out += char16_t(0xD800 + ((cp - 0x10000) >> 10));
-            out += char16_t(0xDC00 + ((cp - 0x10000) & 0x3FF));
-        } else {
-            out += char16_t(cp);
-        }
-    }
-    return out;
-}
+using pelmora::testutf::FromUtf8;
+using pelmora::testutf::ToUtf8;
 
 struct Expected {
     std::string file;
@@ -116,31 +96,6 @@ INSTANTIATE_TEST_SUITE_P(DISABLED_Fixtures, AutoTitle, ::testing::ValuesIn(ReadE
                                  name += std::isalnum((unsigned char)c) ? c : '_';
                              return name;
                          });
-
-std::string ToUtf8(std::u16string_view s) {
-    std::string out;
-    for (size_t i = 0; i < s.size(); ++i) {
-        uint32_t c = s[i];
-        if (c >= 0xD800 && c < 0xDC00 && i + 1 < s.size())
-            c = 0x10000 + ((c - 0xD800) << 10) + (s[++i] - 0xDC00);
-        if (c < 0x80) {
-            out += c < 0x20 ? ' ' : char(c);
-        } else if (c < 0x800) {
-            out += char(0xC0 | (c >> 6));
-            out += char(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            out += char(0xE0 | (c >> 12));
-            out += char(0x80 | ((c >> 6) & 0x3F));
-            out += char(0x80 | (c & 0x3F));
-        } else {
-            out += char(0xF0 | (c >> 18));
-            out += char(0x80 | ((c >> 12) & 0x3F));
-            out += char(0x80 | ((c >> 6) & 0x3F));
-            out += char(0x80 | (c & 0x3F));
-        }
-    }
-    return out;
-}
 
 // Real-world documents: whatever mode 0 reads, the automatic mode reads too
 // (a damaged paragraph list never costs a row). With PELMORA_TITLE_SURVEY=1
