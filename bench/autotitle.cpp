@@ -36,8 +36,8 @@ const std::vector<std::string>& Fixtures() {
     return files;
 }
 
-// One run over the folder; `mode` 0 or 4.
-void Folder(benchmark::State& state, int mode) {
+// One run over the folder; `mode` 0 or 4, reading `count` leading paragraphs.
+void Folder(benchmark::State& state, int mode, int count) {
     const std::vector<std::string>& files = Fixtures();
     if (files.empty()) {
         state.SkipWithError("no fixtures in tests/data/titles");
@@ -54,7 +54,7 @@ void Folder(benchmark::State& state, int mode) {
                 if (mode == 0) {
                     raw = doc->ParagraphText(1);
                 } else {
-                    raw = pelmora::FindTitle(doc->LeadingParagraphs(), u"x.doc");
+                    raw = pelmora::FindTitle(doc->LeadingParagraphs(count), u"x.doc");
                 }
                 chars += pelmora::FormatTitleText(raw, 25).value_or(u"").size();
                 doc->Close(false);
@@ -66,10 +66,15 @@ void Folder(benchmark::State& state, int mode) {
     state.SetItemsProcessed(int64_t(state.iterations()) * kFolderSize);
 }
 
-void BM_FolderMode0(benchmark::State& state) { Folder(state, 0); }
-void BM_FolderMode4(benchmark::State& state) { Folder(state, 4); }
+void BM_FolderMode0(benchmark::State& state) { Folder(state, 0, 1); }
+// The argument: how many leading paragraphs the reader gives.
+void BM_FolderMode4(benchmark::State& state) { Folder(state, 4, int(state.range(0))); }
 BENCHMARK(BM_FolderMode0)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_FolderMode4)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FolderMode4)
+    ->Arg(pelmora::word::kLeadingParagraphs)
+    ->Arg(30)
+    ->Arg(15)
+    ->Unit(benchmark::kMillisecond);
 
 // The finder's own share: every fixture's leading body, read once.
 void BM_FinderOnly(benchmark::State& state) {
