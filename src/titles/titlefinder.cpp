@@ -438,6 +438,12 @@ bool IsBodyLike(std::u16string_view t, std::u16string_view k) {
     return !latin && k.size() > 40 && k.find(0xFF0C) != std::u16string_view::npos;
 }
 
+// The size most of a paragraph's characters have: one big initial or symbol
+// does not make a heading.
+int SizeOf(const ParagraphFacts& p) {
+    return p.mainHalfPoints > 0 ? p.mainHalfPoints : p.maxHalfPoints;
+}
+
 bool IsTitleStyle(const ParagraphFacts& p) {
     return p.styleId == word::kStiTitle || p.styleName == u"Title" || p.styleName == u"title" ||
            p.styleName == u"标题";
@@ -468,7 +474,7 @@ Kind Classify(const ParagraphFacts& p, const std::u16string& t, const std::u16st
     if (StartsWith(k, u"代替") && IsCodeLine(k.substr(2), k.substr(2))) return Kind::DocNumber;
     if (IsAttachment(k)) return Kind::Attachment;
     if (IsLetterheadText(k)) return Kind::Letterhead;
-    if (p.formatted && IsRed(p.color) && p.maxHalfPoints >= std::max(36, bodySize + 8))
+    if (p.formatted && IsRed(p.color) && SizeOf(p) >= std::max(36, bodySize + 8))
         return Kind::Letterhead;
     if (IsDate(t)) return Kind::Date;
     if (IsGenre(k)) return Kind::Genre;
@@ -592,7 +598,7 @@ int JoinedLines(const std::vector<ParagraphFacts>& ps, const std::vector<Line>& 
         bool join = false;
         if (cur.formatted && ps[j].formatted) {
             const bool looksTitle = IsTitleStyle(cur) || IsHeadingStyle(cur, 9) || cur.centered ||
-                                    cur.bold || (bodySize > 0 && cur.maxHalfPoints > bodySize);
+                                    cur.bold || (bodySize > 0 && SizeOf(cur) > bodySize);
             join = looksTitle && SameLook(cur, ps[j]) && !ended;
         } else {
             join = !ended && HasTitleEnding(next.compact) && next.compact.size() <= 30 &&
@@ -657,7 +663,7 @@ TitleChoice ChooseTitle(const word::LeadingBody& body, std::u16string_view fileN
     int largest = 0;
     for (size_t i = 0; i < ps.size(); ++i) {
         if (lines[i].kind == Kind::Candidate && ps[i].formatted)
-            largest = std::max(largest, ps[i].maxHalfPoints);
+            largest = std::max(largest, SizeOf(ps[i]));
     }
     const std::u16string property = Compact(Visible(body.titleProperty));
     const std::u16string stem = FileStem(fileName);
@@ -691,10 +697,11 @@ TitleChoice ChooseTitle(const word::LeadingBody& body, std::u16string_view fileN
                 score += 15;
             else if (IsHeadingStyle(p, 9))
                 score += 5;
-            if (bodySize > 0 && p.maxHalfPoints > bodySize) {
-                score += std::min(40, 2 * (p.maxHalfPoints - bodySize));
-                if (p.maxHalfPoints == largest) score += 10;
-            } else if (bodySize > 0 && p.maxHalfPoints > 0 && p.maxHalfPoints < bodySize) {
+            const int size = SizeOf(p);
+            if (bodySize > 0 && size > bodySize) {
+                score += std::min(40, 2 * (size - bodySize));
+                if (size == largest) score += 10;
+            } else if (bodySize > 0 && size > 0 && size < bodySize) {
                 score -= 5;
             }
             if (p.centered) score += 8;

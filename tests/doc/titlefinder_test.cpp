@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <random>
 #include <string>
@@ -34,6 +35,7 @@ struct Para {
     int style = kStiNormal;
     uint32_t color = kAutoColor;
     int row = 0, cell = 0;
+    int peak = 0;  // largest size in points when some characters differ
 };
 
 Para T(std::u16string text) { return Para{std::move(text)}; }
@@ -44,6 +46,10 @@ Para F(std::u16string text, int points, bool centered = false, bool bold = false
 Para Red(std::u16string text, int points) {
     Para p = F(std::move(text), points, true, true);
     p.color = kRed;
+    return p;
+}
+Para Peak(Para p, int points) {
+    p.peak = points;
     return p;
 }
 Para Cell(Para p, int row, int cell) {
@@ -64,7 +70,8 @@ LeadingBody Body(const std::vector<Para>& paras, std::u16string property = {}) {
             f.formatted = true;
             f.styleId = p.style;
             f.outlineLevel = p.style >= kStiHeading1 && p.style <= kStiHeading9 ? p.style - 1 : 9;
-            f.maxHalfPoints = f.mainHalfPoints = 2 * p.size;
+            f.mainHalfPoints = 2 * p.size;
+            f.maxHalfPoints = 2 * std::max(p.size, p.peak);
             f.centered = p.centered;
             f.bold = p.bold;
             f.color = p.color;
@@ -338,6 +345,9 @@ INSTANTIATE_TEST_SUITE_P(
              {F(u"仓库安全检查记录", 16, true, true), F(u"检查项目一览", 12, false, true),
               F(u"正文", 12)},
              u"仓库安全检查记录"},
+        Case{"BigInitialIsNoHeading",
+             {F(u"关于甲地块", 12), Peak(F(u"乙地块概况", 12), 40), F(u"正文一段，说明情况。", 12)},
+             u"关于甲地块"},
         Case{"TitleStyleBeatsBiggerLogoLine",
              {F(u"海州港务集团", 26, true), F(u"码头作业规程", 22, true, false, kStiTitle)},
              u"码头作业规程"},
