@@ -557,7 +557,9 @@ bool SameLook(const ParagraphFacts& a, const ParagraphFacts& b) {
 }
 
 bool Matches(std::u16string_view candidate, std::u16string_view other) {
-    if (candidate.size() < 2 || other.size() < 2) return false;
+    // Titles are short; long texts are no match and would cost a quadratic search.
+    if (candidate.size() < 2 || other.size() < 2 || candidate.size() > 200 || other.size() > 200)
+        return false;
     return candidate.find(other) != std::u16string_view::npos ||
            other.find(candidate) != std::u16string_view::npos;
 }
