@@ -644,8 +644,10 @@ TitleChoice ChooseTitle(const word::LeadingBody& body, std::u16string_view fileN
         const std::u16string value = ValueAfterLabel(lines[i].text, label ? label : subject);
         choice.rule = label ? TitleRule::Label : TitleRule::Subject;
         if (!value.empty()) {
+            // A long thesis title wraps onto a second line without a label.
             choice.title = value;
             choice.first = int(i);
+            choice.count = JoinedLines(ps, lines, i, bodySize, choice.title);
             return choice;
         }
         if (!label) continue;
