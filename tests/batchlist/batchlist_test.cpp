@@ -12,6 +12,7 @@
 #include "batchlist/rowcommands.h"
 #include "grid/didagrid.h"
 #include "support/fake_dialogs.h"
+#include "support/window_test.h"
 
 namespace pelmora {
 namespace {
@@ -30,10 +31,7 @@ class BatchListTest : public ::testing::Test {
   protected:
     void SetUp() override {
         ASSERT_TRUE(dir.isValid());
-        Form1Options options;
-        options.settingsDir = dir.path();
-        options.dialogs = &dialogs;
-        form = std::make_unique<Form1>(options);
+        form = test::OpenWindow(dir.path(), dialogs);
         dialogs.messages.clear();  // the first start's settings report
         form->globalMaxword = 25;
     }

@@ -1,31 +1,30 @@
 // The popup menu's additions: the CSV export of the list, check all and
 // invert checks.
 
+#include "batchlist/export.h"
+
+#include <gtest/gtest.h>
+
 #include <QAction>
 #include <QFile>
 #include <QMenu>
 #include <QStringDecoder>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
-
 #include <memory>
 
 #include "app/form1.h"
-#include "batchlist/export.h"
 #include "grid/didagrid.h"
 #include "support/fake_dialogs.h"
 #include "support/testutil.h"
+#include "support/window_test.h"
 
 namespace pelmora {
 namespace {
 
 class PopupAdditions : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
-        Form1Options options;
-        options.settingsDir = dir.path();
-        options.dialogs = &fake;
-        form = std::make_unique<Form1>(options);
+        form = test::OpenWindow(dir.path(), fake);
         fake.messages.clear();
     }
     DiDaGrid& grid() { return *form->DiDaGrid1; }
@@ -49,7 +48,8 @@ protected:
     }
     QStringList flags() {
         QStringList out;
-        for (int r = 1; r <= form->globalFilecount; ++r) out << grid().GetCellProperty(r, ColFlag, "getcheck");
+        for (int r = 1; r <= form->globalFilecount; ++r)
+            out << grid().GetCellProperty(r, ColFlag, "getcheck");
         return out;
     }
 
@@ -59,8 +59,10 @@ protected:
 };
 
 TEST_F(PopupAdditions, MenuHoldsTheNewItems) {
-    const std::pair<QAction*, const char*> items[] = {
-        {form->mCheckAll, "全选"}, {form->mInvert, "反选"}, {form->mUndo, "撤销上次改名"}, {form->mExport, "导出结果"}};
+    const std::pair<QAction*, const char*> items[] = {{form->mCheckAll, "全选"},
+                                                      {form->mInvert, "反选"},
+                                                      {form->mUndo, "撤销上次改名"},
+                                                      {form->mExport, "导出结果"}};
     for (const auto& [action, text] : items) {
         ASSERT_NE(action, nullptr) << text;
         EXPECT_EQ(action->text(), QString::fromUtf8(text));
@@ -69,7 +71,9 @@ TEST_F(PopupAdditions, MenuHoldsTheNewItems) {
 }
 
 TEST_F(PopupAdditions, CheckAllAndInvert) {
-    fill({{"a.doc", "A", "1", "/d", ""}, {"b.doc", "", "0", "/d", ""}, {"c.doc", "C", "0", "/d", ""}});
+    fill({{"a.doc", "A", "1", "/d", ""},
+          {"b.doc", "", "0", "/d", ""},
+          {"c.doc", "C", "0", "/d", ""}});
     form->mInvert->trigger();
     EXPECT_EQ(flags(), (QStringList{"0", "1", "1"}));
     form->mCheckAll->trigger();
@@ -116,7 +120,8 @@ TEST_F(PopupAdditions, ExportCancelledOrUnwritable) {
     fake.savePaths.push_back(dir.path() + "/plain/out.csv");
     form->mExport->trigger();
     ASSERT_EQ(fake.messages.size(), 1u);
-    EXPECT_TRUE(fake.messages[0].text.startsWith("无法写入文件:")) << fake.messages[0].text.toStdString();
+    EXPECT_TRUE(fake.messages[0].text.startsWith("无法写入文件:"))
+        << fake.messages[0].text.toStdString();
     EXPECT_EQ(fake.messages[0].icon, MsgIcon::Warning);
     EXPECT_EQ(test::ReadFile(dir.path() + "/plain"), "keep");
 
@@ -124,25 +129,6 @@ TEST_F(PopupAdditions, ExportCancelledOrUnwritable) {
     fake.savePaths.push_back(dir.path() + "/results");
     form->mExport->trigger();
     EXPECT_TRUE(test::ReadFile(dir.path() + "/results.csv").startsWith("\xEF\xBB\xBF"));
-}
-
-TEST(CsvField, QuotingAndFormulaGuard) {
-    const std::pair<const char*, const char*> cases[] = {
-        {"", ""},
-        {"plain", "plain"},
-        {"中文", "中文"},
-        {"a,b", "\"a,b\""},
-        {"a\"b", "\"a\"\"b\""},
-        {"a\r\nb", "\"a\r\nb\""},
-        {" lead", "\" lead\""},
-        {"=1+1", "'=1+1"},
-        {"+1", "'+1"},
-        {"-1", "'-1"},
-        {"@x", "'@x"},
-        {"=a,b", "\"'=a,b\""},
-        {"a=b", "a=b"},
-    };
-    for (const auto& [in, want] : cases) EXPECT_EQ(CsvField(QString::fromUtf8(in)), QByteArray(want)) << in;
 }
 
 }  // namespace

@@ -17,14 +17,8 @@
 namespace pelmora {
 namespace {
 
+using test::Entries;
 using test::WriteFile;
-
-QStringList Entries(const QString& folder) {
-    QStringList names = QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
-                                               QDir::NoDotAndDotDot);
-    names.sort();
-    return names;
-}
 
 // ---- Planning without a disk ----
 

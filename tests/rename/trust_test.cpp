@@ -20,15 +20,9 @@
 namespace pelmora {
 namespace {
 
+using test::Entries;
 using test::ReadFile;
 using test::WriteFile;
-
-QStringList Entries(const QString& folder) {
-    QStringList names = QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
-                                               QDir::NoDotAndDotDot);
-    names.sort();
-    return names;
-}
 
 struct Doc {
     QString name, title;

@@ -1,22 +1,25 @@
+#include "settings/frmoptions.h"
+
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
-#include <QCheckBox>
-#include <QComboBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <QTreeView>
 #include <functional>
-#include <gtest/gtest.h>
 #include <memory>
 
 #include "app/form1.h"
-#include "settings/frmoptions.h"
 #include "settings/updown.h"
 #include "support/fake_dialogs.h"
 #include "support/testutil.h"
+#include "support/window_test.h"
 
 namespace pelmora {
 namespace {
@@ -28,7 +31,7 @@ using test::WriteFile;
 // The main window over a scratch settings folder, with the scripted dialogs;
 // the options dialog is reached through the toolbar as a user reaches it.
 class OptionsDialogTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ASSERT_TRUE(dir_.isValid());
         target_ = dir_.filePath(QStringLiteral("target"));
@@ -47,10 +50,7 @@ protected:
 
     void start(const QByteArray& file) {
         WriteFile(path(), file);
-        Form1Options options;
-        options.settingsDir = dir_.path();
-        options.dialogs = &dialogs_;
-        form_ = std::make_unique<Form1>(options);
+        form_ = test::OpenWindow(dir_.path(), dialogs_);
         dialogs_.messages.clear();
     }
 
@@ -116,20 +116,23 @@ TEST_P(MaxwordTest, TypedTextIsReadWithTheNumberRule) {
         return save(d);
     });
     EXPECT_EQ(form_->globalMaxword, GetParam().saved);
-    EXPECT_EQ(lines().at(3), "Maxword=" + QString::number(GetParam().saved)
-                                              .prepend(GetParam().saved < 0 ? "" : " ")
-                                              .toLatin1() + "\r");
+    EXPECT_EQ(
+        lines().at(3),
+        "Maxword=" +
+            QString::number(GetParam().saved).prepend(GetParam().saved < 0 ? "" : " ").toLatin1() +
+            "\r");
     EXPECT_TRUE(dialogs_.messages.empty());  // the dialog warns about nothing
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Typed, MaxwordTest,
-    ::testing::Values(MaxwordCase{"Letters", "abc", 0}, MaxwordCase{"SignPosition", " 30", 30},
-                      MaxwordCase{"HalfDown", "2.5", 2}, MaxwordCase{"HalfUp", "3.5", 4},
-                      MaxwordCase{"Negative", "-3", -3},
-                      MaxwordCase{"AboveRangeSavesLimit", "99999", 32767},
-                      MaxwordCase{"BelowRangeSavesLimit", "-1e9", -32768}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Typed, MaxwordTest,
+                         ::testing::Values(MaxwordCase{"Letters", "abc", 0},
+                                           MaxwordCase{"SignPosition", " 30", 30},
+                                           MaxwordCase{"HalfDown", "2.5", 2},
+                                           MaxwordCase{"HalfUp", "3.5", 4},
+                                           MaxwordCase{"Negative", "-3", -3},
+                                           MaxwordCase{"AboveRangeSavesLimit", "99999", 32767},
+                                           MaxwordCase{"BelowRangeSavesLimit", "-1e9", -32768}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(OptionsDialogTest, OptionButtonsStoreTheirIndex) {
     start(fileWith());
@@ -160,8 +163,7 @@ TEST_F(OptionsDialogTest, CancelAndFrameCloseNeverWrite) {
     start(fileWith());
     const QByteArray before = ReadFile(path());
     const std::function<void(frmOptions&)> closers[] = {
-        [](frmOptions& d) { d.Command2->click(); },
-        [](frmOptions& d) { d.close(); },
+        [](frmOptions& d) { d.Command2->click(); }, [](frmOptions& d) { d.close(); },
         [](frmOptions& d) { d.reject(); },  // Escape
     };
     for (const auto& close : closers) {
@@ -198,10 +200,12 @@ TEST_F(OptionsDialogTest, MissingFileGivesOneBoxThenDesignedContent) {
     ASSERT_EQ(dialogs_.messages.size(), 1u);
     EXPECT_TRUE(dialogs_.messages[0].text.contains(QStringLiteral("找不到文件")));
     // Saving writes the designed content with First and Wordcount from memory.
-    EXPECT_EQ(ReadFile(path()), "First=true\r\nSubdir=false\r\nOnlyenglish=true\r\nMaxword= 25\r\n"
-                                "DefaultDir=" + QDir::currentPath().toUtf8() +
-                                "\r\nGetTitleMode= 0\r\nStartpragraph= 1\r\nStartpos= 1\r\n"
-                                "Wordcount= 17\r\n");
+    EXPECT_EQ(ReadFile(path()),
+              "First=true\r\nSubdir=false\r\nOnlyenglish=true\r\nMaxword= 25\r\n"
+              "DefaultDir=" +
+                  QDir::currentPath().toUtf8() +
+                  "\r\nGetTitleMode= 0\r\nStartpragraph= 1\r\nStartpos= 1\r\n"
+                  "Wordcount= 17\r\n");
 }
 
 TEST_F(OptionsDialogTest, TitleModeWithoutButtonSelectsNoneAndIsKept) {
@@ -289,10 +293,10 @@ TEST_F(OptionsDialogTest, FocusStartsOnSaveAndFollowsTheDesignedOrder) {
             w = w->nextInFocusChain();
             if (w == d.Command1) break;
         }
-        const std::vector<QString> expected{
-            "Command1",  "Check2",    "Check1",   "txtMaxword", "Option1_0",
-            "Option1_1", "Option1_2", "Option1_3", "pragraph",  "startpos",
-            "Drive1",    "Dir1",      "Command2"};
+        const std::vector<QString> expected{"Command1",  "Check2",    "Check1",    "txtMaxword",
+                                            "Option1_0", "Option1_1", "Option1_2", "Option1_3",
+                                            "pragraph",  "startpos",  "Drive1",    "Dir1",
+                                            "Command2"};
         EXPECT_EQ(order, expected);
         EXPECT_EQ(d.size(), QSize(658, 253));
         return QDialog::Rejected;
