@@ -2,12 +2,9 @@
 
 #include <QAction>
 #include <QCoreApplication>
-#include <QDragEnterEvent>
-#include <QDropEvent>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMenu>
-#include <QMimeData>
 #include <QPointer>
 #include <QProgressBar>
 #include <QScreen>
@@ -202,29 +199,10 @@ void Form1::dropPaths(const QStringList& paths) {
     guarded([&] { AddDroppedCommand(batchList(), *this, dialogs(), paths); });
 }
 
-void Form1::dragEnterEvent(QDragEnterEvent* event) {
-    if (DiDaGrid1->acceptsDrop(event->mimeData()))
-        event->acceptProposedAction();
-    else
-        event->ignore();
-}
-
-void Form1::dragMoveEvent(QDragMoveEvent* event) {
-    if (DiDaGrid1->acceptsDrop(event->mimeData(), false))
-        event->acceptProposedAction();
-    else
-        event->ignore();
-}
-
-void Form1::dropEvent(QDropEvent* event) {
-    if (!DiDaGrid1->acceptsDrop(event->mimeData())) {
-        event->ignore();
-        return;
-    }
-    event->setDropAction(Qt::CopyAction);
-    event->accept();
-    dropPaths(DiDaGrid::LocalPaths(event->mimeData()));
-}
+// Through the grid, which emits FilesDropped for an accepted drop.
+void Form1::dragEnterEvent(QDragEnterEvent* event) { DiDaGrid1->takeDragEnter(event); }
+void Form1::dragMoveEvent(QDragMoveEvent* event) { DiDaGrid1->takeDragMove(event); }
+void Form1::dropEvent(QDropEvent* event) { DiDaGrid1->takeDrop(event); }
 
 void Form1::startUp() {
     // Two steps guarded apart: a failure with the settings still leaves a
