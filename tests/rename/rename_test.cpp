@@ -22,38 +22,13 @@ using test::Entries;
 using test::ReadFile;
 using test::WriteFile;
 
-class Rename : public ::testing::Test {
+class Rename : public test::WindowTest {
   protected:
     void SetUp() override {
         platform::moveFileSeams() = {};
-        form = test::OpenWindow(settings.path(), fake);
-        form->globalOnlyenglish = false;
-        fake.messages.clear();
+        WindowTest::SetUp();
     }
     void TearDown() override { platform::moveFileSeams() = {}; }
-
-    DiDaGrid& grid() { return *form->DiDaGrid1; }
-    QString dir() const { return work.path(); }
-
-    // Lists files whose content is their own name; each row gets a title and
-    // a check mark as given.
-    struct Doc {
-        QString name, title;
-        bool checked;
-    };
-    void list(const std::vector<Doc>& docs) {
-        for (const Doc& d : docs) WriteFile(dir() + "/" + d.name, d.name.toUtf8());
-        fake.folders.push_back(dir());
-        form->Toolbar1_ButtonClick(QStringLiteral("btnDir"));
-        ASSERT_EQ(form->globalFilecount, int(docs.size()));
-        for (int r = 1; r <= form->globalFilecount; ++r) {
-            const Doc& d = docs[size_t(r - 1)];
-            ASSERT_EQ(grid().GetCellText(r, ColFileName), d.name);  // names given in listing order
-            grid().SetCellText(r, ColTitle, d.title);
-            grid().SetCellProperty(r, ColFlag, "setcheck", d.checked ? "1" : "0");
-        }
-        fake.messages.clear();
-    }
 
     // Answer Yes (in place) or No with a folder (nothing: cancelled browser).
     void renameInPlace() {
@@ -66,7 +41,6 @@ class Rename : public ::testing::Test {
         form->Toolbar1_ButtonClick(QStringLiteral("btnRename"));
     }
 
-    QString outcome(int r) { return grid().GetCellText(r, ColResult); }
     // The colour of every cell of a row, or 1 when the cells differ.
     uint32_t rowColor(int r) {
         const uint32_t c = grid().GetCellColor(r, 1);
@@ -78,10 +52,6 @@ class Rename : public ::testing::Test {
         EXPECT_EQ(outcome(r), "") << r;
         EXPECT_EQ(rowColor(r), kColorWhite) << r;
     }
-
-    QTemporaryDir settings, work;
-    test::FakeDialogs fake;
-    std::unique_ptr<Form1> form;
 };
 
 TEST_F(Rename, EmptyListOnlyShowsTheMessage) {

@@ -24,29 +24,12 @@ using test::Entries;
 using test::ReadFile;
 using test::WriteFile;
 
-struct Doc {
-    QString name, title;
-    bool checked;
-};
+using test::Doc;
 
 class Trust : public test::WindowTest {
   protected:
     QString journalPath() const { return settings.path() + "/lastrename.journal"; }
 
-    // Files whose content is their own name, listed through "btnDir".
-    void list(const std::vector<Doc>& docs) {
-        for (const Doc& d : docs) WriteFile(dir() + "/" + d.name, d.name.toUtf8());
-        fake.folders.push_back(dir());
-        form->Toolbar1_ButtonClick(QStringLiteral("btnDir"));
-        ASSERT_EQ(form->globalFilecount, int(docs.size()));
-        for (int r = 1; r <= form->globalFilecount; ++r) {
-            const Doc& d = docs[size_t(r - 1)];
-            ASSERT_EQ(grid().GetCellText(r, ColFileName), d.name);
-            grid().SetCellText(r, ColTitle, d.title);
-            grid().SetCellProperty(r, ColFlag, "setcheck", d.checked ? "1" : "0");
-        }
-        fake.messages.clear();
-    }
     // "btnRename" in place, then the answer to the collision question if asked.
     void rename(int collisionAnswer = AnswerYes) {
         fake.answers.push_back(AnswerYes);
@@ -56,7 +39,6 @@ class Trust : public test::WindowTest {
     }
     void undo() { form->mUndo->trigger(); }
 
-    QString outcome(int r) { return grid().GetCellText(r, ColResult); }
     uint32_t color(int r) { return grid().GetCellColor(r, ColFileName); }
 };
 

@@ -8,10 +8,12 @@
 
 #include <QTemporaryDir>
 #include <memory>
+#include <vector>
 
 #include "app/form1.h"
 #include "grid/didagrid.h"
 #include "support/fake_dialogs.h"
+#include "support/testutil.h"
 
 namespace pelmora::test {
 
@@ -23,6 +25,13 @@ inline std::unique_ptr<Form1> OpenWindow(const QString& settingsDir, Dialogs& di
     options.dialogs = &dialogs;
     return std::make_unique<Form1>(std::move(options));
 }
+
+// A document row: a file in dir() whose content is its own name, the
+// title typed for it and its check mark.
+struct Doc {
+    QString name, title;
+    bool checked;
+};
 
 class WindowTest : public ::testing::Test {
   protected:
@@ -39,6 +48,23 @@ class WindowTest : public ::testing::Test {
 
     QString dir() const { return files.path(); }
     DiDaGrid& grid() { return *form->DiDaGrid1; }
+
+    // Writes the files, lists them through "btnDir" (docs come in listing
+    // order), then gives each row its title and check mark.
+    void list(const std::vector<Doc>& docs) {
+        for (const Doc& d : docs) WriteFile(dir() + "/" + d.name, d.name.toUtf8());
+        fake.folders.push_back(dir());
+        form->Toolbar1_ButtonClick(QStringLiteral("btnDir"));
+        ASSERT_EQ(form->globalFilecount, int(docs.size()));
+        for (int r = 1; r <= form->globalFilecount; ++r) {
+            const Doc& d = docs[size_t(r - 1)];
+            ASSERT_EQ(grid().GetCellText(r, ColFileName), d.name);
+            grid().SetCellText(r, ColTitle, d.title);
+            grid().SetCellProperty(r, ColFlag, "setcheck", d.checked ? "1" : "0");
+        }
+        fake.messages.clear();
+    }
+    QString outcome(int r) { return grid().GetCellText(r, ColResult); }
 
     QTemporaryDir settings, files;
     FakeDialogs fake;

@@ -57,10 +57,10 @@ const QString kBad = QStringLiteral("与文件名相同或空等非法字符");
 Row Good(const QString& title) { return {title, kOk, "1", kColorWhite}; }
 Row Bad(const QString& title = QString()) { return {title, kBad, "0", kColorRed}; }
 
-class Extraction : public ::testing::Test {
+class Extraction : public test::WindowTest {
   protected:
     void SetUp() override {
-        form = test::OpenWindow(settings.path(), fake);
+        WindowTest::SetUp();
         form->globalMaxword = 25;
         form->globalGetTitleMode = TitleModeFirstParagraph;
         form->globalStartpragraph = 5;
@@ -69,19 +69,17 @@ class Extraction : public ::testing::Test {
         fake.messages.clear();
     }
 
-    DiDaGrid& grid() { return *form->DiDaGrid1; }
-
-    // Copies test documents into the work folder under the given names (the
+    // Copies test documents into dir() under the given names (the
     // source name when no target is given) and lists them in this order.
     bool listFixtures(const std::vector<std::pair<QString, QString>>& files) {
         const QChar nul(0);
-        QString selection = work.path();
+        QString selection = dir();
         for (const auto& [source, target] : files) {
             const QString name = target.isEmpty() ? source : target;
             if (!source.isEmpty()) {
                 if (!QFile::exists(TestData(source))) return false;
-                QFile::remove(work.path() + "/" + name);
-                if (!QFile::copy(TestData(source), work.path() + "/" + name)) return false;
+                QFile::remove(dir() + "/" + name);
+                if (!QFile::copy(TestData(source), dir() + "/" + name)) return false;
             }
             selection += nul + name;
         }
@@ -108,10 +106,6 @@ class Extraction : public ::testing::Test {
         EXPECT_EQ(fake.messages[0].caption, "提取标题");
         EXPECT_EQ(fake.messages[0].icon, MsgIcon::Information);
     }
-
-    QTemporaryDir settings, work;
-    test::FakeDialogs fake;
-    std::unique_ptr<Form1> form;
 };
 
 using Files = std::vector<std::pair<QString, QString>>;
