@@ -1,5 +1,5 @@
 // The title edit rule, the removal of checked or unchecked rows, and opening
-// a row's document, on the real main window with scripted dialogs.
+// a row's document, on the real main window with scripted fake.
 
 #include <gtest/gtest.h>
 
@@ -27,29 +27,18 @@ struct Row {
     QString flag;
 };
 
-class BatchListTest : public ::testing::Test {
+class BatchListTest : public test::WindowTest {
   protected:
     void SetUp() override {
-        ASSERT_TRUE(dir.isValid());
-        form = test::OpenWindow(dir.path(), dialogs);
-        dialogs.messages.clear();  // the first start's settings report
+        WindowTest::SetUp();
         form->globalMaxword = 25;
     }
 
-    DiDaGrid& grid() { return *form->DiDaGrid1; }
-
     // Fills the list as adding documents does, then sets each row's flag.
     void Fill(const std::vector<Row>& rows, const QString& folder = QStringLiteral("/docs")) {
-        grid().ClearRows();
-        grid().SetRowCount(int(rows.size()) + 1);
-        for (size_t i = 0; i < rows.size(); ++i) {
-            const int r = int(i) + 1;
-            grid().SetCellText(r, 1, rows[i].name);
-            grid().SetCellText(r, 4, folder);
-            grid().SetCellStyle(r, 3, 2);
-            grid().SetCellProperty(r, 3, kSet, rows[i].flag);
-        }
-        form->globalFilecount = int(rows.size());
+        std::vector<test::GridRow> grid;
+        for (const Row& r : rows) grid.push_back({r.name, QString(), r.flag, folder, QString()});
+        fill(grid);
     }
 
     std::vector<QString> Names() {
@@ -57,10 +46,6 @@ class BatchListTest : public ::testing::Test {
         for (int r = 1; r <= form->globalFilecount; ++r) names.push_back(grid().GetCellText(r, 1));
         return names;
     }
-
-    QTemporaryDir dir;
-    test::FakeDialogs dialogs;
-    std::unique_ptr<Form1> form;
 };
 
 // --- Edit rule ---------------------------------------------------------------
@@ -91,7 +76,7 @@ TEST_P(EditRuleTest, JudgesTheTypedTitle) {
     EXPECT_EQ(grid().GetCellText(1, 5), c.result);
     EXPECT_EQ(grid().GetCellProperty(1, 3, kGet), c.flag);
     EXPECT_EQ(grid().GetCellColor(1, 2), c.white ? kColorWhite : kColorRed);
-    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_TRUE(fake.messages.empty());
 }
 
 const QString k26 = QStringLiteral("abcdefghijklmnopqrstuvwxyz");
@@ -160,15 +145,15 @@ TEST_P(RemovalTest, RemovesMatchingRowsAndReportsTheCount) {
         rows.push_back({QStringLiteral("%1.doc").arg(QChar(u'a' + int(i))), c.flags[i]});
     }
     Fill(rows);
-    RemoveRows(form->batchList(), dialogs, c.target == QStringLiteral("1"));
+    RemoveRows(form->batchList(), fake, c.target == QStringLiteral("1"));
     EXPECT_EQ(Names(), c.remaining);
     EXPECT_EQ(form->globalFilecount, int(c.remaining.size()));
     EXPECT_EQ(grid().RowCount(), int(c.remaining.size()) + 1);
     EXPECT_EQ(grid().GetCellText(0, 1), QStringLiteral("原文件名"));
-    ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_EQ(dialogs.messages[0].text, c.message);
-    EXPECT_EQ(dialogs.messages[0].caption, QStringLiteral("Pelmora"));
-    EXPECT_EQ(dialogs.messages[0].buttons, MsgButtons::Ok);
+    ASSERT_EQ(fake.messages.size(), 1u);
+    EXPECT_EQ(fake.messages[0].text, c.message);
+    EXPECT_EQ(fake.messages[0].caption, QStringLiteral("Pelmora"));
+    EXPECT_EQ(fake.messages[0].buttons, MsgButtons::Ok);
 }
 
 const QString k1 = QStringLiteral("1");
@@ -201,7 +186,7 @@ TEST_F(BatchListTest, RemovalKeepsTheOtherRowsCells) {
     grid().SetCellText(2, 2, QStringLiteral("标题"));
     grid().SetCellText(2, 5, QStringLiteral("提取成功"));
     grid().SetCellColor(2, 2, kColorRed);
-    RemoveRows(form->batchList(), dialogs, true);
+    RemoveRows(form->batchList(), fake, true);
     ASSERT_EQ(form->globalFilecount, 1);
     EXPECT_EQ(grid().GetCellText(1, 1), kB);
     EXPECT_EQ(grid().GetCellText(1, 2), QStringLiteral("标题"));
@@ -215,45 +200,45 @@ TEST_F(BatchListTest, RemovalWalksOnlyTheCountedRows) {
     // After an empty folder the old rows stay shown with a count of 0.
     Fill({{kA, k1}, {kB, k1}});
     form->globalFilecount = 0;
-    RemoveRows(form->batchList(), dialogs, true);
+    RemoveRows(form->batchList(), fake, true);
     EXPECT_EQ(grid().RowCount(), 3);
-    ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_EQ(dialogs.messages[0].text, QStringLiteral("一共从列表中 0个文件!!"));
+    ASSERT_EQ(fake.messages.size(), 1u);
+    EXPECT_EQ(fake.messages[0].text, QStringLiteral("一共从列表中 0个文件!!"));
 }
 
 // --- Opening a row's document -----------------------------------------------
 
 TEST_F(BatchListTest, OpensTheGivenRowsFile) {
     Fill({{kA, k0}, {QStringLiteral("第二.doc"), k0}, {kC, k0}});
-    OpenRowDocument(form->batchList(), dialogs, 2);
-    OpenRowDocument(form->batchList(), dialogs, 3);
-    EXPECT_EQ(dialogs.openedDocuments, (std::vector<QString>{QStringLiteral("/docs/第二.doc"),
-                                                             QStringLiteral("/docs/c.doc")}));
-    EXPECT_TRUE(dialogs.messages.empty());
+    OpenRowDocument(form->batchList(), fake, 2);
+    OpenRowDocument(form->batchList(), fake, 3);
+    EXPECT_EQ(fake.openedDocuments, (std::vector<QString>{QStringLiteral("/docs/第二.doc"),
+                                                          QStringLiteral("/docs/c.doc")}));
+    EXPECT_TRUE(fake.messages.empty());
 }
 
 TEST_F(BatchListTest, OpensFromTheRootFolderWithOneSeparator) {
     Fill({{kA, k0}}, QStringLiteral("/"));
-    OpenRowDocument(form->batchList(), dialogs, 1);
-    EXPECT_EQ(dialogs.openedDocuments, (std::vector<QString>{QStringLiteral("/a.doc")}));
+    OpenRowDocument(form->batchList(), fake, 1);
+    EXPECT_EQ(fake.openedDocuments, (std::vector<QString>{QStringLiteral("/a.doc")}));
 }
 
 TEST_F(BatchListTest, OpensNothingOutsideTheDocumentRows) {
     Fill({{kA, k0}, {kB, k0}});
-    for (int row : {0, -1, 3}) OpenRowDocument(form->batchList(), dialogs, row);
+    for (int row : {0, -1, 3}) OpenRowDocument(form->batchList(), fake, row);
     form->globalFilecount = 0;
-    OpenRowDocument(form->batchList(), dialogs, 1);
-    EXPECT_TRUE(dialogs.openedDocuments.empty());
-    EXPECT_TRUE(dialogs.messages.empty());
+    OpenRowDocument(form->batchList(), fake, 1);
+    EXPECT_TRUE(fake.openedDocuments.empty());
+    EXPECT_TRUE(fake.messages.empty());
 }
 
 TEST_F(BatchListTest, ReportsADocumentThatCannotBeOpened) {
     Fill({{kA, k0}});
-    dialogs.openDocumentResult = false;
-    OpenRowDocument(form->batchList(), dialogs, 1);
-    ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_TRUE(dialogs.messages[0].text.contains(QStringLiteral("/docs/a.doc")));
-    EXPECT_EQ(dialogs.messages[0].caption, QStringLiteral("Pelmora"));
+    fake.openDocumentResult = false;
+    OpenRowDocument(form->batchList(), fake, 1);
+    ASSERT_EQ(fake.messages.size(), 1u);
+    EXPECT_TRUE(fake.messages[0].text.contains(QStringLiteral("/docs/a.doc")));
+    EXPECT_EQ(fake.messages[0].caption, QStringLiteral("Pelmora"));
 }
 
 // --- A count that disagrees with the grid ------------------------------------
@@ -270,9 +255,9 @@ TEST_F(BatchListTest, CountNeverPassesTheGridsLastRow) {
     InvertChecks(list);
     EXPECT_FALSE(list.checked(1) || list.checked(2));
     EXPECT_EQ(ResultRecords(list).size(), 3u);  // the header and two rows
-    OpenRowDocument(list, dialogs, 3);
-    EXPECT_TRUE(dialogs.openedDocuments.empty());
-    RemoveRows(list, dialogs, false);
+    OpenRowDocument(list, fake, 3);
+    EXPECT_TRUE(fake.openedDocuments.empty());
+    RemoveRows(list, fake, false);
     EXPECT_EQ(grid().RowCount(), 1);
     EXPECT_EQ(list.count(), 0);
     form->globalFilecount = -3;
@@ -286,10 +271,10 @@ TEST_F(BatchListTest, TitleAndRenameStopAtTheGridsLastRow) {
     EXPECT_EQ(grid().RowCount(), 2);
     EXPECT_EQ(grid().GetCellText(1, 5),
               QStringLiteral("与文件名相同或空等非法字符"));  // no file there
-    dialogs.messages.clear();
+    fake.messages.clear();
     grid().SetCellText(1, 2, QStringLiteral("T"));
     grid().SetCellProperty(1, 3, kSet, k1);
-    dialogs.answers.push_back(AnswerYes);
+    fake.answers.push_back(AnswerYes);
     form->Toolbar1_ButtonClick(QStringLiteral("btnRename"));
     EXPECT_EQ(grid().GetCellText(1, 5), QStringLiteral("未找到原文件! 2"));
     EXPECT_EQ(grid().RowCount(), 2);

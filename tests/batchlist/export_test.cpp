@@ -21,41 +21,14 @@
 namespace pelmora {
 namespace {
 
-class PopupAdditions : public ::testing::Test {
+class PopupAdditions : public test::WindowTest {
   protected:
-    void SetUp() override {
-        form = test::OpenWindow(dir.path(), fake);
-        fake.messages.clear();
-    }
-    DiDaGrid& grid() { return *form->DiDaGrid1; }
-
-    struct Row {
-        QString name, title, flag, folder, result;
-    };
-    void fill(const std::vector<Row>& rows) {
-        grid().ClearRows();
-        grid().SetRowCount(int(rows.size()) + 1);
-        for (size_t i = 0; i < rows.size(); ++i) {
-            const int r = int(i) + 1;
-            grid().SetCellText(r, ColFileName, rows[i].name);
-            grid().SetCellText(r, ColTitle, rows[i].title);
-            grid().SetCellStyle(r, ColFlag, 2);
-            grid().SetCellProperty(r, ColFlag, "setcheck", rows[i].flag);
-            grid().SetCellText(r, ColPath, rows[i].folder);
-            grid().SetCellText(r, ColResult, rows[i].result);
-        }
-        form->globalFilecount = int(rows.size());
-    }
     QStringList flags() {
         QStringList out;
         for (int r = 1; r <= form->globalFilecount; ++r)
             out << grid().GetCellProperty(r, ColFlag, "getcheck");
         return out;
     }
-
-    QTemporaryDir dir;
-    test::FakeDialogs fake;
-    std::unique_ptr<Form1> form;
 };
 
 TEST_F(PopupAdditions, MenuHoldsTheNewItems) {
@@ -92,7 +65,7 @@ TEST_F(PopupAdditions, ExportWritesUtf8WithBomAndTheFiveColumns) {
     fill({{"报告.doc", "第一章总则", "1", "/文档/甲", "改名成功"},
           {"a,b.doc", "say \"hi\"", "0", "/d", "文件已存在!! 183"},
           {"c.doc", "=SUM(A1)", "1", "/d", "line\nbreak"}});
-    const QString out = dir.path() + "/结果.csv";
+    const QString out = dir() + "/结果.csv";
     fake.savePaths.push_back(out);
     form->mExport->trigger();
 
@@ -116,19 +89,19 @@ TEST_F(PopupAdditions, ExportCancelledOrUnwritable) {
     EXPECT_TRUE(fake.messages.empty());
 
     // A file below a plain file cannot be made; an existing file stays whole.
-    test::WriteFile(dir.path() + "/plain", "keep");
-    fake.savePaths.push_back(dir.path() + "/plain/out.csv");
+    test::WriteFile(dir() + "/plain", "keep");
+    fake.savePaths.push_back(dir() + "/plain/out.csv");
     form->mExport->trigger();
     ASSERT_EQ(fake.messages.size(), 1u);
     EXPECT_TRUE(fake.messages[0].text.startsWith("无法写入文件:"))
         << fake.messages[0].text.toStdString();
     EXPECT_EQ(fake.messages[0].icon, MsgIcon::Warning);
-    EXPECT_EQ(test::ReadFile(dir.path() + "/plain"), "keep");
+    EXPECT_EQ(test::ReadFile(dir() + "/plain"), "keep");
 
     // A name without an extension gets ".csv".
-    fake.savePaths.push_back(dir.path() + "/results");
+    fake.savePaths.push_back(dir() + "/results");
     form->mExport->trigger();
-    EXPECT_TRUE(test::ReadFile(dir.path() + "/results.csv").startsWith("\xEF\xBB\xBF"));
+    EXPECT_TRUE(test::ReadFile(dir() + "/results.csv").startsWith("\xEF\xBB\xBF"));
 }
 
 }  // namespace

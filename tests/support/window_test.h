@@ -33,6 +33,11 @@ struct Doc {
     bool checked;
 };
 
+// A row put straight into the grid, as listing and extracting leave it.
+struct GridRow {
+    QString name, title, flag, folder, result;
+};
+
 class WindowTest : public ::testing::Test {
   protected:
     void SetUp() override { openWindow(); }
@@ -65,6 +70,22 @@ class WindowTest : public ::testing::Test {
         fake.messages.clear();
     }
     QString outcome(int r) { return grid().GetCellText(r, ColResult); }
+
+    // Replaces the rows by these, without touching the disk, and counts them.
+    void fill(const std::vector<GridRow>& rows) {
+        grid().ClearRows();
+        grid().SetRowCount(int(rows.size()) + 1);
+        for (size_t i = 0; i < rows.size(); ++i) {
+            const int r = int(i) + 1;
+            grid().SetCellText(r, ColFileName, rows[i].name);
+            grid().SetCellText(r, ColTitle, rows[i].title);
+            grid().SetCellStyle(r, ColFlag, DiDaGrid::kStyleCheckBox);
+            grid().SetCellProperty(r, ColFlag, "setcheck", rows[i].flag);
+            grid().SetCellText(r, ColPath, rows[i].folder);
+            grid().SetCellText(r, ColResult, rows[i].result);
+        }
+        form->globalFilecount = int(rows.size());
+    }
 
     QTemporaryDir settings, files;
     FakeDialogs fake;
