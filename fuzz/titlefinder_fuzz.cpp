@@ -3,9 +3,7 @@
 // sizes, flags, colour, table place) and its text up to a CR. Any crash,
 // sanitizer report or hang is a finding; so is a title that does not come
 // from the paragraphs.
-//
-// clang++ -std=c++20 -g -O1 -fsanitize=fuzzer,address,undefined -Isrc \
-//   fuzz/titlefinder_fuzz.cpp src/titles/titlefinder.cpp -o titlefinder_fuzz
+// Built by scripts/fuzz.sh with the reader's targets (build-fuzz/fuzz/).
 
 #include <cstddef>
 #include <cstdint>

@@ -9,16 +9,11 @@
 #include <QPainterPath>
 #include <QPushButton>
 
+#include "platform/namedwidget.h"
+
 namespace pelmora {
 
 namespace {
-
-template <typename W>
-W* Named(W* widget, const char* name, int x, int y, int w, int h) {
-    widget->setObjectName(QString::fromLatin1(name));
-    widget->setGeometry(x, y, w, h);
-    return widget;
-}
 
 // A page with a title bar and a rename arrow, in case the application set
 // no icon of its own.
@@ -51,9 +46,10 @@ QPixmap DrawnIcon() {
 // SimSun where it is installed, else the nearest CJK serif or sans font.
 QFont TitleFont() {
     QFont font;
-    const QStringList wanted{QStringLiteral("SimSun"), QStringLiteral("宋体"),
-                             QStringLiteral("NSimSun"), QStringLiteral("Noto Serif CJK SC"),
-                             QStringLiteral("Noto Sans CJK SC"), QStringLiteral("WenQuanYi Micro Hei")};
+    const QStringList wanted{
+        QStringLiteral("SimSun"),           QStringLiteral("宋体"),
+        QStringLiteral("NSimSun"),          QStringLiteral("Noto Serif CJK SC"),
+        QStringLiteral("Noto Sans CJK SC"), QStringLiteral("WenQuanYi Micro Hei")};
     QStringList installed;
     const QStringList families = QFontDatabase::families();
     for (const QString& f : wanted) {

@@ -1,16 +1,16 @@
 #include "rename/rename.h"
 
 #include <QFileInfo>
+#include <vector>
 
-#include "app/form1.h"
-#include "grid/didagrid.h"
+#include "batchlist/batchlist.h"
 #include "platform/dialogs.h"
 #include "platform/files.h"
 #include "platform/paths.h"
 #include "rename/conflicts.h"
 #include "rename/journal.h"
-
-#include <vector>
+#include "settings/number.h"
+#include "titles/filenames.h"
 
 namespace pelmora {
 
@@ -19,25 +19,27 @@ namespace {
 // How many colliding rows the question names one by one.
 constexpr size_t kListedCollisions = 5;
 
-QString WithSignPosition(long long n) {
-    return (n >= 0 ? QStringLiteral(" ") : QString()) + QString::number(n);
-}
-
 }  // namespace
 
 QString ErrorMessageText(int32_t errnumber) {
     switch (errnumber) {
-        case 2: return QStringLiteral("未找到原文件!");
-        case 80: return QStringLiteral("命名重复!");
-        case 123: return QStringLiteral("文件名含非法字符!");
-        case 183: return QStringLiteral("文件已存在!!");
-        default: return QStringLiteral("错误");
+        case 2:
+            return QStringLiteral("未找到原文件!");
+        case 80:
+            return QStringLiteral("命名重复!");
+        case 123:
+            return QStringLiteral("文件名含非法字符!");
+        case 183:
+            return QStringLiteral("文件已存在!!");
+        default:
+            return QStringLiteral("错误");
     }
 }
 
-void RenameCommand(Form1& form) {
-    Dialogs& dialogs = form.dialogs();
-    if (form.globalFilecount <= 0) {
+QString FailureText(int32_t code) { return ErrorMessageText(code) + FormatSettingNumber(code); }
+
+void RenameCommand(BatchList& list, Dialogs& dialogs, const QString& journalPath) {
+    if (list.count() <= 0) {
         MessageRequest box;
         box.text = QStringLiteral("请先添加文件并提取标题!");
         box.caption = kAppTitle;
@@ -46,8 +48,8 @@ void RenameCommand(Form1& form) {
     }
 
     MessageRequest confirm;
-    confirm.text = QStringLiteral("改名后文件要放在原文件相同的目录中吗?") + QStringLiteral("\r\n") +
-                   QStringLiteral("yes:是;no:选择新文件夹");
+    confirm.text = QStringLiteral("改名后文件要放在原文件相同的目录中吗?") +
+                   QStringLiteral("\r\n") + QStringLiteral("yes:是;no:选择新文件夹");
     confirm.caption = QStringLiteral("改名确认");
     confirm.buttons = MsgButtons::YesNo;
     const bool inPlace = dialogs.message(confirm) != AnswerNo;
@@ -66,15 +68,15 @@ void RenameCommand(Form1& form) {
         int32_t refused;  // a code the row fails with before any move; 0: it moves
         QString from, folder, newName, title;
     };
-    DiDaGrid& grid = *form.DiDaGrid1;
     std::vector<RowMove> rows;
-    for (int32_t r = 1; r <= form.globalFilecount; ++r) {
-        if (grid.GetCellProperty(r, ColFlag, QStringLiteral("getcheck")) != QLatin1String("1")) continue;
-        const QString folder = grid.GetCellText(r, ColPath);
+    for (int32_t r = 1; r <= list.count(); ++r) {
+        if (!list.checked(r)) continue;
+        const QString folder = list.folder(r);
         if (inPlace) target = folder;
-        const QString fileName = grid.GetCellText(r, ColFileName);
-        const QString title = grid.GetCellText(r, ColTitle);
-        RowMove m{r, 0, JoinPath(folder, fileName), target, RenamedFileName(fileName, title), title};
+        const QString fileName = list.fileName(r);
+        const QString title = list.title(r);
+        RowMove m{r,    0, JoinPath(folder, fileName), target, RenamedFileName(fileName, title),
+                  title};
         if (title.isEmpty()) {
             // ".doc" alone would be a hidden file, and a second one would collide.
             m.refused = platform::kErrorInvalidName;
@@ -100,7 +102,7 @@ void RenameCommand(Form1& form) {
         ask.caption = QStringLiteral("改名确认");
         ask.buttons = MsgButtons::YesNo;
         ask.icon = MsgIcon::Warning;
-        ask.text = QStringLiteral("有") + WithSignPosition(static_cast<long long>(collisions.size())) +
+        ask.text = QStringLiteral("有") + FormatSettingNumber(int(collisions.size())) +
                    QStringLiteral("个文件改名后会与已有的文件或本批前面的文件同名:");
         for (size_t k = 0; k < collisions.size() && k < kListedCollisions; ++k)
             ask.text += QStringLiteral("\r\n    ") + rows[plannedRow[collisions[k]]].title;
@@ -112,12 +114,13 @@ void RenameCommand(Form1& form) {
 
     // The plan is on disk before the first file moves, so the batch can be
     // taken back even after a crash.
-    RenameJournal journal(RenameJournal::PathBesideSettings(form.settingsPath()));
+    RenameJournal journal(journalPath);
     bool journaled = false;
     // A batch whose every move collides or misses its file changes nothing:
     // the previous batch's journal stays, and with it its undo.
     size_t missing = 0;
-    for (const PlannedMove& m : planned) missing += !QFileInfo(m.from).exists() && !QFileInfo(m.from).isSymLink();
+    for (const PlannedMove& m : planned)
+        missing += !QFileInfo(m.from).exists() && !QFileInfo(m.from).isSymLink();
     if (planned.size() > collisions.size() + missing) {
         std::vector<std::pair<QString, QString>> moves;
         moves.reserve(planned.size());
@@ -129,8 +132,8 @@ void RenameCommand(Form1& form) {
             ask.caption = QStringLiteral("改名确认");
             ask.buttons = MsgButtons::YesNo;
             ask.icon = MsgIcon::Warning;
-            ask.text = QStringLiteral("无法写入改名记录,这次改名将不能撤销:") + QStringLiteral("\r\n") +
-                       error + QStringLiteral("\r\n还要继续改名吗?");
+            ask.text = QStringLiteral("无法写入改名记录,这次改名将不能撤销:") +
+                       QStringLiteral("\r\n") + error + QStringLiteral("\r\n还要继续改名吗?");
             if (dialogs.message(ask) != AnswerYes) return;
         }
     }
@@ -145,15 +148,8 @@ void RenameCommand(Form1& form) {
             ++next;
         }
 
-        QString outcome;
-        if (code == 0) {
-            outcome = QStringLiteral("改名成功");
-        } else {
-            outcome = form.ErrorMessage(code) + (code >= 0 ? QStringLiteral(" ") : QString()) +
-                      QString::number(code);
-        }
-        grid.SetRowColor(m.row, code == 0 ? kColorYellow : kColorRed);
-        grid.SetCellText(m.row, ColResult, outcome);
+        list.setRowColor(m.row, code == 0 ? kColorYellow : kColorRed);
+        list.setResult(m.row, code == 0 ? QStringLiteral("改名成功") : FailureText(code));
     }
     journal.finish();
 }

@@ -17,19 +17,13 @@
 #include <algorithm>
 
 #include "app/form1.h"
+#include "platform/namedwidget.h"
 #include "settings/number.h"
 #include "settings/updown.h"
 
 namespace pelmora {
 
 namespace {
-
-template <typename W>
-W* Named(W* widget, const char* name, int x, int y, int w, int h) {
-    widget->setObjectName(QString::fromLatin1(name));
-    widget->setGeometry(x, y, w, h);
-    return widget;
-}
 
 QLabel* MakeLabel(QWidget* parent, const char* name, const char* text, int x, int y, int w, int h) {
     auto* label = Named(new QLabel(QString::fromUtf8(text), parent), name, x, y, w, h);
@@ -118,8 +112,10 @@ void frmOptions::buildControls() {
         int x, y, w, h;
     };
     static const OptionPlace kOptions[5] = {
-        {"Option1_0", "标题,第一段", 80, 88, 97, 25}, {"Option1_1", "页眉", 192, 88, 65, 25},
-        {"Option1_2", "页脚", 256, 88, 57, 25},       {"Option1_3", "自定义位置", 80, 112, 89, 25},
+        {"Option1_0", "标题,第一段", 80, 88, 97, 25},
+        {"Option1_1", "页眉", 192, 88, 65, 25},
+        {"Option1_2", "页脚", 256, 88, 57, 25},
+        {"Option1_3", "自定义位置", 80, 112, 89, 25},
         {"Option1_4", "自动识别", 80, 137, 88, 25},
     };
     options_ = new QButtonGroup(this);

@@ -1,15 +1,18 @@
+#include "about/frmabout.h"
+
+#include <gtest/gtest.h>
+
 #include <QFontInfo>
+#include <QFrame>
 #include <QLabel>
 #include <QPushButton>
-#include <QFrame>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
-#include <gtest/gtest.h>
 
-#include "about/frmabout.h"
 #include "app/form1.h"
 #include "support/fake_dialogs.h"
+#include "support/window_test.h"
 
 namespace pelmora {
 namespace {
@@ -59,10 +62,8 @@ TEST(AboutDialog, EnterEscapeAndOkClose) {
 TEST(AboutDialog, OpensFromToolbarAndButtonComesBack) {
     QTemporaryDir dir;
     FakeDialogs dialogs;
-    Form1Options options;
-    options.settingsDir = dir.path();
-    options.dialogs = &dialogs;
-    Form1 form(options);
+    const std::unique_ptr<Form1> window = test::OpenWindow(dir.path(), dialogs);
+    Form1& form = *window;
     QToolButton* button = form.toolButton(QStringLiteral("btnAbout"));
     ASSERT_NE(button, nullptr);
     bool seen = false;

@@ -50,7 +50,9 @@ class SettingsFolderTest : public ::testing::Test {
     void TearDown() override { chmod(QFile::encodeName(program).constData(), 0755); }
     // As root, the folder goes to "nobody", who runs the checks.
     static void ownedByUser(const QString& path) {
-        if (geteuid() == 0) ASSERT_EQ(chown(QFile::encodeName(path).constData(), 65534, 65534), 0);
+        if (geteuid() == 0) {
+            ASSERT_EQ(chown(QFile::encodeName(path).constData(), 65534, 65534), 0);
+        }
     }
     void readOnly() { ASSERT_EQ(chmod(QFile::encodeName(program).constData(), 0555), 0); }
     QString choose(const QString& xdgHome) {

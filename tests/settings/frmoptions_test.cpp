@@ -20,6 +20,7 @@
 #include "settings/updown.h"
 #include "support/fake_dialogs.h"
 #include "support/testutil.h"
+#include "support/window_test.h"
 
 namespace pelmora {
 namespace {
@@ -50,10 +51,7 @@ class OptionsDialogTest : public ::testing::Test {
 
     void start(const QByteArray& file) {
         WriteFile(path(), file);
-        Form1Options options;
-        options.settingsDir = dir_.path();
-        options.dialogs = &dialogs_;
-        form_ = std::make_unique<Form1>(options);
+        form_ = test::OpenWindow(dir_.path(), dialogs_);
         dialogs_.messages.clear();
     }
 
