@@ -3,14 +3,14 @@
 // with a WordError is fine; any other exception, crash, leak or hang is a
 // finding, and so is a difference between the two ways in.
 
+#include <sys/mman.h>
+#include <unistd.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
-
-#include <sys/mman.h>
-#include <unistd.h>
 
 #include "platform/doc/objectmodel.h"
 
@@ -36,6 +36,13 @@ std::vector<std::u16string> ReadEverything(Document& doc) {
         attempt([&] { return doc.HeaderText(section, kPrimaryHeaderFooter); });
         attempt([&] { return doc.FooterText(section, kPrimaryHeaderFooter); });
     }
+    attempt([&] {
+        auto body = doc.LeadingParagraphs();
+        std::u16string all = body.titleProperty;
+        for (const auto& p : body.paragraphs)
+            all += p.text + char16_t(p.formatted ? p.styleId & 0xFFFF : 0);
+        return all;
+    });
     doc.Close(false);
     return got;
 }
