@@ -3,14 +3,14 @@
 // with a WordError is fine; any other exception, crash, leak or hang is a
 // finding, and so is a difference between the two ways in.
 
-#include <sys/mman.h>
-#include <unistd.h>
-
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
+
+#include <sys/mman.h>
+#include <unistd.h>
 
 #include "platform/doc/objectmodel.h"
 
