@@ -561,7 +561,8 @@ std::u16string BinaryDocument::ScanTo(int n) {
             } else {
                 const size_t before = text.size();
                 scanFields_.Feed(c, out);
-                if (want && cpLog_) cpLog_->insert(cpLog_->end(), text.size() - before, cp);
+                if (want && cpLog_)
+                    for (size_t k = before; k < text.size(); ++k) cpLog_->push_back(cp);
             }
         }
         if (want && cpLog_) scanMarkValid_ = ending != nullptr;
@@ -814,8 +815,8 @@ bool BinaryDocument::Describe(ParagraphFacts& p, const std::vector<uint32_t>& cp
 
     const StyleEntry* style = r->Style(pp.istd);
     p.formatted = true;
-    p.styleId = style ? BuiltInStyleId(style->sti, style->name) : kStiNormal;
-    if (style) p.styleName = style->name;
+    if (style) p.styleName = r->Name(*style);
+    p.styleId = style ? BuiltInStyleId(style->sti, p.styleName) : kStiNormal;
     p.outlineLevel = pp.outlineLevel;
     p.centered = pp.centered;
     p.pageBreakBefore = pp.pageBreakBefore;
@@ -839,9 +840,12 @@ LeadingBody BinaryDocument::LeadingParagraphs(int maxCount) {
         ~StopLog() { log = nullptr; }
     } stop{cpLog_};
     std::vector<uint32_t> cps;
+    cps.reserve(1024);
     bool inTable = false;
     int row = 0, cell = 0;
     for (int n = 1; n <= maxCount; ++n) {
+        // The end of the text, known without the exception asking would cost.
+        if (n > 1 && scanPara_ == n - 1 && pendPos_ == pendLen_ && scanCp_ >= ccpText_) break;
         cps.clear();
         cpLog_ = word6_ ? nullptr : &cps;
         scanMarkValid_ = false;

@@ -174,8 +174,8 @@ void PropertyReader::ReadStyleSheet(uint32_t fc, uint32_t lcb) {
         uint32_t cch = Le16(b + q);
         q += 2;
         if (uint64_t(cch) * 2 + 2 > end - q) return;
-        e.name.resize(cch);
-        for (uint32_t k = 0; k < cch; ++k) e.name[k] = char16_t(Le16(b + q + 2 * k));
+        e.namePos = q;
+        e.nameLen = cch;
         q += 2 * cch + 2;
         // The UPXs: a paragraph style has its papx (istd first) then chpx, a
         // character style its chpx, a table style tapx, papx, chpx.
@@ -211,6 +211,13 @@ void PropertyReader::ReadStyleSheet(uint32_t fc, uint32_t lcb) {
 const StyleEntry* PropertyReader::Style(int istd) const {
     if (istd < 0 || size_t(istd) >= styles_.size() || !styles_[size_t(istd)]) return nullptr;
     return &*styles_[size_t(istd)];
+}
+
+std::u16string PropertyReader::Name(const StyleEntry& e) const {
+    std::u16string name(e.nameLen, u'\0');
+    for (uint32_t k = 0; k < e.nameLen; ++k)
+        name[k] = char16_t(Le16(stsh_.data() + e.namePos + 2 * k));
+    return name;
 }
 
 bool PropertyReader::ApplyParagraph(const unsigned char* p, size_t n, ParaProps& pp) const {
@@ -388,16 +395,23 @@ const unsigned char* PropertyReader::FkpFor(uint32_t fcBte, uint32_t lcbBte, uin
     // PlcBte: n + 1 FCs, then n page numbers.
     if (lcbBte < 12 || (lcbBte - 4) % 8 != 0 || !table_.Holds(fcBte, lcbBte)) return nullptr;
     const uint32_t n = (lcbBte - 4) / 8;
-    if (fc < table_.U32(fcBte) || fc >= table_.U32(fcBte + 4 * n)) return nullptr;
-    uint32_t lo = 0, hi = n;  // aFC[lo] <= fc < aFC[hi]
-    while (hi - lo > 1) {
-        uint32_t mid = lo + (hi - lo) / 2;
-        if (table_.U32(fcBte + 4 * mid) <= fc)
-            lo = mid;
-        else
-            hi = mid;
+    Span& last = fcBte == places_.fcBtePapx ? lastPapx_ : lastChpx_;
+    uint32_t pn;
+    if (last.valid && last.lo <= fc && fc < last.hi) {
+        pn = last.pn;
+    } else {
+        if (fc < table_.U32(fcBte) || fc >= table_.U32(fcBte + 4 * n)) return nullptr;
+        uint32_t lo = 0, hi = n;  // aFC[lo] <= fc < aFC[hi]
+        while (hi - lo > 1) {
+            uint32_t mid = lo + (hi - lo) / 2;
+            if (table_.U32(fcBte + 4 * mid) <= fc)
+                lo = mid;
+            else
+                hi = mid;
+        }
+        pn = table_.U32(fcBte + 4 * (n + 1) + 4 * lo) & 0x3FFFFF;
+        last = {true, table_.U32(fcBte + 4 * lo), table_.U32(fcBte + 4 * (lo + 1)), pn};
     }
-    uint32_t pn = table_.U32(fcBte + 4 * (n + 1) + 4 * lo) & 0x3FFFFF;
     for (Page& pg : pages_)
         if (pg.pn == pn) return pg.bytes.data();
     if (!wordDoc_.Holds(uint64_t(pn) * kFkp, kFkp)) return nullptr;

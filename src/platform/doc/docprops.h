@@ -45,7 +45,8 @@ struct StyleEntry {
     int sti = kStiUser;
     int kind = 0;  // stk: 1 paragraph, 2 character, 3 table, 4 list
     int istdBase = 0x0FFF;
-    std::u16string name;
+    // The name's UTF-16 units in the stylesheet bytes.
+    uint32_t namePos = 0, nameLen = 0;
     // Spans of the style's own grpprls in the stylesheet bytes.
     uint32_t papxPos = 0, papxLen = 0;
     uint32_t chpxPos = 0, chpxLen = 0;
@@ -75,6 +76,7 @@ class PropertyReader {
     bool Ok() const { return ok_; }
 
     const StyleEntry* Style(int istd) const;
+    std::u16string Name(const StyleEntry& e) const;
     size_t StyleCount() const { return styles_.size(); }
 
     // Paragraph properties of the paragraph whose mark is the byte at fcMark
@@ -113,6 +115,12 @@ class PropertyReader {
     std::vector<uint8_t> paraState_, charState_;
     std::vector<ParaProps> paraDone_;
     std::vector<CharProps> charDone_;
+    // The bin table entry found last, per table: FCs [lo, hi) on page pn.
+    struct Span {
+        bool valid = false;
+        uint32_t lo = 0, hi = 0, pn = 0;
+    };
+    Span lastPapx_, lastChpx_;
     std::array<Page, 4> pages_;
     size_t nextPage_ = 0;
 };
