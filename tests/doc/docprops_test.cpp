@@ -452,6 +452,37 @@ TEST(LeadingParagraphs, ScrambledPropertyBytesNeverBreakTheText) {
     }
 }
 
+TEST(LeadingParagraphs, PieceModifiersApplyOverTheFkps) {
+    // Every piece named to one Prc: centred, bold, 15 pt; the stored runs
+    // said left-aligned, not bold, 12 pt for paragraph 2.
+    Parts parts("props/letterhead.doc");
+    const uint32_t fc = parts.Fc(33), lcb = parts.Lcb(33);
+    std::string clx = parts.table.substr(fc, lcb);
+    size_t pos = 0;
+    while (pos < clx.size() && clx[pos] == 1)
+        pos += 3 + (uint8_t(clx[pos + 1]) | uint8_t(clx[pos + 2]) << 8);
+    ASSERT_LT(pos, clx.size());
+    std::string pcdt = clx.substr(pos);
+    const uint32_t plc = test::Get32(pcdt, 1), n = (plc - 4) / 12;
+    for (uint32_t i = 0; i < n; ++i) test::Put16(pcdt, 5 + 4 * (n + 1) + 8 * i + 6, 0x0001);
+    const std::string grpprl("\x61\x24\x01\x35\x08\x01\x43\x4A\x1E\x00", 10);
+    std::string prc = "\x01" + std::string(2, '\0') + grpprl;
+    test::Put16(prc, 1, uint16_t(grpprl.size()));
+    test::Put32(parts.wordDoc, parts.Pair(33), uint32_t(parts.table.size()));
+    test::Put32(parts.wordDoc, parts.Pair(33) + 4, uint32_t(prc.size() + pcdt.size()));
+    parts.table += prc + pcdt;
+
+    LeadingBody body = Leading(parts.Build());
+    ASSERT_EQ(body.paragraphs.size(), 6u);
+    const ParagraphFacts& p = body.paragraphs[1];
+    EXPECT_EQ(Utf8(p.text), "某政发〔2024〕12号\\x13");
+    EXPECT_TRUE(p.formatted);
+    EXPECT_TRUE(p.centered);
+    EXPECT_TRUE(p.bold);
+    EXPECT_EQ(p.mainHalfPoints, 30);
+    EXPECT_EQ(p.styleId, kStiNormal);
+}
+
 // ---- the Title property -----------------------------------------------------------
 
 // A SummaryInformation stream holding a code page and one Title value.
