@@ -706,7 +706,11 @@ bool Visible(char16_t c) {
     return c > 0x20 && c != 0xA0 && c != 0x3000 && c != 0xFEFF && !(c >= 0x2000 && c <= 0x200B);
 }
 
-// The value most characters have, over a handful of distinct values.
+// Characters a paragraph's statistics look at: a title is far shorter.
+constexpr int kMaxCounted = 4096;
+
+// The value most characters have. Values past the first few dozen distinct
+// ones are not counted, which keeps a run-per-character paragraph linear.
 template <class T>
 class Tally {
   public:
@@ -717,7 +721,7 @@ class Tally {
                 return;
             }
         }
-        seen_.emplace_back(v, 1);
+        if (seen_.size() < 32) seen_.emplace_back(v, 1);
     }
     T Most(T none) const {
         T best = none;
@@ -791,7 +795,7 @@ bool BinaryDocument::Describe(ParagraphFacts& p, const std::vector<uint32_t>& cp
     uint32_t lo = 1, hi = 0;
     size_t runPiece = SIZE_MAX, prmPiece = SIZE_MAX;
     CharProps run;
-    for (size_t k = 0; k < cps.size(); ++k) {
+    for (size_t k = 0; k < cps.size() && visible < kMaxCounted; ++k) {
         if (!Visible(p.text[k])) continue;
         uint32_t fc;
         size_t piece;
