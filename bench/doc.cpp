@@ -1,5 +1,7 @@
 // Speed of the .doc reader: per test document, over a folder of 2,000
 // documents (against a loop that only opens each file and reads 64 KiB),
+// the leading paragraphs with their formatting (automatic title mode)
+// against paragraph 1 alone,
 // pelmora-titles over the same folder, and the peak memory of reading a
 // large document.
 //
@@ -44,6 +46,10 @@ const std::vector<std::string> kFixtures = {
     "zh_first", "en_first",  "long_first", "empty_first", "table_first", "fields",
     "line_break", "first_page", "even_odd", "two_sections", "short", "latin1", "footnote",
     "specials", "picture_first", "astral"};
+
+// Documents with styles and direct formatting, for the leading paragraphs.
+const std::vector<std::string> kPropsFixtures = {"props/styles", "props/letterhead", "props/cover",
+                                                 "props/table", "props/picture"};
 
 std::string Fixture(const std::string& name) { return std::string(PELMORA_TEST_DATA) + "/" + name + ".doc"; }
 
@@ -113,6 +119,47 @@ void BM_Document(benchmark::State& state, std::string path, Part part) {
         }
     }
     state.SetItemsProcessed(state.iterations());
+}
+
+// Open, read the leading paragraphs with their formatting, close: what the
+// automatic title mode reads per row.
+void BM_Leading(benchmark::State& state, std::string path) {
+    Application app;
+    for (auto _ : state) {
+        try {
+            auto doc = app.Open(path);
+            auto body = doc->LeadingParagraphs(pelmora::word::kLeadingParagraphs);
+            benchmark::DoNotOptimize(body);
+            doc->Close(false);
+        } catch (const WordError& e) {
+            state.SkipWithError(e.what());
+            break;
+        }
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+
+void BM_FolderLeading(benchmark::State& state) {
+    const auto& files = Folder();
+    Application app;
+    int64_t failed = 0;
+    for (auto _ : state) {
+        for (const auto& f : files) {
+            try {
+                auto doc = app.Open(f);
+                auto body = doc->LeadingParagraphs(pelmora::word::kLeadingParagraphs);
+                benchmark::DoNotOptimize(body);
+                doc->Close(false);
+            } catch (const WordError&) {
+                ++failed;
+            }
+        }
+    }
+    state.SetItemsProcessed(state.iterations() * int64_t(files.size()));
+    state.counters["failed_per_pass"] = double(failed) / double(state.iterations());
+    state.counters["us_per_doc"] = benchmark::Counter(
+        double(state.iterations() * int64_t(files.size())),
+        benchmark::Counter::kIsRate | benchmark::Counter::kInvert, benchmark::Counter::kIs1000);
 }
 
 void BM_FolderTitles(benchmark::State& state) {
@@ -301,9 +348,16 @@ void RegisterAll() {
         benchmark::RegisterBenchmark(("Document/" + name + "/title").c_str(), BM_Document, path, Part::Title);
         benchmark::RegisterBenchmark(("Document/" + name + "/header").c_str(), BM_Document, path, Part::Header);
         benchmark::RegisterBenchmark(("Document/" + name + "/footer").c_str(), BM_Document, path, Part::Footer);
+        benchmark::RegisterBenchmark(("Document/" + name + "/leading").c_str(), BM_Leading, path);
+    }
+    for (const auto& name : kPropsFixtures) {
+        std::string path = Fixture(name);
+        benchmark::RegisterBenchmark(("Document/" + name + "/title").c_str(), BM_Document, path, Part::Title);
+        benchmark::RegisterBenchmark(("Document/" + name + "/leading").c_str(), BM_Leading, path);
     }
     // Wall time: file reads and the spawned program do not show as our CPU time.
     benchmark::RegisterBenchmark("Folder2000/titles", BM_FolderTitles)->Unit(benchmark::kMillisecond)->UseRealTime();
+    benchmark::RegisterBenchmark("Folder2000/leading", BM_FolderLeading)->Unit(benchmark::kMillisecond)->UseRealTime();
     benchmark::RegisterBenchmark("Folder2000/floor_open_read_64KiB", BM_FolderFloor)
         ->Unit(benchmark::kMillisecond)
         ->UseRealTime();

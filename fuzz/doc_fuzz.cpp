@@ -37,6 +37,13 @@ std::vector<std::u16string> ReadEverything(Document& doc) {
         attempt([&] { return doc.HeaderText(section, kPrimaryHeaderFooter); });
         attempt([&] { return doc.FooterText(section, kPrimaryHeaderFooter); });
     }
+    attempt([&] {
+        auto body = doc.LeadingParagraphs();
+        std::u16string all = body.titleProperty;
+        for (const auto& p : body.paragraphs)
+            all += p.text + char16_t(p.formatted ? p.styleId & 0xFFFF : 0);
+        return all;
+    });
     doc.Close(false);
     return got;
 }

@@ -103,6 +103,29 @@ TEST_P(Paragraphs, EachParagraphThenAnError) {
     }
 }
 
+// The leading paragraphs are the same texts, up to the first page or section
+// break; without a stylesheet none is formatted. Reading them in between
+// other reads leaves the paragraph scan consistent.
+TEST_P(Paragraphs, LeadingParagraphsAreTheSameTexts) {
+    const ParaCase& c = GetParam();
+    Opened o(BuildWord97(c.recipe));
+    if (c.paragraphs.size() >= 2) o.doc->ParagraphText(2);
+    LeadingBody body = o.doc->LeadingParagraphs(kLeadingParagraphs);
+    size_t want = 0;
+    while (want < c.paragraphs.size() && c.paragraphs[want].find(u'\f') == std::u16string::npos)
+        ++want;
+    want = std::min(want + 1, c.paragraphs.size());
+    ASSERT_EQ(body.paragraphs.size(), want);
+    for (size_t i = 0; i < want; ++i) {
+        EXPECT_EQ(Show(body.paragraphs[i].text), Show(c.paragraphs[i])) << "paragraph " << i + 1;
+        EXPECT_FALSE(body.paragraphs[i].formatted);
+        EXPECT_EQ(body.paragraphs[i].breakAfter,
+                  i + 1 == want && c.paragraphs[i].find(u'\f') != std::u16string::npos);
+    }
+    EXPECT_EQ(Show(o.doc->ParagraphText(1)), Show(c.paragraphs[0]));
+    EXPECT_EQ(o.doc->LeadingParagraphs(1).paragraphs.size(), 1u);
+}
+
 const std::u16string kLong(3000, u'x');
 
 INSTANTIATE_TEST_SUITE_P(

@@ -5,6 +5,8 @@
 #include <cstring>
 
 #include "platform/doc/codepagetable.h"
+#include "platform/doc/docprops.h"
+#include "platform/doc/summaryinfo.h"
 
 namespace pelmora::word {
 
@@ -276,6 +278,9 @@ void BinaryDocument::ReadFib97(const unsigned char* base) {
     fcHdd_ = fc(11), lcbHdd_ = lcb(11);
     fcFfn_ = fc(15), lcbFfn_ = lcb(15);
     fcDop_ = fc(31), lcbDop_ = lcb(31);
+    fcStshf_ = fc(1), lcbStshf_ = lcb(1);
+    fcBteChpx_ = fc(12), lcbBteChpx_ = lcb(12);
+    fcBtePapx_ = fc(13), lcbBtePapx_ = lcb(13);
     uint32_t fcClx = fc(33), lcbClx = lcb(33);
     if (lcbClx == 0) Damaged("no piece table");
     if (!table_.Holds(fcClx, lcbClx)) Damaged("piece table outside the table stream");
@@ -538,8 +543,11 @@ std::u16string BinaryDocument::ScanTo(int n) {
                 pendPos_ = 0;
                 if (pendLen_ == 0) break;
             }
+            // Word 97 text: one CP per character (what the log is used for).
+            const uint32_t cp = scanCp_ - uint32_t(pendLen_ - pendPos_);
             char16_t c = pend_[pendPos_++];
             any = true;
+            if (want && cpLog_) scanMark_ = cp;
             if (c == 0x0D) {
                 ending = u"\r";
             } else if (c == 0x07) {
@@ -551,9 +559,13 @@ std::u16string BinaryDocument::ScanTo(int n) {
             } else if (c == 0x0C && pendPos_ == pendLen_ && IsSectionEnd(scanCp_)) {
                 ending = u"\f";
             } else {
+                const size_t before = text.size();
                 scanFields_.Feed(c, out);
+                if (want && cpLog_)
+                    for (size_t k = before; k < text.size(); ++k) cpLog_->push_back(cp);
             }
         }
+        if (want && cpLog_) scanMarkValid_ = ending != nullptr;
         if (!any) {
             throw WordError("no paragraph " + std::to_string(n) + " (the document has " +
                             std::to_string(scanPara_) + ")");
@@ -683,6 +695,209 @@ std::u16string BinaryDocument::HeaderText(int section, int index) {
 
 std::u16string BinaryDocument::FooterText(int section, int index) {
     return StoryText(true, section, index);
+}
+
+// ---- formatting of the leading paragraphs ----------------------------------
+
+namespace {
+
+// Characters that show ink: what the size, bold and colour statistics count.
+bool Visible(char16_t c) {
+    return c > 0x20 && c != 0xA0 && c != 0x3000 && c != 0xFEFF && !(c >= 0x2000 && c <= 0x200B);
+}
+
+// Characters a paragraph's statistics look at: a title is far shorter.
+constexpr int kMaxCounted = 4096;
+
+// The value most characters have. Values past the first few dozen distinct
+// ones are not counted, which keeps a run-per-character paragraph linear.
+template <class T>
+class Tally {
+  public:
+    void Add(T v) {
+        for (auto& [value, count] : seen_) {
+            if (value == v) {
+                ++count;
+                return;
+            }
+        }
+        if (seen_.size() < 32) seen_.emplace_back(v, 1);
+    }
+    T Most(T none) const {
+        T best = none;
+        int most = 0;
+        for (const auto& [value, count] : seen_) {
+            if (count > most) best = value, most = count;
+        }
+        return best;
+    }
+
+  private:
+    std::vector<std::pair<T, int>> seen_;
+};
+
+}  // namespace
+
+PropertyReader* BinaryDocument::Properties() {
+    if (!propsTried_) {
+        propsTried_ = true;
+        if (!word6_) {
+            try {
+                PropertyReader::Places at{fcStshf_,    lcbStshf_,  fcBteChpx_,
+                                          lcbBteChpx_, fcBtePapx_, lcbBtePapx_};
+                auto reader = std::make_unique<PropertyReader>(wordDoc_, table_, at);
+                if (reader->Ok()) props_ = std::move(reader);
+            } catch (const WordError&) {
+            }
+        }
+    }
+    return props_.get();
+}
+
+bool BinaryDocument::FcOf(uint32_t cp, uint32_t& fc, size_t& piece) {
+    if (pieces_.size() < 2 || cp >= pieces_.back().cp) return false;
+    piece = PieceAt(cp);
+    const Piece& p = pieces_[piece];
+    if (p.width == 0) return false;
+    uint64_t off = uint64_t(p.pos) + uint64_t(cp - p.cp) * p.width;
+    if (off > UINT32_MAX) return false;
+    fc = uint32_t(off);
+    return true;
+}
+
+bool BinaryDocument::PieceSprms(size_t piece, std::vector<unsigned char>& out) {
+    // Only a Prm that names a Prc grpprl is applied; the single-sprm form
+    // (Prm0) is ignored.
+    out.clear();
+    uint16_t prm = pieces_[piece].prm;
+    if (!(prm & 1) || size_t(prm >> 1) >= prcs_.size()) return false;
+    auto [pos, size] = prcs_[prm >> 1];
+    out.resize(size);
+    table_.Read(pos, out.data(), size);
+    return true;
+}
+
+bool BinaryDocument::Describe(ParagraphFacts& p, const std::vector<uint32_t>& cps, ParaProps& pp) {
+    PropertyReader* r = Properties();
+    if (!r || !scanMarkValid_ || cps.size() > p.text.size()) return false;
+    uint32_t fcMark;
+    size_t markPiece;
+    if (!FcOf(scanMark_, fcMark, markPiece)) return false;
+    if (!r->Paragraph(fcMark, pp)) return false;
+    std::vector<unsigned char> prm;
+    if (PieceSprms(markPiece, prm)) r->ApplyParagraph(prm.data(), prm.size(), pp);
+    CharProps base;
+    if (!r->StyleChars(pp.istd, base)) return false;
+
+    Tally<int> sizes;
+    Tally<uint32_t> colors;
+    int visible = 0, bold = 0, largest = 0;
+    uint32_t lo = 1, hi = 0;
+    size_t runPiece = SIZE_MAX, prmPiece = SIZE_MAX;
+    CharProps run;
+    for (size_t k = 0; k < cps.size() && visible < kMaxCounted; ++k) {
+        if (!Visible(p.text[k])) continue;
+        uint32_t fc;
+        size_t piece;
+        if (!FcOf(cps[k], fc, piece)) return false;
+        if (fc < lo || fc >= hi || piece != runPiece) {
+            if (!r->Chars(fc, base, run, lo, hi)) return false;
+            if (piece != prmPiece) {
+                PieceSprms(piece, prm);
+                prmPiece = piece;
+            }
+            if (!prm.empty()) r->ApplyChars(prm.data(), prm.size(), run, base);
+            runPiece = piece;
+        }
+        if (run.vanish) continue;
+        ++visible;
+        if (run.bold) ++bold;
+        largest = std::max(largest, run.halfPoints);
+        sizes.Add(run.halfPoints);
+        colors.Add(run.color);
+    }
+
+    const StyleEntry* style = r->Style(pp.istd);
+    p.formatted = true;
+    if (style) p.styleName = r->Name(*style);
+    p.styleId = style ? BuiltInStyleId(style->sti, p.styleName) : kStiNormal;
+    p.outlineLevel = pp.outlineLevel;
+    p.centered = pp.centered;
+    p.pageBreakBefore = pp.pageBreakBefore;
+    p.maxHalfPoints = largest;
+    p.mainHalfPoints = sizes.Most(0);
+    p.bold = visible > 0 && 2 * bold > visible;
+    p.color = colors.Most(kAutoColor);
+    return true;
+}
+
+LeadingBody BinaryDocument::LeadingParagraphs(int maxCount) {
+    LeadingBody body;
+    try {
+        if (auto summary = cf_.OpenStream(u"\x05SummaryInformation"))
+            body.titleProperty = ReadTitleProperty(*summary);
+    } catch (const WordError&) {
+        // A damaged property set only loses the property.
+    }
+    struct StopLog {
+        std::vector<uint32_t>*& log;
+        ~StopLog() { log = nullptr; }
+    } stop{cpLog_};
+    std::vector<uint32_t> cps;
+    cps.reserve(1024);
+    bool inTable = false;
+    int row = 0, cell = 0;
+    for (int n = 1; n <= maxCount; ++n) {
+        // The end of the text, known without the exception asking would cost.
+        if (n > 1 && scanPara_ == n - 1 && pendPos_ == pendLen_ && scanCp_ >= ccpText_) break;
+        cps.clear();
+        cpLog_ = word6_ ? nullptr : &cps;
+        scanMarkValid_ = false;
+        ParagraphFacts p;
+        try {
+            p.text = ParagraphText(n);
+        } catch (const WordError&) {
+            if (n == 1) throw;
+            break;
+        }
+        cpLog_ = nullptr;
+        p.breakAfter = p.text.find(u'\f') != std::u16string::npos;
+        ParaProps pp;
+        bool known = false;
+        if (!word6_) {
+            try {
+                known = Describe(p, cps, pp);
+            } catch (const WordError&) {
+                known = false;
+            }
+        }
+        if (!known) {
+            ParagraphFacts bare;
+            bare.text = std::move(p.text);
+            bare.breakAfter = p.breakAfter;
+            p = std::move(bare);
+        } else if (pp.inTable) {
+            // Rows and cells of the outermost table: each 0x07 at depth 1
+            // ends a cell, and the row-end mark (counted as the cell after
+            // the last) ends the row.
+            if (!inTable) inTable = true, row = 1, cell = 1;
+            p.tableRow = row;
+            p.tableCell = cell;
+            const bool cellEnd = p.text.size() >= 2 && p.text.ends_with(u"\r\a");
+            if (cellEnd && pp.itap <= 1) {
+                if (pp.rowEnd)
+                    ++row, cell = 1;
+                else
+                    ++cell;
+            }
+        } else {
+            inTable = false;
+        }
+        const bool last = p.breakAfter;
+        body.paragraphs.push_back(std::move(p));
+        if (last) break;
+    }
+    return body;
 }
 
 }  // namespace pelmora::word

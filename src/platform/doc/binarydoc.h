@@ -18,6 +18,9 @@
 namespace pelmora::word {
 
 struct CodePageTable;
+class PropertyReader;
+struct ParaProps;
+struct CharProps;
 
 // Turns field codes into their shown results: drops everything from a field
 // begin (0x13) to its separator (0x14), and the field end (0x15), nested.
@@ -50,6 +53,10 @@ class BinaryDocument final : public DocumentImpl {
     std::u16string ParagraphText(int n) override;
     std::u16string HeaderText(int section, int index) override;
     std::u16string FooterText(int section, int index) override;
+    // Word 97-2003: the text of each paragraph with its formatting resolved
+    // through the stylesheet, the FKPs and the piece modifiers. Word 6/95
+    // files give the texts alone.
+    LeadingBody LeadingParagraphs(int maxCount) override;
 
     // Not part of the object model; for diagnostics and tests.
     bool IsWord6() const { return word6_; }
@@ -85,6 +92,10 @@ class BinaryDocument final : public DocumentImpl {
     unsigned Word6SectionMask(uint32_t s);
     void ChooseCodePage();
     Stream& TableStream() { return word6_ ? wordDoc_ : table_; }
+    PropertyReader* Properties();
+    bool FcOf(uint32_t cp, uint32_t& fc, size_t& piece);
+    bool PieceSprms(size_t piece, std::vector<unsigned char>& out);
+    bool Describe(ParagraphFacts& p, const std::vector<uint32_t>& cps, ParaProps& pp);
 
     std::unique_ptr<ByteSource> src_;
     BlockCache cache_;
@@ -100,6 +111,10 @@ class BinaryDocument final : public DocumentImpl {
     // (fc, lcb) of the structures used, in the table stream (WordDocument for Word 6).
     uint32_t fcSed_ = 0, lcbSed_ = 0, fcHdd_ = 0, lcbHdd_ = 0;
     uint32_t fcFfn_ = 0, lcbFfn_ = 0, fcDop_ = 0, lcbDop_ = 0;
+    uint32_t fcStshf_ = 0, lcbStshf_ = 0, fcBteChpx_ = 0, lcbBteChpx_ = 0;
+    uint32_t fcBtePapx_ = 0, lcbBtePapx_ = 0;
+    std::unique_ptr<PropertyReader> props_;  // made on first use
+    bool propsTried_ = false;
 
     std::vector<Piece> pieces_;                        // with a final sentinel holding the end CP
     std::vector<std::pair<uint32_t, uint32_t>> prcs_;  // (offset, size) of each Prc grpprl
@@ -114,6 +129,11 @@ class BinaryDocument final : public DocumentImpl {
     FieldFilter scanFields_;
     char16_t pend_[512];  // decoded but not yet consumed
     size_t pendPos_ = 0, pendLen_ = 0;
+    // While set, the scan logs the CP of each character it hands out and of
+    // the paragraph's ending mark.
+    std::vector<uint32_t>* cpLog_ = nullptr;
+    uint32_t scanMark_ = 0;
+    bool scanMarkValid_ = false;
 };
 
 }  // namespace pelmora::word
