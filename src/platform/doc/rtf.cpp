@@ -476,12 +476,19 @@ class RtfParser {
             return;
         }
         if (g.dest == Dest::Info) {
-            if (first && w == "title" && titleStory_ == 0) {
-                stories_.emplace_back();
-                titleStory_ = static_cast<int>(stories_.size()) - 1;
+            if (first && w == "title") {
+                // Word writes the title twice: in the ANSI code page under
+                // \upr, then in Unicode under \ud; the later one stays.
+                if (titleStory_ == 0) {
+                    stories_.emplace_back();
+                    titleStory_ = static_cast<int>(stories_.size()) - 1;
+                }
+                Story& t = stories_[static_cast<std::size_t>(titleStory_)];
+                t.cur.clear();
+                t.paragraphs.clear();
                 g.dest = Dest::Text;
                 g.story = titleStory_;
-            } else if (first) {
+            } else if (first && w != "upr" && w != "ud") {
                 SkipGroup();
             }
             return;

@@ -211,7 +211,13 @@ void CellLayout::CellEnd() {
     if (!InCell()) return;
     Open c = std::move(open_.back());
     open_.pop_back();
-    Emit(c.hasPending ? std::move(c.pending) : ParagraphFacts{}, u"\r\a");
+    if (!c.hasPending) {
+        // A cell with no paragraph of its own (after a nested table, or tag
+        // soup): its mark is formatted like what came before it.
+        c.pending.formatted = lastFormatted_;
+        if (c.pending.formatted) c.pending.styleId = kStiNormal;
+    }
+    Emit(std::move(c.pending), u"\r\a");
 }
 
 void CellLayout::RowEnd() {
@@ -219,6 +225,7 @@ void CellLayout::RowEnd() {
     if (InTable() && open_.back().rowOpen) {
         ParagraphFacts mark;
         mark.formatted = lastFormatted_;
+        if (mark.formatted) mark.styleId = kStiNormal;
         if (open_.size() == 1) ++cell_;  // the row-end mark is the cell after the last
         Emit(std::move(mark), u"\r\a");
         open_.back().rowOpen = false;
