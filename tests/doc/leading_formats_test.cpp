@@ -438,6 +438,56 @@ TEST(LeadingFormats, TextsEqualParagraphTextOverTheCorpus) {
             ExpectTextsMatch(e.path().string());
 }
 
+// The leading paragraphs with every fact, for comparing two documents.
+std::vector<std::string> Described(DocumentImpl& doc) {
+    std::vector<std::string> out;
+    try {
+        const LeadingBody body = doc.LeadingParagraphs(kLeadingParagraphs);
+        for (const auto& p : body.paragraphs) {
+            std::string d = Show(p.text) + "|" + Show(p.styleName);
+            for (long long v :
+                 {(long long)p.formatted, (long long)p.styleId, (long long)p.outlineLevel,
+                  (long long)p.centered, (long long)p.pageBreakBefore, (long long)p.breakAfter,
+                  (long long)p.maxHalfPoints, (long long)p.mainHalfPoints, (long long)p.bold,
+                  (long long)p.color, (long long)p.tableRow, (long long)p.tableCell})
+                d += "|" + std::to_string(v);
+            out.push_back(std::move(d));
+        }
+        out.push_back(Show(body.titleProperty));
+    } catch (const WordError& e) {
+        out.push_back(std::string("error: ") + e.what());
+    }
+    return out;
+}
+
+// Fuzz findings and fixtures: asking for the leading paragraphs before or
+// after the paragraphs one by one gives the same facts, damage or not.
+TEST(LeadingFormats, FactsDoNotDependOnWhatWasAskedBefore) {
+    std::vector<std::string> files;
+    for (const char* dir : {"/fuzz", "/formats-props"})
+        for (const auto& e :
+             std::filesystem::directory_iterator(std::string(PELMORA_TEST_DATA) + dir))
+            if (e.is_regular_file()) files.push_back(e.path().string());
+    for (const std::string& path : files) {
+        SCOPED_TRACE(path);
+        std::unique_ptr<DocumentImpl> first, last;
+        try {
+            first = OpenFile(path);
+            last = OpenFile(path);
+        } catch (const WordError&) {
+            continue;
+        }
+        const std::vector<std::string> leadingFirst = Described(*first);
+        for (int n : {1, 2, 5}) {
+            try {
+                last->ParagraphText(n);
+            } catch (const WordError&) {
+            }
+        }
+        EXPECT_EQ(Described(*last), leadingFirst);
+    }
+}
+
 // -------------------------------------------------------- the story base
 
 TEST(LeadingFormats, RunTallyAndBuiltInStyleNames) {

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <climits>
+#include <exception>
 #include <functional>
 #include <map>
 #include <optional>
@@ -692,12 +693,14 @@ class OoxmlDocument : public StoryDocument {
         StoryReader r(wantParas, wantSections, wantFacts_ ? &LoadStyles() : nullptr);
         r.altChunk = [this](const std::string& id) { return AltChunk(id); };
         bool reachedEnd = false;
+        std::exception_ptr damage;
         try {
             ParseMain(r);
             reachedEnd = !r.stop;
         } catch (const WordError&) {
-            // Damaged XML after what was asked for still answers the question.
-            if (!r.stop) throw;
+            // Damaged XML after what was asked for still answers the question;
+            // before it, the paragraphs read so far are kept all the same.
+            if (!r.stop) damage = std::current_exception();
         }
         if (wantFacts_ && !pkg_) flatTitle_ = r.titleProperty;
         std::vector<ParagraphFacts> paragraphs = std::move(r.paragraphs);
@@ -711,6 +714,7 @@ class OoxmlDocument : public StoryDocument {
                     Key(r.sections[s].footerText[k], r.sections[s].footer[k], "f" + at);
             }
         Keep(std::move(paragraphs), std::move(sections));
+        if (damage) std::rethrow_exception(damage);
         if (reachedEnd) paragraphCount_ = r.count, sectionsComplete_ = true;
     }
 

@@ -96,8 +96,11 @@ class RtfParser {
             if (c == '{') {
                 FlushBytes();
                 skip_ = 0;
-                if (stack_.size() >= static_cast<std::size_t>(kMaxNesting))
-                    throw WordError("RTF nested too deeply");
+                if (stack_.size() >= static_cast<std::size_t>(kMaxNesting)) {
+                    // What came before stays readable; the caller throws.
+                    tooDeep = true;
+                    return Finish(false);
+                }
                 GroupState g = stack_.back();
                 g.headerKind = -1;
                 g.firstWord = true;
@@ -128,6 +131,7 @@ class RtfParser {
     std::vector<SectionStories> sections;
     std::vector<std::u16string> storyTexts;  // headers and footers by story index
     std::u16string title;                    // {\info{\title ...}}
+    bool tooDeep = false;                    // stopped at groups nested too deeply
     bool stoppedAtBreak = false;             // read with formatting up to the first break
 
   private:
@@ -791,6 +795,7 @@ class RtfDocument : public StoryDocument {
             p.paragraphs.pop_back();
         if (wantFacts_) title_ = std::move(p.title);
         Keep(std::move(p.paragraphs), {});
+        if (p.tooDeep) throw WordError("RTF nested too deeply");
         if (p.sections.size() >= sections_.size()) {
             storyTexts_ = std::move(p.storyTexts);
             sections_.assign(p.sections.size(), {});

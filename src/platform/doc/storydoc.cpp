@@ -12,7 +12,14 @@ void StoryDocument::Learn(std::size_t, std::size_t) {}
 std::u16string StoryDocument::ParagraphText(int n) {
     if (n < 1) throw WordError("no such paragraph");
     const std::size_t want = static_cast<std::size_t>(n);
-    if (want > paragraphs_.size() && !(paragraphCount_ && want > *paragraphCount_)) Learn(want, 0);
+    if (want > paragraphs_.size() && !(paragraphCount_ && want > *paragraphCount_)) {
+        try {
+            Learn(want, 0);
+        } catch (const WordError&) {
+            // Damage further on: what the pass read before it still answers.
+            if (want > paragraphs_.size()) throw;
+        }
+    }
     if (want > paragraphs_.size()) throw WordError("no such paragraph");
     return paragraphs_[want - 1].text;
 }
@@ -28,7 +35,13 @@ std::u16string StoryDocument::FooterText(int section, int index) {
 std::u16string StoryDocument::Story(int section, int index, bool header) {
     if (section < 1 || index < 1 || index > 3) throw WordError("no such header or footer");
     const std::size_t want = static_cast<std::size_t>(section);
-    if (sections_.size() < want && !sectionsComplete_) Learn(0, want);
+    if (sections_.size() < want && !sectionsComplete_) {
+        try {
+            Learn(0, want);
+        } catch (const WordError&) {
+            if (sections_.size() < want) throw;
+        }
+    }
     if (sections_.size() < want) {
         // A body without any section properties is one section.
         if (section == 1 && sections_.empty()) return u"\r";
