@@ -808,19 +808,27 @@ class OoxmlDocument : public StoryDocument {
     }
 
     std::vector<std::u16string> AltChunk(const std::string& id) {
+        auto failed = chunkErrors_.find(id);
+        if (failed != chunkErrors_.end()) throw WordError(failed->second);
         auto cached = chunks_.find(id);
         if (cached != chunks_.end()) return cached->second;
-        std::vector<std::u16string>& out = chunks_[id];
         const std::string target = Target(id);
-        if (target.empty()) return out;
+        if (target.empty()) return chunks_[id];
         std::string bytes;
-        pkg_->Read(target, [&](const char* d, std::size_t n, bool) {
-            // All chunks of a document together stay within one part's cap.
-            chunkBytes_ += n;
-            if (chunkBytes_ > kMaxPartBytes) throw WordError("imported chunks are too large");
-            bytes.append(d, n);
-            return true;
-        });
+        try {
+            pkg_->Read(target, [&](const char* d, std::size_t n, bool) {
+                // All chunks of a document together stay within one part's cap.
+                chunkBytes_ += n;
+                if (chunkBytes_ > kMaxPartBytes) throw WordError("imported chunks are too large");
+                bytes.append(d, n);
+                return true;
+            });
+        } catch (const WordError& e) {
+            // Every later pass fails alike, whatever it asks.
+            chunkErrors_.emplace(id, e.what());
+            throw;
+        }
+        std::vector<std::u16string>& out = chunks_[id];
         std::unique_ptr<DocumentImpl> chunk;
         try {
             // Nested packages, documents and plain text are left out.
@@ -856,6 +864,7 @@ class OoxmlDocument : public StoryDocument {
     std::map<std::string, std::u16string> inlineTexts_;
     std::optional<std::map<std::string, Relationship>> rels_;
     std::map<std::string, std::vector<std::u16string>> chunks_;
+    std::map<std::string, std::string> chunkErrors_;  // chunks that could not be read
     std::size_t chunkBytes_ = 0;
     ooxml::Styles styles_;
     bool stylesLoaded_ = false;
