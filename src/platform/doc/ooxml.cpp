@@ -106,15 +106,17 @@ class Package {
             zip_file_t* f;
             ~Closer() { zip_fclose(f); }
         } closer{f};
-        std::vector<char> buf(1 << 16);
+        // Left unfilled: every document reads a few parts, each through it.
+        constexpr std::size_t kChunk = 1 << 16;
+        auto buf = std::make_unique_for_overwrite<char[]>(kChunk);
         std::size_t total = 0;
         while (true) {
-            zip_int64_t got = zip_fread(f, buf.data(), buf.size());
+            zip_int64_t got = zip_fread(f, buf.get(), kChunk);
             if (got < 0) throw WordError("damaged ZIP data in " + name);
             total += static_cast<std::size_t>(got);
             if (total > kMaxPartBytes) throw WordError(name + " is too large");
             bool last = got == 0;
-            if (!sink(buf.data(), static_cast<std::size_t>(got), last) || last) return true;
+            if (!sink(buf.get(), static_cast<std::size_t>(got), last) || last) return true;
         }
     }
 
@@ -293,12 +295,16 @@ class RootCheck : public SaxHandler {
 
 // The main document part: the package's officeDocument relationship, else
 // word/document.xml. Empty when the package holds no Word document.
-std::string FindMainPart(const Package& pkg) {
+// `coreProperties` gets the core properties part the package names.
+std::string FindMainPart(const Package& pkg, std::string* coreProperties = nullptr) {
     std::vector<std::string> candidates;
     try {
-        for (const auto& [id, rel] : ReadRels(pkg, ""))
+        for (const auto& [id, rel] : ReadRels(pkg, "")) {
             if (EndsWith(rel.type, "/officeDocument") && !rel.target.empty())
                 candidates.push_back(rel.target);
+            if (coreProperties && EndsWith(rel.type, "/core-properties") && !rel.target.empty())
+                *coreProperties = rel.target;
+        }
     } catch (const WordError&) {
         // A damaged _rels/.rels: Word falls back on the usual name too.
     }
@@ -361,7 +367,17 @@ class StoryReader : public SaxHandler {
         const bool first = stack_.empty();
         stack_.push_back({ns, std::string(local)});
         if (inline_) return inline_->Start(ns, local, a);
-        if (inlineStyles_) return inlineStyles_->Start(ns, local, a);
+        if (inlineStyles_) {
+            if (ns == Ns::W && local == "body") {
+                // Styles that never closed: the body is read as ever, the
+                // formatting not at all.
+                styles_->damaged = true;
+                inlineStyles_.reset();
+            } else {
+                // Seen by both: the text must not depend on formatting being asked.
+                inlineStyles_->Start(ns, local, a);
+            }
+        }
         if (first) {
             sawRoot = true;
             rootIsStory = ns == Ns::W && (local == "document" || local == "hdr" || local == "ftr");
@@ -373,7 +389,7 @@ class StoryReader : public SaxHandler {
             // Word 2003 XML keeps its styles in the document itself.
             inlineStyles_ = std::make_unique<ooxml::StylesReader>(*styles_);
             inlineStylesDepth_ = stack_.size();
-            return inlineStyles_->Start(ns, local, a);
+            inlineStyles_->Start(ns, local, a);
         }
         if (ns == Ns::Mc) {
             if (local == "Fallback") Skip();
@@ -523,7 +539,6 @@ class StoryReader : public SaxHandler {
         if (inlineStyles_) {
             inlineStyles_->End(ns, local);
             if (depth == inlineStylesDepth_) inlineStyles_.reset();
-            return;
         }
         if (ns == Ns::O && local == "Title") inTitle_ = false;
         if (skipDepth_) {
@@ -672,7 +687,7 @@ class StoryReader : public SaxHandler {
 class OoxmlDocument : public StoryDocument {
   public:
     explicit OoxmlDocument(std::unique_ptr<Package> pkg) : pkg_(std::move(pkg)) {
-        main_ = FindMainPart(*pkg_);
+        main_ = FindMainPart(*pkg_, &coreProperties_);
         if (main_.empty()) throw WordError("not a Word document: no word/document.xml");
     }
     // A Word 2003 XML document: one file, no package.
@@ -722,7 +737,9 @@ class OoxmlDocument : public StoryDocument {
     ooxml::Styles& LoadStyles() {
         if (stylesLoaded_ || !pkg_) return styles_;
         stylesLoaded_ = true;
-        const std::string part = PartOfType("/styles", "word/styles.xml");
+        // Word names it so beside the main part; other writers say where.
+        std::string part = FolderOf(main_) + "/styles.xml";
+        if (!pkg_->Has(part)) part = PartOfType("/styles", "word/styles.xml");
         if (part.empty()) return styles_;
         ooxml::StylesReader reader(styles_);
         try {
@@ -745,13 +762,8 @@ class OoxmlDocument : public StoryDocument {
     // dc:title of the core properties part.
     std::u16string TitleProperty() override {
         if (!pkg_) return flatTitle_;
-        std::string part = "docProps/core.xml";
-        try {
-            for (const auto& [id, rel] : ReadRels(*pkg_, ""))
-                if (EndsWith(rel.type, "/core-properties") && !rel.target.empty())
-                    part = rel.target;
-        } catch (const WordError&) {
-        }
+        const std::string part =
+            coreProperties_.empty() ? std::string("docProps/core.xml") : coreProperties_;
         if (!pkg_->Has(part)) return {};
         struct TitleReader : SaxHandler {
             std::u16string title;
@@ -866,6 +878,7 @@ class OoxmlDocument : public StoryDocument {
     std::map<std::string, std::vector<std::u16string>> chunks_;
     std::map<std::string, std::string> chunkErrors_;  // chunks that could not be read
     std::size_t chunkBytes_ = 0;
+    std::string coreProperties_;  // the part the package's relationships name
     ooxml::Styles styles_;
     bool stylesLoaded_ = false;
     std::u16string flatTitle_;

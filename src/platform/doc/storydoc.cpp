@@ -64,7 +64,6 @@ std::u16string StoryDocument::Story(int section, int index, bool header) {
 
 LeadingBody StoryDocument::LeadingParagraphs(int maxCount) {
     LeadingBody body;
-    ParagraphText(1);  // throws where the object model would
     const std::size_t want = maxCount > 0 ? static_cast<std::size_t>(maxCount) : 0;
     // One pass for all of them, not one per paragraph, formatting included.
     if (want > factsLearnt_ || (want > paragraphs_.size() &&
@@ -78,6 +77,7 @@ LeadingBody StoryDocument::LeadingParagraphs(int maxCount) {
         wantFacts_ = false;
         factsLearnt_ = std::max(factsLearnt_, want);
     }
+    ParagraphText(1);  // throws where the object model would
     for (std::size_t i = 0; i < want && i < paragraphs_.size(); ++i) {
         ParagraphFacts p = paragraphs_[i];
         if (p.text.find(u'\f') != std::u16string::npos) p.breakAfter = true;
