@@ -227,6 +227,7 @@ void CellLayout::CellEnd() {
     if (!c.hasPending) {
         // A cell with no paragraph of its own (after a nested table, or tag
         // soup): its mark is formatted like what came before it.
+        c.pending = ParagraphFacts{};  // not what an earlier paragraph left behind
         c.pending.formatted = lastFormatted_;
         if (c.pending.formatted) c.pending.styleId = kStiNormal;
     }
