@@ -1,6 +1,8 @@
 // Speed of the .docx, RTF and web-page readers: the first-paragraph title of
-// each fixture (open the file, read paragraph 1, format it), and the header
-// title of the .docx fixtures. Figures are per document.
+// each fixture (open the file, read paragraph 1, format it), the header
+// title of the .docx fixtures, and the leading paragraphs with their
+// formatting (open the file, LeadingParagraphs(60)) that the automatic title
+// mode reads. Figures are per document.
 //
 // bench_formats [benchmark options]
 
@@ -29,15 +31,24 @@ std::string Fixture(const std::string& name) {
 
 using Opener = std::unique_ptr<DocumentImpl> (*)(const std::string&);
 
-void TitlesOf(benchmark::State& state, Opener open, const std::string& ext, bool header) {
+enum class Read { FirstParagraph, Header, Leading };
+
+void TitlesOf(benchmark::State& state, Opener open, const std::string& ext, Read read) {
     std::vector<std::string> paths;
     for (const auto& f : kFixtures) paths.push_back(Fixture(f + ext));
     std::size_t chars = 0;
     for (auto _ : state) {
         for (const auto& path : paths) {
             auto doc = open(path);
-            std::u16string text = header ? doc->HeaderText(1, pelmora::word::kPrimaryHeaderFooter)
-                                         : doc->ParagraphText(1);
+            if (read == Read::Leading) {
+                auto body = doc->LeadingParagraphs(pelmora::word::kLeadingParagraphs);
+                chars += body.paragraphs.size();
+                benchmark::DoNotOptimize(body);
+                continue;
+            }
+            std::u16string text = read == Read::Header
+                                      ? doc->HeaderText(1, pelmora::word::kPrimaryHeaderFooter)
+                                      : doc->ParagraphText(1);
             auto title = pelmora::FormatTitleText(text, 25);
             chars += title ? title->size() : 0;
             benchmark::DoNotOptimize(title);
@@ -52,16 +63,25 @@ void TitlesOf(benchmark::State& state, Opener open, const std::string& ext, bool
 }
 
 void BM_DocxFirstParagraph(benchmark::State& s) {
-    TitlesOf(s, pelmora::word::OpenOoxmlDocument, ".docx", false);
+    TitlesOf(s, pelmora::word::OpenOoxmlDocument, ".docx", Read::FirstParagraph);
 }
 void BM_DocxHeader(benchmark::State& s) {
-    TitlesOf(s, pelmora::word::OpenOoxmlDocument, ".docx", true);
+    TitlesOf(s, pelmora::word::OpenOoxmlDocument, ".docx", Read::Header);
+}
+void BM_DocxLeading(benchmark::State& s) {
+    TitlesOf(s, pelmora::word::OpenOoxmlDocument, ".docx", Read::Leading);
 }
 void BM_RtfFirstParagraph(benchmark::State& s) {
-    TitlesOf(s, pelmora::word::OpenRtfDocument, ".rtf", false);
+    TitlesOf(s, pelmora::word::OpenRtfDocument, ".rtf", Read::FirstParagraph);
+}
+void BM_RtfLeading(benchmark::State& s) {
+    TitlesOf(s, pelmora::word::OpenRtfDocument, ".rtf", Read::Leading);
 }
 void BM_HtmlFirstParagraph(benchmark::State& s) {
-    TitlesOf(s, pelmora::word::OpenWebDocument, ".html", false);
+    TitlesOf(s, pelmora::word::OpenWebDocument, ".html", Read::FirstParagraph);
+}
+void BM_HtmlLeading(benchmark::State& s) {
+    TitlesOf(s, pelmora::word::OpenWebDocument, ".html", Read::Leading);
 }
 
 // Opening by content, as the object model does it, on the .docx files.
@@ -75,8 +95,11 @@ void BM_DetectDocx(benchmark::State& state) {
 
 BENCHMARK(BM_DocxFirstParagraph)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_DocxHeader)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_DocxLeading)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_RtfFirstParagraph)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_RtfLeading)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_HtmlFirstParagraph)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_HtmlLeading)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_DetectDocx)->Unit(benchmark::kMicrosecond);
 
 }  // namespace

@@ -1,6 +1,8 @@
 // libFuzzer target for the .docx, Word 2003 XML, RTF and web-page readers. Every input goes
 // through the format dispatcher and, beside it, straight to the reader its
-// head names: both must give the same texts and the same reasons. Input that
+// head names: both must give the same texts, the same leading paragraphs
+// with their formatting (one asks for them first, the other last) and the
+// same reasons. Input that
 // looks like XML is also wrapped as word/document.xml of a stored ZIP, so that
 // mutations reach the WordprocessingML reader instead of dying in ZIP checksums.
 
@@ -19,8 +21,38 @@ namespace {
 using pelmora::word::DocumentImpl;
 using pelmora::word::WordError;
 
-// Every text asked for, or the reason it was refused.
-std::vector<std::string> Exercise(DocumentImpl& doc) {
+// The leading paragraphs with their facts, or the reason they were refused.
+std::vector<std::string> Leading(DocumentImpl& doc) {
+    std::vector<std::string> got;
+    try {
+        const pelmora::word::LeadingBody body = doc.LeadingParagraphs(60);
+        if (body.paragraphs.size() > 60) __builtin_trap();
+        for (const auto& p : body.paragraphs) {
+            if (!p.formatted && (p.styleId != pelmora::word::kStiUnknown || p.tableRow != 0 ||
+                                 p.maxHalfPoints != 0))
+                __builtin_trap();  // unformatted paragraphs keep every fact default
+            if (p.mainHalfPoints > p.maxHalfPoints) __builtin_trap();
+            std::string facts(reinterpret_cast<const char*>(p.text.data()),
+                              p.text.size() * sizeof(char16_t));
+            for (int v : {int(p.formatted), p.styleId, p.outlineLevel, int(p.centered),
+                          int(p.pageBreakBefore), int(p.breakAfter), p.maxHalfPoints,
+                          p.mainHalfPoints, int(p.bold), int(p.color), p.tableRow, p.tableCell})
+                facts += "|" + std::to_string(v);
+            got.push_back(std::move(facts));
+        }
+        got.emplace_back(reinterpret_cast<const char*>(body.titleProperty.data()),
+                         body.titleProperty.size() * sizeof(char16_t));
+    } catch (const WordError& e) {
+        got.push_back(std::string("<error>") + e.what());
+    }
+    return got;
+}
+
+// Every text asked for, or the reason it was refused; the leading paragraphs
+// asked for first or last, so that the two orders must agree.
+std::vector<std::string> Exercise(DocumentImpl& doc, bool leadingFirst) {
+    std::vector<std::string> lead;
+    if (leadingFirst) lead = Leading(doc);
     std::vector<std::string> got;
     auto attempt = [&](auto read) {
         try {
@@ -37,14 +69,30 @@ std::vector<std::string> Exercise(DocumentImpl& doc) {
         attempt([&] { return doc.FooterText(section, 1); });
         attempt([&] { return doc.HeaderText(section, 2); });
     }
+    if (!leadingFirst) lead = Leading(doc);
+    // Each leading paragraph's text is the paragraph's text.
+    for (std::size_t i = 0; i + 1 < lead.size() && i < 3; ++i) {
+        if (lead[i].rfind("<error>", 0) == 0) break;
+        std::u16string text;
+        try {
+            text = doc.ParagraphText(static_cast<int>(i) + 1);
+        } catch (const WordError&) {
+            __builtin_trap();
+        }
+        const std::string bytes(reinterpret_cast<const char*>(text.data()),
+                                text.size() * sizeof(char16_t));
+        if (lead[i].compare(0, bytes.size(), bytes) != 0 || lead[i][bytes.size()] != '|')
+            __builtin_trap();
+    }
+    got.insert(got.end(), lead.begin(), lead.end());
     return got;
 }
 
 template <typename OpenBytes>
-std::vector<std::string> Try(OpenBytes open, std::string bytes) {
+std::vector<std::string> Try(OpenBytes open, std::string bytes, bool leadingFirst = false) {
     try {
         auto doc = open(std::move(bytes));
-        return Exercise(*doc);
+        return Exercise(*doc, leadingFirst);
     } catch (const WordError& e) {
         return {std::string("<refused>") + e.what()};
     }
@@ -67,8 +115,9 @@ std::uint32_t Crc32(const std::string& d) {
     return ~c;
 }
 
-// word/document.xml (the input) and word/header1.xml (the same input, so
-// header parsing sees it too) in a stored ZIP, with a relationship for rId1.
+// word/document.xml (the input), word/header1.xml and word/styles.xml (the
+// same input, so header and style parsing see it too) in a stored ZIP, with
+// a relationship for rId1.
 std::string WrapAsPackage(const std::string& xml) {
     const std::string rels =
         "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
@@ -76,6 +125,7 @@ std::string WrapAsPackage(const std::string& xml) {
     const std::pair<std::string, const std::string*> entries[] = {
         {"word/document.xml", &xml},
         {"word/header1.xml", &xml},
+        {"word/styles.xml", &xml},
         {"word/_rels/document.xml.rels", &rels}};
     std::string body, central;
     for (const auto& [name, data] : entries) {
@@ -109,8 +159,8 @@ std::string WrapAsPackage(const std::string& xml) {
     Put32(out, 0x06054b50);
     Put16(out, 0);
     Put16(out, 0);
-    Put16(out, 3);
-    Put16(out, 3);
+    Put16(out, 4);
+    Put16(out, 4);
     Put32(out, static_cast<std::uint32_t>(central.size()));
     Put32(out, static_cast<std::uint32_t>(body.size()));
     Put16(out, 0);
@@ -126,7 +176,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         [](std::string b) {
             return pelmora::word::Open(std::make_unique<pelmora::word::OwnedSource>(std::move(b)));
         },
-        bytes);
+        bytes, true);
     std::vector<std::string> direct;
     switch (pelmora::word::Sniff(bytes)) {
         case Format::Zip:

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Fuzzes the .docx, Word 2003 XML, RTF and web-page readers with libFuzzer (clang, ASan,
 # UBSan) for SECONDS (default 60). Seeds: the fixtures in tests/data/formats
-# and, for the XML reader, the document parts of the .docx fixtures.
+# and, for the XML reader, the document and styles parts of the .docx fixtures.
 # Needs: PELMORA_FUZZ=1 scripts/deps.sh (clang, libclang-rt-14-dev).
 set -euo pipefail
 seconds=${1:-60}
@@ -12,11 +12,12 @@ mkdir -p "$out/corpus" "$out/findings"
 "$here/scripts/fuzz.sh" --build-only
 bin="$here/build-fuzz/fuzz/fuzz_formats"
 data="$here/tests/data/formats"
-for f in "$data"/*.docx "$data"/*.rtf "$data"/*.html "$data"/*.htm "$data"/*.mht "$data"/*.xml; do
+for f in "$data"/*.docx "$data"/*.rtf "$data"/*.html "$data"/*.htm "$data"/*.mht "$data"/*.xml "$data"-props/*.docx "$data"-props/*.rtf "$data"-props/*.html "$data"-props/*.xml; do
   [[ $(stat -c %s "$f") -lt 65536 ]] && cp "$f" "$out/corpus/"
 done
-for f in "$data"/*.docx; do
+for f in "$data"/*.docx "$data"-props/*.docx; do
   unzip -p "$f" word/document.xml > "$out/corpus/$(basename "$f").document.xml" 2>/dev/null || true
+  unzip -p "$f" word/styles.xml > "$out/corpus/$(basename "$f").styles.xml" 2>/dev/null || true
 done
 cd "$out/findings"
 "$bin" -max_total_time="$seconds" -max_len=65536 -rss_limit_mb=2048 -timeout=10 \

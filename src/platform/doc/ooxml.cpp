@@ -7,18 +7,20 @@
 #include <algorithm>
 #include <array>
 #include <climits>
+#include <exception>
 #include <functional>
 #include <map>
 #include <optional>
 #include <vector>
 
 #include "platform/doc/ascii.h"
-#include "platform/doc/readfile.h"
-#include "platform/doc/utf8.h"
 #include "platform/doc/format.h"
 #include "platform/doc/formats.h"
 #include "platform/doc/objectmodel.h"
+#include "platform/doc/ooxmlstyles.h"
+#include "platform/doc/readfile.h"
 #include "platform/doc/storydoc.h"
+#include "platform/doc/utf8.h"
 #include "platform/doc/xmlsax.h"
 
 namespace pelmora::word {
@@ -104,15 +106,17 @@ class Package {
             zip_file_t* f;
             ~Closer() { zip_fclose(f); }
         } closer{f};
-        std::vector<char> buf(1 << 16);
+        // Left unfilled: every document reads a few parts, each through it.
+        constexpr std::size_t kChunk = 1 << 16;
+        auto buf = std::make_unique_for_overwrite<char[]>(kChunk);
         std::size_t total = 0;
         while (true) {
-            zip_int64_t got = zip_fread(f, buf.data(), buf.size());
+            zip_int64_t got = zip_fread(f, buf.get(), kChunk);
             if (got < 0) throw WordError("damaged ZIP data in " + name);
             total += static_cast<std::size_t>(got);
             if (total > kMaxPartBytes) throw WordError(name + " is too large");
             bool last = got == 0;
-            if (!sink(buf.data(), static_cast<std::size_t>(got), last) || last) return true;
+            if (!sink(buf.get(), static_cast<std::size_t>(got), last) || last) return true;
         }
     }
 
@@ -291,12 +295,16 @@ class RootCheck : public SaxHandler {
 
 // The main document part: the package's officeDocument relationship, else
 // word/document.xml. Empty when the package holds no Word document.
-std::string FindMainPart(const Package& pkg) {
+// `coreProperties` gets the core properties part the package names.
+std::string FindMainPart(const Package& pkg, std::string* coreProperties = nullptr) {
     std::vector<std::string> candidates;
     try {
-        for (const auto& [id, rel] : ReadRels(pkg, ""))
+        for (const auto& [id, rel] : ReadRels(pkg, "")) {
             if (EndsWith(rel.type, "/officeDocument") && !rel.target.empty())
                 candidates.push_back(rel.target);
+            if (coreProperties && EndsWith(rel.type, "/core-properties") && !rel.target.empty())
+                *coreProperties = rel.target;
+        }
     } catch (const WordError&) {
         // A damaged _rels/.rels: Word falls back on the usual name too.
     }
@@ -330,32 +338,59 @@ int RefKind(std::string_view type) {
 }
 
 // Turns the WordprocessingML of a story (body, header or footer) into the
-// paragraph texts Word gives.
+// paragraph texts Word gives and, given styles, the paragraphs' formatting.
 class StoryReader : public SaxHandler {
   public:
-    StoryReader(std::size_t wantParas, std::size_t wantSections)
+    StoryReader(std::size_t wantParas, std::size_t wantSections, ooxml::Styles* styles = nullptr)
         : wantParas_(wantParas),
           wantSections_(wantSections),
-          cells_([this](std::u16string p) { Emit(std::move(p)); }) {}
+          cells_([this](ParagraphFacts p) { Emit(std::move(p)); }),
+          styles_(styles) {}
 
     // Paragraphs of an imported chunk (w:altChunk: HTML, MHT or RTF that
     // Word converts where it stands), by relationship id.
     std::function<std::vector<std::u16string>(const std::string&)> altChunk;
 
-    std::vector<std::u16string> paragraphs;  // the first wantParas of them
+    std::vector<ParagraphFacts> paragraphs;  // the first wantParas of them
     std::size_t count = 0;                   // all paragraphs seen
     std::vector<SectionRefs> sections;
     bool sawRoot = false, rootIsStory = false;
+    std::u16string titleProperty;  // Word 2003 XML's o:Title
+
+    std::vector<std::u16string> Texts() const {
+        std::vector<std::u16string> texts;
+        for (const auto& p : paragraphs) texts.push_back(p.text);
+        return texts;
+    }
 
     void Start(Ns ns, std::string_view local, const XmlAttrs& a) override {
         const bool first = stack_.empty();
         stack_.push_back({ns, std::string(local)});
         if (inline_) return inline_->Start(ns, local, a);
+        if (inlineStyles_) {
+            if (ns == Ns::W && local == "body") {
+                // Styles that never closed: the body is read as ever, the
+                // formatting not at all.
+                styles_->damaged = true;
+                inlineStyles_.reset();
+            } else {
+                // Seen by both: the text must not depend on formatting being asked.
+                inlineStyles_->Start(ns, local, a);
+            }
+        }
         if (first) {
             sawRoot = true;
             rootIsStory = ns == Ns::W && (local == "document" || local == "hdr" || local == "ftr");
         }
         if (skipDepth_) return;
+        if (styles_ && ns == Ns::O && local == "Title" && Parent(1, Ns::O, "DocumentProperties"))
+            inTitle_ = true;
+        if (styles_ && ns == Ns::W && local == "styles" && Parent(1, Ns::W, "wordDocument")) {
+            // Word 2003 XML keeps its styles in the document itself.
+            inlineStyles_ = std::make_unique<ooxml::StylesReader>(*styles_);
+            inlineStylesDepth_ = stack_.size();
+            inlineStyles_->Start(ns, local, a);
+        }
         if (ns == Ns::Mc) {
             if (local == "Fallback") Skip();
             return;
@@ -389,11 +424,34 @@ class StoryReader : public SaxHandler {
             }
             return;
         }
+        if (styles_ && Parent(1, Ns::W, "pPr") && Parent(2, Ns::W, "p")) {
+            if (ooxml::ReadParaProp(local, a, pPr_, &pStyle_)) return;
+        }
+        if (styles_ && Parent(1, Ns::W, "rPr") && Parent(2, Ns::W, "r")) {
+            if (local == "rStyle") {
+                rStyle_ = std::string(a.Get(Ns::W, "val"));
+                runKnown_ = false;
+                return;
+            }
+            if (ooxml::ReadRunProp(local, a, rPr_)) {
+                runKnown_ = false;
+                return;
+            }
+        }
         if (local == "p") {
             para_.clear();
-            if (!carry_.empty()) para_.swap(carry_);
+            if (!carry_.empty())
+                para_.swap(carry_);
+            else
+                tally_.Clear();
             markDeleted_ = false;
             sectBreak_ = false;
+            pPr_ = {};
+            pStyle_.clear();
+        } else if (local == "r") {
+            rPr_ = {};
+            rStyle_.clear();
+            runKnown_ = false;
         } else if (local == "t") {
             if (Parent(1, Ns::W, "r")) inText_ = true;
         } else if (local == "tab" || local == "ptab") {
@@ -447,7 +505,11 @@ class StoryReader : public SaxHandler {
         } else if (local == "altChunk") {
             // Only where paragraphs stand on their own: in the body, not in a table cell.
             if (altChunk && cells_.Depth() == 0 && Visible())
-                for (auto& p : altChunk(std::string(a.Get(Ns::R, "id")))) Emit(std::move(p));
+                for (auto& p : altChunk(std::string(a.Get(Ns::R, "id")))) {
+                    ParagraphFacts imported;  // formatting of imported pages is not read
+                    imported.text = std::move(p);
+                    Emit(std::move(imported));
+                }
             Skip();
         } else if (local == "sectPr") {
             sectDepth_ = stack_.size();
@@ -468,12 +530,17 @@ class StoryReader : public SaxHandler {
         if (inline_) {
             if (depth != inlineDepth_) return inline_->End(ns, local);
             std::u16string text;
-            for (const auto& p : inline_->paragraphs) text += p;
+            for (const auto& p : inline_->paragraphs) text += p.text;
             auto& slot = inlineKind_ < 3 ? curSect_.headerText : curSect_.footerText;
             slot[static_cast<std::size_t>(inlineKind_ % 3)] = text.empty() ? u"\r" : text;
             inline_.reset();
             return;
         }
+        if (inlineStyles_) {
+            inlineStyles_->End(ns, local);
+            if (depth == inlineStylesDepth_) inlineStyles_.reset();
+        }
+        if (ns == Ns::O && local == "Title") inTitle_ = false;
         if (skipDepth_) {
             if (depth == skipDepth_) skipDepth_ = 0;
             return;
@@ -499,13 +566,22 @@ class StoryReader : public SaxHandler {
         } else if (local == "tbl") {
             cells_.TableEnd();
         } else if (local == "body" || local == "hdr" || local == "ftr") {
-            if (!carry_.empty()) Emit(carry_ + u'\r'), carry_.clear();
+            if (!carry_.empty()) {
+                ParagraphFacts last;
+                last.text = carry_ + u'\r';
+                carry_.clear();
+                Emit(std::move(last));
+            }
         }
     }
 
     void Text(std::string_view utf8) override {
         if (inline_) return inline_->Text(utf8);
-        if (inText_ && !skipDepth_ && Visible()) fmt::AppendUtf8(para_, utf8);
+        if (inTitle_ && titleProperty.size() < 1024) fmt::AppendUtf8(titleProperty, utf8);
+        if (!inText_ || skipDepth_ || !Visible()) return;
+        const std::size_t from = para_.size();
+        fmt::AppendUtf8(para_, utf8);
+        if (styles_) Count(std::u16string_view(para_).substr(from));
     }
 
   private:
@@ -524,7 +600,42 @@ class StoryReader : public SaxHandler {
     // Only a field's result shows; its code and anything nested in the code does not.
     bool Visible() const { return inCode_ == 0; }
     void Put(char16_t c) {
-        if (Visible()) para_.push_back(c);
+        if (!Visible()) return;
+        para_.push_back(c);
+        if (styles_ && InkChar(c)) Count(std::u16string_view(&c, 1));
+    }
+    // Counts visible text under the current run's properties.
+    void Count(std::u16string_view text) {
+        if (!runKnown_) {
+            run_ = rPr_;
+            run_.Over(styles_->CharacterStyle(rStyle_));
+            run_.Over(styles_->ParagraphStyle(pStyle_).r);
+            runKnown_ = true;
+        }
+        if (run_.damaged) return tally_.Spoil();
+        if (run_.vanish.value_or(false)) return;  // hidden text shows no ink
+        tally_.Add(text, *run_.halfPoints, *run_.bold, *run_.color);
+    }
+    ParagraphFacts Facts(std::u16string text) {
+        ParagraphFacts f;
+        f.text = std::move(text);
+        if (!styles_ || styles_->damaged || pPr_.damaged) return f;
+        const ooxml::Styles::Paragraph& style = styles_->ParagraphStyle(pStyle_);
+        ooxml::ParaProps pp = pPr_;
+        pp.Over(style.p);
+        if (pp.damaged || !tally_.Into(f)) {
+            ParagraphFacts bare;
+            bare.text = std::move(f.text);
+            return bare;
+        }
+        f.formatted = true;
+        f.styleId = style.styleId;
+        f.styleName = style.name;
+        f.outlineLevel = *pp.outlineLevel;
+        f.centered = *pp.centered;
+        f.pageBreakBefore = *pp.pageBreakBefore;
+        f.breakAfter = sectBreak_;
+        return f;
     }
     void EndParagraph() {
         if (markDeleted_ && !sectBreak_ && !cells_.InCell()) {
@@ -534,12 +645,15 @@ class StoryReader : public SaxHandler {
             return;
         }
         // A paragraph that ends a section ends in the section mark.
-        cells_.Paragraph(std::move(para_), sectBreak_ ? u'\f' : u'\r');
+        cells_.Paragraph(Facts(std::move(para_)), sectBreak_ ? u'\f' : u'\r');
         para_.clear();
     }
-    void Emit(std::u16string text) {
+    void Emit(ParagraphFacts p) {
         ++count;
-        if (paragraphs.size() < wantParas_) paragraphs.push_back(std::move(text));
+        // Formatting is asked for the leading paragraphs only: the first
+        // break ends them.
+        if (styles_ && p.text.find(u'\f') != std::u16string::npos) stop = true;
+        if (paragraphs.size() < wantParas_) paragraphs.push_back(std::move(p));
         CheckDone();
     }
     void CheckDone() {
@@ -559,12 +673,21 @@ class StoryReader : public SaxHandler {
     std::unique_ptr<StoryReader> inline_;  // a Word 2003 header or footer being read
     std::size_t inlineDepth_ = 0;
     int inlineKind_ = 0;
+    // Formatting, when asked for.
+    ooxml::Styles* styles_;
+    std::unique_ptr<ooxml::StylesReader> inlineStyles_;
+    std::size_t inlineStylesDepth_ = 0;
+    ooxml::ParaProps pPr_;
+    std::string pStyle_, rStyle_;
+    ooxml::RunProps rPr_, run_;
+    bool runKnown_ = false, inTitle_ = false;
+    RunTally tally_;
 };
 
 class OoxmlDocument : public StoryDocument {
   public:
     explicit OoxmlDocument(std::unique_ptr<Package> pkg) : pkg_(std::move(pkg)) {
-        main_ = FindMainPart(*pkg_);
+        main_ = FindMainPart(*pkg_, &coreProperties_);
         if (main_.empty()) throw WordError("not a Word document: no word/document.xml");
     }
     // A Word 2003 XML document: one file, no package.
@@ -582,19 +705,20 @@ class OoxmlDocument : public StoryDocument {
     // Parses word/document.xml from the start as far as the question needs;
     // keeps the longest prefix of paragraphs and sections learnt so far.
     void Learn(std::size_t wantParas, std::size_t wantSections) override {
-        StoryReader r(wantParas, wantSections);
+        StoryReader r(wantParas, wantSections, wantFacts_ ? &LoadStyles() : nullptr);
         r.altChunk = [this](const std::string& id) { return AltChunk(id); };
         bool reachedEnd = false;
+        std::exception_ptr damage;
         try {
             ParseMain(r);
             reachedEnd = !r.stop;
         } catch (const WordError&) {
-            // Damaged XML after what was asked for still answers the question.
-            if (!r.stop) throw;
+            // Damaged XML after what was asked for still answers the question;
+            // before it, the paragraphs read so far are kept all the same.
+            if (!r.stop) damage = std::current_exception();
         }
-        std::vector<ParagraphFacts> paragraphs(r.paragraphs.size());
-        for (std::size_t i = 0; i < paragraphs.size(); ++i)
-            paragraphs[i].text = std::move(r.paragraphs[i]);
+        if (wantFacts_ && !pkg_) flatTitle_ = r.titleProperty;
+        std::vector<ParagraphFacts> paragraphs = std::move(r.paragraphs);
         std::vector<Section> sections(r.sections.size());
         for (std::size_t s = 0; s < sections.size(); ++s)
             for (std::size_t k = 0; k < 3; ++k) {
@@ -605,7 +729,57 @@ class OoxmlDocument : public StoryDocument {
                     Key(r.sections[s].footerText[k], r.sections[s].footer[k], "f" + at);
             }
         Keep(std::move(paragraphs), std::move(sections));
+        if (damage) std::rethrow_exception(damage);
         if (reachedEnd) paragraphCount_ = r.count, sectionsComplete_ = true;
+    }
+
+    // word/styles.xml, read once; Word 2003 XML fills it as the main part goes by.
+    ooxml::Styles& LoadStyles() {
+        if (stylesLoaded_ || !pkg_) return styles_;
+        stylesLoaded_ = true;
+        // Word names it so beside the main part; other writers say where.
+        std::string part = FolderOf(main_) + "/styles.xml";
+        if (!pkg_->Has(part)) part = PartOfType("/styles", "word/styles.xml");
+        if (part.empty()) return styles_;
+        ooxml::StylesReader reader(styles_);
+        try {
+            ParsePart(*pkg_, part, reader);
+        } catch (const WordError&) {
+            styles_.damaged = true;
+        }
+        return styles_;
+    }
+
+    // The target of the main part's relationship of that type, else the usual name.
+    std::string PartOfType(std::string_view type, const std::string& usual) {
+        if (!rels_) Target("");
+        for (const auto& [id, rel] : *rels_)
+            if (EndsWith(rel.type, type) && !rel.target.empty() && pkg_->Has(rel.target))
+                return rel.target;
+        return pkg_->Has(usual) ? usual : std::string();
+    }
+
+    // dc:title of the core properties part.
+    std::u16string TitleProperty() override {
+        if (!pkg_) return flatTitle_;
+        const std::string part =
+            coreProperties_.empty() ? std::string("docProps/core.xml") : coreProperties_;
+        if (!pkg_->Has(part)) return {};
+        struct TitleReader : SaxHandler {
+            std::u16string title;
+            bool in = false;
+            void Start(Ns ns, std::string_view local, const XmlAttrs&) override {
+                in = ns == Ns::Dc && local == "title";
+            }
+            void End(Ns, std::string_view) override {
+                if (in) stop = true;
+            }
+            void Text(std::string_view utf8) override {
+                if (in && title.size() < 1024) fmt::AppendUtf8(title, utf8);
+            }
+        } reader;
+        ParsePart(*pkg_, part, reader);
+        return reader.title;
     }
 
     // Word 2003 XML keeps a story's text in the section itself; a package
@@ -628,7 +802,7 @@ class OoxmlDocument : public StoryDocument {
         if (target.empty()) return u"\r";
         StoryReader r(SIZE_MAX, SIZE_MAX);
         ParsePart(*pkg_, target, r);
-        return Joined(r.paragraphs);
+        return Joined(r.Texts());
     }
 
     // The part a relationship of the main part points to; empty when none.
@@ -646,19 +820,27 @@ class OoxmlDocument : public StoryDocument {
     }
 
     std::vector<std::u16string> AltChunk(const std::string& id) {
+        auto failed = chunkErrors_.find(id);
+        if (failed != chunkErrors_.end()) throw WordError(failed->second);
         auto cached = chunks_.find(id);
         if (cached != chunks_.end()) return cached->second;
-        std::vector<std::u16string>& out = chunks_[id];
         const std::string target = Target(id);
-        if (target.empty()) return out;
+        if (target.empty()) return chunks_[id];
         std::string bytes;
-        pkg_->Read(target, [&](const char* d, std::size_t n, bool) {
-            // All chunks of a document together stay within one part's cap.
-            chunkBytes_ += n;
-            if (chunkBytes_ > kMaxPartBytes) throw WordError("imported chunks are too large");
-            bytes.append(d, n);
-            return true;
-        });
+        try {
+            pkg_->Read(target, [&](const char* d, std::size_t n, bool) {
+                // All chunks of a document together stay within one part's cap.
+                chunkBytes_ += n;
+                if (chunkBytes_ > kMaxPartBytes) throw WordError("imported chunks are too large");
+                bytes.append(d, n);
+                return true;
+            });
+        } catch (const WordError& e) {
+            // Every later pass fails alike, whatever it asks.
+            chunkErrors_.emplace(id, e.what());
+            throw;
+        }
+        std::vector<std::u16string>& out = chunks_[id];
         std::unique_ptr<DocumentImpl> chunk;
         try {
             // Nested packages, documents and plain text are left out.
@@ -694,7 +876,12 @@ class OoxmlDocument : public StoryDocument {
     std::map<std::string, std::u16string> inlineTexts_;
     std::optional<std::map<std::string, Relationship>> rels_;
     std::map<std::string, std::vector<std::u16string>> chunks_;
+    std::map<std::string, std::string> chunkErrors_;  // chunks that could not be read
     std::size_t chunkBytes_ = 0;
+    std::string coreProperties_;  // the part the package's relationships name
+    ooxml::Styles styles_;
+    bool stylesLoaded_ = false;
+    std::u16string flatTitle_;
 };
 
 }  // namespace

@@ -2,18 +2,19 @@
 // to the story the current destination names (body, a header or footer, or
 // nowhere for tables of fonts, pictures, field codes and the like).
 
+#include <algorithm>
 #include <array>
 #include <climits>
 #include <map>
 #include <string_view>
 #include <vector>
 
-#include "platform/doc/codepagetable.h"
 #include "platform/doc/charset.h"
-#include "platform/doc/readfile.h"
+#include "platform/doc/codepagetable.h"
 #include "platform/doc/format.h"
 #include "platform/doc/formats.h"
 #include "platform/doc/objectmodel.h"
+#include "platform/doc/readfile.h"
 #include "platform/doc/storydoc.h"
 
 namespace pelmora::word {
@@ -39,7 +40,30 @@ int CharsetCodePage(long charset) {
     return static_cast<int>(CodePageOfCharset(static_cast<unsigned>(charset)));
 }
 
-enum class Dest { Text, Skip, FontTable, Upr };
+enum class Dest { Text, Skip, FontTable, Upr, StyleSheet, ColorTable, Info };
+
+// What a paragraph's formatting needs of the character and paragraph state.
+struct Formatting {
+    int halfPoints = 24;  // \fs; RTF's default is 12 points
+    bool bold = false;
+    bool hidden = false;
+    long color = 0;  // \cf: index into the colour table, 0 for auto
+    long style = 0;  // \s
+    bool centered = false;
+    int outlineLevel = -1;  // \outlinelevel, -1 when the paragraph states none
+    bool pageBreakBefore = false;
+    bool inTable = false;
+    void Plain() { halfPoints = 24, bold = false, hidden = false, color = 0; }
+    void Pard() {
+        style = 0, centered = false, outlineLevel = -1, pageBreakBefore = false, inTable = false;
+    }
+};
+
+struct RtfStyle {
+    std::u16string name;
+    long basedOn = -1;
+    int outlineLevel = -1;
+};
 
 struct GroupState {
     int story = 0;  // index into stories_, -1 while text is dropped
@@ -50,12 +74,14 @@ struct GroupState {
     int savedStory = -1;     // \upr: where \ud sends its text
     bool firstWord = true;   // no control word seen yet in this group
     bool ignorable = false;  // the group started with \*
+    Formatting fmt;
 };
 
 class RtfParser {
   public:
-    RtfParser(std::string_view data, std::size_t wantParas, std::size_t wantSections)
-        : d_(data), wantParas_(wantParas), wantSections_(wantSections) {
+    RtfParser(std::string_view data, std::size_t wantParas, std::size_t wantSections,
+              bool facts = false)
+        : d_(data), wantParas_(wantParas), wantSections_(wantSections), facts_(facts) {
         stories_.emplace_back();
         sections_.emplace_back();
     }
@@ -70,12 +96,16 @@ class RtfParser {
             if (c == '{') {
                 FlushBytes();
                 skip_ = 0;
-                if (stack_.size() >= static_cast<std::size_t>(kMaxNesting))
-                    throw WordError("RTF nested too deeply");
+                if (stack_.size() >= static_cast<std::size_t>(kMaxNesting)) {
+                    // What came before stays readable; the caller throws.
+                    tooDeep = true;
+                    return Finish(false);
+                }
                 GroupState g = stack_.back();
                 g.headerKind = -1;
                 g.firstWord = true;
                 g.ignorable = false;
+                if (g.dest == Dest::StyleSheet && stack_.size() == sheetDepth_) BeginStyle();
                 stack_.push_back(g);
                 ++pos;
             } else if (c == '}') {
@@ -96,17 +126,21 @@ class RtfParser {
         return Finish(!stop_);
     }
 
-    std::vector<std::u16string> paragraphs;  // the body's first ones
+    std::vector<ParagraphFacts> paragraphs;  // the body's first ones
     std::size_t count = 0;                   // all the body's paragraphs
     std::vector<SectionStories> sections;
     std::vector<std::u16string> storyTexts;  // headers and footers by story index
+    std::u16string title;                    // {\info{\title ...}}
+    bool tooDeep = false;                    // stopped at groups nested too deeply
+    bool stoppedAtBreak = false;             // read with formatting up to the first break
 
   private:
     bool Finish(bool complete) {
         FlushBytes();
         Story& body = stories_[0];
         if (complete && !body.cur.empty()) Emit(0, body.cur + u'\r');
-        paragraphs = std::move(stories_[0].paragraphs);
+        paragraphs = std::move(body_);
+        if (titleStory_ > 0) title = stories_[static_cast<std::size_t>(titleStory_)].cur;
         sections = std::move(sections_);
         storyTexts.resize(stories_.size());
         for (std::size_t i = 1; i < stories_.size(); ++i) storyTexts[i] = StoryText(stories_[i]);
@@ -125,6 +159,8 @@ class RtfParser {
     void EndGroup() {
         GroupState closing = stack_.back();
         stack_.pop_back();
+        if (closing.dest == Dest::StyleSheet && stack_.size() == sheetDepth_) EndStyle();
+        if (closing.dest == Dest::StyleSheet && stack_.size() + 1 == sheetDepth_) sheetDepth_ = 0;
         if (closing.headerKind >= 0 && closing.story > 0) {
             // The story's unfinished paragraph closes with the group.
             Story& s = stories_[static_cast<std::size_t>(closing.story)];
@@ -135,12 +171,17 @@ class RtfParser {
         }
     }
 
+    bool StyleName() const { return inStyle_ && stack_.back().dest == Dest::StyleSheet; }
+
     // Appends decoded text to the current story.
     void Put(std::u16string_view text) {
+        if (StyleName() && style_.name.size() < 256) style_.name += text;
         if (G().story < 0 || G().dest != Dest::Text) return;
         Story& s = stories_[static_cast<std::size_t>(G().story)];
         s.cur += text;
         s.justEndedParagraph = false;
+        if (facts_ && G().story == 0 && !G().fmt.hidden)
+            tally_.Add(text, G().fmt.halfPoints, G().fmt.bold, Color(G().fmt.color));
     }
     void Put(char16_t c) { Put(std::u16string_view(&c, 1)); }
 
@@ -157,7 +198,8 @@ class RtfParser {
             --skip_;
             return;
         }
-        if (G().story < 0 || G().dest != Dest::Text) return;
+        if (G().dest == Dest::ColorTable && b == ';') return EndColor();
+        if (G().story < 0 || (G().dest != Dest::Text && !StyleName())) return;
         int cp = CodePage();
         if (!bytes_.empty() && cp != bytesCodePage_) FlushBytes();
         bytesCodePage_ = cp;
@@ -190,16 +232,97 @@ class RtfParser {
             // The body keeps only what was asked for (and one more, which a
             // following \sect may still change).
             ++count;
-            if (s.paragraphs.size() <= wantParas_)
-                s.paragraphs.push_back(std::move(text));
+            if (facts_ && breakAt_ && count > breakAt_) {
+                // One past the first break: the leading paragraphs are known.
+                stop_ = stoppedAtBreak = true;
+            }
+            if (body_.size() <= wantParas_)
+                body_.push_back(Facts(std::move(text)));
             else
                 bodyTailDropped_ = true;
+            if (facts_ && !breakAt_ && body_.back().text.find(u'\f') != std::u16string::npos)
+                breakAt_ = count;
         } else {
             s.paragraphs.push_back(std::move(text));
         }
         // One paragraph more than asked for: a \sect right after \par still
         // changes the paragraph before it.
         if (story == 0 && count > wantParas_ && sections_.size() > wantSections_) stop_ = true;
+    }
+
+    // The body paragraph that ends now, with its formatting when asked for.
+    ParagraphFacts Facts(std::u16string text) {
+        ParagraphFacts p;
+        p.text = std::move(text);
+        const Formatting& f = G().fmt;
+        const bool cellEnd = p.text.size() >= 2 && p.text.ends_with(u"\r\a");
+        if (!f.inTable && !cellEnd) row_ = 0;
+        if (!row_ && (f.inTable || cellEnd)) row_ = 1, cell_ = 1;
+        const int row = row_, cell = cell_;
+        if (cellEnd && rowEnding_) {
+            ++row_, cell_ = 1;
+        } else if (cellEnd && f.inTable && nestedCell_ == 0) {
+            ++cell_;
+        }
+        if (!facts_ || sheetDamaged_) {
+            tally_.Clear();
+            return p;
+        }
+        const RtfStyle* style = nullptr;
+        auto it = styles_.find(f.style);
+        if (it != styles_.end()) style = &it->second;
+        const bool known = style || f.style == 0;
+        if (known && tally_.Into(p)) {
+            p.formatted = true;
+            p.styleName = style ? style->name : std::u16string();
+            p.styleId = style ? BuiltInStyleOfName(style->name) : kStiNormal;
+            p.centered = f.centered;
+            p.pageBreakBefore = f.pageBreakBefore;
+            int level = f.outlineLevel;
+            // A style states its level, or the style it is based on.
+            for (int depth = 0; level < 0 && style && depth < 16; ++depth) {
+                level = style->outlineLevel;
+                auto base = styles_.find(style->basedOn);
+                style = base == styles_.end() || style->basedOn < 0 ? nullptr : &base->second;
+            }
+            if (level < 0 && p.styleId >= kStiHeading1 && p.styleId <= kStiHeading9)
+                level = p.styleId - kStiHeading1;
+            p.outlineLevel = level >= 0 && level <= 9 ? level : 9;
+            if (row) p.tableRow = row, p.tableCell = cell;
+        }
+        tally_.Clear();
+        return p;
+    }
+
+    uint32_t Color(long index) const {
+        if (index <= 0 || static_cast<std::size_t>(index) >= colors_.size()) return kAutoColor;
+        return colors_[static_cast<std::size_t>(index)];
+    }
+    void EndColor() {
+        if (colors_.size() < 4096) colors_.push_back(colorSet_ ? color_ : kAutoColor);
+        color_ = 0;
+        colorSet_ = false;
+    }
+
+    void BeginStyle() {
+        inStyle_ = true;
+        style_ = RtfStyle{};
+        styleIndex_ = 0;
+        paragraphStyle_ = true;
+    }
+    void EndStyle() {
+        if (!inStyle_) return;
+        inStyle_ = false;
+        std::u16string& name = style_.name;
+        while (!name.empty() && name.back() == u' ') name.pop_back();
+        if (name.empty() || name.back() != u';') {
+            // An entry cut short: the sheet's names cannot be trusted.
+            sheetDamaged_ = true;
+            return;
+        }
+        name.pop_back();
+        while (!name.empty() && name.front() == u' ') name.erase(0, 1);
+        if (paragraphStyle_ && styles_.size() < 4096) styles_.emplace(styleIndex_, style_);
     }
 
     void EndParagraph(const char16_t* mark) {
@@ -216,7 +339,7 @@ class RtfParser {
         Story& s = stories_[0];
         if (s.justEndedParagraph && s.cur.empty() && count > 0) {
             // "\par\sect": the section mark takes the place of that paragraph mark.
-            if (!bodyTailDropped_ && !s.paragraphs.empty()) s.paragraphs.back().back() = u'\f';
+            if (!bodyTailDropped_ && !body_.empty()) body_.back().text.back() = u'\f';
             s.justEndedParagraph = false;
         } else {
             Emit(0, s.cur + u'\f');
@@ -331,6 +454,49 @@ class RtfParser {
     void Word(std::string_view w, bool hasParam, long param, bool first) {
         GroupState& g = G();
         if (g.dest == Dest::Skip) return;
+        if (g.dest == Dest::StyleSheet) {
+            if (!inStyle_) return;
+            if (w == "s" && hasParam) {
+                styleIndex_ = param;
+            } else if (w == "cs" || w == "ds" || w == "ts" || w == "tsrowd") {
+                paragraphStyle_ = false;
+            } else if (w == "sbasedon" && hasParam) {
+                style_.basedOn = param;
+            } else if (w == "outlinelevel" && hasParam) {
+                style_.outlineLevel = static_cast<int>(param);
+            } else if (first && w != "s") {
+                // Other destinations inside an entry (\*\keycode and the like).
+                if (g.ignorable || w == "keycode") SkipGroup();
+            }
+            return;
+        }
+        if (g.dest == Dest::ColorTable) {
+            if (w == "red" || w == "green" || w == "blue") {
+                const int shift = w == "red" ? 16 : w == "green" ? 8 : 0;
+                const uint32_t v = static_cast<uint32_t>(std::clamp(param, 0L, 255L));
+                color_ = (color_ & ~(0xFFu << shift)) | v << shift;
+                colorSet_ = true;
+            }
+            return;
+        }
+        if (g.dest == Dest::Info) {
+            if (first && w == "title") {
+                // Word writes the title twice: in the ANSI code page under
+                // \upr, then in Unicode under \ud; the later one stays.
+                if (titleStory_ == 0) {
+                    stories_.emplace_back();
+                    titleStory_ = static_cast<int>(stories_.size()) - 1;
+                }
+                Story& t = stories_[static_cast<std::size_t>(titleStory_)];
+                t.cur.clear();
+                t.paragraphs.clear();
+                g.dest = Dest::Text;
+                g.story = titleStory_;
+            } else if (first && w != "upr" && w != "ud") {
+                SkipGroup();
+            }
+            return;
+        }
         if (g.dest == Dest::FontTable) {
             if (w == "f" && hasParam)
                 curFont_ = param;
@@ -344,6 +510,19 @@ class RtfParser {
         if (first) {
             if (w == "fonttbl") {
                 g.dest = Dest::FontTable;
+                return;
+            }
+            if (w == "stylesheet" && g.story == 0 && sheetDepth_ == 0) {
+                g.dest = Dest::StyleSheet;
+                sheetDepth_ = stack_.size();
+                return;
+            }
+            if (w == "colortbl" && colors_.empty()) {
+                g.dest = Dest::ColorTable;
+                return;
+            }
+            if (w == "info") {
+                g.dest = Dest::Info;
                 return;
             }
             if (w == "header" || w == "headerr") return OpenStory(0);
@@ -374,10 +553,7 @@ class RtfParser {
                 Put(u'\x08');
                 return SkipGroup();
             }
-            static constexpr std::string_view kSkipped[] = {"colortbl",
-                                                            "stylesheet",
-                                                            "info",
-                                                            "listtable",
+            static constexpr std::string_view kSkipped[] = {"listtable",
                                                             "listoverridetable",
                                                             "revtbl",
                                                             "rsidtbl",
@@ -440,7 +616,6 @@ class RtfParser {
                                                             "password",
                                                             "passwordhash",
                                                             "comment",
-                                                            "title",
                                                             "author",
                                                             "operator",
                                                             "keywords",
@@ -466,12 +641,21 @@ class RtfParser {
             if (g.ignorable) return SkipGroup();  // \* before a destination we do not know
         }
         if (w == "par") return EndParagraph(u"\r");
-        if (w == "cell" || w == "nestcell") return EndParagraph(u"\r\a");
-        if (w == "row" || w == "nestrow") {
-            if (g.story >= 0 && g.dest == Dest::Text)
-                Emit(g.story, stories_[static_cast<std::size_t>(g.story)].cur + u"\r\a");
+        if (w == "cell" || w == "nestcell") {
+            nestedCell_ = w == "nestcell";
+            EndParagraph(u"\r\a");
+            nestedCell_ = false;
             return;
         }
+        if (w == "row" || w == "nestrow") {
+            rowEnding_ = w == "row";
+            nestedCell_ = w == "nestrow";
+            if (g.story >= 0 && g.dest == Dest::Text)
+                Emit(g.story, stories_[static_cast<std::size_t>(g.story)].cur + u"\r\a");
+            rowEnding_ = nestedCell_ = false;
+            return;
+        }
+        if (Format(g.fmt, w, hasParam, param)) return;
         if (w == "sect") return SectionBreak();
         if (w == "line") return Put(u'\v');
         if (w == "tab") return Put(u'\t');
@@ -527,8 +711,56 @@ class RtfParser {
             docCodePage_ = 850;
     }
 
+    // Character and paragraph formatting words; false for other words.
+    static bool Format(Formatting& f, std::string_view w, bool hasParam, long param) {
+        const bool on = !hasParam || param != 0;
+        if (w == "plain") {
+            f.Plain();
+        } else if (w == "pard") {
+            f.Pard();
+        } else if (w == "fs") {
+            f.halfPoints = hasParam ? static_cast<int>(std::clamp(param, -1L, 100000L)) : 24;
+        } else if (w == "b") {
+            f.bold = on;
+        } else if (w == "v") {
+            f.hidden = on;
+        } else if (w == "cf") {
+            f.color = hasParam ? param : 0;
+        } else if (w == "s") {
+            f.style = hasParam ? param : 0;
+        } else if (w == "qc") {
+            f.centered = true;
+        } else if (w == "ql" || w == "qr" || w == "qj" || w == "qd" || w == "qt" || w == "qk") {
+            f.centered = false;
+        } else if (w == "outlinelevel") {
+            f.outlineLevel = hasParam ? static_cast<int>(std::clamp(param, -1L, 9L)) : -1;
+        } else if (w == "pagebb") {
+            f.pageBreakBefore = on;
+        } else if (w == "intbl") {
+            f.inTable = on;
+        } else {
+            return false;
+        }
+        return true;
+    }
+
     std::string_view d_;
     std::size_t wantParas_, wantSections_;
+    bool facts_ = false;
+    std::vector<ParagraphFacts> body_;
+    RunTally tally_;
+    std::vector<uint32_t> colors_;
+    uint32_t color_ = 0;
+    bool colorSet_ = false;
+    std::map<long, RtfStyle> styles_;
+    RtfStyle style_;
+    long styleIndex_ = 0;
+    std::size_t sheetDepth_ = 0;  // stack depth of the \stylesheet group, 0 outside it
+    bool inStyle_ = false, paragraphStyle_ = true, sheetDamaged_ = false;
+    int titleStory_ = 0;
+    int row_ = 0, cell_ = 0;  // in the outermost table
+    bool rowEnding_ = false, nestedCell_ = false;
+    std::size_t breakAt_ = 0;  // the body paragraph holding the first break
     std::vector<GroupState> stack_;
     std::vector<Story> stories_;
     std::vector<SectionStories> sections_;
@@ -554,17 +786,16 @@ class RtfDocument : public StoryDocument {
 
   private:
     void Learn(std::size_t wantParas, std::size_t wantSections) override {
-        RtfParser p(data_, wantParas, wantSections);
+        RtfParser p(data_, wantParas, wantSections, wantFacts_);
         const bool complete = p.Run();
         // Unless the file ended, the last paragraph and section read may still change.
         if (!complete && !p.sections.empty()) p.sections.pop_back();
-        if (!complete && p.paragraphs.size() > wantParas) p.paragraphs.pop_back();
-        if (p.paragraphs.size() > paragraphs_.size()) {
-            std::vector<ParagraphFacts> paragraphs(p.paragraphs.size());
-            for (std::size_t i = 0; i < paragraphs.size(); ++i)
-                paragraphs[i].text = std::move(p.paragraphs[i]);
-            paragraphs_ = std::move(paragraphs);
-        }
+        if (!complete && !p.paragraphs.empty() &&
+            (p.paragraphs.size() > wantParas || p.stoppedAtBreak))
+            p.paragraphs.pop_back();
+        if (wantFacts_) title_ = std::move(p.title);
+        Keep(std::move(p.paragraphs), {});
+        if (p.tooDeep) throw WordError("RTF nested too deeply");
         if (p.sections.size() >= sections_.size()) {
             storyTexts_ = std::move(p.storyTexts);
             sections_.assign(p.sections.size(), {});
@@ -589,8 +820,11 @@ class RtfDocument : public StoryDocument {
         return story < storyTexts_.size() ? storyTexts_[story] : u"\r";
     }
 
+    std::u16string TitleProperty() override { return title_; }
+
     std::string data_;
     std::vector<std::u16string> storyTexts_;
+    std::u16string title_;
 };
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "platform/doc/storydoc.h"
 
+#include <algorithm>
+
 #include "platform/doc/docerror.h"
 #include "platform/doc/formats.h"
 
@@ -10,7 +12,14 @@ void StoryDocument::Learn(std::size_t, std::size_t) {}
 std::u16string StoryDocument::ParagraphText(int n) {
     if (n < 1) throw WordError("no such paragraph");
     const std::size_t want = static_cast<std::size_t>(n);
-    if (want > paragraphs_.size() && !(paragraphCount_ && want > *paragraphCount_)) Learn(want, 0);
+    if (want > paragraphs_.size() && !(paragraphCount_ && want > *paragraphCount_)) {
+        try {
+            Learn(want, 0);
+        } catch (const WordError&) {
+            // Damage further on: what the pass read before it still answers.
+            if (want > paragraphs_.size()) throw;
+        }
+    }
     if (want > paragraphs_.size()) throw WordError("no such paragraph");
     return paragraphs_[want - 1].text;
 }
@@ -26,7 +35,13 @@ std::u16string StoryDocument::FooterText(int section, int index) {
 std::u16string StoryDocument::Story(int section, int index, bool header) {
     if (section < 1 || index < 1 || index > 3) throw WordError("no such header or footer");
     const std::size_t want = static_cast<std::size_t>(section);
-    if (sections_.size() < want && !sectionsComplete_) Learn(0, want);
+    if (sections_.size() < want && !sectionsComplete_) {
+        try {
+            Learn(0, want);
+        } catch (const WordError&) {
+            if (sections_.size() < want) throw;
+        }
+    }
     if (sections_.size() < want) {
         // A body without any section properties is one section.
         if (section == 1 && sections_.empty()) return u"\r";
@@ -49,22 +64,31 @@ std::u16string StoryDocument::Story(int section, int index, bool header) {
 
 LeadingBody StoryDocument::LeadingParagraphs(int maxCount) {
     LeadingBody body;
-    ParagraphText(1);  // throws where the object model would
     const std::size_t want = maxCount > 0 ? static_cast<std::size_t>(maxCount) : 0;
-    // One pass for all of them, not one per paragraph.
-    if (want > paragraphs_.size() && !(paragraphCount_ && paragraphs_.size() >= *paragraphCount_)) {
+    // One pass for all of them, not one per paragraph, formatting included.
+    if (want > factsLearnt_ || (want > paragraphs_.size() &&
+                                !(paragraphCount_ && paragraphs_.size() >= *paragraphCount_))) {
+        wantFacts_ = true;
         try {
             Learn(want, 0);
         } catch (const WordError&) {
             // Damage further on: the paragraphs before it still count.
         }
+        wantFacts_ = false;
+        factsLearnt_ = std::max(factsLearnt_, want);
     }
+    ParagraphText(1);  // throws where the object model would
     for (std::size_t i = 0; i < want && i < paragraphs_.size(); ++i) {
         ParagraphFacts p = paragraphs_[i];
         if (p.text.find(u'\f') != std::u16string::npos) p.breakAfter = true;
         const bool last = p.breakAfter;
         body.paragraphs.push_back(std::move(p));
         if (last) break;
+    }
+    try {
+        body.titleProperty = TitleProperty();
+    } catch (const WordError&) {
+        // A damaged property part only loses the property.
     }
     return body;
 }
@@ -76,42 +100,123 @@ std::u16string StoryDocument::Joined(const std::vector<std::u16string>& paragrap
 }
 
 void StoryDocument::Keep(std::vector<ParagraphFacts> paragraphs, std::vector<Section> sections) {
-    if (paragraphs.size() > paragraphs_.size()) paragraphs_ = std::move(paragraphs);
+    // Both passes read the same text; the longer list stays, with what
+    // formatting either found.
+    if (paragraphs.size() > paragraphs_.size()) paragraphs.swap(paragraphs_);
+    for (std::size_t i = 0; i < paragraphs.size(); ++i)
+        if (paragraphs[i].formatted && !paragraphs_[i].formatted)
+            paragraphs_[i] = std::move(paragraphs[i]);
     if (sections.size() > sections_.size()) sections_ = std::move(sections);
+}
+
+// ---------------------------------------------------------------- facts
+
+void RunTally::Add(std::u16string_view text, int halfPoints, bool bold, uint32_t color) {
+    if (halfPoints < kMinHalfPoints || halfPoints > kMaxHalfPoints) spoiled_ = true;
+    int ink = 0;
+    for (char16_t c : text)
+        if (InkChar(c)) ++ink;
+    if (ink == 0) return;
+    visible_ += ink;
+    if (bold) bold_ += ink;
+    largest_ = std::max(largest_, halfPoints);
+    auto add = [ink](auto& seen, auto value) {
+        for (auto& [v, n] : seen)
+            if (v == value) return void(n += ink);
+        // A handful of distinct values in a title paragraph; a flood is damage.
+        if (seen.size() < 64) seen.emplace_back(value, ink);
+    };
+    add(sizes_, halfPoints);
+    add(colors_, color);
+}
+
+bool RunTally::Into(ParagraphFacts& p) const {
+    if (spoiled_) return false;
+    auto most = [](const auto& seen, auto none) {
+        auto best = none;
+        int count = 0;
+        for (const auto& [v, n] : seen)
+            if (n > count) best = v, count = n;
+        return best;
+    };
+    p.maxHalfPoints = largest_;
+    p.mainHalfPoints = most(sizes_, 0);
+    p.bold = visible_ > 0 && 2 * bold_ > visible_;
+    p.color = most(colors_, kAutoColor);
+    return true;
+}
+
+int BuiltInStyleOfName(std::u16string_view name) {
+    std::u16string n;
+    for (char16_t c : name) {
+        if (c == u' ') continue;
+        n.push_back(c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c - u'A' + u'a') : c);
+        if (n.size() > 32) return kStiUser;
+    }
+    if (n == u"normal" || n == u"正文") return kStiNormal;
+    if (n == u"title" || n == u"标题") return kStiTitle;
+    if (n == u"subtitle" || n == u"副标题") return kStiSubtitle;
+    for (std::u16string_view prefix :
+         {std::u16string_view(u"heading"), std::u16string_view(u"标题")}) {
+        if (n.size() == prefix.size() + 1 && n.compare(0, prefix.size(), prefix) == 0 &&
+            n.back() >= u'1' && n.back() <= u'9')
+            return kStiHeading1 + (n.back() - u'1');
+    }
+    return kStiUser;
 }
 
 // ---------------------------------------------------------------- cells
 
 void CellLayout::Paragraph(std::u16string text, char16_t mark) {
+    ParagraphFacts p;
+    p.text = std::move(text);
+    Paragraph(std::move(p), mark);
+}
+
+void CellLayout::Emit(ParagraphFacts p, std::u16string_view mark) {
+    p.text += mark;
+    lastFormatted_ = p.formatted;
+    // Unformatted paragraphs keep every fact default.
+    if (!open_.empty() && p.formatted)
+        p.tableRow = std::max(row_, 1), p.tableCell = std::max(cell_, 1);
+    emit_(std::move(p));
+}
+
+void CellLayout::Paragraph(ParagraphFacts p, char16_t mark) {
     if (InCell()) {
         Open& c = open_.back();
-        if (c.hasPending) emit_(c.pending + u'\r');
-        c.pending = std::move(text);
+        if (c.hasPending) Emit(std::move(c.pending), u"\r");
+        c.pending = std::move(p);
         c.hasPending = true;
         return;
     }
-    text += mark;
-    emit_(std::move(text));
+    Emit(std::move(p), std::u16string_view(&mark, 1));
 }
 
 void CellLayout::TableStart() {
     if (InCell() && open_.back().hasPending) {
-        emit_(open_.back().pending + u'\r');
+        Emit(std::move(open_.back().pending), u"\r");
         open_.back().hasPending = false;
     }
+    if (open_.empty()) row_ = 0, cell_ = 0;
     if (open_.size() < static_cast<std::size_t>(kMaxNesting)) open_.push_back({});
 }
 
 void CellLayout::RowStart() {
     if (InCell()) CellEnd();
     if (InTable() && open_.back().rowOpen) RowEnd();
-    if (InTable()) open_.back().rowOpen = true;
+    if (InTable()) {
+        open_.back().rowOpen = true;
+        if (open_.size() == 1) ++row_, cell_ = 0;
+    }
 }
 
 void CellLayout::CellStart() {
     if (InCell()) CellEnd();
     if (!InTable()) return;
+    if (!open_.back().rowOpen && open_.size() == 1) ++row_, cell_ = 0;
     open_.back().rowOpen = true;
+    if (open_.size() == 1) ++cell_;
     open_.push_back(Open{true, false, false, {}});
 }
 
@@ -119,13 +224,24 @@ void CellLayout::CellEnd() {
     if (!InCell()) return;
     Open c = std::move(open_.back());
     open_.pop_back();
-    emit_((c.hasPending ? c.pending : std::u16string()) + u"\r\a");
+    if (!c.hasPending) {
+        // A cell with no paragraph of its own (after a nested table, or tag
+        // soup): its mark is formatted like what came before it.
+        c.pending = ParagraphFacts{};  // not what an earlier paragraph left behind
+        c.pending.formatted = lastFormatted_;
+        if (c.pending.formatted) c.pending.styleId = kStiNormal;
+    }
+    Emit(std::move(c.pending), u"\r\a");
 }
 
 void CellLayout::RowEnd() {
     if (InCell()) CellEnd();
     if (InTable() && open_.back().rowOpen) {
-        emit_(u"\r\a");
+        ParagraphFacts mark;
+        mark.formatted = lastFormatted_;
+        if (mark.formatted) mark.styleId = kStiNormal;
+        if (open_.size() == 1) ++cell_;  // the row-end mark is the cell after the last
+        Emit(std::move(mark), u"\r\a");
         open_.back().rowOpen = false;
     }
 }

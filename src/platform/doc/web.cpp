@@ -64,10 +64,10 @@ class WebDocument : public StoryDocument {
             page = std::move(bytes);
         }
         PageText read = ReadPage(DecodePage(page, charset));
-        paragraphs_.resize(read.body.size());
-        for (std::size_t i = 0; i < read.body.size(); ++i)
-            paragraphs_[i].text = std::move(read.body[i]);
+        paragraphs_ = std::move(read.body);
         paragraphCount_ = paragraphs_.size();
+        factsLearnt_ = SIZE_MAX;  // the page's formatting is read with its text
+        title_ = std::move(read.title);
         stories_ = std::move(read.stories);
         // "@page WordSectionN" rules name the sections; a page has at least one.
         const std::map<int, SectionRefs> rules = ParsePageRules(read.css);
@@ -85,6 +85,8 @@ class WebDocument : public StoryDocument {
     }
 
   private:
+    std::u16string TitleProperty() override { return title_; }
+
     // The key is the story's element id and the file that holds it, if not the page.
     std::u16string StoryText(const std::string& key) override {
         const std::size_t nl = key.find('\n');
@@ -136,6 +138,7 @@ class WebDocument : public StoryDocument {
     }
 
     std::string path_;
+    std::u16string title_;
     std::vector<MimePart> parts_;
     Stories stories_;
     std::map<std::string, Stories> side_;  // header files by URL

@@ -6,6 +6,7 @@
 #include "platform/doc/ascii.h"
 #include "platform/doc/formats.h"
 #include "platform/doc/storydoc.h"
+#include "platform/doc/webcss.h"
 #include "platform/doc/webtext.h"
 
 namespace pelmora::word::web {
@@ -24,7 +25,8 @@ class Flow {
     Flow(const Flow&) = delete;  // its layout points back at it
     Flow& operator=(const Flow&) = delete;
 
-    std::vector<std::u16string> paragraphs;
+    std::vector<ParagraphFacts> paragraphs;
+    TextFormat fmt;  // of the element whose content comes next
 
     void Text(std::u16string_view t, bool pre) {
         for (char16_t c : t) {
@@ -45,9 +47,11 @@ class Flow {
         }
     }
     void Char(char16_t c) {
+        if (!paraFmtSet_) paraFmt_ = fmt, paraFmtSet_ = true;
         if (space_) buf_ += u' ';
         space_ = false;
         buf_ += c;
+        if (InkChar(c)) tally_.Add(std::u16string_view(&c, 1), fmt.halfPoints, fmt.bold, fmt.color);
     }
     void LineBreak() {
         space_ = false;
@@ -58,12 +62,30 @@ class Flow {
     void BlockStart(bool paragraphElement) {
         if (!buf_.empty()) EndParagraph(true);
         if (paragraphElement) open_ = true;
+        // The block's own formatting is the paragraph's, whatever its text says.
+        paraFmt_ = fmt;
+        paraFmtSet_ = true;
+        if (fmt.pageBreakBefore) pendingBreak_ = true;
     }
     void BlockEnd() {
         if (open_ || !buf_.empty()) EndParagraph(true);
     }
     void EndParagraph(bool) {
-        Emit(buf_);
+        const TextFormat& f = paraFmtSet_ ? paraFmt_ : fmt;
+        ParagraphFacts p;
+        p.text = std::move(buf_);
+        if (tally_.Into(p)) {
+            p.formatted = true;
+            p.styleId = f.styleId;
+            p.styleName = f.styleName;
+            p.outlineLevel = f.outlineLevel;
+            p.centered = f.centered;
+            p.pageBreakBefore = f.pageBreakBefore || pendingBreak_;
+        }
+        pendingBreak_ = false;
+        tally_.Clear();
+        paraFmtSet_ = false;
+        Emit(std::move(p));
         buf_.clear();
         space_ = false;
         open_ = false;
@@ -100,16 +122,20 @@ class Flow {
     }
 
   private:
-    void Emit(std::u16string text) {
+    void Emit(ParagraphFacts p) {
+        std::u16string& text = p.text;
         while (!text.empty() && text.back() == u' ') text.pop_back();
         // A <br> that ends a block adds no line of its own.
         if (!text.empty() && text.back() == u'\v') text.pop_back();
-        cells_.Paragraph(std::move(text));
+        cells_.Paragraph(std::move(p));
     }
 
     std::u16string buf_;
     bool space_ = false, open_ = false;
-    CellLayout cells_{[this](std::u16string p) { paragraphs.push_back(std::move(p)); }};
+    TextFormat paraFmt_;
+    bool paraFmtSet_ = false, pendingBreak_ = false;
+    RunTally tally_;
+    CellLayout cells_{[this](ParagraphFacts p) { paragraphs.push_back(std::move(p)); }};
 };
 
 // ------------------------------------------------------------------ HTML
@@ -173,7 +199,8 @@ class HtmlReader {
   public:
     HtmlReader(Flow* body, PageStories* stories) : body_(body), stories_(stories) {}
 
-    std::u16string css;  // every <style> element's text
+    std::u16string css;    // every <style> element's text
+    std::u16string title;  // the first <title>
 
     void Run(std::u16string_view s) {
         std::size_t i = 0;
@@ -198,7 +225,64 @@ class HtmlReader {
         Flow* flow;
         bool dropped;
         bool pre;
+        TextFormat fmt;
     };
+
+    const TextFormat& Format() const { return stack_.empty() ? page_ : stack_.back().fmt; }
+
+    // What an element gives its content: its tag, attributes, the page's
+    // rules and its style attribute, over what it inherits.
+    TextFormat FormatOf(const Tag& tag) const {
+        TextFormat f = Format();
+        const int parent = f.halfPoints;
+        f.pageBreakBefore = false;
+        const std::string& t = tag.name;
+        if (t == "b" || t == "strong" || t == "th") f.bold = true;
+        if (t == "center") f.centered = true;
+        if (t.size() == 2 && t[0] == 'h' && t[1] >= '1' && t[1] <= '6') {
+            // Word's Heading 1-6, at the sizes browsers give them.
+            static constexpr int kSizes[] = {48, 36, 28, 24, 20, 15};
+            const int level = t[1] - '1';
+            f.styleId = kStiHeading1 + level;
+            f.styleName = u"heading ";
+            f.styleName += static_cast<char16_t>(u'1' + level);
+            f.outlineLevel = level;
+            f.bold = true;
+            f.halfPoints = kSizes[level];
+        } else if (IsParagraphElement(t)) {
+            f.styleId = kStiNormal, f.styleName.clear(), f.outlineLevel = 9;
+        }
+        auto attr = [&](const char* name) -> const std::u16string* {
+            auto it = tag.attrs.find(name);
+            return it == tag.attrs.end() ? nullptr : &it->second;
+        };
+        if (const auto* align = attr("align")) f.centered = LowerAscii16(*align) == "center";
+        if (t == "font") {
+            if (const auto* color = attr("color")) ParseColor(LowerAscii16(*color), f.color);
+            if (const auto* size = attr("size")) {
+                static constexpr int kFontSizes[] = {15, 20, 24, 27, 36, 48, 72};
+                const std::string v = LowerAscii16(*size);
+                int n = 0;
+                bool ok = !v.empty() && v.size() < 4;
+                std::size_t k = v[0] == '+' || v[0] == '-' ? 1 : 0;
+                for (; ok && k < v.size(); ++k)
+                    ok = v[k] >= '0' && v[k] <= '9', n = n * 10 + (v[k] - '0');
+                if (ok) {
+                    if (v[0] == '+') n = 3 + n;
+                    if (v[0] == '-') n = 3 - n;
+                    f.halfPoints = kFontSizes[std::clamp(n, 1, 7) - 1];
+                }
+            }
+        }
+        const auto* cls = attr("class");
+        const std::string classes = cls ? LowerAscii16(*cls) : std::string();
+        if (!rules_.Empty()) rules_.Apply(t, classes, parent, f);
+        // Word's own page keeps its Title and Subtitle styles as classes.
+        if (classes == "msotitle") f.styleId = kStiTitle, f.styleName = u"Title";
+        if (classes == "msosubtitle") f.styleId = kStiSubtitle, f.styleName = u"Subtitle";
+        if (const auto* style = attr("style")) ApplyDeclarations(LowerAscii16(*style), parent, f);
+        return f;
+    }
 
     Flow* Cur() { return stack_.empty() ? body_ : stack_.back().flow; }
     bool Dropped() const { return !stack_.empty() && stack_.back().dropped; }
@@ -206,6 +290,7 @@ class HtmlReader {
 
     void Text(std::u16string_view t) {
         if (Dropped() || !Cur()) return;
+        Cur()->fmt = Format();
         if (!stack_.empty() && stack_.back().name == "o:p") {
             // Word marks an empty paragraph with <o:p>&nbsp;</o:p>.
             std::u16string d = DecodeEntities(t);
@@ -315,7 +400,23 @@ class HtmlReader {
             }
             std::u16string_view raw =
                 s.substr(after, (e == std::u16string_view::npos ? s.size() : e) - after);
-            if (tag.name == "style" && css.size() < (1u << 20)) css += raw;
+            if (tag.name == "style" && css.size() < (1u << 20)) {
+                css += raw;
+                rules_.Add(LowerAscii16(raw));
+            }
+            if (tag.name == "title" && title.empty()) {
+                bool space = false;
+                for (char16_t c : DecodeEntities(raw.substr(0, 4096))) {
+                    const bool blank = c == u' ' || c == u'\t' || c == u'\n' || c == u'\r';
+                    if (blank) {
+                        space = !title.empty();
+                        continue;
+                    }
+                    if (space) title += u' ';
+                    space = false;
+                    title += c;
+                }
+            }
             if (tag.name == "xmp" && !Dropped() && Cur()) Cur()->Text(raw, true);
             if (e == std::u16string_view::npos) return s.size();
             EndTag(tag.name);
@@ -338,6 +439,8 @@ class HtmlReader {
             EndTag(t);
         bool dropped = Dropped();
         Flow* flow = Cur();
+        TextFormat fmt = FormatOf(tag);
+        if (flow) flow->fmt = fmt;
         if (!dropped && flow) {
             if (t == "br")
                 flow->LineBreak();
@@ -358,7 +461,8 @@ class HtmlReader {
         }
         if (stack_.size() >= static_cast<std::size_t>(kMaxNesting)) return;
         Open o{t, flow, dropped || IsDropped(t),
-               (!stack_.empty() && stack_.back().pre) || t == "pre" || t == "listing"};
+               (!stack_.empty() && stack_.back().pre) || t == "pre" || t == "listing",
+               std::move(fmt)};
         auto style = tag.attrs.find("style");
         if (style != tag.attrs.end()) {
             std::string st = LowerAscii16(style->second);
@@ -444,6 +548,8 @@ class HtmlReader {
     Flow* body_;
     PageStories* stories_;
     std::vector<Open> stack_;
+    StyleRules rules_;
+    TextFormat page_;
 };
 
 }  // namespace
@@ -455,7 +561,9 @@ PageText ReadPage(std::u16string_view html) {
     reader.Run(html);
     PageText page;
     page.body = std::move(body.paragraphs);
-    for (auto& [id, flow] : stories.byId) page.stories[id] = std::move(flow.paragraphs);
+    page.title = std::move(reader.title);
+    for (auto& [id, flow] : stories.byId)
+        for (auto& p : flow.paragraphs) page.stories[id].push_back(std::move(p.text));
     page.css = LowerAscii16(reader.css);
     return page;
 }

@@ -10,10 +10,15 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/doc/paragraphfacts.h"
+
 namespace pelmora::word::web {
 
 struct PageText {
-    std::vector<std::u16string> body;  // paragraphs with their marks
+    // Paragraphs with their marks and formatting (h1-h6 as Heading 1-6, CSS
+    // sizes, weights, colours and centring, table rows and cells).
+    std::vector<ParagraphFacts> body;
+    std::u16string title;  // the <title> element's text
     // Header and footer stories the page defines, by element id (lower case).
     std::map<std::string, std::vector<std::u16string>> stories;
     std::string css;  // every <style> element's text, ASCII lower-cased

@@ -40,6 +40,8 @@ Ns ClassifyNs(std::string_view uri) {
         uri == "http://purl.oclc.org/ooxml/officeDocument/math")
         return Ns::M;
     if (uri == "http://schemas.openxmlformats.org/package/2006/relationships") return Ns::PkgRel;
+    if (uri == "http://purl.org/dc/elements/1.1/") return Ns::Dc;
+    if (uri == "urn:schemas-microsoft-com:office:office") return Ns::O;
     return Ns::Other;
 }
 

@@ -11,7 +11,8 @@ namespace pelmora::word::fmt {
 
 // Namespaces the .docx reader cares about; strict and transitional names
 // map to the same value.
-enum class Ns { None, W, R, Mc, Wp, M, PkgRel, Other };
+// Dc: Dublin Core of package properties; O: Word 2003's document properties.
+enum class Ns { None, W, R, Mc, Wp, M, PkgRel, Dc, O, Other };
 
 Ns ClassifyNs(std::string_view uri);
 
