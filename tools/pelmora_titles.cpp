@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
@@ -13,13 +14,14 @@
 #include <vector>
 
 #include "platform/doc/objectmodel.h"
+#include "platform/doc/utf8.h"
 #include "titles/rawtitle.h"
 #include "titles/titlerules.h"
 
 namespace {
 
 constexpr char kUsage[] =
-    "usage: pelmora-titles [--mode 0|1|2|3] [--paragraph N] [--start P] [--count W]\n"
+    "usage: pelmora-titles [--mode 0|1|2|3|4] [--paragraph N] [--start P] [--count W]\n"
     "                      [--maxword N] [--raw] FILE...\n";
 
 constexpr char kHelp[] =
@@ -30,6 +32,8 @@ constexpr char kHelp[] =
     "  --mode 3     paragraph N from character P, at most W characters:\n"
     "  --paragraph N  (default 5)  --start P  (default 1)  --count W  (default 25),\n"
     "               each 0 to 32767\n"
+    "  --mode 4     automatic: the title a person would pick from the first part\n"
+    "               of the body (style, size, position, what the lines say)\n"
     "  --maxword N  longest title in characters, 0 to 32767 (default 25)\n"
     "  --raw        print the text as read instead of the title\n"
     "Control characters are printed as \\r \\n \\t \\v \\a or \\xHH, a backslash\n"
@@ -182,9 +186,9 @@ std::optional<int> ParseArgs(int argc, char** argv, Options& opt) {
             value = argv[++i];
         }
         if (name == "--mode") {
-            auto v = ParseInt(*value, 0, 3);
+            auto v = ParseInt(*value, 0, 4);
             if (!v) {
-                std::fputs("pelmora-titles: --mode takes 0, 1, 2 or 3\n", stderr);
+                std::fputs("pelmora-titles: --mode takes 0, 1, 2, 3 or 4\n", stderr);
                 return 2;
             }
             opt.mode = *v;
@@ -228,7 +232,9 @@ int main(int argc, char** argv) {
             std::u16string text;
             try {
                 // Nothing (a position the window reads nothing at) prints as empty.
-                text = pelmora::ReadRawTitle(opt.mode, opt.paragraph, opt.start, opt.count, *doc)
+                const std::string name = std::filesystem::path(path).filename().string();
+                text = pelmora::ReadRawTitle(opt.mode, opt.paragraph, opt.start, opt.count, *doc,
+                                             pelmora::word::fmt::Utf8ToUtf16(name))
                            .value_or(u"");
             } catch (...) {
                 doc->Close(false);

@@ -10,6 +10,7 @@
 #include "platform/progress.h"
 #include "settings/globalsettings.h"
 #include "titles/filenames.h"
+#include "titles/rawtitle.h"
 
 namespace pelmora {
 
@@ -19,30 +20,16 @@ QString FromU16(const std::u16string& s) {
     return QString(reinterpret_cast<const QChar*>(s.data()), static_cast<qsizetype>(s.size()));
 }
 
-// The raw text of the row's document by title mode; nothing for an unknown
-// mode or a custom position outside the document. Throws WordError.
-std::optional<QString> ReadRawTitle(const GlobalSettings& form, word::Document& doc) {
-    switch (form.globalGetTitleMode) {
-        case TitleModeFirstParagraph:
-            return FromU16(doc.ParagraphText(1));
-        case TitleModeHeader:
-            return FromU16(doc.HeaderText(1, word::kPrimaryHeaderFooter));
-        case TitleModeFooter:
-            return FromU16(doc.FooterText(1, word::kPrimaryHeaderFooter));
-        case TitleModeCustom: {
-            // Paragraph globalStartpragraph, from character globalStartpos
-            // (1 is the first), at most globalWordcount characters.
-            const int paragraph = form.globalStartpragraph;
-            const int start = form.globalStartpos;
-            const int count = form.globalWordcount;
-            if (paragraph < 1 || start < 1 || count < 0) return std::nullopt;
-            const QString text = FromU16(doc.ParagraphText(paragraph));
-            if (start > text.size()) return QString();
-            return text.mid(start - 1, count);
-        }
-        default:
-            return std::nullopt;
-    }
+// The raw text of the row's document by title mode, as pelmora-titles reads
+// it; nothing for an unknown mode or a custom position outside the document.
+// Throws WordError.
+std::optional<QString> ReadRowTitle(const GlobalSettings& settings, word::Document& doc,
+                                    const QString& fileName) {
+    const std::optional<std::u16string> raw = ReadRawTitle(
+        settings.globalGetTitleMode, settings.globalStartpragraph, settings.globalStartpos,
+        settings.globalWordcount, doc, fileName.toStdU16String());
+    if (!raw) return std::nullopt;
+    return FromU16(*raw);
 }
 
 }  // namespace
@@ -79,7 +66,8 @@ void GetTitleCommand(BatchList& list, const GlobalSettings& settings, Dialogs& d
         }
         if (doc) {
             try {
-                if (const std::optional<QString> raw = ReadRawTitle(settings, *doc)) {
+                if (const std::optional<QString> raw =
+                        ReadRowTitle(settings, *doc, list.fileName(i))) {
                     if (const std::optional<QString> formatted =
                             FormatTitle(*raw, settings.globalMaxword))
                         title = *formatted;

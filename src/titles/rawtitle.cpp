@@ -1,11 +1,12 @@
 #include "titles/rawtitle.h"
 
 #include "platform/doc/objectmodel.h"
+#include "titles/titlefinder.h"
 
 namespace pelmora {
 
 std::optional<std::u16string> ReadRawTitle(int mode, int paragraph, int start, int count,
-                                           word::Document& doc) {
+                                           word::Document& doc, std::u16string_view fileName) {
     switch (mode) {
         case 0:
             return doc.ParagraphText(1);
@@ -20,6 +21,8 @@ std::optional<std::u16string> ReadRawTitle(int mode, int paragraph, int start, i
             if (from > text.size()) return std::u16string();
             return text.substr(from - 1, static_cast<std::size_t>(count));
         }
+        case 4:
+            return FindTitle(doc.LeadingParagraphs(), fileName);
         default:
             return std::nullopt;
     }

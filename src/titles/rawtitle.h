@@ -5,6 +5,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace pelmora {
 
@@ -20,11 +21,13 @@ inline constexpr int kDefaultWordCount = 25;
 
 // Mode 0: the first paragraph; 1: the primary header of section 1; 2: its
 // primary footer; 3: paragraph `paragraph` from character `start` (1 is the
-// first, in UTF-16 units), at most `count` characters. Nothing for another
+// first, in UTF-16 units), at most `count` characters; 4: the title the
+// finder picks from the leading body paragraphs, told the document's file
+// name `fileName` (titles/titlefinder.h). Nothing for another
 // mode or, in mode 3, paragraph or start below 1 or count below 0; an empty
 // text when start lies past the paragraph's end. Throws word::WordError
 // where the document does (no such paragraph, unreadable file).
 std::optional<std::u16string> ReadRawTitle(int mode, int paragraph, int start, int count,
-                                           word::Document& doc);
+                                           word::Document& doc, std::u16string_view fileName = {});
 
 }  // namespace pelmora

@@ -616,7 +616,23 @@ int JoinedLines(const std::vector<ParagraphFacts>& ps, const std::vector<Line>& 
 
 }  // namespace
 
-TitleChoice ChooseTitle(const word::LeadingBody& body, std::u16string_view fileName) {
+TitleChoice ChooseTitle(const word::LeadingBody& whole, std::u16string_view fileName) {
+    // A page break before a paragraph ends the first page just as a break in
+    // the text does: it is how cover pages usually end in .docx and RTF.
+    word::LeadingBody firstPage;
+    const word::LeadingBody* chosen = &whole;
+    for (size_t i = 1; i < whole.paragraphs.size(); ++i) {
+        if (!whole.paragraphs[i].pageBreakBefore) continue;
+        bool shown = false;
+        for (size_t j = 0; j < i && !shown; ++j) shown = !Visible(whole.paragraphs[j].text).empty();
+        if (shown) {
+            firstPage.paragraphs.assign(whole.paragraphs.begin(), whole.paragraphs.begin() + i);
+            firstPage.titleProperty = whole.titleProperty;
+            chosen = &firstPage;
+        }
+        break;
+    }
+    const word::LeadingBody& body = *chosen;
     const std::vector<ParagraphFacts>& ps = body.paragraphs;
     TitleChoice choice;
     if (!ps.empty()) choice.title = ps.front().text;  // mode 0's title, the fallback

@@ -200,6 +200,14 @@ TEST(Cli, EveryUnreadableFileGetsAnErrorLine) {
     EXPECT_EQ(pos, r.out.size());
 }
 
+TEST(Cli, AutomaticModeGivesTheWindowsTitle) {
+    const std::string notice = std::string(PELMORA_TEST_DATA) + "/titles/notice_split.doc";
+    Result r = RunTitles({"--mode", "4", notice});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, notice + "\t关于做好2024年度安全生产工作的通知\n");
+    EXPECT_EQ(RunTitles({"--mode", "5", notice}).status, 2);
+}
+
 TEST(Cli, MissingParagraphFiveIsAnError) {
     Result r = RunTitles({"--mode", "3", Doc("short.doc")});
     EXPECT_EQ(r.status, 1);
@@ -225,7 +233,7 @@ TEST(Cli, OptionsAfterFilesAndDoubleDash) {
 TEST(Cli, BadArgumentsExit2WithUsage) {
     const std::vector<std::vector<std::string>> bad = {
         {},
-        {"--mode", "4", "x.doc"},
+        {"--mode", "5", "x.doc"},
         {"--mode", "-1", "x.doc"},
         {"--mode", "x.doc"},
         {"--mode"},

@@ -204,6 +204,25 @@ TEST_F(Extraction, FooterMode) {
                                            Bad("Left\tRightC:\\dir"), Bad()}));
 }
 
+// The automatic mode goes through the same rules and verdict as the others:
+// a notice's real title past its letterhead and number, a cover's title, a
+// document without formatting, and a file already named after its title.
+TEST_F(Extraction, AutomaticModeFindsTheTitleAndJudgesItLikeTheOthers) {
+    REQUIRE_FIXTURES({{"titles/notice_split.doc", "a.doc"},
+                      {"titles/cover.docx", "b.docx"},
+                      {"titles/plain.doc", "c.doc"},
+                      {"titles/contract.doc", "房屋租赁合同.doc"}});
+    form->globalGetTitleMode = TitleModeAuto;
+    const std::vector<Row> rows = extract();
+    ASSERT_EQ(rows.size(), 4u);
+    EXPECT_EQ(rows[0], Good("关于做好2024年度安全生产工作的通知"));
+    EXPECT_EQ(rows[1], Good("智慧园区管理平台建设方案"));
+    EXPECT_EQ(rows[2], Good("三月份工作安排"));
+    EXPECT_EQ(rows[3].title, QStringLiteral("房屋租赁合同"));
+    EXPECT_EQ(rows[3].result, QStringLiteral("与文件名相同或空等非法字符"));
+    expectCompletionMessage();
+}
+
 TEST_F(Extraction, CustomModeReadsTheConfiguredPosition) {
     REQUIRE_FIXTURES({{"zh_first.doc", ""}, {"en_first.doc", ""}, {"short.doc", ""}});
     form->globalGetTitleMode = TitleModeCustom;
