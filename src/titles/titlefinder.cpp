@@ -241,6 +241,8 @@ bool IsCodeLine(std::u16string_view t, std::u16string_view k) {
     // "NB/T XXXXX—XXXX": a standard's number with placeholders.
     size_t caps = 0;
     while (caps < k.size() && k[caps] >= u'A' && k[caps] <= u'Z') ++caps;
+    // "NB", "GB" alone: the big letters of a standard's cover.
+    if (caps >= 1 && caps <= 4 && caps == k.size()) return true;
     if (caps >= 1 && caps <= 4 && caps < k.size() && k[caps] == u'/' &&
         std::none_of(k.begin(), k.end(),
                      [](char16_t c) { return c >= 0x2E80 && c != 0x2014 && c != 0xFF0D; }))

@@ -133,6 +133,13 @@ INSTANTIATE_TEST_SUITE_P(
              {T(u"ICS 27.120.99"), T(u"F69"), T(u"中华人民共和国能源行业标准"),
               T(u"NB/T XXXXX—XXXX"), T(u"代替 NB/T 20442.7—2017"), T(u"核电厂定期安全评价指南")},
              u"核电厂定期安全评价指南"},
+        // The standard's big prefix letters are formatted larger than its title.
+        Case{"StandardCoverFormatted",
+             {F(u"ICS 27.120.99", 10), F(u"NB", 48, false, true),
+              F(u"中华人民共和国能源行业标准", 26, true, true), F(u"NB/T XXXXX—XXXX", 14),
+              F(u"核电厂定期安全评价", 22, true, true), F(u"第7部分：经验反馈", 18, true),
+              F(u"（征求意见稿）", 14, true)},
+             u"核电厂定期安全评价"},
         Case{"LatinStatusMark", {T(u"DRAFT"), T(u""), T(u"Proposal"), T(u"to")}, u"Proposal"},
         Case{"TypedRule", {T(u"──────────"), T(u"会议纪要")}, u"会议纪要"}),
     CaseName);
