@@ -4,10 +4,11 @@
 #include <QCoreApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QMimeData>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMenu>
+#include <QMimeData>
 #include <QPointer>
 #include <QProgressBar>
 #include <QScreen>
@@ -26,6 +27,7 @@
 #include "grid/didagrid.h"
 #include "platform/dialogs.h"
 #include "platform/paths.h"
+#include "rename/recovery.h"
 #include "rename/rename.h"
 #include "rename/undo.h"
 #include "settings/frmoptions.h"
@@ -230,6 +232,7 @@ void Form1::startUp() {
             WriteSetting();
         }
     });
+    guarded([this] { RecoverAfterCrash(QFileInfo(settingsPath()).absolutePath()); });
     guarded([this] {
         const std::array<int, 6> widths = ColumnWidths(DiDaGrid1->ControlWidth());
         DiDaGrid1->SetColCount(6);

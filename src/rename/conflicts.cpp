@@ -1,16 +1,16 @@
 #include "rename/conflicts.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QHash>
-
 #include <fcntl.h>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/vfs.h>
 #include <unistd.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
 
 #include "platform/paths.h"
 
@@ -27,9 +27,11 @@ QString UnescapeMountField(const QByteArray& field) {
     QByteArray out;
     out.reserve(field.size());
     for (qsizetype i = 0; i < field.size(); ++i) {
-        if (field[i] == '\\' && i + 3 < field.size() && field[i + 1] >= '0' && field[i + 1] <= '7' &&
-            field[i + 2] >= '0' && field[i + 2] <= '7' && field[i + 3] >= '0' && field[i + 3] <= '7') {
-            out += char(((field[i + 1] - '0') << 6) | ((field[i + 2] - '0') << 3) | (field[i + 3] - '0'));
+        if (field[i] == '\\' && i + 3 < field.size() && field[i + 1] >= '0' &&
+            field[i + 1] <= '7' && field[i + 2] >= '0' && field[i + 2] <= '7' &&
+            field[i + 3] >= '0' && field[i + 3] <= '7') {
+            out += char(((field[i + 1] - '0') << 6) | ((field[i + 2] - '0') << 3) |
+                        (field[i + 3] - '0'));
             i += 3;
         } else {
             out += field[i];
@@ -61,7 +63,8 @@ bool MagicIgnoresCase(const QByteArray& path) {
         case 0xFE534D42ul:  // SMB2/3
         case 0x517Bul:      // SMB
             return true;
-        default: return false;
+        default:
+            return false;
     }
 }
 
@@ -128,10 +131,26 @@ QString RenamedFileName(const QString& fileName, const QString& title) {
 
 bool IsCaseInsensitiveFsType(const QString& type) {
     static const QStringList kTypes = {
-        QStringLiteral("vfat"),    QStringLiteral("msdos"),        QStringLiteral("exfat"),
-        QStringLiteral("ntfs"),    QStringLiteral("ntfs3"),        QStringLiteral("fuseblk"),
-        QStringLiteral("cifs"),    QStringLiteral("smb3"),         QStringLiteral("smbfs"),
-        QStringLiteral("fuse.exfat"), QStringLiteral("fuse.ntfs-3g"), QStringLiteral("fuse.ntfs"),
+        QStringLiteral("vfat"),
+        QStringLiteral("msdos"),
+        QStringLiteral("exfat"),
+        QStringLiteral("ntfs"),
+        QStringLiteral("ntfs3"),
+        QStringLiteral("fuseblk"),
+        QStringLiteral("cifs"),
+        QStringLiteral("smb3"),
+        QStringLiteral("smbfs"),
+        QStringLiteral("fuse.exfat"),
+        QStringLiteral("fuse.ntfs-3g"),
+        QStringLiteral("fuse.ntfs"),
+        // FUSE file systems report their own type ("fuseblk" when they sit
+        // on a block device, above).
+        QStringLiteral("fuse.fusefat"),
+        QStringLiteral("fuse.exfat-fuse"),
+        QStringLiteral("fuse.lowntfs-3g"),
+        QStringLiteral("fuse.vfat"),
+        QStringLiteral("fuse.msdos"),
+        QStringLiteral("fuse.fat"),
     };
     return kTypes.contains(type);
 }
@@ -146,7 +165,8 @@ bool IgnoresCase(const QString& path) {
     return MagicIgnoresCase(native);
 }
 
-std::vector<size_t> FindCollisions(const std::vector<PlannedMove>& moves, const CollisionCheck& check) {
+std::vector<size_t> FindCollisions(const std::vector<PlannedMove>& moves,
+                                   const CollisionCheck& check) {
     const auto exists = check.exists ? check.exists : LstatExists;
     const auto ignoresCase = check.ignoresCase ? check.ignoresCase : IgnoresCase;
 

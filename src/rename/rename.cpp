@@ -1,16 +1,16 @@
 #include "rename/rename.h"
 
 #include <QFileInfo>
+#include <vector>
 
 #include "app/form1.h"
 #include "grid/didagrid.h"
 #include "platform/dialogs.h"
 #include "platform/files.h"
 #include "platform/paths.h"
+#include "rename/batch.h"
 #include "rename/conflicts.h"
 #include "rename/journal.h"
-
-#include <vector>
 
 namespace pelmora {
 
@@ -27,11 +27,22 @@ QString WithSignPosition(long long n) {
 
 QString ErrorMessageText(int32_t errnumber) {
     switch (errnumber) {
-        case 2: return QStringLiteral("未找到原文件!");
-        case 80: return QStringLiteral("命名重复!");
-        case 123: return QStringLiteral("文件名含非法字符!");
-        case 183: return QStringLiteral("文件已存在!!");
-        default: return QStringLiteral("错误");
+        case 2:
+            return QStringLiteral("未找到原文件!");
+        case 5:
+            return QStringLiteral("拒绝访问!");
+        case 80:
+            return QStringLiteral("命名重复!");
+        case 112:
+            return QStringLiteral("磁盘空间不足!");
+        case 123:
+            return QStringLiteral("文件名含非法字符!");
+        case 183:
+            return QStringLiteral("文件已存在!!");
+        case 206:
+            return QStringLiteral("文件名太长!");
+        default:
+            return QStringLiteral("错误");
     }
 }
 
@@ -46,8 +57,8 @@ void RenameCommand(Form1& form) {
     }
 
     MessageRequest confirm;
-    confirm.text = QStringLiteral("改名后文件要放在原文件相同的目录中吗?") + QStringLiteral("\r\n") +
-                   QStringLiteral("yes:是;no:选择新文件夹");
+    confirm.text = QStringLiteral("改名后文件要放在原文件相同的目录中吗?") +
+                   QStringLiteral("\r\n") + QStringLiteral("yes:是;no:选择新文件夹");
     confirm.caption = QStringLiteral("改名确认");
     confirm.buttons = MsgButtons::YesNo;
     const bool inPlace = dialogs.message(confirm) != AnswerNo;
@@ -69,18 +80,22 @@ void RenameCommand(Form1& form) {
     DiDaGrid& grid = *form.DiDaGrid1;
     std::vector<RowMove> rows;
     for (int32_t r = 1; r <= form.globalFilecount; ++r) {
-        if (grid.GetCellProperty(r, ColFlag, QStringLiteral("getcheck")) != QLatin1String("1")) continue;
+        if (grid.GetCellProperty(r, ColFlag, QStringLiteral("getcheck")) != QLatin1String("1"))
+            continue;
         const QString folder = grid.GetCellText(r, ColPath);
         if (inPlace) target = folder;
         const QString fileName = grid.GetCellText(r, ColFileName);
         const QString title = grid.GetCellText(r, ColTitle);
-        RowMove m{r, 0, JoinPath(folder, fileName), target, RenamedFileName(fileName, title), title};
+        RowMove m{r,    0, JoinPath(folder, fileName), target, RenamedFileName(fileName, title),
+                  title};
         if (title.isEmpty()) {
             // ".doc" alone would be a hidden file, and a second one would collide.
             m.refused = platform::kErrorInvalidName;
         } else if (fileName.isEmpty()) {
             m.refused = platform::kErrorFileNotFound;  // the path would name the folder itself
-        } else if (platform::IsRefusedFileName(m.newName)) {
+        } else if (platform::IsRefusedFileName(m.newName) ||
+                   m.newName.startsWith(QLatin1Char('.'))) {
+            // A leading dot would hide the file.
             m.refused = platform::kErrorInvalidName;
         }
         rows.push_back(std::move(m));
@@ -100,7 +115,8 @@ void RenameCommand(Form1& form) {
         ask.caption = QStringLiteral("改名确认");
         ask.buttons = MsgButtons::YesNo;
         ask.icon = MsgIcon::Warning;
-        ask.text = QStringLiteral("有") + WithSignPosition(static_cast<long long>(collisions.size())) +
+        ask.text = QStringLiteral("有") +
+                   WithSignPosition(static_cast<long long>(collisions.size())) +
                    QStringLiteral("个文件改名后会与已有的文件或本批前面的文件同名:");
         for (size_t k = 0; k < collisions.size() && k < kListedCollisions; ++k)
             ask.text += QStringLiteral("\r\n    ") + rows[plannedRow[collisions[k]]].title;
@@ -112,50 +128,63 @@ void RenameCommand(Form1& form) {
 
     // The plan is on disk before the first file moves, so the batch can be
     // taken back even after a crash.
-    RenameJournal journal(RenameJournal::PathBesideSettings(form.settingsPath()));
-    bool journaled = false;
     // A batch whose every move collides or misses its file changes nothing:
-    // the previous batch's journal stays, and with it its undo.
+    // no journal is begun for it.
     size_t missing = 0;
-    for (const PlannedMove& m : planned) missing += !QFileInfo(m.from).exists() && !QFileInfo(m.from).isSymLink();
-    if (planned.size() > collisions.size() + missing) {
-        std::vector<std::pair<QString, QString>> moves;
-        moves.reserve(planned.size());
-        for (const PlannedMove& m : planned) moves.emplace_back(m.from, m.to);
-        QString error;
-        journaled = journal.begin(moves, &error);
-        if (!journaled) {
+    for (const PlannedMove& m : planned)
+        missing += !QFileInfo(m.from).exists() && !QFileInfo(m.from).isSymLink();
+    std::vector<BatchMove> moves;
+    moves.reserve(planned.size());
+    for (size_t k = 0; k < planned.size(); ++k) {
+        const RowMove& m = rows[plannedRow[k]];
+        moves.push_back({m.from, m.folder, m.newName});
+    }
+    const BatchResult batch = RunRenameBatch(
+        RenameJournal::PathBesideSettings(form.settingsPath()), moves,
+        planned.size() > collisions.size() + missing, [&](const QString& error) {
             MessageRequest ask;
             ask.caption = QStringLiteral("改名确认");
             ask.buttons = MsgButtons::YesNo;
             ask.icon = MsgIcon::Warning;
-            ask.text = QStringLiteral("无法写入改名记录,这次改名将不能撤销:") + QStringLiteral("\r\n") +
-                       error + QStringLiteral("\r\n还要继续改名吗?");
-            if (dialogs.message(ask) != AnswerYes) return;
-        }
-    }
+            ask.text = QStringLiteral("无法写入改名记录,这次改名将不能撤销:") +
+                       QStringLiteral("\r\n") + error + QStringLiteral("\r\n还要继续改名吗?");
+            return dialogs.message(ask) == AnswerYes;
+        });
+    if (batch.cancelled) return;
 
+    const auto codeText = [&](int32_t code) {
+        return form.ErrorMessage(code) + (code >= 0 ? QStringLiteral(" ") : QString()) +
+               QString::number(code);
+    };
+    const int32_t journalCode = platform::Win32ErrorFromErrno(batch.journalError);
     size_t next = 0;  // the next planned move
     for (size_t i = 0; i < rows.size(); ++i) {
         const RowMove& m = rows[i];
         int32_t code = m.refused;
-        if (code == 0) {
-            code = platform::MoveFileInto(m.from, m.folder, m.newName);
-            if (code == 0 && journaled) journal.markDone(next);
-            ++next;
-        }
+        if (code == 0) code = batch.codes[next++];
 
         QString outcome;
         if (code == 0) {
             outcome = QStringLiteral("改名成功");
+        } else if (code == kMoveNotTried) {
+            outcome = QStringLiteral("未改名:无法写入改名记录,") + codeText(journalCode);
         } else {
-            outcome = form.ErrorMessage(code) + (code >= 0 ? QStringLiteral(" ") : QString()) +
-                      QString::number(code);
+            outcome = codeText(code);
         }
         grid.SetRowColor(m.row, code == 0 ? kColorYellow : kColorRed);
         grid.SetCellText(m.row, ColResult, outcome);
     }
-    journal.finish();
+    if (batch.journalError != 0) {
+        MessageRequest box;
+        box.caption = kAppTitle;
+        box.icon = MsgIcon::Warning;
+        box.text = QStringLiteral("无法写入改名记录(") + codeText(journalCode) +
+                   QStringLiteral("),改名已停止。") + QStringLiteral("\r\n") +
+                   QStringLiteral("已改名的") +
+                   WithSignPosition(static_cast<long long>(batch.moved)) +
+                   QStringLiteral("个文件仍可用“撤销上次改名”撤销,其余文件未改动。");
+        dialogs.message(box);
+    }
 }
 
 }  // namespace pelmora

@@ -27,6 +27,13 @@ void UndoLastRenameCommand(Form1& form) {
     Dialogs& dialogs = form.dialogs();
     MessageRequest box;
     box.caption = kAppTitle;
+    if (report.unreadable) {
+        box.icon = MsgIcon::Warning;
+        box.text = QStringLiteral("改名记录无法读取,没有撤销任何文件:") + QStringLiteral("\n") +
+                   RenameJournal::PathBesideSettings(form.settingsPath());
+        dialogs.message(box);
+        return;
+    }
     if (report.moves.empty()) {
         box.text = QStringLiteral("没有可以撤销的改名。");
         dialogs.message(box);
@@ -39,20 +46,23 @@ void UndoLastRenameCommand(Form1& form) {
     for (const UndoneMove& m : report.moves) {
         const QString from = QDir::cleanPath(m.from);
         for (int r = 1; r <= last; ++r) {
-            const QString path = JoinPath(grid.GetCellText(r, ColPath), grid.GetCellText(r, ColFileName));
+            const QString path =
+                JoinPath(grid.GetCellText(r, ColPath), grid.GetCellText(r, ColFileName));
             if (QDir::cleanPath(path) != from) continue;
             if (m.code == 0) {
                 grid.SetRowColor(r, kColorWhite);
                 grid.SetCellText(r, ColResult, QStringLiteral("已撤销"));
             } else {
                 grid.SetRowColor(r, kColorRed);
-                grid.SetCellText(r, ColResult, QStringLiteral("撤销失败:") + form.ErrorMessage(m.code) +
-                                                   WithSignPosition(m.code));
+                grid.SetCellText(r, ColResult,
+                                 QStringLiteral("撤销失败:") + form.ErrorMessage(m.code) +
+                                     WithSignPosition(m.code));
             }
         }
     }
 
-    box.text = QStringLiteral("一共撤销了") + WithSignPosition(static_cast<long long>(report.undone())) +
+    box.text = QStringLiteral("一共撤销了") +
+               WithSignPosition(static_cast<long long>(report.undone())) +
                QStringLiteral("个文件的改名!!");
     if (const size_t failed = report.failed()) {
         box.icon = MsgIcon::Warning;
@@ -65,8 +75,9 @@ void UndoLastRenameCommand(Form1& form) {
                 box.text += QStringLiteral("\n……");
                 break;
             }
-            box.text += QStringLiteral("\n") + m.to + QStringLiteral(" → ") + m.from + QStringLiteral(" (") +
-                        form.ErrorMessage(m.code) + WithSignPosition(m.code) + QStringLiteral(")");
+            box.text += QStringLiteral("\n") + m.to + QStringLiteral(" → ") + m.from +
+                        QStringLiteral(" (") + form.ErrorMessage(m.code) +
+                        WithSignPosition(m.code) + QStringLiteral(")");
         }
         box.text += QStringLiteral("\n再次选择“撤销上次改名”可重试。");
     }

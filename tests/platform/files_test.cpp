@@ -96,7 +96,7 @@ TEST(IsRefusedFileName, WindowsRefusedNames) {
 TEST(Win32ErrorFromErrno, NearestCodes) {
     const std::pair<int, int32_t> cases[] = {
         {0, 0},       {ENOENT, 2},        {EEXIST, 183}, {ENOTEMPTY, 183}, {EACCES, 5},
-        {EPERM, 5},   {ENOSPC, 112},      {EDQUOT, 112}, {EINVAL, 123},    {ENAMETOOLONG, 123},
+        {EPERM, 5},   {ENOSPC, 112},      {EDQUOT, 112}, {EINVAL, 123},    {ENAMETOOLONG, 206},
         {EILSEQ, 123}, {ENOTDIR, 3},      {EROFS, 19},   {EBUSY, 32},      {EXDEV, 17},
         {EIO, 1117},  {EMFILE, 4},        {ELOOP, 1921}, {ENOTSUP, 31},
     };
@@ -115,7 +115,7 @@ void PrintTo(const Route& route, std::ostream* os) { *os << route.name; }
 const Route kRoutes[] = {
     {"no-replace rename", {}},
     {"link and unlink", {.noRenameNoReplace = true}},
-    {"test then rename", {.noRenameNoReplace = true, .noHardLinks = true}},
+    {"reserve and copy", {.noRenameNoReplace = true, .noHardLinks = true}},
     {"copy across file systems", {.forceCrossDevice = true}},
     {"copy across, link", {.forceCrossDevice = true, .noRenameNoReplace = true}},
 };
@@ -148,7 +148,7 @@ TEST_P(MoveFileRoute, NeverReplacesAndReportsWin32Codes) {
     EXPECT_EQ(MoveFile(d + "/gone.doc", d + "/new.doc"), 2);
     EXPECT_EQ(MoveFile(d + "/a.doc", d + "/no/such/folder/x.doc"), 3);
     EXPECT_EQ(MoveFileInto(d + "/a.doc", d, "say \"hi\".doc"), 123);
-    EXPECT_EQ(MoveFileInto(d + "/a.doc", d, QString(300, QChar('x')) + ".doc"), 123);
+    EXPECT_EQ(MoveFileInto(d + "/a.doc", d, QString(300, QChar('x')) + ".doc"), 206);
     EXPECT_EQ(ReadFile(d + "/a.doc"), "alpha");
     EXPECT_EQ(ReadFile(d + "/taken.doc"), "taken");
     EXPECT_EQ(Entries(d), (QStringList{"a.doc", "taken.doc"}));

@@ -197,7 +197,7 @@ TEST_F(Rename, OtherSystemErrorsShowTheirNumber) {
     platform::moveFileSeams().failUnlinkSourceWith = EACCES;
     list({{"a.doc", "Alpha", true}});
     renameInPlace();
-    EXPECT_EQ(outcome(1), "错误 5");
+    EXPECT_EQ(outcome(1), "拒绝访问! 5");
     EXPECT_EQ(rowColor(1), kColorRed);
     EXPECT_EQ(Entries(dir()), (QStringList{"a.doc"}));
 }
