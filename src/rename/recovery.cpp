@@ -43,15 +43,19 @@ MoveState LocateMove(const JournalEntry& e) {
     const FileIdentity& source = *e.source;
     const std::optional<FileIdentity> atOld = platform::IdentityOf(e.from);
     const std::optional<FileIdentity> atNew = platform::IdentityOf(e.to);
-    const bool oldHolds = atOld && atOld->sameInode(source);
     const bool newIsCopy = atNew && AnySameInode(e.placed, *atNew);
-    if (oldHolds) return newIsCopy ? MoveState::Copied : MoveState::NotMoved;
-    if (atNew && (atNew->sameInode(source) || (newIsCopy && WholeCopyOf(*atNew, source))))
-        return MoveState::Moved;
-    // An undo cut off after its copy back had the new name's file removed:
-    // the copy at the old name is whole and is the file now.
-    if (atOld && IsBackCopy(e, atOld) && WholeCopyOf(*atOld, source) && !atNew)
-        return MoveState::NotMoved;
+    const bool newHolds =
+        atNew && (atNew->sameInode(source) || (newIsCopy && WholeCopyOf(*atNew, source)));
+    // Copies made by an undo come first: one may reuse the inode number the
+    // original had before the move removed it.
+    if (IsBackCopy(e, atOld)) {
+        if (newHolds) return MoveState::Moved;  // the undo was cut off before it ended
+        // The undo ended but its mark was cut off.
+        return !atNew && WholeCopyOf(*atOld, source) ? MoveState::NotMoved : MoveState::Lost;
+    }
+    // The original untouched: same inode, size and time.
+    if (atOld && *atOld == source) return newIsCopy ? MoveState::Copied : MoveState::NotMoved;
+    if (newHolds) return MoveState::Moved;
     return MoveState::Lost;
 }
 
