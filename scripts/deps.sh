@@ -9,6 +9,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-noto-cjk xvfb xauth
   libzip-dev libexpat1-dev
+  fusefat dosfstools
 )
 # Extra tools for fuzzing (clang with libFuzzer and sanitizers).
 if [[ "${PELMORA_FUZZ:-0}" == 1 ]]; then

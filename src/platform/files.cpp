@@ -310,7 +310,6 @@ int CopyIntoReservation(const QByteArray& temp, const QByteArray& target, mode_t
         if (!id) return fail(errno);
         if (const int err = placed(*id)) return fail(err);
     }
-    if (moveFileSeams().afterReserve) moveFileSeams().afterReserve();
     const int in = ::open(temp.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
     if (in < 0) return fail(errno);
     struct stat st;
@@ -356,6 +355,7 @@ int WriteFileAtomically(const QByteArray& target, const std::function<int(int fd
     }
     if (const int err = SyncAndClose(fd)) return fail(err);
 
+    if (const auto& hook = moveFileSeams().beforeTakingName) hook("place");
     if (replace) {
         if (::rename(temp.constData(), target.constData()) != 0) return fail(errno);
     } else {
@@ -427,6 +427,7 @@ int32_t MoveFile(const QString& from, const QString& to, const PlacedObserver& p
     const QByteArray dst = QFile::encodeName(to);
     if (src.contains('\0') || dst.contains('\0')) return kErrorInvalidName;
 
+    if (const auto& hook = moveFileSeams().beforeTakingName) hook("rename");
     int err = moveFileSeams().forceCrossDevice ? EXDEV
                                                : RenameNoReplace(src.constData(), dst.constData());
     if (err == EXDEV || err == kNoSafeRename) {
@@ -435,6 +436,8 @@ int32_t MoveFile(const QString& from, const QString& to, const PlacedObserver& p
         struct stat st;
         if (::lstat(dst.constData(), &st) == 0)
             err = EEXIST;
+        else if (errno != ENOENT)
+            err = errno;  // a name too long, a folder denied: copy nothing
         else
             err = CopyAcross(src, dst, placed);
     }

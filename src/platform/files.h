@@ -125,9 +125,10 @@ struct MoveFileSeams {
     int failCopyWriteWith = 0;       // errno of the copy's first write
     int failSyncWith = 0;            // errno of the copy's fsync
     int failUnlinkSourceWith = 0;    // errno of removing the original
-    // Runs between the reservation of the target name and the copy into
-    // it, so a test can race it.
-    std::function<void()> afterReserve = nullptr;
+    // Runs just before the new name is taken, so a test can race it: step
+    // "rename" before the direct rename of a move, "place" before a synced
+    // temporary file gets its name.
+    std::function<void(const char* step)> beforeTakingName = nullptr;
 };
 MoveFileSeams& moveFileSeams();
 

@@ -160,9 +160,17 @@ bool RenameJournal::begin(const std::vector<std::pair<QString, QString>>& moves,
 
 bool RenameJournal::openForMarks() {
     if (fd_ >= 0) return true;
-    fd_ = ::open(QFile::encodeName(path_).constData(), O_WRONLY | O_APPEND | O_CLOEXEC);
-    if (fd_ < 0) lastError_ = errno;
-    return fd_ >= 0;
+    const QByteArray native = QFile::encodeName(path_);
+    fd_ = ::open(native.constData(), O_RDWR | O_APPEND | O_CLOEXEC);
+    if (fd_ < 0) {
+        lastError_ = errno;
+        return false;
+    }
+    // A mark cut short (a crash, a full disk) must not run into the next one.
+    char last = '\n';
+    const off_t size = ::lseek(fd_, 0, SEEK_END);
+    if (size > 0 && ::pread(fd_, &last, 1, size - 1) == 1 && last != '\n') WriteAll(fd_, "\n");
+    return true;
 }
 
 bool RenameJournal::appendLine(const QByteArray& line) {

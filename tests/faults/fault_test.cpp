@@ -151,8 +151,10 @@ class FaultLoop {
                 UndoLastBatch(journal);
                 ::_exit(0);
             }
+            // An undo takes as long as the moves it takes back: often far
+            // less than a whole batch.
             std::this_thread::sleep_for(
-                std::chrono::microseconds(pick(std::max<long>(1, budgetUs_))));
+                std::chrono::microseconds(pick(std::max<long>(1, budgetUs_ / 8))));
             ::kill(undo, SIGKILL);
             ::waitpid(undo, &status, 0);
             fig.killedUndos += WIFSIGNALED(status);

@@ -1,16 +1,17 @@
 #include <gtest/gtest.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <memory>
-#include <sys/mount.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "app/form1.h"
 #include "grid/didagrid.h"
 #include "platform/files.h"
+#include "rename/journal.h"
 #include "support/fake_dialogs.h"
 #include "support/testutil.h"
 
@@ -180,6 +181,42 @@ TEST_F(Rename, FailuresAreReportedPerRowAndThePassGoesOn) {
     EXPECT_EQ(ReadFile(dir() + "/taken.doc"), "taken.doc");
 }
 
+TEST_F(Rename, TitlesThatWouldHideTheFileAreRefused) {
+    list({{"a.doc", ".", true},
+          {"b.doc", "..", true},
+          {"c.doc", ".x", true},
+          {"d.doc", "x.", true}});
+    renameInPlace();
+    for (int r = 1; r <= 3; ++r) EXPECT_EQ(outcome(r), "文件名含非法字符! 123") << r;
+    EXPECT_EQ(outcome(4), "改名成功");
+    EXPECT_EQ(Entries(dir()), (QStringList{"a.doc", "b.doc", "c.doc", "x..doc"}));
+}
+
+TEST_F(Rename, DeniedAndFullAndTooLongSayWhatWentWrong) {
+    list({{"a.doc", QString(300, QChar('t')), true}, {"b.doc", "Beta", true}});
+    platform::moveFileSeams().forceCrossDevice = true;
+    platform::moveFileSeams().failCopyWriteWith = ENOSPC;
+    renameInPlace();
+    EXPECT_EQ(outcome(1), "文件名太长! 206");
+    EXPECT_EQ(outcome(2), "磁盘空间不足! 112");
+    EXPECT_EQ(Entries(dir()), (QStringList{"a.doc", "b.doc"}));
+}
+
+TEST_F(Rename, AFailedBatchLeavesTheEarlierOneUndoable) {
+    list({{"a.doc", "Alpha", true}, {"b.doc", "Beta", false}});
+    renameInPlace();
+    ASSERT_EQ(outcome(1), "改名成功");
+    // Every move of the second batch fails: it must not take the undo away.
+    list({{"Alpha.doc", "", false}, {"b.doc", "Beta", true}});
+    platform::moveFileSeams().forceCrossDevice = true;
+    platform::moveFileSeams().failUnlinkSourceWith = EACCES;
+    renameInPlace();
+    platform::moveFileSeams() = {};
+    ASSERT_EQ(outcome(2), "拒绝访问! 5");
+    UndoLastBatch(RenameJournal::PathBesideSettings(form->settingsPath()));
+    EXPECT_EQ(Entries(dir()), (QStringList{"a.doc", "b.doc"}));
+}
+
 TEST_F(Rename, TwiceOverTheSameRows) {
     list({{"a.doc", "Alpha", true}, {"b.doc", "Beta", true}});
     renameInPlace();
@@ -238,9 +275,10 @@ TEST(ErrorMessage, Table) {
     test::FakeDialogs fake;
     Form1 form(Form1Options{.settingsDir = settings.path(), .dialogs = &fake, .quit = {}, .popup = {}});
     const std::pair<int32_t, const char*> cases[] = {
-        {2, "未找到原文件!"}, {80, "命名重复!"}, {123, "文件名含非法字符!"}, {183, "文件已存在!!"},
-        {0, "错误"},          {1, "错误"},      {5, "错误"},             {81, "错误"},
-        {-1, "错误"},         {-183, "错误"},
+        {2, "未找到原文件!"},  {80, "命名重复!"}, {123, "文件名含非法字符!"},
+        {183, "文件已存在!!"}, {5, "拒绝访问!"},  {112, "磁盘空间不足!"},
+        {206, "文件名太长!"},  {0, "错误"},       {1, "错误"},
+        {81, "错误"},          {-1, "错误"},      {-183, "错误"},
     };
     for (const auto& [code, text] : cases) EXPECT_EQ(form.ErrorMessage(code), QString::fromUtf8(text)) << code;
 }

@@ -1,13 +1,17 @@
+#include "settings/settingsstore.h"
+
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <csignal>
-#include <gtest/gtest.h>
-#include <sys/resource.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <functional>
 
-#include "settings/settingsstore.h"
 #include "support/fake_dialogs.h"
 #include "support/testutil.h"
 
@@ -94,47 +98,75 @@ INSTANTIATE_TEST_SUITE_P(
     File, ReadSettingTest,
     ::testing::Values(
         ReadCase{"NineLines", kNine, true, {true, false, true, 30, "/d", 2, 7, 3, 40}},
-        ReadCase{"CapitalTrueIsFalse", QByteArray(kNine).replace("First=true", "First=True"),
-                 true, {false, false, true, 30, "/d", 2, 7, 3, 40}},
+        ReadCase{"CapitalTrueIsFalse",
+                 QByteArray(kNine).replace("First=true", "First=True"),
+                 true,
+                 {false, false, true, 30, "/d", 2, 7, 3, 40}},
         ReadCase{"TrailingBlankIsFalse",
-                 QByteArray(kNine).replace("Onlyenglish=true", "Onlyenglish=true "), true,
+                 QByteArray(kNine).replace("Onlyenglish=true", "Onlyenglish=true "),
+                 true,
                  {true, false, false, 30, "/d", 2, 7, 3, 40}},
         ReadCase{"KeysDoNotMatter",
-                 "Subdir=true\r\nFirst=False \r\nOnlyenglish=true\r\n", true,
+                 "Subdir=true\r\nFirst=False \r\nOnlyenglish=true\r\n",
+                 true,
                  {true, false, true, 0, "", 0, 0, 0, 0}},
-        ReadCase{"ValueEndsAtSecondEquals", "a=true=x\r\nb=\r\nc\xff=true\r\nd=1=2\r\ne=/p=q\r\n",
-                 true, {true, false, true, 1, "/p", 0, 0, 0, 0}},
-        ReadCase{"EmptyLineFailsBeforeAssigning",
-                 "First=False \r\n\r\nOnlyenglish=false\r\n", false, kUntouched, "第2行"},
+        ReadCase{"ValueEndsAtSecondEquals",
+                 "a=true=x\r\nb=\r\nc\xff=true\r\nd=1=2\r\ne=/p=q\r\n",
+                 true,
+                 {true, false, true, 1, "/p", 0, 0, 0, 0}},
+        ReadCase{"EmptyLineFailsBeforeAssigning", "First=False \r\n\r\nOnlyenglish=false\r\n",
+                 false, kUntouched, "第2行"},
         ReadCase{"EmptyLineAfterNinth", kNine + "\r\n", false, kUntouched, "第10行"},
         ReadCase{"LineWithoutEquals", "First=true\r\nSubdir\r\n", false, kUntouched, "“=”"},
-        ReadCase{"TenthLineIgnored", kNine + "Extra=1\r\n", true,
+        ReadCase{"TenthLineIgnored",
+                 kNine + "Extra=1\r\n",
+                 true,
                  {true, false, true, 30, "/d", 2, 7, 3, 40}},
         ReadCase{"EleventhLineFails", kNine + "Extra=1\r\nMore=2\r\n", false, kUntouched, "10"},
-        ReadCase{"LettersGiveZero", "a=\r\nb=\r\nc=\r\nMaxword=abc\r\n", true,
+        ReadCase{"LettersGiveZero",
+                 "a=\r\nb=\r\nc=\r\nMaxword=abc\r\n",
+                 true,
                  {false, false, false, 0, "", 0, 0, 0, 0}},
-        ReadCase{"HalfToEven", "a=\r\nb=\r\nc=\r\nMaxword=2.5\r\nd=\r\nGetTitleMode=3.5\r\n",
-                 true, {false, false, false, 2, "", 4, 0, 0, 0}},
+        ReadCase{"HalfToEven",
+                 "a=\r\nb=\r\nc=\r\nMaxword=2.5\r\nd=\r\nGetTitleMode=3.5\r\n",
+                 true,
+                 {false, false, false, 2, "", 4, 0, 0, 0}},
         ReadCase{"OutOfRangeStopsAfterThreeFields",
-                 QByteArray(kNine).replace("Maxword= 30", "Maxword=40000"), false,
-                 {true, false, true, 111, "old", 3, 99, 98, 97}, "第4行"},
+                 QByteArray(kNine).replace("Maxword= 30", "Maxword=40000"),
+                 false,
+                 {true, false, true, 111, "old", 3, 99, 98, 97},
+                 "第4行"},
         ReadCase{"OutOfRangeLateKeepsEarlierFields",
-                 QByteArray(kNine).replace("Startpos= 3", "Startpos=-32769"), false,
-                 {true, false, true, 30, "/d", 2, 7, 98, 97}, "第8行"},
-        ReadCase{"FiveLines",
-                 "First=False \r\nSubdir=true\r\nOnlyenglish=true\r\nMaxword= 9\r\nDefaultDir=/x\r\n",
-                 true, {false, true, true, 9, "/x", 0, 0, 0, 0}},
+                 QByteArray(kNine).replace("Startpos= 3", "Startpos=-32769"),
+                 false,
+                 {true, false, true, 30, "/d", 2, 7, 98, 97},
+                 "第8行"},
+        ReadCase{
+            "FiveLines",
+            "First=False \r\nSubdir=true\r\nOnlyenglish=true\r\nMaxword= 9\r\nDefaultDir=/x\r\n",
+            true,
+            {false, true, true, 9, "/x", 0, 0, 0, 0}},
         ReadCase{"EmptyFile", "", true, {false, false, false, 0, "", 0, 0, 0, 0}},
-        ReadCase{"LineFeedsOnly", QByteArray(kNine).replace("\r\n", "\n"), true,
+        ReadCase{"LineFeedsOnly",
+                 QByteArray(kNine).replace("\r\n", "\n"),
+                 true,
                  {true, false, true, 30, "/d", 2, 7, 3, 40}},
-        ReadCase{"LoneCarriageReturns", QByteArray(kNine).replace("\r\n", "\r"), true,
+        ReadCase{"LoneCarriageReturns",
+                 QByteArray(kNine).replace("\r\n", "\r"),
+                 true,
                  {true, false, true, 30, "/d", 2, 7, 3, 40}},
-        ReadCase{"NoFinalLineEnd", kNine.left(kNine.size() - 2), true,
+        ReadCase{"NoFinalLineEnd",
+                 kNine.left(kNine.size() - 2),
+                 true,
                  {true, false, true, 30, "/d", 2, 7, 3, 40}},
-        ReadCase{"NegativeAndBlanks", "a=\r\nb=\r\nc=\r\nMaxword=- 3\r\nd=\r\ne=\t1 \r\n", true,
+        ReadCase{"NegativeAndBlanks",
+                 "a=\r\nb=\r\nc=\r\nMaxword=- 3\r\nd=\r\ne=\t1 \r\n",
+                 true,
                  {false, false, false, -3, "", 1, 0, 0, 0}},
         // "中文" in GB18030.
-        ReadCase{"Gb18030Folder", "a=\r\nb=\r\nc=\r\nd=\r\nDefaultDir=/\xd6\xd0\xce\xc4\r\n", true,
+        ReadCase{"Gb18030Folder",
+                 "a=\r\nb=\r\nc=\r\nd=\r\nDefaultDir=/\xd6\xd0\xce\xc4\r\n",
+                 true,
                  {false, false, false, 0, "/中文", 0, 0, 0, 0}}),
     [](const auto& info) { return std::string(info.param.name); });
 
@@ -267,7 +299,7 @@ TEST(WriteSetting, ReplacesLongerContentCompletely) {
 // Root passes every permission check, so the failures here come from the
 // file size limit, a missing folder and a folder in the file's place.
 class FileSizeLimit {
-public:
+  public:
     explicit FileSizeLimit(rlim_t bytes) {
         oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
         getrlimit(RLIMIT_FSIZE, &old_);
@@ -281,7 +313,7 @@ public:
     }
     bool ok() const { return ok_; }
 
-private:
+  private:
     rlimit old_{};
     void (*oldHandler_)(int) = nullptr;
     bool ok_ = false;
@@ -367,6 +399,49 @@ TEST(SetDefaultSettings, TableValues) {
     GlobalSettings s = Sentinel();
     SetDefaultSettings(s, QStringLiteral("/prog"));
     ExpectFields(s, {false, false, true, 25, "/prog", 0, 5, 1, 25});
+}
+
+}  // namespace
+}  // namespace pelmora
+
+namespace pelmora {
+namespace {
+
+// Runs body as an unprivileged user (root reads any file), in a child
+// process; true when the body returned true there.
+bool AsUnprivileged(const std::function<bool()>& body) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(2);
+        ::_exit(body() ? 0 : 1);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+TEST(SettingsStore, AFileThatCannotBeReadIsReportedAndNeverOverwritten) {
+    QTemporaryDir dir;
+    ASSERT_EQ(::chmod(QFile::encodeName(dir.path()).constData(), 0777), 0);
+    const QString path = dir.path() + "/userdata.ini";
+    const QByteArray mine = "First=true\r\nSubdir=true\r\n";
+    WriteFile(path, mine);
+    ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0), 0);
+
+    const bool ok = AsUnprivileged([&] {
+        FakeDialogs fake;
+        GlobalSettings s = Sentinel();
+        if (ReadSettingFile(path, s, fake)) return false;  // unreadable: a failed read
+        SetDefaultSettings(s, dir.path());
+        WriteSettingFile(path, s, fake);
+        // Two reports: the read, then the refused write; the file as it was.
+        return fake.messages.size() == 2 &&
+               fake.messages[1].text.contains(QStringLiteral("没有覆盖")) && s.globalMaxword == 25;
+    });
+    EXPECT_TRUE(ok);
+    ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0600), 0);
+    EXPECT_EQ(ReadFile(path), mine);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"userdata.ini"});
 }
 
 }  // namespace
