@@ -217,6 +217,48 @@ TEST_F(Rename, AFailedBatchLeavesTheEarlierOneUndoable) {
     EXPECT_EQ(Entries(dir()), (QStringList{"a.doc", "b.doc"}));
 }
 
+TEST_F(Rename, AFullDiskUnderTheJournalStopsTheBatchAndSaysSo) {
+    const QByteArray sp = QFile::encodeName(settings.path());
+    if (::geteuid() != 0 || ::mount("tmpfs", sp.constData(), "tmpfs", 0, "size=64k") != 0)
+        GTEST_SKIP() << "cannot mount a tmpfs here";
+    struct Unmount {
+        QByteArray path;
+        ~Unmount() { ::umount2(path.constData(), MNT_DETACH); }
+    } unmount{sp};
+    std::vector<Doc> docs;
+    for (int i = 0; i < 200; ++i)
+        docs.push_back({QStringLiteral("f%1.doc").arg(i, 3, 10, QChar('0')),
+                        QStringLiteral("t%1").arg(i), true});
+    list(docs);
+    // Once the plan is written, the settings' file system fills up: the
+    // marks use what is left of the journal's last page, then fail.
+    bool filled = false;
+    platform::moveFileSeams().beforeTakingName = [&](const char*) {
+        if (filled) return;
+        filled = true;
+        QFile filler(settings.path() + "/filler");
+        ASSERT_TRUE(filler.open(QIODevice::WriteOnly));
+        while (filler.write(QByteArray(512, 'f')) == 512 && filler.flush()) {
+        }
+    };
+    renameInPlace();
+    platform::moveFileSeams() = {};
+    ASSERT_EQ(fake.messages.size(), 2u);  // the question, then the warning
+    EXPECT_TRUE(fake.messages[1].text.contains(QStringLiteral("改名已停止")))
+        << fake.messages[1].text.toStdString();
+    EXPECT_EQ(outcome(1), "改名成功");
+    EXPECT_EQ(outcome(200), "未改名:无法写入改名记录,磁盘空间不足! 112");
+    EXPECT_EQ(rowColor(200), kColorRed);
+
+    QFile::remove(settings.path() + "/filler");
+    const UndoReport undo = UndoLastBatch(RenameJournal::PathBesideSettings(form->settingsPath()));
+    EXPECT_GT(undo.undone(), 0u);
+    EXPECT_EQ(undo.failed(), 0u);
+    EXPECT_EQ(Entries(dir()).size(), 200);
+    EXPECT_TRUE(Entries(dir()).contains("f199.doc"));
+    EXPECT_TRUE(Entries(dir()).contains("f000.doc"));
+}
+
 TEST_F(Rename, TwiceOverTheSameRows) {
     list({{"a.doc", "Alpha", true}, {"b.doc", "Beta", true}});
     renameInPlace();
