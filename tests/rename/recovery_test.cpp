@@ -227,3 +227,41 @@ TEST_F(Recovery, AnUnreadableJournalIsSaidSoAndNotTakenForNothingToUndo) {
 
 }  // namespace
 }  // namespace pelmora
+
+#include "app/form1.h"
+#include "rename/undo.h"
+#include "support/fake_dialogs.h"
+
+namespace pelmora {
+namespace {
+
+TEST(RecoveryAtStart, TheWindowClearsWhatACrashLeftAndUndoSaysWhenItCannotRead) {
+    QTemporaryDir settings, docs;
+    WriteFile(docs.path() + "/a.doc", "alpha");
+    WriteFile(settings.path() + "/userdata.ini.tmp999999999_0", "half");
+    WriteFile(settings.path() + "/.pelmora-tmp-999999999-Ab12Cd", "half");
+    {
+        // A move by copy cut off after the copy got its name.
+        RenameJournal log(settings.path() + "/lastrename.journal");
+        ASSERT_TRUE(log.begin({{docs.path() + "/a.doc", docs.path() + "/A.doc"}}));
+        log.markBegun(0, *platform::IdentityOf(docs.path() + "/a.doc"));
+        ASSERT_TRUE(QFile::copy(docs.path() + "/a.doc", docs.path() + "/A.doc"));
+        log.markPlaced(0, *platform::IdentityOf(docs.path() + "/A.doc"));
+    }
+    test::FakeDialogs fake;
+    Form1 form(
+        Form1Options{.settingsDir = settings.path(), .dialogs = &fake, .quit = {}, .popup = {}});
+    EXPECT_EQ(Names(docs.path()), (QStringList{"a.doc"}));
+    EXPECT_FALSE(QFile::exists(settings.path() + "/userdata.ini.tmp999999999_0"));
+    EXPECT_FALSE(QFile::exists(settings.path() + "/.pelmora-tmp-999999999-Ab12Cd"));
+
+    WriteFile(settings.path() + "/lastrename.journal", "damaged");
+    fake.messages.clear();
+    UndoLastRenameCommand(form);
+    ASSERT_EQ(fake.messages.size(), 1u);
+    EXPECT_TRUE(fake.messages[0].text.contains(QStringLiteral("无法读取")))
+        << fake.messages[0].text.toStdString();
+}
+
+}  // namespace
+}  // namespace pelmora
