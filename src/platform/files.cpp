@@ -297,6 +297,11 @@ std::optional<FileIdentity> IdentityOfFd(int fd) {
 // target and a copy into it; the temporary is removed either way.
 int CopyIntoReservation(const QByteArray& temp, const QByteArray& target, mode_t mode,
                         const PlacedObserver& placed) {
+    // The reservation is empty until its inode is known: announced first, so
+    // that an empty file left by a crash in between can be told ours.
+    if (placed) {
+        if (const int err = placed(kReservationPending)) return err;
+    }
     const int out =
         ::open(target.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, mode);
     if (out < 0) return errno;

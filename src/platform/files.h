@@ -86,7 +86,11 @@ extern const char kTempPrefix[];
 // Called with the identity of the file that will appear under the target
 // name, before any of its content is written; returning an errno value stops
 // the write (nothing appears under the name).
+// Where the name is reserved by an exclusive create, the observer first sees
+// kReservationPending (device and inode 0): a crash before the next report
+// leaves an empty file of ours under the name.
 using PlacedObserver = std::function<int(const FileIdentity&)>;
+inline constexpr FileIdentity kReservationPending{};
 
 // Writes a file whole or not at all: fill() writes the content into a new
 // hidden temporary file beside target, which is synced and then given the

@@ -15,9 +15,13 @@ namespace {
 
 using platform::FileIdentity;
 
+// Whether id is one of the copies, or the empty file of a reservation that a
+// crash cut off before its inode was recorded.
 bool AnySameInode(const std::vector<FileIdentity>& copies, const FileIdentity& id) {
-    for (const FileIdentity& c : copies)
+    for (const FileIdentity& c : copies) {
         if (c.sameInode(id)) return true;
+        if (c == platform::kReservationPending && id.size == 0) return true;
+    }
     return false;
 }
 

@@ -103,6 +103,24 @@ TEST_F(Recovery, StartUpRemovesTheCopyOfACutOffMoveAcrossFileSystems) {
     EXPECT_TRUE(UndoLastBatch(journal()).moves.empty());
 }
 
+TEST_F(Recovery, AnUndoCutOffRightAfterReservingTheOldNameIsTakenUpAgain) {
+    // Found by the fault loop: killed between the exclusive create of the old
+    // name and the record of its inode, the undo left an empty file there.
+    WriteFile(d() + "/a.doc", "alpha");
+    ASSERT_EQ(run({{d() + "/a.doc", d(), "A.doc"}}).moved, 1u);
+    {
+        RenameJournal log(journal());
+        ASSERT_TRUE(log.openForMarks());
+        ASSERT_TRUE(log.markBack(0, platform::kReservationPending));
+    }
+    WriteFile(d() + "/a.doc", "");
+    const UndoReport report = UndoLastBatch(journal());
+    EXPECT_EQ(report.undone(), 1u);
+    EXPECT_EQ(report.failed(), 0u);
+    EXPECT_EQ(Names(d()), (QStringList{"a.doc"}));
+    EXPECT_EQ(ReadFile(d() + "/a.doc"), "alpha");
+}
+
 TEST_F(Recovery, AJournalOfARunningProcessIsLeftAlone) {
     WriteFile(d() + "/a.doc", "alpha");
     QDir(d()).mkdir("out");
