@@ -12,7 +12,6 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
-
 #include <cstdlib>
 #include <deque>
 #include <memory>
@@ -28,7 +27,7 @@ using namespace pelmora;
 
 // Answers every question at once: the bench folder, Yes, OK.
 class BenchDialogs : public Dialogs {
-public:
+  public:
     QString folder;
     int message(const MessageRequest& r) override {
         return r.buttons == MsgButtons::YesNo ? AnswerYes : AnswerOk;
@@ -56,11 +55,13 @@ struct Setup {
 
     explicit Setup(benchmark::State& state) {
         // Documents whose first paragraphs make names Windows accepts.
-        const QStringList sources = {"zh_first.doc", "en_first.doc",  "long_first.doc", "short.doc",
-                                     "latin1.doc",   "even_odd.doc", "first_page.doc", "empty_first.doc"};
+        const QStringList sources = {"zh_first.doc",   "en_first.doc",   "long_first.doc",
+                                     "short.doc",      "latin1.doc",     "even_odd.doc",
+                                     "first_page.doc", "empty_first.doc"};
         for (int i = 0; i < DocCount(); ++i) {
             const QString name = QStringLiteral("doc%1.doc").arg(i, 5, 10, QLatin1Char('0'));
-            const QString source = QStringLiteral(PELMORA_TEST_DATA "/") + sources[i % sources.size()];
+            const QString source =
+                QStringLiteral(PELMORA_TEST_DATA "/") + sources[i % sources.size()];
             if (!QFile::copy(source, folder.filePath(name))) {
                 state.SkipWithError("cannot copy the test documents");
                 return;
@@ -77,7 +78,7 @@ struct Setup {
         form->globalMaxword = 25;
         form->globalGetTitleMode = TitleModeFirstParagraph;
         form->show();
-        QTest::qWaitForWindowExposed(form.get());
+        if (!QTest::qWaitForWindowExposed(form.get())) std::abort();  // nothing to measure
     }
     void click(const char* key) { form->Toolbar1_ButtonClick(QString::fromLatin1(key)); }
 };
@@ -119,7 +120,8 @@ void BM_RenameInPlace(benchmark::State& state) {
             if (grid.GetCellText(r, ColResult) != QStringLiteral("改名成功")) continue;
             ++renamed;
             QDir(s.folder.path())
-                .rename(grid.GetCellText(r, ColTitle) + QStringLiteral(".doc"), grid.GetCellText(r, ColFileName));
+                .rename(grid.GetCellText(r, ColTitle) + QStringLiteral(".doc"),
+                        grid.GetCellText(r, ColFileName));
         }
         state.ResumeTiming();
     }

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/doc/format.h"
 #include "platform/doc/objectmodel.h"
 #include "titles/titlerules.h"
 
@@ -63,11 +64,12 @@ void BM_HtmlFirstParagraph(benchmark::State& s) {
     TitlesOf(s, pelmora::word::OpenWebDocument, ".html", false);
 }
 
-// Detection by content, as the opener dispatch does it, on the .docx files.
+// Opening by content, as the object model does it, on the .docx files.
 void BM_DetectDocx(benchmark::State& state) {
     for (auto _ : state)
         for (const auto& f : kFixtures)
-            benchmark::DoNotOptimize(pelmora::word::DetectDocumentFormat(Fixture(f + ".docx")));
+            benchmark::DoNotOptimize(pelmora::word::Open(
+                std::make_unique<pelmora::word::FileSource>(Fixture(f + ".docx"))));
     state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * kFixtures.size()));
 }
 

@@ -3,14 +3,14 @@
 // with a WordError is fine; any other exception, crash, leak or hang is a
 // finding, and so is a difference between the two ways in.
 
+#include <sys/mman.h>
+#include <unistd.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
-
-#include <sys/mman.h>
-#include <unistd.h>
 
 #include "platform/doc/objectmodel.h"
 
@@ -27,8 +27,9 @@ std::vector<std::u16string> ReadEverything(Document& doc) {
     auto attempt = [&](auto read) {
         try {
             got.push_back(read());
-        } catch (const WordError&) {
-            got.push_back(u"<error>");
+        } catch (const WordError& e) {
+            const std::string why = e.what();
+            got.push_back(u"<error>" + std::u16string(why.begin(), why.end()));
         }
     };
     for (int n : {1, 2, 5}) attempt([&] { return doc.ParagraphText(n); });
@@ -44,8 +45,10 @@ std::vector<std::u16string> ReadWith(Application& app, auto open) {
     try {
         auto doc = open(app);
         return ReadEverything(*doc);
-    } catch (const WordError&) {
-        return {u"<refused>"};
+    } catch (const WordError& e) {
+        // The reason counts too: the same bytes must be refused alike.
+        const std::string why = e.what();
+        return {u"<refused>", std::u16string(why.begin(), why.end())};
     }
 }
 

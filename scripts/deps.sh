@@ -9,11 +9,16 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-noto-cjk xvfb xauth
   libzip-dev libexpat1-dev
+  ccache clang-format
   fusefat dosfstools
 )
 # Extra tools for fuzzing (clang with libFuzzer and sanitizers).
 if [[ "${PELMORA_FUZZ:-0}" == 1 ]]; then
   PACKAGES+=(clang libclang-rt-14-dev)
+fi
+# Extra tools for making and checking the Debian package.
+if [[ "${PELMORA_PACKAGE:-0}" == 1 ]]; then
+  PACKAGES+=(desktop-file-utils appstream lintian file fakeroot dpkg-dev)
 fi
 
 missing=()

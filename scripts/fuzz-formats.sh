@@ -8,11 +8,9 @@ seconds=${1:-60}
 here=$(cd "$(dirname "$0")/.." && pwd)
 out=${PELMORA_FUZZ_DIR:-$here/build-fuzz-formats}
 mkdir -p "$out/corpus" "$out/findings"
-doc="$here/src/platform/doc"
-clang++ -std=c++20 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
-  -I"$here/src" "$here/fuzz/fuzz_formats.cpp" \
-  "$doc/fmtcommon.cpp" "$doc/xmlsax.cpp" "$doc/ooxml.cpp" "$doc/rtf.cpp" "$doc/web.cpp" "$doc/sniff.cpp" \
-  $(pkg-config --cflags --libs libzip expat) -o "$out/fuzz_formats"
+# Built by the CMake fuzz build in build-fuzz/, with the reader's other target.
+"$here/scripts/fuzz.sh" --build-only
+bin="$here/build-fuzz/fuzz/fuzz_formats"
 data="$here/tests/data/formats"
 for f in "$data"/*.docx "$data"/*.rtf "$data"/*.html "$data"/*.htm "$data"/*.mht "$data"/*.xml; do
   [[ $(stat -c %s "$f") -lt 65536 ]] && cp "$f" "$out/corpus/"
@@ -21,5 +19,5 @@ for f in "$data"/*.docx; do
   unzip -p "$f" word/document.xml > "$out/corpus/$(basename "$f").document.xml" 2>/dev/null || true
 done
 cd "$out/findings"
-"$out/fuzz_formats" -max_total_time="$seconds" -max_len=65536 -rss_limit_mb=2048 -timeout=10 \
+"$bin" -max_total_time="$seconds" -max_len=65536 -rss_limit_mb=2048 -timeout=10 \
   -print_final_stats=1 "$out/corpus"

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Builds the document reader's libFuzzer target (all formats) with clang (address and undefined
-# behaviour sanitizers) in build-fuzz/ and runs it for SECONDS (default 60).
+# Builds the document reader's libFuzzer targets (all formats) with clang (address and undefined
+# behaviour sanitizers) in build-fuzz/ and runs doc_fuzz for SECONDS (default 60).
 # Needs: clang libclang-rt-14-dev (PELMORA_FUZZ=1 scripts/deps.sh).
 #
 # Seeds: tests/data/*.doc and the .doc files of the shared corpus beside the
@@ -14,36 +14,22 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$root/build-fuzz
-mkdir -p "$build" "$root/fuzz/findings" "$root/fuzz/corpus-work"
+mkdir -p "$root/fuzz/findings" "$root/fuzz/corpus-work"
 
 CXX=${CXX_FUZZ:-clang++}
 command -v "$CXX" >/dev/null || { echo "$CXX not found: PELMORA_FUZZ=1 scripts/deps.sh" >&2; exit 1; }
 
-# Rebuild when any reader source or the target is newer than the binary.
-bin=$build/doc_fuzz
-sources=("$root"/src/platform/doc/*.cpp "$root/fuzz/doc_fuzz.cpp")
-stale=0
-[[ -x "$bin" ]] || stale=1
-for s in "${sources[@]}" "$root"/src/platform/doc/*.h; do
-  [[ "$s" -nt "$bin" ]] && stale=1
-done
-if ((stale)); then
-  echo "building $bin"
-  objs=()
-  for s in "${sources[@]}"; do
-    o=$build/$(basename "${s%.cpp}").o
-    "$CXX" -std=c++20 -g -O1 -fno-omit-frame-pointer \
-      -fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined \
-      -I "$root/src" $(pkg-config --cflags libzip expat) -c "$s" -o "$o" &
-    objs+=("$o")
-    # Two compilers at a time at most.
-    while (($(jobs -r | wc -l) >= 2)); do wait -n; done
-  done
-  wait
-  # The reader opens .docx packages and XML too.
-  "$CXX" -fsanitize=fuzzer,address,undefined "${objs[@]}" $(pkg-config --libs libzip expat) \
-    -o "$bin"
+# The fuzz targets of the CMake build (PELMORA_BUILD_FUZZ), reader only; -O1
+# without NDEBUG, so assertions stay on.
+if [[ ! -f "$build/CMakeCache.txt" ]]; then
+  launcher=()
+  command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+  cmake -S "$root" -B "$build" -G Ninja -DCMAKE_CXX_COMPILER="$CXX" -DCMAKE_BUILD_TYPE=Debug \
+    -DCMAKE_CXX_FLAGS=-O1 -DPELMORA_BUILD_FUZZ=ON -DPELMORA_BUILD_CORE=OFF -DPELMORA_BUILD_GUI=OFF \
+    -DPELMORA_BUILD_TESTS=OFF -DPELMORA_BUILD_BENCH=OFF "${launcher[@]}"
 fi
+cmake --build "$build" -j "${PELMORA_JOBS:-2}" --target doc_fuzz fuzz_formats
+bin=$build/fuzz/doc_fuzz
 
 case "${1:-}" in
   --build-only) exit 0 ;;

@@ -1,5 +1,7 @@
 // pelmora-titles: prints the title that the extraction run would form for
-// each .doc file given, one line per file, without the window.
+// each Word file given (.doc, .docx, RTF, web page...), one line per file,
+// without the window. The text is read by the same rules as the window's
+// (titles/rawtitle.h), with the window's defaults for the custom position.
 
 #include <cstdio>
 #include <cstdlib>
@@ -11,19 +13,23 @@
 #include <vector>
 
 #include "platform/doc/objectmodel.h"
+#include "titles/rawtitle.h"
 #include "titles/titlerules.h"
 
 namespace {
 
 constexpr char kUsage[] =
-    "usage: pelmora-titles [--mode 0|1|2|3] [--maxword N] [--raw] FILE...\n";
+    "usage: pelmora-titles [--mode 0|1|2|3] [--paragraph N] [--start P] [--count W]\n"
+    "                      [--maxword N] [--raw] FILE...\n";
 
 constexpr char kHelp[] =
-    "Prints, for each Word .doc file, its path, a tab and its title.\n"
+    "Prints, for each Word file, its path, a tab and its title.\n"
     "  --mode 0     first paragraph (default)\n"
     "  --mode 1     primary header of section 1\n"
     "  --mode 2     primary footer of section 1\n"
-    "  --mode 3     paragraph 5\n"
+    "  --mode 3     paragraph N from character P, at most W characters:\n"
+    "  --paragraph N  (default 5)  --start P  (default 1)  --count W  (default 25),\n"
+    "               each 0 to 32767\n"
     "  --maxword N  longest title in characters, 0 to 32767 (default 25)\n"
     "  --raw        print the text as read instead of the title\n"
     "Control characters are printed as \\r \\n \\t \\v \\a or \\xHH, a backslash\n"
@@ -32,6 +38,9 @@ constexpr char kHelp[] =
 
 struct Options {
     int mode = 0;
+    int paragraph = pelmora::kDefaultStartParagraph;
+    int start = pelmora::kDefaultStartPos;
+    int count = pelmora::kDefaultWordCount;
     int maxword = 25;
     bool raw = false;
     std::vector<std::string> files;
@@ -71,13 +80,26 @@ std::string Escape(std::u16string_view text) {
     for (size_t i = 0; i < text.size(); ++i) {
         char32_t c = text[i];
         switch (c) {
-            case u'\r': out += "\\r"; continue;
-            case u'\n': out += "\\n"; continue;
-            case u'\t': out += "\\t"; continue;
-            case u'\v': out += "\\v"; continue;
-            case u'\a': out += "\\a"; continue;
-            case u'\\': out += "\\\\"; continue;
-            default: break;
+            case u'\r':
+                out += "\\r";
+                continue;
+            case u'\n':
+                out += "\\n";
+                continue;
+            case u'\t':
+                out += "\\t";
+                continue;
+            case u'\v':
+                out += "\\v";
+                continue;
+            case u'\a':
+                out += "\\a";
+                continue;
+            case u'\\':
+                out += "\\\\";
+                continue;
+            default:
+                break;
         }
         if (c < 0x20 || c == 0x7F) {
             AppendHexEscape(out, c);
@@ -147,7 +169,8 @@ std::optional<int> ParseArgs(int argc, char** argv, Options& opt) {
             name = a.substr(0, eq);
             value = a.substr(eq + 1);
         }
-        if (name != "--mode" && name != "--maxword") {
+        if (name != "--mode" && name != "--maxword" && name != "--paragraph" && name != "--start" &&
+            name != "--count") {
             std::fprintf(stderr, "pelmora-titles: unknown option %s\n", argv[i]);
             return 2;
         }
@@ -168,10 +191,14 @@ std::optional<int> ParseArgs(int argc, char** argv, Options& opt) {
         } else {
             auto v = ParseInt(*value, 0, 32767);
             if (!v) {
-                std::fputs("pelmora-titles: --maxword takes a number from 0 to 32767\n", stderr);
+                std::fprintf(stderr, "pelmora-titles: %.*s takes a number from 0 to 32767\n",
+                             static_cast<int>(name.size()), name.data());
                 return 2;
             }
-            opt.maxword = *v;
+            (name == "--maxword"     ? opt.maxword
+             : name == "--paragraph" ? opt.paragraph
+             : name == "--start"     ? opt.start
+                                     : opt.count) = *v;
         }
     }
     if (opt.files.empty()) {
@@ -179,16 +206,6 @@ std::optional<int> ParseArgs(int argc, char** argv, Options& opt) {
         return 2;
     }
     return std::nullopt;
-}
-
-std::u16string ReadText(pelmora::word::Document& doc, int mode) {
-    using pelmora::word::kPrimaryHeaderFooter;
-    switch (mode) {
-        case 1: return doc.HeaderText(1, kPrimaryHeaderFooter);
-        case 2: return doc.FooterText(1, kPrimaryHeaderFooter);
-        case 3: return doc.ParagraphText(5);
-        default: return doc.ParagraphText(1);
-    }
 }
 
 }  // namespace
@@ -210,7 +227,9 @@ int main(int argc, char** argv) {
             std::unique_ptr<pelmora::word::Document> doc = app.Open(path);
             std::u16string text;
             try {
-                text = ReadText(*doc, opt.mode);
+                // Nothing (a position the window reads nothing at) prints as empty.
+                text = pelmora::ReadRawTitle(opt.mode, opt.paragraph, opt.start, opt.count, *doc)
+                           .value_or(u"");
             } catch (...) {
                 doc->Close(false);
                 throw;
@@ -220,8 +239,8 @@ int main(int argc, char** argv) {
                 line += Escape(text);
             } else {
                 // maxword was checked to be 0..32767, so a title is always formed.
-                line += Escape(
-                    pelmora::FormatTitleText(text, static_cast<int16_t>(opt.maxword)).value_or(u""));
+                line += Escape(pelmora::FormatTitleText(text, static_cast<int16_t>(opt.maxword))
+                                   .value_or(u""));
             }
         } catch (const std::exception& e) {
             line += "error: ";

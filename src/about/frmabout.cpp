@@ -9,16 +9,11 @@
 #include <QPainterPath>
 #include <QPushButton>
 
+#include "platform/namedwidget.h"
+
 namespace pelmora {
 
 namespace {
-
-template <typename W>
-W* Named(W* widget, const char* name, int x, int y, int w, int h) {
-    widget->setObjectName(QString::fromLatin1(name));
-    widget->setGeometry(x, y, w, h);
-    return widget;
-}
 
 // A page with a title bar and a rename arrow, in case the application set
 // no icon of its own.
@@ -51,9 +46,10 @@ QPixmap DrawnIcon() {
 // SimSun where it is installed, else the nearest CJK serif or sans font.
 QFont TitleFont() {
     QFont font;
-    const QStringList wanted{QStringLiteral("SimSun"), QStringLiteral("宋体"),
-                             QStringLiteral("NSimSun"), QStringLiteral("Noto Serif CJK SC"),
-                             QStringLiteral("Noto Sans CJK SC"), QStringLiteral("WenQuanYi Micro Hei")};
+    const QStringList wanted{
+        QStringLiteral("SimSun"),           QStringLiteral("宋体"),
+        QStringLiteral("NSimSun"),          QStringLiteral("Noto Serif CJK SC"),
+        QStringLiteral("Noto Sans CJK SC"), QStringLiteral("WenQuanYi Micro Hei")};
     QStringList installed;
     const QStringList families = QFontDatabase::families();
     for (const QString& f : wanted) {
@@ -74,7 +70,7 @@ QPixmap frmAbout::IconPixmap(const QWidget* parent) {
     return pixmap.isNull() ? DrawnIcon() : pixmap;
 }
 
-frmAbout::frmAbout(QWidget* parent) : QDialog(parent) {
+frmAbout::frmAbout(QWidget* parent, const QString& settingsFolder) : QDialog(parent) {
     setObjectName(QStringLiteral("frmAbout"));
     setWindowTitle(QStringLiteral("关于Pelmora"));
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
@@ -95,6 +91,14 @@ frmAbout::frmAbout(QWidget* parent) : QDialog(parent) {
     lblDescription->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     lblDisclaimer = Named(new QLabel(QStringLiteral("Pelmora 开发组 · 自由使用"), this),
                           "lblDisclaimer", 72, 128, 241, 15);
+    // Between the credit line and the rule; a long folder is cut in the
+    // middle and shown whole in the tooltip.
+    lblSettings = Named(new QLabel(this), "lblSettings", 72, 145, 303, 15);
+    const QString settingsText = QStringLiteral("设置文件夹:") + settingsFolder;
+    lblSettings->setText(lblSettings->fontMetrics().elidedText(settingsText, Qt::ElideMiddle, 303));
+    lblSettings->setToolTip(settingsFolder);
+    lblSettings->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    lblSettings->setVisible(!settingsFolder.isEmpty());
 
     // The etched rule: a grey line with a white one of double width below it.
     const auto line = [this](const char* name, QColor colour, int x, int y, int w, int h) {

@@ -7,11 +7,12 @@ class QPushButton;
 
 namespace pelmora {
 
-// The about dialog: name, version, description and credit line; cmdOK closes it.
+// The about dialog: name, version, description and credit line, and the
+// folder that holds the settings when one is given; cmdOK closes it.
 class frmAbout : public QDialog {
     Q_OBJECT
 public:
-    explicit frmAbout(QWidget* parent = nullptr);
+    explicit frmAbout(QWidget* parent = nullptr, const QString& settingsFolder = QString());
 
     // Controls, named as their objectName.
     QLabel* picIcon = nullptr;
@@ -19,6 +20,7 @@ public:
     QLabel* lblVersion = nullptr;
     QLabel* lblDescription = nullptr;
     QLabel* lblDisclaimer = nullptr;
+    QLabel* lblSettings = nullptr;  // "设置文件夹:" and the folder; hidden without one
     QFrame* Line1[2] = {};
     QPushButton* cmdOK = nullptr;
 

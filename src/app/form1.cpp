@@ -2,8 +2,7 @@
 
 #include <QAction>
 #include <QCoreApplication>
-#include <QDragEnterEvent>
-#include <QDropEvent>
+#include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
@@ -21,19 +20,21 @@
 
 #include "about/frmabout.h"
 #include "app/icons.h"
-#include "batchlist/batchlist.h"
 #include "batchlist/export.h"
+#include "batchlist/rowcommands.h"
 #include "collect/collect.h"
 #include "grid/didagrid.h"
 #include "platform/dialogs.h"
 #include "platform/paths.h"
+#include "platform/settingsfolder.h"
+#include "rename/journal.h"
 #include "rename/recovery.h"
 #include "rename/rename.h"
 #include "rename/undo.h"
 #include "settings/frmoptions.h"
 #include "settings/settingsstore.h"
 #include "titles/extraction.h"
-#include "titles/titlerules.h"
+#include "titles/filenames.h"
 
 namespace pelmora {
 
@@ -58,12 +59,6 @@ const ToolbarButton kButtons[] = {
 };
 enum Command { CmdDir, CmdFile, CmdGetTitle, CmdSetting, CmdRename, CmdAbout, CmdQuit };
 
-const char* const kHeaders[] = {"原文件名", "提取的标题", "标志", "原文件路径", "处理结果"};
-
-std::u16string_view View(const QString& s) {
-    return {reinterpret_cast<const char16_t*>(s.utf16()), size_t(s.size())};
-}
-
 }  // namespace
 
 std::array<int, 6> ColumnWidths(int listWidth) {
@@ -77,9 +72,12 @@ struct Form1::Private {
     QtDialogs qtDialogs;
     Dialogs* dialogs = nullptr;
     QString settingsDir;
+    bool perUserSettings = false;  // settingsDir is the per-user folder
+    bool newSettingsDir = false;   // ... and this start made it
     std::function<void()> quit;
     std::function<QAction*(QMenu&, const QPoint&)> popup;
     std::vector<std::pair<QString, QToolButton*>> buttons;
+    std::optional<BatchList> list;
 };
 
 Form1::Form1(Form1Options options, QWidget* parent)
@@ -89,7 +87,10 @@ Form1::Form1(Form1Options options, QWidget* parent)
       d(new Private) {
     d->qtDialogs.setOwner(this);
     d->dialogs = options.dialogs ? options.dialogs : &d->qtDialogs;
-    d->settingsDir = options.settingsDir;
+    d->settingsDir = options.settingsDir.isEmpty()
+                         ? SettingsFolder(programFolder(), &d->newSettingsDir)
+                         : options.settingsDir;
+    d->perUserSettings = options.settingsDir.isEmpty() && d->settingsDir != programFolder();
     d->quit = std::move(options.quit);
     d->popup = std::move(options.popup);
 
@@ -135,6 +136,7 @@ void Form1::buildControls() {
     DiDaGrid1 = new DiDaGrid(this);
     DiDaGrid1->setObjectName(QStringLiteral("DiDaGrid1"));
     DiDaGrid1->setGeometry(8, 80, 737, 321);
+    d->list.emplace(*DiDaGrid1, globalFilecount);
 
     Label3 = new QLabel(QStringLiteral("处理进度:"), this);
     Label3->setObjectName(QStringLiteral("Label3"));
@@ -167,68 +169,69 @@ void Form1::buildControls() {
     mUndo->setObjectName(QStringLiteral("mUndo"));
     mExport = MyPopmenu->addAction(QStringLiteral("导出结果"));
     mExport->setObjectName(QStringLiteral("mExport"));
-    connect(mCheckAll, &QAction::triggered, this, [this] { guarded([this] { CheckAllRows(*this); }); });
-    connect(mInvert, &QAction::triggered, this, [this] { guarded([this] { InvertChecks(*this); }); });
-    connect(mUndo, &QAction::triggered, this, [this] { guarded([this] { UndoLastRenameCommand(*this); }); });
-    connect(mExport, &QAction::triggered, this, [this] { guarded([this] { ExportResultsCommand(*this); }); });
+    connect(mCheckAll, &QAction::triggered, this,
+            [this] { guarded([this] { CheckAllRows(batchList()); }); });
+    connect(mInvert, &QAction::triggered, this,
+            [this] { guarded([this] { InvertChecks(batchList()); }); });
+    connect(mUndo, &QAction::triggered, this, [this] {
+        guarded([this] { UndoLastRenameCommand(batchList(), dialogs(), journalPath()); });
+    });
+    connect(mExport, &QAction::triggered, this,
+            [this] { guarded([this] { ExportResultsCommand(batchList(), dialogs()); }); });
     connect(mDel, &QAction::triggered, this,
-            [this] { guarded([this] { RemoveRows(*this, QStringLiteral("1")); }); });
+            [this] { guarded([this] { RemoveRows(batchList(), dialogs(), true); }); });
     connect(mDelNo, &QAction::triggered, this,
-            [this] { guarded([this] { RemoveRows(*this, QStringLiteral("0")); }); });
+            [this] { guarded([this] { RemoveRows(batchList(), dialogs(), false); }); });
 
     // Files and folders from the file manager replace the rows.
     setAcceptDrops(true);
     DiDaGrid1->setDropFilter(IsDroppable);
-    connect(DiDaGrid1, &DiDaGrid::FilesDropped, this, [this](const QStringList& paths) { dropPaths(paths); });
+    connect(DiDaGrid1, &DiDaGrid::FilesDropped, this,
+            [this](const QStringList& paths) { dropPaths(paths); });
 
     // The file name and the check box are never typed over.
-    connect(DiDaGrid1, &DiDaGrid::CellEditBegin, this,
-            [](int, int col, int, int16_t& allow) {
-                if (col == ColFileName || col == ColFlag) allow = 0;
-            });
+    connect(DiDaGrid1, &DiDaGrid::CellEditBegin, this, [](int, int col, int, int16_t& allow) {
+        if (col == ColFileName || col == ColFlag) allow = 0;
+    });
     connect(DiDaGrid1, &DiDaGrid::CellEditEnd, this, [this](int row, int col, int) {
-        guarded([&] { ApplyEditRule(*this, row, col); });
+        guarded([&] { ApplyEditRule(batchList(), *this, row, col); });
     });
-    connect(DiDaGrid1, &DiDaGrid::MenuRequest, this, [this](int x, int y, int, int, int) {
-        guarded([&] { showPopup(QPoint(x, y)); });
-    });
+    connect(DiDaGrid1, &DiDaGrid::MenuRequest, this,
+            [this](int x, int y, int, int, int) { guarded([&] { showPopup(QPoint(x, y)); }); });
     // A double-click on a check box is two toggles, not a wish to read the file.
     connect(DiDaGrid1, &DiDaGrid::OpenRequest, this, [this](int, int, int, int col, int docRow) {
         if (col == ColFlag) return;
-        guarded([&] { OpenRowDocument(*this, docRow); });
+        guarded([&] { OpenRowDocument(batchList(), dialogs(), docRow); });
     });
 }
 
 void Form1::dropPaths(const QStringList& paths) {
-    guarded([&] { AddDroppedCommand(*this, paths); });
+    guarded([&] { AddDroppedCommand(batchList(), *this, dialogs(), paths); });
 }
 
-void Form1::dragEnterEvent(QDragEnterEvent* event) {
-    if (DiDaGrid1->acceptsDrop(event->mimeData())) event->acceptProposedAction();
-    else event->ignore();
-}
-
-void Form1::dragMoveEvent(QDragMoveEvent* event) {
-    if (DiDaGrid1->acceptsDrop(event->mimeData(), false)) event->acceptProposedAction();
-    else event->ignore();
-}
-
-void Form1::dropEvent(QDropEvent* event) {
-    if (!DiDaGrid1->acceptsDrop(event->mimeData())) {
-        event->ignore();
-        return;
+void Form1::listArguments(const QStringList& arguments) {
+    QStringList paths;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        if (i == 0 && arguments[i] == QLatin1String("--")) continue;
+        paths << QDir::cleanPath(QFileInfo(arguments[i]).absoluteFilePath());
     }
-    event->setDropAction(Qt::CopyAction);
-    event->accept();
-    dropPaths(DiDaGrid::LocalPaths(event->mimeData()));
+    if (!paths.isEmpty()) dropPaths(paths);
 }
+
+// Through the grid, which emits FilesDropped for an accepted drop.
+void Form1::dragEnterEvent(QDragEnterEvent* event) { DiDaGrid1->takeDragEnter(event); }
+void Form1::dragMoveEvent(QDragMoveEvent* event) { DiDaGrid1->takeDragMove(event); }
+void Form1::dropEvent(QDropEvent* event) { DiDaGrid1->takeDrop(event); }
 
 void Form1::startUp() {
     // Two steps guarded apart: a failure with the settings still leaves a
     // usable list.
     guarded([this] {
-        if (!ReadSetting()) {
-            SetDefaultSettings(*this, programFolder());
+        // A per-user folder made just now has nothing to read: an installed
+        // program's first start writes the defaults without a complaint.
+        if (d->newSettingsDir || !ReadSetting()) {
+            // An installed program's folder is no place to look for documents.
+            SetDefaultSettings(*this, d->perUserSettings ? QDir::homePath() : programFolder());
             WriteSetting();
         }
     });
@@ -237,9 +240,7 @@ void Form1::startUp() {
         const std::array<int, 6> widths = ColumnWidths(DiDaGrid1->ControlWidth());
         DiDaGrid1->SetColCount(6);
         for (int c = 0; c < 6; ++c) DiDaGrid1->SetColWidth(c, widths[size_t(c)]);
-        for (int c = 1; c <= 5; ++c) {
-            DiDaGrid1->SetCellText(0, c, QString::fromUtf8(kHeaders[c - 1]));
-        }
+        for (int c = 1; c <= 5; ++c) DiDaGrid1->SetCellText(0, c, ColumnHeaders()[c - 1]);
     });
 }
 
@@ -286,8 +287,10 @@ void Form1::Toolbar1_ButtonClick(const QString& key) {
     if (command < 0) return;
     if (command == CmdQuit) {
         // At once: nothing is saved and no window is asked.
-        if (d->quit) d->quit();
-        else QCoreApplication::exit(0);
+        if (d->quit)
+            d->quit();
+        else
+            QCoreApplication::exit(0);
         return;
     }
     QPointer<QToolButton> button = toolButton(key);
@@ -298,21 +301,30 @@ void Form1::Toolbar1_ButtonClick(const QString& key) {
 
 void Form1::runCommand(int command) {
     switch (command) {
-        case CmdDir: AddFolderCommand(*this); break;
-        case CmdFile: AddFilesCommand(*this); break;
-        case CmdGetTitle: GetTitleCommand(*this); break;
+        case CmdDir:
+            AddFolderCommand(batchList(), *this, dialogs());
+            break;
+        case CmdFile:
+            AddFilesCommand(batchList(), dialogs());
+            break;
+        case CmdGetTitle:
+            GetTitleCommand(batchList(), *this, dialogs(), *this);
+            break;
         case CmdSetting: {
             frmOptions dialog(*this, this);
             dialogs().exec(dialog);
             break;
         }
-        case CmdRename: RenameCommand(*this); break;
+        case CmdRename:
+            RenameCommand(batchList(), dialogs(), journalPath());
+            break;
         case CmdAbout: {
-            frmAbout dialog(this);
+            frmAbout dialog(this, d->settingsDir);
             dialogs().exec(dialog);
             break;
         }
-        default: break;
+        default:
+            break;
     }
 }
 
@@ -324,6 +336,28 @@ QToolButton* Form1::toolButton(const QString& key) const {
 }
 
 Dialogs& Form1::dialogs() const { return *d->dialogs; }
+
+BatchList& Form1::batchList() { return *d->list; }
+
+QString Form1::journalPath() const { return RenameJournal::PathBesideSettings(settingsPath()); }
+
+void Form1::start(int total) {
+    if (ProgressBar1) ProgressBar1->setRange(0, total);
+}
+
+void Form1::step(int done, int total) {
+    // Division first, in double: 29 of 100 reads 28%.
+    const double percent =
+        std::floor(static_cast<double>(done) / static_cast<double>(total) * 100.0);
+    if (ProgressBar1) {
+        ProgressBar1->setValue(done);
+        ProgressBar1->repaint();
+    }
+    if (Label4) {
+        Label4->setText(QString::number(static_cast<long long>(percent)) + QLatin1Char('%'));
+        Label4->repaint();
+    }
+}
 
 QString Form1::programFolder() const { return QCoreApplication::applicationDirPath(); }
 
@@ -337,12 +371,10 @@ bool Form1::ReadSetting() { return ReadSettingFile(settingsPath(), *this, dialog
 bool Form1::WriteSetting() { return WriteSettingFile(settingsPath(), *this, dialogs()); }
 
 std::optional<QString> Form1::FormatTitle(const QString& title) const {
-    std::optional<std::u16string> out = FormatTitleText(View(title), globalMaxword);
-    if (!out) return std::nullopt;
-    return QString::fromStdU16String(*out);
+    return pelmora::FormatTitle(title, globalMaxword);
 }
 
-int16_t Form1::isGoodFilename(const QString& file) const { return IsGoodFilenameText(View(file)); }
+int16_t Form1::isGoodFilename(const QString& file) const { return IsGoodFilename(file); }
 
 int16_t Form1::isChinese(const QString& text) const { return IsChineseText(text); }
 

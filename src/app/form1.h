@@ -1,7 +1,8 @@
 #pragma once
 // The main window: toolbar, batch list, progress display and popup menu. It
-// holds the global settings and globalFilecount as public fields; the
-// subsystems reach each other only through these fields and methods.
+// holds the global settings and globalFilecount as public fields and runs
+// each command on the pieces it needs: the batch list over DiDaGrid1, the
+// settings, the dialogs and this window's progress display.
 
 #include <QString>
 #include <QStringList>
@@ -12,6 +13,8 @@
 #include <memory>
 #include <optional>
 
+#include "batchlist/batchlist.h"
+#include "platform/progress.h"
 #include "settings/globalsettings.h"
 
 class QLabel;
@@ -30,16 +33,9 @@ namespace pelmora {
 class DiDaGrid;
 class Dialogs;
 
-// Batch list columns.
-enum BatchColumn { ColFileName = 1, ColTitle = 2, ColFlag = 3, ColPath = 4, ColResult = 5 };
-
-// Background colours, 0x00BBGGRR.
-inline constexpr uint32_t kColorWhite = 0xFFFFFF;
-inline constexpr uint32_t kColorRed = 0x0000FF;
-inline constexpr uint32_t kColorYellow = 0x00FFFF;
-
 struct Form1Options {
-    // Where userdata.ini lives; empty: the program's own folder.
+    // Where userdata.ini lives; empty: the program's own folder or the
+    // per-user one, as SettingsFolder chooses.
     QString settingsDir;
     // The dialog layer; null: the real Qt dialogs owned by the window.
     Dialogs* dialogs = nullptr;
@@ -54,9 +50,9 @@ struct Form1Options {
 // precision, rounded half to even; then w - 800, w, w + 200, w - 80, w, w.
 std::array<int, 6> ColumnWidths(int listWidth);
 
-class Form1 : public QWidget, public GlobalSettings {
+class Form1 : public QWidget, public GlobalSettings, public Progress {
     Q_OBJECT
-public:
+  public:
     explicit Form1(Form1Options options = {}, QWidget* parent = nullptr);
     ~Form1() override;
 
@@ -95,14 +91,27 @@ public:
     void Toolbar1_ButtonClick(const QString& key);
 
     Dialogs& dialogs() const;
+    // The document rows of DiDaGrid1, counted by globalFilecount.
+    BatchList& batchList();
+    // The rename journal, beside the settings file.
+    QString journalPath() const;
 
-protected:
+    // The command line after the program's name: files and folders, listed
+    // as a drop on the list lists them; relative paths are taken from the
+    // current folder, and a first "--" is dropped. Nothing given, nothing done.
+    void listArguments(const QStringList& arguments);
+
+    // The progress bar ProgressBar1 and its percentage in Label4.
+    void start(int total) override;
+    void step(int done, int total) override;
+
+  protected:
     // Files and folders dropped anywhere on the window list as on the grid.
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
-private:
+  private:
     void dropPaths(const QStringList& paths);
     void buildControls();
     void startUp();

@@ -215,4 +215,14 @@ QIcon ToolbarIcon(const QString& key) {
 
 QIcon AppIcon() { return Render(DrawApp); }
 
+QImage AppIconImage(int size) {
+    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.scale(qreal(size) / kCanvas, qreal(size) / kCanvas);
+    DrawApp(p);
+    return image;
+}
+
 }  // namespace pelmora

@@ -3,6 +3,7 @@
 // no image files.
 
 #include <QIcon>
+#include <QImage>
 #include <QString>
 
 namespace pelmora {
@@ -11,5 +12,7 @@ namespace pelmora {
 QIcon ToolbarIcon(const QString& key);
 // The main window's icon.
 QIcon AppIcon();
+// The same picture drawn at size x size pixels, for the desktop's icon theme.
+QImage AppIconImage(int size);
 
 }  // namespace pelmora

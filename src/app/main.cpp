@@ -9,5 +9,6 @@ int main(int argc, char** argv) {
     QApplication::setWindowIcon(pelmora::AppIcon());
     pelmora::Form1 window;
     window.show();
+    window.listArguments(QCoreApplication::arguments().mid(1));  // "pelmora FILE|FOLDER..."
     return app.exec();
 }

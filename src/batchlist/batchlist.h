@@ -1,19 +1,65 @@
 #pragma once
+// The batch list as the commands see it: document rows 1 .. count() of the
+// grid, each with a file name, a title, a check flag, a folder and a result.
+// The only code that knows the grid's cell layout, its flag texts and the
+// colours.
+
 #include <QString>
+#include <QStringList>
+#include <cstdint>
+#include <vector>
+
+#include "platform/files.h"
 
 namespace pelmora {
 
-class Form1;
+class DiDaGrid;
 
-// The title edit rule, run when the user has finished editing a cell.
-void ApplyEditRule(Form1& form, int row, int col);
-// Removes the rows whose flag equals target ("1" or "0") and reports the count.
-void RemoveRows(Form1& form, const QString& target);
-// "全选": checks every document row.
-void CheckAllRows(Form1& form);
-// "反选": checks the unchecked document rows and unchecks the checked ones.
-void InvertChecks(Form1& form);
-// Opens a document row's file for viewing.
-void OpenRowDocument(Form1& form, int row);
+// Batch list columns.
+enum BatchColumn { ColFileName = 1, ColTitle = 2, ColFlag = 3, ColPath = 4, ColResult = 5 };
+
+// Background colours, 0x00BBGGRR.
+inline constexpr uint32_t kColorWhite = 0xFFFFFF;
+inline constexpr uint32_t kColorRed = 0x0000FF;
+inline constexpr uint32_t kColorYellow = 0x00FFFF;
+
+// The captions of columns 1 to 5, as the header row and the export show them.
+const QStringList& ColumnHeaders();
+
+class BatchList {
+  public:
+    // Over the grid and the count of document rows it holds (globalFilecount).
+    BatchList(DiDaGrid& grid, int32_t& filecount) : grid_(grid), filecount_(filecount) {}
+
+    // The document rows: the count, but never past the grid's last row.
+    int count() const;
+    // Rows stay on screen but count as none (a folder without documents).
+    void forgetRows() { filecount_ = 0; }
+    // Replaces the document rows by these files, unchecked, and counts them.
+    void replace(const std::vector<platform::FoundFile>& files);
+    // Removes one document row; the rows below move up.
+    void removeRow(int row);
+
+    QString fileName(int row) const;
+    QString folder(int row) const;
+    QString path(int row) const;  // folder + "/" + file name
+    QString title(int row) const;
+    QString result(int row) const;
+    bool checked(int row) const;
+    QString flag(int row) const;  // "1" checked, "0" not
+
+    void setTitle(int row, const QString& title);
+    void setResult(int row, const QString& result);
+    void setChecked(int row, bool checked);
+    void setTitleColor(int row, uint32_t color);
+    void setRowColor(int row, uint32_t color);
+    void refresh();
+
+    DiDaGrid& grid() const { return grid_; }
+
+  private:
+    DiDaGrid& grid_;
+    int32_t& filecount_;
+};
 
 }  // namespace pelmora

@@ -6,12 +6,13 @@
 #include <QStringList>
 #include <vector>
 
-#include "app/form1.h"
-#include "grid/didagrid.h"
+#include "batchlist/batchlist.h"
 #include "platform/ansicodepage.h"
 #include "platform/dialogs.h"
 #include "platform/files.h"
 #include "platform/paths.h"
+#include "settings/globalsettings.h"
+#include "titles/filenames.h"
 
 namespace pelmora {
 
@@ -19,25 +20,23 @@ namespace {
 
 const QString kFolderPrompt = QStringLiteral("选择目录:");
 const QString kOpenTitle = QStringLiteral("选择要改名的word文件,可多选");
-// Both cases, since some desktop file dialogs match patterns case-sensitively.
-const QString kOpenFilter =
-    QStringLiteral("Word(*.DOC *.doc *.DOCX *.docx *.DOCM *.docm)");
 
-void ShowNoDocumentMessage(Form1& form) {
+void ShowNoDocumentMessage(Dialogs& dialogs) {
     MessageRequest box;
     box.text = QStringLiteral("该文件夹下没有发现Word文件,请重新选择文件夹");
     box.caption = QStringLiteral("添加文件夹");
     box.icon = MsgIcon::Information;
-    form.dialogs().message(box);
+    dialogs.message(box);
 }
 
 // The found documents that the English-only setting lets through.
-std::vector<platform::FoundFile> Accepted(const Form1& form, const std::vector<platform::FoundFile>& found) {
+std::vector<platform::FoundFile> Accepted(const GlobalSettings& settings,
+                                          const std::vector<platform::FoundFile>& found) {
     std::vector<platform::FoundFile> accepted;
     accepted.reserve(found.size());
     for (const platform::FoundFile& f : found) {
-        const bool chinese = form.isChinese(f.name) != 0;
-        if (!chinese || !form.globalOnlyenglish) accepted.push_back(f);
+        const bool chinese = IsChineseText(f.name) != 0;
+        if (!chinese || !settings.globalOnlyenglish) accepted.push_back(f);
     }
     return accepted;
 }
@@ -51,39 +50,28 @@ platform::FoundFile SplitPath(const QString& path) {
 
 }  // namespace
 
-void FillRows(Form1& form, const std::vector<platform::FoundFile>& files) {
-    DiDaGrid& grid = *form.DiDaGrid1;
-    form.globalFilecount = static_cast<int32_t>(files.size());
-    grid.ClearRows();
-    grid.SetRowCount(form.globalFilecount + 1);
-    for (int i = 0; i < form.globalFilecount; ++i) {
-        const int r = i + 1;
-        grid.SetCellText(r, ColFileName, files[i].name);
-        grid.SetCellText(r, ColPath, files[i].folder);
-        grid.SetCellStyle(r, ColFlag, 2);
-    }
-}
-
-void AddFolder(Form1& form, const QString& folder) {
-    form.globalFilecount = 0;
-    const std::vector<platform::FoundFile> found = platform::FindDocFiles(folder, form.globalSubdir);
+void AddFolder(BatchList& list, const GlobalSettings& settings, Dialogs& dialogs,
+               const QString& folder) {
+    list.forgetRows();
+    const std::vector<platform::FoundFile> found =
+        platform::FindDocFiles(folder, settings.globalSubdir);
     if (found.empty()) {
         // The rows already listed stay on screen, but count as none.
-        ShowNoDocumentMessage(form);
+        ShowNoDocumentMessage(dialogs);
         return;
     }
-    FillRows(form, Accepted(form, found));
+    list.replace(Accepted(settings, found));
 }
 
-void AddFolderCommand(Form1& form) {
-    const std::optional<QString> folder = form.dialogs().browseForFolder(kFolderPrompt);
+void AddFolderCommand(BatchList& list, const GlobalSettings& settings, Dialogs& dialogs) {
+    const std::optional<QString> folder = dialogs.browseForFolder(kFolderPrompt);
     // Cancelled: nothing is listed and the rows stay as they are.
     if (!folder || folder->isEmpty()) return;
-    AddFolder(form, *folder);
+    AddFolder(list, settings, dialogs, *folder);
 }
 
-void AddFilesCommand(Form1& form) {
-    const QString selection = form.dialogs().openFiles(kOpenTitle, kOpenFilter);
+void AddFilesCommand(BatchList& list, Dialogs& dialogs) {
+    const QString selection = dialogs.openFiles(kOpenTitle, WordFileFilter());
     if (selection.isEmpty()) return;
 
     std::vector<platform::FoundFile> files;
@@ -98,16 +86,7 @@ void AddFilesCommand(Form1& form) {
         }
     }
     if (files.empty() || files.front().name.isEmpty()) return;
-    FillRows(form, files);
-}
-
-bool IsWordFileName(const QString& name) {
-    static const QString kExtensions[] = {QStringLiteral(".doc"), QStringLiteral(".docx"),
-                                          QStringLiteral(".docm")};
-    for (const QString& ext : kExtensions) {
-        if (name.size() > ext.size() && name.endsWith(ext, Qt::CaseInsensitive)) return true;
-    }
-    return false;
+    list.replace(files);
 }
 
 bool IsDroppable(const QStringList& paths) {
@@ -118,21 +97,24 @@ bool IsDroppable(const QStringList& paths) {
     return false;
 }
 
-void AddDroppedCommand(Form1& form, const QStringList& paths) {
+void AddDroppedCommand(BatchList& list, const GlobalSettings& settings, Dialogs& dialogs,
+                       const QStringList& paths) {
     QStringList folders;
     std::vector<platform::FoundFile> files;
     for (const QString& path : paths) {
         const QFileInfo info(path);
-        if (info.isDir()) folders.push_back(path);
-        else if (info.isFile() && IsWordFileName(info.fileName())) files.push_back(SplitPath(path));
+        if (info.isDir())
+            folders.push_back(path);
+        else if (info.isFile() && IsWordFileName(info.fileName()))
+            files.push_back(SplitPath(path));
     }
     if (folders.isEmpty()) {
         // As picked files: nothing usable changes nothing.
-        if (!files.empty()) FillRows(form, files);
+        if (!files.empty()) list.replace(files);
         return;
     }
     if (folders.size() == 1 && files.empty()) {
-        AddFolder(form, folders.front());
+        AddFolder(list, settings, dialogs, folders.front());
         return;
     }
 
@@ -150,17 +132,18 @@ void AddDroppedCommand(Form1& form, const QStringList& paths) {
     for (const QString& path : paths) {
         const QFileInfo info(path);
         if (info.isDir()) {
-            for (const platform::FoundFile& f : Accepted(form, platform::FindDocFiles(path, form.globalSubdir)))
+            for (const platform::FoundFile& f :
+                 Accepted(settings, platform::FindDocFiles(path, settings.globalSubdir)))
                 add(f);
         } else if (info.isFile() && IsWordFileName(info.fileName())) {
             add(SplitPath(path));
         }
     }
     if (all.empty()) {
-        ShowNoDocumentMessage(form);
+        ShowNoDocumentMessage(dialogs);
         return;
     }
-    FillRows(form, all);
+    list.replace(all);
 }
 
 int16_t IsChineseText(const QString& text) {

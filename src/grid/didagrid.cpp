@@ -3,11 +3,11 @@
 #include <QContextMenuEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QMimeData>
-#include <QUrl>
 #include <QHeaderView>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QStyledItemDelegate>
+#include <QUrl>
 #include <algorithm>
 
 namespace pelmora {
@@ -29,7 +29,7 @@ uint32_t FromQColor(const QColor& c) {
 // Editing goes through the delegate, so only the user's edits pass here: the
 // program's own writes set items directly and raise no notification.
 class DiDaGridDelegate : public QStyledItemDelegate {
-public:
+  public:
     explicit DiDaGridDelegate(DiDaGrid* grid) : QStyledItemDelegate(grid), grid_(grid) {}
 
     QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
@@ -44,7 +44,7 @@ public:
         grid_->noteCommitted(index);
     }
 
-private:
+  private:
     DiDaGrid* grid_;
 };
 
@@ -63,12 +63,11 @@ DiDaGrid::DiDaGrid(QWidget* parent) : QTableWidget(parent) {
     // Files from the file manager only; rows are never dragged about.
     setDragDropMode(QAbstractItemView::DropOnly);
     setAcceptDrops(true);
-    connect(horizontalHeader(), &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& pos) {
-                const QPoint global = horizontalHeader()->mapToGlobal(pos);
-                emit MenuRequest(global.x(), global.y(), 0,
-                                 horizontalHeader()->logicalIndexAt(pos), 0);
-            });
+    connect(
+        horizontalHeader(), &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
+            const QPoint global = horizontalHeader()->mapToGlobal(pos);
+            emit MenuRequest(global.x(), global.y(), 0, horizontalHeader()->logicalIndexAt(pos), 0);
+        });
 }
 
 QTableWidgetItem* DiDaGrid::cellItem(int row, int col, bool create) {
@@ -168,8 +167,8 @@ void DiDaGrid::SetCellProperty(int row, int col, const QString& name, const QStr
 QString DiDaGrid::GetCellProperty(int row, int col, const QString& name) const {
     if (name != kGetCheck) return QString();
     const QTableWidgetItem* it = row == 0 ? nullptr : cellItem(row, col);
-    const bool checked = it && it->data(Qt::CheckStateRole).isValid() &&
-                         it->checkState() == Qt::Checked;
+    const bool checked =
+        it && it->data(Qt::CheckStateRole).isValid() && it->checkState() == Qt::Checked;
     return checked ? QStringLiteral("1") : QStringLiteral("0");
 }
 
@@ -245,17 +244,21 @@ bool DiDaGrid::acceptsDrop(const QMimeData* mime, bool fresh) const {
     return lastDragAccepted_;
 }
 
-void DiDaGrid::dragEnterEvent(QDragEnterEvent* event) {
-    if (acceptsDrop(event->mimeData())) event->acceptProposedAction();
-    else event->ignore();
+void DiDaGrid::takeDragEnter(QDragEnterEvent* event) const {
+    if (acceptsDrop(event->mimeData()))
+        event->acceptProposedAction();
+    else
+        event->ignore();
 }
 
-void DiDaGrid::dragMoveEvent(QDragMoveEvent* event) {
-    if (acceptsDrop(event->mimeData(), false)) event->acceptProposedAction();
-    else event->ignore();
+void DiDaGrid::takeDragMove(QDragMoveEvent* event) const {
+    if (acceptsDrop(event->mimeData(), false))
+        event->acceptProposedAction();
+    else
+        event->ignore();
 }
 
-void DiDaGrid::dropEvent(QDropEvent* event) {
+void DiDaGrid::takeDrop(QDropEvent* event) {
     if (!acceptsDrop(event->mimeData())) {
         event->ignore();
         return;
@@ -265,5 +268,9 @@ void DiDaGrid::dropEvent(QDropEvent* event) {
     event->accept();
     emit FilesDropped(LocalPaths(event->mimeData()));
 }
+
+void DiDaGrid::dragEnterEvent(QDragEnterEvent* event) { takeDragEnter(event); }
+void DiDaGrid::dragMoveEvent(QDragMoveEvent* event) { takeDragMove(event); }
+void DiDaGrid::dropEvent(QDropEvent* event) { takeDrop(event); }
 
 }  // namespace pelmora

@@ -18,7 +18,7 @@ namespace pelmora {
 
 class DiDaGrid : public QTableWidget {
     Q_OBJECT
-public:
+  public:
     explicit DiDaGrid(QWidget* parent = nullptr);
 
     void SetColCount(int count);
@@ -54,8 +54,14 @@ public:
     // Whether a drag may be dropped. A drag's pointer moves ask again and
     // again: with fresh false, the answer for the same drag is reused.
     bool acceptsDrop(const QMimeData* mime, bool fresh = true) const;
+    // The handling of a drag from the file manager, for the grid and for any
+    // widget that takes drops for it (the main window): accept or ignore the
+    // drag by the filter; on a drop, emit FilesDropped.
+    void takeDragEnter(QDragEnterEvent* event) const;
+    void takeDragMove(QDragMoveEvent* event) const;
+    void takeDrop(QDropEvent* event);
 
-signals:
+  signals:
     // Before the user edits a cell; set allow to 0 to refuse.
     void CellEditBegin(int row, int col, int unused, int16_t& allow);
     // After the user (never the program) has finished editing a cell.
@@ -68,7 +74,7 @@ signals:
     // Files or folders dropped onto the list: their local paths, in order.
     void FilesDropped(const QStringList& paths);
 
-protected:
+  protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
@@ -76,7 +82,7 @@ protected:
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
-private:
+  private:
     friend class DiDaGridDelegate;
     QTableWidgetItem* cellItem(int row, int col, bool create);
     const QTableWidgetItem* cellItem(int row, int col) const;

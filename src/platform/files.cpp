@@ -20,6 +20,7 @@
 #include <cstring>
 
 #include "platform/paths.h"
+#include "titles/filenames.h"
 
 namespace pelmora::platform {
 
@@ -112,18 +113,12 @@ void FindInto(const QString& folder, bool subfolders, int depth, QSet<QString>& 
 QStringList ListDocFiles(const QString& folder) {
     // QDir::Files without QDir::Hidden/System: ordinary files (and links to
     // them), no dot-files, no broken links.
-    QStringList names = SortedEntries(
-        folder, QDir::Files,
-        {QStringLiteral("*.doc"), QStringLiteral("*.docx"), QStringLiteral("*.docm")});
+    QStringList patterns;
+    for (const QString& ext : WordExtensions()) patterns << QLatin1Char('*') + ext;
+    QStringList names = SortedEntries(folder, QDir::Files, patterns);
     // A wildcard also matches a name that is only the extension, which is a
     // hidden file here and already filtered; keep the rule explicit.
-    names.removeIf([](const QString& n) {
-        for (const char* ext : {".doc", ".docx", ".docm"}) {
-            const QLatin1String e(ext);
-            if (n.size() > e.size() && n.endsWith(e, Qt::CaseInsensitive)) return false;
-        }
-        return true;
-    });
+    names.removeIf([](const QString& n) { return !IsWordFileName(n); });
     return names;
 }
 

@@ -1,30 +1,12 @@
 #pragma once
-// Planning a batch rename before any file moves: the new name of each row,
-// and which rows would land on a name that is already taken, on disk or by
-// an earlier row of the same batch.
+// Planning a batch rename before any file moves: which rows would land on a
+// name that is already taken, on disk or by an earlier row of the same batch.
 
 #include <QString>
 #include <functional>
 #include <vector>
 
 namespace pelmora {
-
-// The name a file gets from its title: the title followed by the file's own
-// extension in lower case when that is a Word extension (.doc, .docx,
-// .docm); any other file takes ".doc".
-QString RenamedFileName(const QString& fileName, const QString& title);
-// That extension alone, with its dot: ".doc", ".docx" or ".docm".
-QString RenamedExtension(const QString& fileName);
-
-// True when the file system that holds this path compares names without
-// regard to letter case (FAT, exFAT, NTFS and SMB mounts, and folders
-// marked case-folding on ext4/f2fs). Unknown: false.
-bool IgnoresCase(const QString& path);
-// Whether a mount type from the mount table compares names without case.
-bool IsCaseInsensitiveFsType(const QString& type);
-// The type of the file system mounted deepest above path in a mount table
-// (the text of /proc/self/mounts), or empty.
-QString MountTypeIn(const QByteArray& mountTable, const QString& path);
 
 // One move of the batch, in row order.
 struct PlannedMove {
@@ -36,7 +18,7 @@ struct PlannedMove {
 struct CollisionCheck {
     // Whether a path names an existing entry (default: lstat).
     std::function<bool(const QString&)> exists;
-    // Whether names in the folder of a path compare without case (default: IgnoresCase).
+    // Whether names in the folder of a path compare without case (default: platform::IgnoresCase).
     std::function<bool(const QString&)> ignoresCase;
 };
 

@@ -3,14 +3,15 @@
 #include <QFileInfo>
 #include <vector>
 
-#include "app/form1.h"
-#include "grid/didagrid.h"
+#include "batchlist/batchlist.h"
 #include "platform/dialogs.h"
 #include "platform/files.h"
 #include "platform/paths.h"
 #include "rename/batch.h"
 #include "rename/conflicts.h"
 #include "rename/journal.h"
+#include "settings/number.h"
+#include "titles/filenames.h"
 
 namespace pelmora {
 
@@ -18,10 +19,6 @@ namespace {
 
 // How many colliding rows the question names one by one.
 constexpr size_t kListedCollisions = 5;
-
-QString WithSignPosition(long long n) {
-    return (n >= 0 ? QStringLiteral(" ") : QString()) + QString::number(n);
-}
 
 }  // namespace
 
@@ -46,9 +43,10 @@ QString ErrorMessageText(int32_t errnumber) {
     }
 }
 
-void RenameCommand(Form1& form) {
-    Dialogs& dialogs = form.dialogs();
-    if (form.globalFilecount <= 0) {
+QString FailureText(int32_t code) { return ErrorMessageText(code) + FormatSettingNumber(code); }
+
+void RenameCommand(BatchList& list, Dialogs& dialogs, const QString& journalPath) {
+    if (list.count() <= 0) {
         MessageRequest box;
         box.text = QStringLiteral("请先添加文件并提取标题!");
         box.caption = kAppTitle;
@@ -77,15 +75,13 @@ void RenameCommand(Form1& form) {
         int32_t refused;  // a code the row fails with before any move; 0: it moves
         QString from, folder, newName, title;
     };
-    DiDaGrid& grid = *form.DiDaGrid1;
     std::vector<RowMove> rows;
-    for (int32_t r = 1; r <= form.globalFilecount; ++r) {
-        if (grid.GetCellProperty(r, ColFlag, QStringLiteral("getcheck")) != QLatin1String("1"))
-            continue;
-        const QString folder = grid.GetCellText(r, ColPath);
+    for (int32_t r = 1; r <= list.count(); ++r) {
+        if (!list.checked(r)) continue;
+        const QString folder = list.folder(r);
         if (inPlace) target = folder;
-        const QString fileName = grid.GetCellText(r, ColFileName);
-        const QString title = grid.GetCellText(r, ColTitle);
+        const QString fileName = list.fileName(r);
+        const QString title = list.title(r);
         RowMove m{r,    0, JoinPath(folder, fileName), target, RenamedFileName(fileName, title),
                   title};
         if (title.isEmpty()) {
@@ -115,8 +111,7 @@ void RenameCommand(Form1& form) {
         ask.caption = QStringLiteral("改名确认");
         ask.buttons = MsgButtons::YesNo;
         ask.icon = MsgIcon::Warning;
-        ask.text = QStringLiteral("有") +
-                   WithSignPosition(static_cast<long long>(collisions.size())) +
+        ask.text = QStringLiteral("有") + FormatSettingNumber(int(collisions.size())) +
                    QStringLiteral("个文件改名后会与已有的文件或本批前面的文件同名:");
         for (size_t k = 0; k < collisions.size() && k < kListedCollisions; ++k)
             ask.text += QStringLiteral("\r\n    ") + rows[plannedRow[collisions[k]]].title;
@@ -140,8 +135,8 @@ void RenameCommand(Form1& form) {
         moves.push_back({m.from, m.folder, m.newName});
     }
     const BatchResult batch = RunRenameBatch(
-        RenameJournal::PathBesideSettings(form.settingsPath()), moves,
-        planned.size() > collisions.size() + missing, [&](const QString& error) {
+        journalPath, moves, planned.size() > collisions.size() + missing,
+        [&](const QString& error) {
             MessageRequest ask;
             ask.caption = QStringLiteral("改名确认");
             ask.buttons = MsgButtons::YesNo;
@@ -152,10 +147,6 @@ void RenameCommand(Form1& form) {
         });
     if (batch.cancelled) return;
 
-    const auto codeText = [&](int32_t code) {
-        return form.ErrorMessage(code) + (code >= 0 ? QStringLiteral(" ") : QString()) +
-               QString::number(code);
-    };
     const int32_t journalCode = platform::Win32ErrorFromErrno(batch.journalError);
     size_t next = 0;  // the next planned move
     for (size_t i = 0; i < rows.size(); ++i) {
@@ -167,21 +158,20 @@ void RenameCommand(Form1& form) {
         if (code == 0) {
             outcome = QStringLiteral("改名成功");
         } else if (code == kMoveNotTried) {
-            outcome = QStringLiteral("未改名:无法写入改名记录,") + codeText(journalCode);
+            outcome = QStringLiteral("未改名:无法写入改名记录,") + FailureText(journalCode);
         } else {
-            outcome = codeText(code);
+            outcome = FailureText(code);
         }
-        grid.SetRowColor(m.row, code == 0 ? kColorYellow : kColorRed);
-        grid.SetCellText(m.row, ColResult, outcome);
+        list.setRowColor(m.row, code == 0 ? kColorYellow : kColorRed);
+        list.setResult(m.row, outcome);
     }
     if (batch.journalError != 0) {
         MessageRequest box;
         box.caption = kAppTitle;
         box.icon = MsgIcon::Warning;
-        box.text = QStringLiteral("无法写入改名记录(") + codeText(journalCode) +
+        box.text = QStringLiteral("无法写入改名记录(") + FailureText(journalCode) +
                    QStringLiteral("),改名已停止。") + QStringLiteral("\r\n") +
-                   QStringLiteral("已改名的") +
-                   WithSignPosition(static_cast<long long>(batch.moved)) +
+                   QStringLiteral("已改名的") + FormatSettingNumber(int(batch.moved)) +
                    QStringLiteral("个文件仍可用“撤销上次改名”撤销,其余文件未改动。");
         dialogs.message(box);
     }

@@ -4,11 +4,16 @@
 
 namespace pelmora {
 
-class Form1;
+class BatchList;
+class Dialogs;
 
-// "btnRename": moves the checked rows' files to their titles.
-void RenameCommand(Form1& form);
+// "btnRename": moves the checked rows' files to their titles, recording the
+// batch in the journal at journalPath first.
+void RenameCommand(BatchList& list, Dialogs& dialogs, const QString& journalPath);
 // The text for a system error number of a failed rename.
 QString ErrorMessageText(int32_t errnumber);
+// That text, a blank and the number ("文件已存在!! 183"); the minus sign
+// takes the blank's place before a negative number.
+QString FailureText(int32_t errnumber);
 
 }  // namespace pelmora

@@ -1,36 +1,30 @@
 #include "rename/undo.h"
 
 #include <QDir>
-#include <algorithm>
 
-#include "app/form1.h"
-#include "grid/didagrid.h"
+#include "batchlist/batchlist.h"
 #include "platform/dialogs.h"
-#include "platform/paths.h"
 #include "rename/journal.h"
+#include "rename/rename.h"
+#include "settings/number.h"
 
 namespace pelmora {
 
 namespace {
-
-QString WithSignPosition(long long n) {
-    return (n >= 0 ? QStringLiteral(" ") : QString()) + QString::number(n);
-}
 
 // How many failed moves the message names one by one.
 constexpr size_t kListedFailures = 5;
 
 }  // namespace
 
-void UndoLastRenameCommand(Form1& form) {
-    const UndoReport report = UndoLastBatch(RenameJournal::PathBesideSettings(form.settingsPath()));
-    Dialogs& dialogs = form.dialogs();
+void UndoLastRenameCommand(BatchList& list, Dialogs& dialogs, const QString& journalPath) {
+    const UndoReport report = UndoLastBatch(journalPath);
     MessageRequest box;
     box.caption = kAppTitle;
     if (report.unreadable) {
         box.icon = MsgIcon::Warning;
         box.text = QStringLiteral("改名记录无法读取,没有撤销任何文件:") + QStringLiteral("\n") +
-                   RenameJournal::PathBesideSettings(form.settingsPath());
+                   journalPath;
         dialogs.message(box);
         return;
     }
@@ -41,32 +35,25 @@ void UndoLastRenameCommand(Form1& form) {
     }
 
     // The rows of this session still list the files under their old names.
-    DiDaGrid& grid = *form.DiDaGrid1;
-    const int last = std::min(form.globalFilecount, grid.RowCount() - 1);
     for (const UndoneMove& m : report.moves) {
         const QString from = QDir::cleanPath(m.from);
-        for (int r = 1; r <= last; ++r) {
-            const QString path =
-                JoinPath(grid.GetCellText(r, ColPath), grid.GetCellText(r, ColFileName));
-            if (QDir::cleanPath(path) != from) continue;
+        for (int r = 1; r <= list.count(); ++r) {
+            if (QDir::cleanPath(list.path(r)) != from) continue;
             if (m.code == 0) {
-                grid.SetRowColor(r, kColorWhite);
-                grid.SetCellText(r, ColResult, QStringLiteral("已撤销"));
+                list.setRowColor(r, kColorWhite);
+                list.setResult(r, QStringLiteral("已撤销"));
             } else {
-                grid.SetRowColor(r, kColorRed);
-                grid.SetCellText(r, ColResult,
-                                 QStringLiteral("撤销失败:") + form.ErrorMessage(m.code) +
-                                     WithSignPosition(m.code));
+                list.setRowColor(r, kColorRed);
+                list.setResult(r, QStringLiteral("撤销失败:") + FailureText(m.code));
             }
         }
     }
 
-    box.text = QStringLiteral("一共撤销了") +
-               WithSignPosition(static_cast<long long>(report.undone())) +
+    box.text = QStringLiteral("一共撤销了") + FormatSettingNumber(int(report.undone())) +
                QStringLiteral("个文件的改名!!");
     if (const size_t failed = report.failed()) {
         box.icon = MsgIcon::Warning;
-        box.text += QStringLiteral("\n有") + WithSignPosition(static_cast<long long>(failed)) +
+        box.text += QStringLiteral("\n有") + FormatSettingNumber(int(failed)) +
                     QStringLiteral("个文件无法撤销,未做任何替换:");
         size_t listed = 0;
         for (const UndoneMove& m : report.moves) {
@@ -76,8 +63,7 @@ void UndoLastRenameCommand(Form1& form) {
                 break;
             }
             box.text += QStringLiteral("\n") + m.to + QStringLiteral(" → ") + m.from +
-                        QStringLiteral(" (") + form.ErrorMessage(m.code) +
-                        WithSignPosition(m.code) + QStringLiteral(")");
+                        QStringLiteral(" (") + FailureText(m.code) + QStringLiteral(")");
         }
         box.text += QStringLiteral("\n再次选择“撤销上次改名”可重试。");
     }

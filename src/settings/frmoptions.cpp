@@ -17,19 +17,13 @@
 #include <algorithm>
 
 #include "app/form1.h"
+#include "platform/namedwidget.h"
 #include "settings/number.h"
 #include "settings/updown.h"
 
 namespace pelmora {
 
 namespace {
-
-template <typename W>
-W* Named(W* widget, const char* name, int x, int y, int w, int h) {
-    widget->setObjectName(QString::fromLatin1(name));
-    widget->setGeometry(x, y, w, h);
-    return widget;
-}
 
 QLabel* MakeLabel(QWidget* parent, const char* name, const char* text, int x, int y, int w, int h) {
     auto* label = Named(new QLabel(QString::fromUtf8(text), parent), name, x, y, w, h);
@@ -47,10 +41,11 @@ QLineEdit* MakeNumberBox(QWidget* parent, const char* name, const char* text, in
 
 bool IsPseudoFileSystem(const QByteArray& type) {
     static const char* const kPseudo[] = {
-        "proc",     "sysfs",     "devpts",     "devtmpfs", "cgroup",     "cgroup2",
-        "securityfs", "debugfs", "tracefs",    "pstore",   "bpf",        "mqueue",
-        "hugetlbfs", "configfs", "fusectl",    "autofs",   "binfmt_misc", "efivarfs",
-        "rpc_pipefs", "nsfs",    "selinuxfs",  "ramfs",    "fuse.gvfsd-fuse", "fuse.portal",
+        "proc",      "sysfs",       "devpts",          "devtmpfs",    "cgroup",
+        "cgroup2",   "securityfs",  "debugfs",         "tracefs",     "pstore",
+        "bpf",       "mqueue",      "hugetlbfs",       "configfs",    "fusectl",
+        "autofs",    "binfmt_misc", "efivarfs",        "rpc_pipefs",  "nsfs",
+        "selinuxfs", "ramfs",       "fuse.gvfsd-fuse", "fuse.portal",
     };
     for (const char* p : kPseudo) {
         if (type == p) return true;
@@ -94,9 +89,11 @@ frmOptions::frmOptions(Form1& form, QWidget* parent) : QDialog(parent), form_(fo
 }
 
 void frmOptions::buildControls() {
-    fraSample1 = Named(new QGroupBox(QStringLiteral("相关设置"), this), "fraSample1", 24, 24, 361, 165);
+    fraSample1 =
+        Named(new QGroupBox(QStringLiteral("相关设置"), this), "fraSample1", 24, 24, 361, 165);
     Frame1 = Named(new QGroupBox(QStringLiteral("目标文件夹"), this), "Frame1", 400, 24, 258, 169);
-    Command1 = Named(new QPushButton(QStringLiteral("保存设置"), this), "Command1", 424, 200, 73, 41);
+    Command1 =
+        Named(new QPushButton(QStringLiteral("保存设置"), this), "Command1", 424, 200, 73, 41);
     Command2 = Named(new QPushButton(QStringLiteral("取消"), this), "Command2", 520, 200, 73, 41);
 
     QWidget* g = fraSample1;
@@ -109,17 +106,23 @@ void frmOptions::buildControls() {
     MakeLabel(g, "Label7", "字节(中文一字=2字节)", 176, 64, 129, 17);
     MakeLabel(g, "Label3", "提取模式:", 24, 96, 49, 17);
 
-    struct OptionPlace { const char* name; const char* text; int x, y, w, h; };
-    static const OptionPlace kOptions[4] = {
+    struct OptionPlace {
+        const char* name;
+        const char* text;
+        int x, y, w, h;
+    };
+    static const OptionPlace kOptions[5] = {
         {"Option1_0", "标题,第一段", 80, 88, 97, 25},
         {"Option1_1", "页眉", 192, 88, 65, 25},
         {"Option1_2", "页脚", 256, 88, 57, 25},
         {"Option1_3", "自定义位置", 80, 112, 89, 25},
+        {"Option1_4", "自动识别", 80, 137, 88, 25},
     };
     options_ = new QButtonGroup(this);
-    for (int i = 0; i < 4; ++i) {
+    for (int i = 0; i < 5; ++i) {
         const OptionPlace& p = kOptions[i];
-        Option1[i] = Named(new QRadioButton(QString::fromUtf8(p.text), g), p.name, p.x, p.y, p.w, p.h);
+        Option1[i] =
+            Named(new QRadioButton(QString::fromUtf8(p.text), g), p.name, p.x, p.y, p.w, p.h);
         options_->addButton(Option1[i], i);
     }
     Option1[0]->setChecked(true);
@@ -168,7 +171,8 @@ void frmOptions::buildControls() {
     setTabOrder(Option1[0], Option1[1]);
     setTabOrder(Option1[1], Option1[2]);
     setTabOrder(Option1[2], Option1[3]);
-    setTabOrder(Option1[3], pragraph);
+    setTabOrder(Option1[3], Option1[4]);
+    setTabOrder(Option1[4], pragraph);
     setTabOrder(pragraph, startpos);
     setTabOrder(startpos, Drive1);
     setTabOrder(Drive1, Dir1);
@@ -199,7 +203,7 @@ void frmOptions::opening() {
 }
 
 void frmOptions::selectOption(int index) {
-    if (index >= 0 && index < 4) {
+    if (index >= 0 && index < 5) {
         Option1[index]->setChecked(true);
         return;
     }
@@ -218,7 +222,7 @@ void frmOptions::save() {
     form_.globalOnlyenglish = Check2->isChecked();
     // Numbers beyond the 16-bit range keep the nearest limit.
     form_.globalMaxword = ParseSettingNumber(txtMaxword->text()).value;
-    for (int i = 0; i < 4; ++i) {
+    for (int i = 0; i < 5; ++i) {
         if (Option1[i]->isChecked()) form_.globalGetTitleMode = int16_t(i);
     }
     form_.globalStartpragraph = ParseSettingNumber(pragraph->text()).value;
@@ -233,8 +237,7 @@ QString frmOptions::dirPath() const { return shownDir_; }
 void frmOptions::setDirPath(const QString& path) {
     const QString clean = QDir::cleanPath(path);
     QModelIndex index = dirModel_->index(clean);
-    if (!index.isValid() && QFileInfo(clean).isDir() &&
-        !(dirModel_->filter() & QDir::Hidden)) {
+    if (!index.isValid() && QFileInfo(clean).isDir() && !(dirModel_->filter() & QDir::Hidden)) {
         // A folder inside a hidden one: show hidden folders too.
         dirModel_->setFilter(dirModel_->filter() | QDir::Hidden);
         index = dirModel_->index(clean);
@@ -252,8 +255,8 @@ void frmOptions::selectDriveFor(const QString& path) {
     qsizetype bestLength = -1;
     for (int i = 0; i < Drive1->count(); ++i) {
         const QString root = Drive1->itemData(i).toString();
-        const bool holds = root == QLatin1String("/") || path == root ||
-                           path.startsWith(root + QLatin1Char('/'));
+        const bool holds =
+            root == QLatin1String("/") || path == root || path.startsWith(root + QLatin1Char('/'));
         if (holds && root.size() > bestLength) {
             best = i;
             bestLength = root.size();

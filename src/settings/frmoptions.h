@@ -22,7 +22,7 @@ class UpDown;
 // The options dialog: reloads the settings on opening, saves them on Command1.
 class frmOptions : public QDialog {
     Q_OBJECT
-public:
+  public:
     explicit frmOptions(Form1& form, QWidget* parent = nullptr);
 
     // Controls, named as their objectName.
@@ -34,7 +34,7 @@ public:
     QCheckBox* Check1 = nullptr;
     QLineEdit* txtMaxword = nullptr;
     UpDown* UpDown1 = nullptr;
-    QRadioButton* Option1[4] = {};
+    QRadioButton* Option1[5] = {};
     QLineEdit* pragraph = nullptr;
     UpDown* UpDown3 = nullptr;
     QLineEdit* startpos = nullptr;
@@ -52,7 +52,7 @@ public:
     // (proc, sysfs, cgroup, ...) and the system's own mounts are left out.
     static QStringList ReadableMountPoints();
 
-private:
+  private:
     void buildControls();
     void opening();
     void save();

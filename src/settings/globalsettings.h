@@ -24,6 +24,8 @@ enum TitleMode : int16_t {
     TitleModeHeader = 1,
     TitleModeFooter = 2,
     TitleModeCustom = 3,
+    // Picks the title from the leading paragraphs' text and formatting.
+    TitleModeAuto = 4,
 };
 
 }  // namespace pelmora

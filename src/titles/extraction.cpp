@@ -1,19 +1,15 @@
 #include "titles/extraction.h"
 
 #include <QFile>
-#include <QLabel>
-#include <QProgressBar>
-
-#include <cmath>
 #include <memory>
 #include <string>
 
-#include "app/form1.h"
-#include "grid/didagrid.h"
+#include "batchlist/batchlist.h"
 #include "platform/dialogs.h"
 #include "platform/doc/objectmodel.h"
-#include "platform/paths.h"
-#include "rename/conflicts.h"
+#include "platform/progress.h"
+#include "settings/globalsettings.h"
+#include "titles/filenames.h"
 
 namespace pelmora {
 
@@ -25,11 +21,14 @@ QString FromU16(const std::u16string& s) {
 
 // The raw text of the row's document by title mode; nothing for an unknown
 // mode or a custom position outside the document. Throws WordError.
-std::optional<QString> ReadRawTitle(const Form1& form, word::Document& doc) {
+std::optional<QString> ReadRawTitle(const GlobalSettings& form, word::Document& doc) {
     switch (form.globalGetTitleMode) {
-        case TitleModeFirstParagraph: return FromU16(doc.ParagraphText(1));
-        case TitleModeHeader: return FromU16(doc.HeaderText(1, word::kPrimaryHeaderFooter));
-        case TitleModeFooter: return FromU16(doc.FooterText(1, word::kPrimaryHeaderFooter));
+        case TitleModeFirstParagraph:
+            return FromU16(doc.ParagraphText(1));
+        case TitleModeHeader:
+            return FromU16(doc.HeaderText(1, word::kPrimaryHeaderFooter));
+        case TitleModeFooter:
+            return FromU16(doc.FooterText(1, word::kPrimaryHeaderFooter));
         case TitleModeCustom: {
             // Paragraph globalStartpragraph, from character globalStartpos
             // (1 is the first), at most globalWordcount characters.
@@ -41,37 +40,25 @@ std::optional<QString> ReadRawTitle(const Form1& form, word::Document& doc) {
             if (start > text.size()) return QString();
             return text.mid(start - 1, count);
         }
-        default: return std::nullopt;
-    }
-}
-
-void ShowProgress(Form1& form, int32_t i, int32_t n) {
-    // Division first, in double: 29 of 100 reads 28%.
-    const double percent = std::floor(static_cast<double>(i) / static_cast<double>(n) * 100.0);
-    if (form.ProgressBar1) {
-        form.ProgressBar1->setValue(i);
-        form.ProgressBar1->repaint();
-    }
-    if (form.Label4) {
-        form.Label4->setText(QString::number(static_cast<long long>(percent)) + QLatin1Char('%'));
-        form.Label4->repaint();
+        default:
+            return std::nullopt;
     }
 }
 
 }  // namespace
 
-void GetTitleCommand(Form1& form) {
-    if (form.globalFilecount <= 0) {
+void GetTitleCommand(BatchList& list, const GlobalSettings& settings, Dialogs& dialogs,
+                     Progress& progress) {
+    if (list.count() <= 0) {
         MessageRequest box;
         box.text = QStringLiteral("请先添加要修改的word文件呢.");
         box.caption = QStringLiteral("哎哟,出错了");
         box.icon = MsgIcon::Information;
-        form.dialogs().message(box);
+        dialogs.message(box);
         return;
     }
-    DiDaGrid& grid = *form.DiDaGrid1;
-    const int32_t n = form.globalFilecount;
-    if (form.ProgressBar1) form.ProgressBar1->setRange(0, n);
+    const int32_t n = list.count();
+    progress.start(n);
 
     // One application for the whole run; one document open at a time.
     std::unique_ptr<word::Application> app;
@@ -82,7 +69,7 @@ void GetTitleCommand(Form1& form) {
 
     for (int32_t i = 1; i <= n; ++i) {
         QString title;
-        const QString path = JoinPath(grid.GetCellText(i, ColPath), grid.GetCellText(i, ColFileName));
+        const QString path = list.path(i);
         std::unique_ptr<word::Document> doc;
         if (app) {
             try {
@@ -92,28 +79,30 @@ void GetTitleCommand(Form1& form) {
         }
         if (doc) {
             try {
-                if (const std::optional<QString> raw = ReadRawTitle(form, *doc)) {
-                    if (const std::optional<QString> formatted = form.FormatTitle(*raw)) title = *formatted;
+                if (const std::optional<QString> raw = ReadRawTitle(settings, *doc)) {
+                    if (const std::optional<QString> formatted =
+                            FormatTitle(*raw, settings.globalMaxword))
+                        title = *formatted;
                 }
             } catch (...) {
             }
         }
-        grid.SetCellText(i, ColTitle, title);
+        list.setTitle(i, title);
 
         // The name the file would get keeps its own Word extension.
-        const QString fileName = grid.GetCellText(i, ColFileName);
-        const bool fails = title.isEmpty() || form.isGoodFilename(title) == 0 ||
-                           fileName.compare(RenamedFileName(fileName, title), Qt::CaseInsensitive) == 0;
+        const QString fileName = list.fileName(i);
+        const bool fails =
+            title.isEmpty() || IsGoodFilename(title) == 0 ||
+            fileName.compare(RenamedFileName(fileName, title), Qt::CaseInsensitive) == 0;
         if (fails) {
-            grid.SetCellColor(i, ColTitle, kColorRed);
-            grid.SetCellText(i, ColResult, QStringLiteral("与文件名相同或空等非法字符"));
-            grid.SetCellProperty(i, ColFlag, QStringLiteral("setcheck"), QStringLiteral("0"));
+            list.setTitleColor(i, kColorRed);
+            list.setResult(i, QStringLiteral("与文件名相同或空等非法字符"));
         } else {
-            grid.SetCellText(i, ColResult, QStringLiteral("提取成功"));
-            grid.SetCellProperty(i, ColFlag, QStringLiteral("setcheck"), QStringLiteral("1"));
+            list.setResult(i, QStringLiteral("提取成功"));
         }
+        list.setChecked(i, !fails);
 
-        ShowProgress(form, i, n);
+        progress.step(i, n);
         if (doc) {
             try {
                 doc->Close(true);
@@ -132,7 +121,7 @@ void GetTitleCommand(Form1& form) {
     done.text = QStringLiteral("标题提取完成!");
     done.caption = QStringLiteral("提取标题");
     done.icon = MsgIcon::Information;
-    form.dialogs().message(done);
+    dialogs.message(done);
 }
 
 }  // namespace pelmora

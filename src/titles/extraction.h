@@ -2,9 +2,13 @@
 
 namespace pelmora {
 
-class Form1;
+class BatchList;
+class Dialogs;
+class Progress;
+struct GlobalSettings;
 
 // "btnGetTitle": reads a title out of every listed document.
-void GetTitleCommand(Form1& form);
+void GetTitleCommand(BatchList& list, const GlobalSettings& settings, Dialogs& dialogs,
+                     Progress& progress);
 
 }  // namespace pelmora

@@ -1,15 +1,18 @@
+#include "about/frmabout.h"
+
+#include <gtest/gtest.h>
+
 #include <QFontInfo>
+#include <QFrame>
 #include <QLabel>
 #include <QPushButton>
-#include <QFrame>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
-#include <gtest/gtest.h>
 
-#include "about/frmabout.h"
 #include "app/form1.h"
 #include "support/fake_dialogs.h"
+#include "support/window_test.h"
 
 namespace pelmora {
 namespace {
@@ -59,10 +62,8 @@ TEST(AboutDialog, EnterEscapeAndOkClose) {
 TEST(AboutDialog, OpensFromToolbarAndButtonComesBack) {
     QTemporaryDir dir;
     FakeDialogs dialogs;
-    Form1Options options;
-    options.settingsDir = dir.path();
-    options.dialogs = &dialogs;
-    Form1 form(options);
+    const std::unique_ptr<Form1> window = test::OpenWindow(dir.path(), dialogs);
+    Form1& form = *window;
     QToolButton* button = form.toolButton(QStringLiteral("btnAbout"));
     ASSERT_NE(button, nullptr);
     bool seen = false;
@@ -79,6 +80,38 @@ TEST(AboutDialog, OpensFromToolbarAndButtonComesBack) {
     EXPECT_TRUE(seen);
     EXPECT_TRUE(button->isEnabled());
     EXPECT_EQ(dialogs.execCalls.back(), QStringLiteral("frmAbout"));
+}
+
+// The box names the folder the window keeps its settings in, whole in the
+// tooltip even when the line has to cut it; without a folder the line is gone.
+TEST(AboutDialog, ShowsTheSettingsFolderInUse) {
+    QTemporaryDir dir;
+    FakeDialogs dialogs;
+    Form1Options options;
+    options.settingsDir =
+        dir.path() + QStringLiteral("/一个很长的文件夹名字/") + QString(60, QLatin1Char('x'));
+    options.dialogs = &dialogs;
+    Form1 form(options);
+    QString shown, tip;
+    bool visible = false;
+    dialogs.onExec = [&](QDialog& d) {
+        auto& about = static_cast<frmAbout&>(d);
+        shown = about.lblSettings->text();
+        tip = about.lblSettings->toolTip();
+        visible = !about.lblSettings->isHidden();
+        EXPECT_LE(about.lblSettings->geometry().bottom(), about.Line1[1]->geometry().top());
+        EXPECT_GE(about.lblSettings->geometry().top(), about.lblDisclaimer->geometry().bottom());
+        return 0;
+    };
+    form.toolButton(QStringLiteral("btnAbout"))->click();
+    EXPECT_TRUE(visible);
+    EXPECT_EQ(tip, options.settingsDir);
+    EXPECT_TRUE(shown.startsWith(QStringLiteral("设置文件夹:")));
+    EXPECT_TRUE(shown.contains(QChar(0x2026))) << shown.toStdString();  // cut in the middle
+    EXPECT_TRUE(shown.endsWith(QStringLiteral("xxx")));
+
+    frmAbout alone;
+    EXPECT_TRUE(alone.lblSettings->isHidden());
 }
 
 }  // namespace

@@ -2,9 +2,14 @@
 // and without userdata.ini, the list's columns, toolbar dispatch, and the
 // list's notifications wired to the batch list.
 
+#include "app/form1.h"
+
+#include <gtest/gtest.h>
+
 #include <QAction>
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -15,16 +20,14 @@
 #include <QTest>
 #include <QToolBar>
 #include <QToolButton>
-#include <gtest/gtest.h>
-
 #include <memory>
 #include <stdexcept>
 #include <vector>
 
-#include "app/form1.h"
 #include "grid/didagrid.h"
 #include "support/fake_dialogs.h"
 #include "support/testutil.h"
+#include "support/window_test.h"
 
 namespace pelmora {
 namespace {
@@ -33,21 +36,19 @@ const QString kSet = QStringLiteral("setcheck");
 const QString kGet = QStringLiteral("getcheck");
 
 class Form1Test : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { ASSERT_TRUE(dir.isValid()); }
 
     QString IniPath() const { return dir.path() + QStringLiteral("/userdata.ini"); }
 
     Form1& Open() {
         Form1Options options;
-        options.settingsDir = dir.path();
-        options.dialogs = &dialogs;
         options.quit = [this] { ++quits; };
         options.popup = [this](QMenu& menu, const QPoint&) -> QAction* {
             popups.push_back(&menu);
             return popupChoice;
         };
-        form = std::make_unique<Form1>(options);
+        form = test::OpenWindow(dir.path(), dialogs, std::move(options));
         return *form;
     }
 
@@ -99,10 +100,13 @@ TEST_F(Form1Test, WindowIsFixedWithItsCaption) {
 
 TEST_F(Form1Test, ControlsCarryTheirNamesAndPlaces) {
     Open();
-    struct Place { const char* name; QRect rect; };
+    struct Place {
+        const char* name;
+        QRect rect;
+    };
     const Place places[] = {
-        {"Toolbar1", QRect(0, 0, 776, 73)},     {"DiDaGrid1", QRect(8, 80, 737, 321)},
-        {"Label3", QRect(16, 416, 65, 17)},     {"ProgressBar1", QRect(88, 408, 553, 25)},
+        {"Toolbar1", QRect(0, 0, 776, 73)},  {"DiDaGrid1", QRect(8, 80, 737, 321)},
+        {"Label3", QRect(16, 416, 65, 17)},  {"ProgressBar1", QRect(88, 408, 553, 25)},
         {"Label4", QRect(656, 408, 41, 17)},
     };
     for (const Place& p : places) {
@@ -130,12 +134,18 @@ TEST_F(Form1Test, ControlsCarryTheirNamesAndPlaces) {
     // The removal items first, then the additions, apart by separators.
     QList<QAction*> items = menu->actions();
     items.removeIf([](QAction* a) { return a->isSeparator(); });
-    EXPECT_EQ(items, (QList<QAction*>{del, delNo, form->mCheckAll, form->mInvert, form->mUndo, form->mExport}));
+    EXPECT_EQ(items, (QList<QAction*>{del, delNo, form->mCheckAll, form->mInvert, form->mUndo,
+                                      form->mExport}));
 }
 
 TEST_F(Form1Test, ToolbarButtonsInOrder) {
     Open();
-    struct Button { const char* key; const char* caption; const char* tip; const char* keys; };
+    struct Button {
+        const char* key;
+        const char* caption;
+        const char* tip;
+        const char* keys;
+    };
     const Button buttons[] = {
         {"btnDir", "添加文件夹", "选择你要批处理改名的文件夹.", "Ctrl+D"},
         {"btnFile", "添加文件", "选择要处理的word文件(可多选)", "Ctrl+O"},
@@ -182,7 +192,10 @@ TEST_F(Form1Test, ColumnsAndHeaderRowAtStart) {
 }
 
 TEST(ColumnWidths, UnitIsAWidthOverSixRoundedHalfToEven) {
-    struct Case { int width; std::array<int, 6> widths; };
+    struct Case {
+        int width;
+        std::array<int, 6> widths;
+    };
     const Case cases[] = {
         {737, {-677, 123, 323, 43, 123, 123}},
         {741, {-676, 124, 324, 44, 124, 124}},  // 123.5 rounds up to the even 124
@@ -208,7 +221,8 @@ TEST_F(Form1Test, FirstStartReportsOnceAndWritesTheDefaults) {
     EXPECT_EQ(f.globalWordcount, 25);
     const QByteArray ini = test::ReadFile(IniPath());
     EXPECT_EQ(ini.count("\r\n"), 9);
-    EXPECT_TRUE(ini.startsWith("First=False \r\nSubdir=false\r\nOnlyenglish=true\r\nMaxword= 25\r\n"));
+    EXPECT_TRUE(
+        ini.startsWith("First=False \r\nSubdir=false\r\nOnlyenglish=true\r\nMaxword= 25\r\n"));
     EXPECT_EQ(f.settingsPath(), IniPath());
     EXPECT_EQ(f.DiDaGrid1->RowCount(), 1);
 }
@@ -257,7 +271,10 @@ TEST_F(Form1Test, UnknownKeysDoNothing) {
 
 TEST_F(Form1Test, DialogButtonIsDisabledWhileItsDialogRuns) {
     Open();
-    struct Case { const char* key; const char* dialog; };
+    struct Case {
+        const char* key;
+        const char* dialog;
+    };
     for (const Case& c : {Case{"btnSetting", "frmOptions"}, Case{"btnAbout", "frmAbout"}}) {
         const QString key = QString::fromLatin1(c.key);
         std::vector<std::pair<QString, bool>> seen;
@@ -387,7 +404,7 @@ TEST_F(Form1Test, DoubleClickOpensTheClickedRow) {
 
 // A dialog layer whose document opening breaks unexpectedly.
 class ThrowingDialogs : public test::FakeDialogs {
-public:
+  public:
     bool openDocument(const QString&) override { throw std::runtime_error("viewer crashed"); }
 };
 
@@ -410,7 +427,7 @@ TEST_F(Form1Test, FailureInANotificationIsReportedAndTheWindowGoesOn) {
 
 // A dialog layer whose first message box breaks.
 class FirstMessageThrows : public test::FakeDialogs {
-public:
+  public:
     int message(const MessageRequest& request) override {
         if (!thrown) {
             thrown = true;

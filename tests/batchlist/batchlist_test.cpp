@@ -1,16 +1,18 @@
 // The title edit rule, the removal of checked or unchecked rows, and opening
-// a row's document, on the real main window with scripted dialogs.
+// a row's document, on the real main window with scripted fake.
 
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <QTemporaryDir>
 #include <memory>
 #include <vector>
 
 #include "app/form1.h"
-#include "batchlist/batchlist.h"
+#include "batchlist/export.h"
+#include "batchlist/rowcommands.h"
 #include "grid/didagrid.h"
 #include "support/fake_dialogs.h"
+#include "support/window_test.h"
 
 namespace pelmora {
 namespace {
@@ -25,32 +27,18 @@ struct Row {
     QString flag;
 };
 
-class BatchListTest : public ::testing::Test {
-protected:
+class BatchListTest : public test::WindowTest {
+  protected:
     void SetUp() override {
-        ASSERT_TRUE(dir.isValid());
-        Form1Options options;
-        options.settingsDir = dir.path();
-        options.dialogs = &dialogs;
-        form = std::make_unique<Form1>(options);
-        dialogs.messages.clear();  // the first start's settings report
+        WindowTest::SetUp();
         form->globalMaxword = 25;
     }
 
-    DiDaGrid& grid() { return *form->DiDaGrid1; }
-
     // Fills the list as adding documents does, then sets each row's flag.
     void Fill(const std::vector<Row>& rows, const QString& folder = QStringLiteral("/docs")) {
-        grid().ClearRows();
-        grid().SetRowCount(int(rows.size()) + 1);
-        for (size_t i = 0; i < rows.size(); ++i) {
-            const int r = int(i) + 1;
-            grid().SetCellText(r, 1, rows[i].name);
-            grid().SetCellText(r, 4, folder);
-            grid().SetCellStyle(r, 3, 2);
-            grid().SetCellProperty(r, 3, kSet, rows[i].flag);
-        }
-        form->globalFilecount = int(rows.size());
+        std::vector<test::GridRow> grid;
+        for (const Row& r : rows) grid.push_back({r.name, QString(), r.flag, folder, QString()});
+        fill(grid);
     }
 
     std::vector<QString> Names() {
@@ -58,10 +46,6 @@ protected:
         for (int r = 1; r <= form->globalFilecount; ++r) names.push_back(grid().GetCellText(r, 1));
         return names;
     }
-
-    QTemporaryDir dir;
-    test::FakeDialogs dialogs;
-    std::unique_ptr<Form1> form;
 };
 
 // --- Edit rule ---------------------------------------------------------------
@@ -73,7 +57,7 @@ struct EditCase {
     QString title;   // the title cell afterwards
     QString result;  // column 5 afterwards
     QString flag;
-    bool white;      // the title cell turned white
+    bool white;  // the title cell turned white
 };
 
 class EditRuleTest : public BatchListTest, public ::testing::WithParamInterface<EditCase> {};
@@ -82,17 +66,17 @@ TEST_P(EditRuleTest, JudgesTheTypedTitle) {
     const EditCase& c = GetParam();
     // Start from the opposite of the expected flag and a red title, so every
     // change the rule makes shows.
-    Fill({{QStringLiteral("a.doc"), c.flag == QLatin1String("1") ? QStringLiteral("0")
-                                                                 : QStringLiteral("1")}});
+    Fill({{QStringLiteral("a.doc"),
+           c.flag == QLatin1String("1") ? QStringLiteral("0") : QStringLiteral("1")}});
     form->globalMaxword = c.maxword;
     grid().SetCellColor(1, 2, kColorRed);
     grid().SetCellText(1, 2, c.typed);
-    ApplyEditRule(*form, 1, 2);
+    ApplyEditRule(form->batchList(), *form, 1, 2);
     EXPECT_EQ(grid().GetCellText(1, 2), c.title);
     EXPECT_EQ(grid().GetCellText(1, 5), c.result);
     EXPECT_EQ(grid().GetCellProperty(1, 3, kGet), c.flag);
     EXPECT_EQ(grid().GetCellColor(1, 2), c.white ? kColorWhite : kColorRed);
-    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_TRUE(fake.messages.empty());
 }
 
 const QString k26 = QStringLiteral("abcdefghijklmnopqrstuvwxyz");
@@ -101,11 +85,13 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, EditRuleTest,
     ::testing::Values(
         EditCase{"Empty", QString(), 25, QString(), kRefused, "0", false},
-        EditCase{"Slash", QStringLiteral("Q3/Q4"), 25, QStringLiteral("Q3/Q4"), kRefused, "0", false},
+        EditCase{"Slash", QStringLiteral("Q3/Q4"), 25, QStringLiteral("Q3/Q4"), kRefused, "0",
+                 false},
         EditCase{"Colon", QStringLiteral("C:"), 25, QStringLiteral("C:"), kRefused, "0", false},
         EditCase{"QuestionAfterBlanks", QStringLiteral(" 为什么? "), 25,
                  QStringLiteral(" 为什么? "), kRefused, "0", false},
-        EditCase{"Plain", QStringLiteral("Q3-Q4"), 25, QStringLiteral("Q3-Q4"), kChanged, "1", true},
+        EditCase{"Plain", QStringLiteral("Q3-Q4"), 25, QStringLiteral("Q3-Q4"), kChanged, "1",
+                 true},
         EditCase{"QuotesAllowed", QStringLiteral("say \"hi\""), 25, QStringLiteral("say\"hi\""),
                  kChanged, "1", true},
         EditCase{"BlanksAndBreaksGo", QStringLiteral(" 第一章 总则\r\n"), 25,
@@ -124,7 +110,7 @@ TEST_F(BatchListTest, EditsOfOtherColumnsAreTakenAsTyped) {
     grid().SetCellColor(1, 2, kColorRed);
     for (int col : {4, 5}) {
         grid().SetCellText(1, col, QStringLiteral("x/y:*"));
-        ApplyEditRule(*form, 1, col);
+        ApplyEditRule(form->batchList(), *form, 1, col);
         EXPECT_EQ(grid().GetCellText(1, col), QStringLiteral("x/y:*"));
     }
     EXPECT_EQ(grid().GetCellProperty(1, 3, kGet), QStringLiteral("1"));
@@ -135,7 +121,7 @@ TEST_F(BatchListTest, EditRuleNeedsDocumentRows) {
     Fill({{QStringLiteral("a.doc"), QStringLiteral("1")}});
     form->globalFilecount = 0;  // rows still shown after an empty folder
     grid().SetCellText(1, 2, QString());
-    ApplyEditRule(*form, 1, 2);
+    ApplyEditRule(form->batchList(), *form, 1, 2);
     EXPECT_EQ(grid().GetCellText(1, 5), QString());
     EXPECT_EQ(grid().GetCellProperty(1, 3, kGet), QStringLiteral("1"));
 }
@@ -159,15 +145,15 @@ TEST_P(RemovalTest, RemovesMatchingRowsAndReportsTheCount) {
         rows.push_back({QStringLiteral("%1.doc").arg(QChar(u'a' + int(i))), c.flags[i]});
     }
     Fill(rows);
-    RemoveRows(*form, c.target);
+    RemoveRows(form->batchList(), fake, c.target == QStringLiteral("1"));
     EXPECT_EQ(Names(), c.remaining);
     EXPECT_EQ(form->globalFilecount, int(c.remaining.size()));
     EXPECT_EQ(grid().RowCount(), int(c.remaining.size()) + 1);
     EXPECT_EQ(grid().GetCellText(0, 1), QStringLiteral("原文件名"));
-    ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_EQ(dialogs.messages[0].text, c.message);
-    EXPECT_EQ(dialogs.messages[0].caption, QStringLiteral("Pelmora"));
-    EXPECT_EQ(dialogs.messages[0].buttons, MsgButtons::Ok);
+    ASSERT_EQ(fake.messages.size(), 1u);
+    EXPECT_EQ(fake.messages[0].text, c.message);
+    EXPECT_EQ(fake.messages[0].caption, QStringLiteral("Pelmora"));
+    EXPECT_EQ(fake.messages[0].buttons, MsgButtons::Ok);
 }
 
 const QString k1 = QStringLiteral("1");
@@ -178,16 +164,21 @@ const QString kA = QStringLiteral("a.doc"), kB = QStringLiteral("b.doc"),
 INSTANTIATE_TEST_SUITE_P(
     Cases, RemovalTest,
     ::testing::Values(
-        RemovalCase{"CheckedOf110", {k1, k1, k0}, k1, {kC}, QStringLiteral("一共从列表中 2个文件!!")},
-        RemovalCase{"UncheckedOf110", {k1, k1, k0}, k0, {kA, kB},
-                    QStringLiteral("一共从列表中 1个文件!!")},
+        RemovalCase{
+            "CheckedOf110", {k1, k1, k0}, k1, {kC}, QStringLiteral("一共从列表中 2个文件!!")},
+        RemovalCase{
+            "UncheckedOf110", {k1, k1, k0}, k0, {kA, kB}, QStringLiteral("一共从列表中 1个文件!!")},
         RemovalCase{"EmptyChecked", {}, k1, {}, QStringLiteral("一共从列表中 0个文件!!")},
         RemovalCase{"EmptyUnchecked", {}, k0, {}, QStringLiteral("一共从列表中 0个文件!!")},
         RemovalCase{"NoneMatch", {k0, k0}, k1, {kA, kB}, QStringLiteral("一共从列表中 0个文件!!")},
         RemovalCase{"AllMatch", {k0, k0, k0, k0}, k0, {}, QStringLiteral("一共从列表中 4个文件!!")},
-        RemovalCase{"Alternating", {k0, k1, k0, k1}, k1, {kA, kC},
+        RemovalCase{"Alternating",
+                    {k0, k1, k0, k1},
+                    k1,
+                    {kA, kC},
                     QStringLiteral("一共从列表中 2个文件!!")},
-        RemovalCase{"TailRun", {k1, k0, k0, k0}, k0, {kA}, QStringLiteral("一共从列表中 3个文件!!")}),
+        RemovalCase{
+            "TailRun", {k1, k0, k0, k0}, k0, {kA}, QStringLiteral("一共从列表中 3个文件!!")}),
     [](const auto& info) { return std::string(info.param.label); });
 
 TEST_F(BatchListTest, RemovalKeepsTheOtherRowsCells) {
@@ -195,7 +186,7 @@ TEST_F(BatchListTest, RemovalKeepsTheOtherRowsCells) {
     grid().SetCellText(2, 2, QStringLiteral("标题"));
     grid().SetCellText(2, 5, QStringLiteral("提取成功"));
     grid().SetCellColor(2, 2, kColorRed);
-    RemoveRows(*form, k1);
+    RemoveRows(form->batchList(), fake, true);
     ASSERT_EQ(form->globalFilecount, 1);
     EXPECT_EQ(grid().GetCellText(1, 1), kB);
     EXPECT_EQ(grid().GetCellText(1, 2), QStringLiteral("标题"));
@@ -209,45 +200,98 @@ TEST_F(BatchListTest, RemovalWalksOnlyTheCountedRows) {
     // After an empty folder the old rows stay shown with a count of 0.
     Fill({{kA, k1}, {kB, k1}});
     form->globalFilecount = 0;
-    RemoveRows(*form, k1);
+    RemoveRows(form->batchList(), fake, true);
     EXPECT_EQ(grid().RowCount(), 3);
-    ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_EQ(dialogs.messages[0].text, QStringLiteral("一共从列表中 0个文件!!"));
+    ASSERT_EQ(fake.messages.size(), 1u);
+    EXPECT_EQ(fake.messages[0].text, QStringLiteral("一共从列表中 0个文件!!"));
 }
 
 // --- Opening a row's document -----------------------------------------------
 
 TEST_F(BatchListTest, OpensTheGivenRowsFile) {
     Fill({{kA, k0}, {QStringLiteral("第二.doc"), k0}, {kC, k0}});
-    OpenRowDocument(*form, 2);
-    OpenRowDocument(*form, 3);
-    EXPECT_EQ(dialogs.openedDocuments,
-              (std::vector<QString>{QStringLiteral("/docs/第二.doc"), QStringLiteral("/docs/c.doc")}));
-    EXPECT_TRUE(dialogs.messages.empty());
+    OpenRowDocument(form->batchList(), fake, 2);
+    OpenRowDocument(form->batchList(), fake, 3);
+    EXPECT_EQ(fake.openedDocuments, (std::vector<QString>{QStringLiteral("/docs/第二.doc"),
+                                                          QStringLiteral("/docs/c.doc")}));
+    EXPECT_TRUE(fake.messages.empty());
 }
 
 TEST_F(BatchListTest, OpensFromTheRootFolderWithOneSeparator) {
     Fill({{kA, k0}}, QStringLiteral("/"));
-    OpenRowDocument(*form, 1);
-    EXPECT_EQ(dialogs.openedDocuments, (std::vector<QString>{QStringLiteral("/a.doc")}));
+    OpenRowDocument(form->batchList(), fake, 1);
+    EXPECT_EQ(fake.openedDocuments, (std::vector<QString>{QStringLiteral("/a.doc")}));
 }
 
 TEST_F(BatchListTest, OpensNothingOutsideTheDocumentRows) {
     Fill({{kA, k0}, {kB, k0}});
-    for (int row : {0, -1, 3}) OpenRowDocument(*form, row);
+    for (int row : {0, -1, 3}) OpenRowDocument(form->batchList(), fake, row);
     form->globalFilecount = 0;
-    OpenRowDocument(*form, 1);
-    EXPECT_TRUE(dialogs.openedDocuments.empty());
-    EXPECT_TRUE(dialogs.messages.empty());
+    OpenRowDocument(form->batchList(), fake, 1);
+    EXPECT_TRUE(fake.openedDocuments.empty());
+    EXPECT_TRUE(fake.messages.empty());
 }
 
 TEST_F(BatchListTest, ReportsADocumentThatCannotBeOpened) {
     Fill({{kA, k0}});
-    dialogs.openDocumentResult = false;
-    OpenRowDocument(*form, 1);
-    ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_TRUE(dialogs.messages[0].text.contains(QStringLiteral("/docs/a.doc")));
-    EXPECT_EQ(dialogs.messages[0].caption, QStringLiteral("Pelmora"));
+    fake.openDocumentResult = false;
+    OpenRowDocument(form->batchList(), fake, 1);
+    ASSERT_EQ(fake.messages.size(), 1u);
+    EXPECT_TRUE(fake.messages[0].text.contains(QStringLiteral("/docs/a.doc")));
+    EXPECT_EQ(fake.messages[0].caption, QStringLiteral("Pelmora"));
+}
+
+// --- A count that disagrees with the grid ------------------------------------
+
+// globalFilecount is a public field: a count past the grid's rows must not
+// send any command past the last row, and a negative one counts as none.
+TEST_F(BatchListTest, CountNeverPassesTheGridsLastRow) {
+    Fill({{kA, k1}, {kB, k0}});
+    form->globalFilecount = 5;
+    BatchList& list = form->batchList();
+    EXPECT_EQ(list.count(), 2);
+    CheckAllRows(list);
+    EXPECT_TRUE(list.checked(1) && list.checked(2));
+    InvertChecks(list);
+    EXPECT_FALSE(list.checked(1) || list.checked(2));
+    EXPECT_EQ(ResultRecords(list).size(), 3u);  // the header and two rows
+    OpenRowDocument(list, fake, 3);
+    EXPECT_TRUE(fake.openedDocuments.empty());
+    RemoveRows(list, fake, false);
+    EXPECT_EQ(grid().RowCount(), 1);
+    EXPECT_EQ(list.count(), 0);
+    form->globalFilecount = -3;
+    EXPECT_EQ(list.count(), 0);
+}
+
+TEST_F(BatchListTest, TitleAndRenameStopAtTheGridsLastRow) {
+    Fill({{kA, k1}});
+    form->globalFilecount = 4;
+    form->Toolbar1_ButtonClick(QStringLiteral("btnGetTitle"));
+    EXPECT_EQ(grid().RowCount(), 2);
+    EXPECT_EQ(grid().GetCellText(1, 5),
+              QStringLiteral("与文件名相同或空等非法字符"));  // no file there
+    fake.messages.clear();
+    grid().SetCellText(1, 2, QStringLiteral("T"));
+    grid().SetCellProperty(1, 3, kSet, k1);
+    fake.answers.push_back(AnswerYes);
+    form->Toolbar1_ButtonClick(QStringLiteral("btnRename"));
+    EXPECT_EQ(grid().GetCellText(1, 5), QStringLiteral("未找到原文件! 2"));
+    EXPECT_EQ(grid().RowCount(), 2);
+}
+
+TEST_F(BatchListTest, ReplaceListsUncheckedRowsAndCountsThem) {
+    Fill({{kA, k1}, {kB, k1}, {kC, k1}});
+    BatchList& list = form->batchList();
+    list.replace({{QStringLiteral("/x"), QStringLiteral("n.docx")}});
+    EXPECT_EQ(form->globalFilecount, 1);
+    EXPECT_EQ(grid().RowCount(), 2);
+    EXPECT_EQ(list.path(1), QStringLiteral("/x/n.docx"));
+    EXPECT_FALSE(list.checked(1));
+    EXPECT_EQ(list.flag(1), k0);
+    list.replace({});
+    EXPECT_EQ(list.count(), 0);
+    EXPECT_EQ(grid().GetCellText(0, 1), QStringLiteral("原文件名"));
 }
 
 }  // namespace

@@ -1,66 +1,41 @@
 // The popup menu's additions: the CSV export of the list, check all and
 // invert checks.
 
+#include "batchlist/export.h"
+
+#include <gtest/gtest.h>
+
 #include <QAction>
 #include <QFile>
 #include <QMenu>
 #include <QStringDecoder>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
-
 #include <memory>
 
 #include "app/form1.h"
-#include "batchlist/export.h"
 #include "grid/didagrid.h"
 #include "support/fake_dialogs.h"
 #include "support/testutil.h"
+#include "support/window_test.h"
 
 namespace pelmora {
 namespace {
 
-class PopupAdditions : public ::testing::Test {
-protected:
-    void SetUp() override {
-        Form1Options options;
-        options.settingsDir = dir.path();
-        options.dialogs = &fake;
-        form = std::make_unique<Form1>(options);
-        fake.messages.clear();
-    }
-    DiDaGrid& grid() { return *form->DiDaGrid1; }
-
-    struct Row {
-        QString name, title, flag, folder, result;
-    };
-    void fill(const std::vector<Row>& rows) {
-        grid().ClearRows();
-        grid().SetRowCount(int(rows.size()) + 1);
-        for (size_t i = 0; i < rows.size(); ++i) {
-            const int r = int(i) + 1;
-            grid().SetCellText(r, ColFileName, rows[i].name);
-            grid().SetCellText(r, ColTitle, rows[i].title);
-            grid().SetCellStyle(r, ColFlag, 2);
-            grid().SetCellProperty(r, ColFlag, "setcheck", rows[i].flag);
-            grid().SetCellText(r, ColPath, rows[i].folder);
-            grid().SetCellText(r, ColResult, rows[i].result);
-        }
-        form->globalFilecount = int(rows.size());
-    }
+class PopupAdditions : public test::WindowTest {
+  protected:
     QStringList flags() {
         QStringList out;
-        for (int r = 1; r <= form->globalFilecount; ++r) out << grid().GetCellProperty(r, ColFlag, "getcheck");
+        for (int r = 1; r <= form->globalFilecount; ++r)
+            out << grid().GetCellProperty(r, ColFlag, "getcheck");
         return out;
     }
-
-    QTemporaryDir dir;
-    test::FakeDialogs fake;
-    std::unique_ptr<Form1> form;
 };
 
 TEST_F(PopupAdditions, MenuHoldsTheNewItems) {
-    const std::pair<QAction*, const char*> items[] = {
-        {form->mCheckAll, "全选"}, {form->mInvert, "反选"}, {form->mUndo, "撤销上次改名"}, {form->mExport, "导出结果"}};
+    const std::pair<QAction*, const char*> items[] = {{form->mCheckAll, "全选"},
+                                                      {form->mInvert, "反选"},
+                                                      {form->mUndo, "撤销上次改名"},
+                                                      {form->mExport, "导出结果"}};
     for (const auto& [action, text] : items) {
         ASSERT_NE(action, nullptr) << text;
         EXPECT_EQ(action->text(), QString::fromUtf8(text));
@@ -69,7 +44,9 @@ TEST_F(PopupAdditions, MenuHoldsTheNewItems) {
 }
 
 TEST_F(PopupAdditions, CheckAllAndInvert) {
-    fill({{"a.doc", "A", "1", "/d", ""}, {"b.doc", "", "0", "/d", ""}, {"c.doc", "C", "0", "/d", ""}});
+    fill({{"a.doc", "A", "1", "/d", ""},
+          {"b.doc", "", "0", "/d", ""},
+          {"c.doc", "C", "0", "/d", ""}});
     form->mInvert->trigger();
     EXPECT_EQ(flags(), (QStringList{"0", "1", "1"}));
     form->mCheckAll->trigger();
@@ -88,7 +65,7 @@ TEST_F(PopupAdditions, ExportWritesUtf8WithBomAndTheFiveColumns) {
     fill({{"报告.doc", "第一章总则", "1", "/文档/甲", "改名成功"},
           {"a,b.doc", "say \"hi\"", "0", "/d", "文件已存在!! 183"},
           {"c.doc", "=SUM(A1)", "1", "/d", "line\nbreak"}});
-    const QString out = dir.path() + "/结果.csv";
+    const QString out = dir() + "/结果.csv";
     fake.savePaths.push_back(out);
     form->mExport->trigger();
 
@@ -112,37 +89,19 @@ TEST_F(PopupAdditions, ExportCancelledOrUnwritable) {
     EXPECT_TRUE(fake.messages.empty());
 
     // A file below a plain file cannot be made; an existing file stays whole.
-    test::WriteFile(dir.path() + "/plain", "keep");
-    fake.savePaths.push_back(dir.path() + "/plain/out.csv");
+    test::WriteFile(dir() + "/plain", "keep");
+    fake.savePaths.push_back(dir() + "/plain/out.csv");
     form->mExport->trigger();
     ASSERT_EQ(fake.messages.size(), 1u);
-    EXPECT_TRUE(fake.messages[0].text.startsWith("无法写入文件:")) << fake.messages[0].text.toStdString();
+    EXPECT_TRUE(fake.messages[0].text.startsWith("无法写入文件:"))
+        << fake.messages[0].text.toStdString();
     EXPECT_EQ(fake.messages[0].icon, MsgIcon::Warning);
-    EXPECT_EQ(test::ReadFile(dir.path() + "/plain"), "keep");
+    EXPECT_EQ(test::ReadFile(dir() + "/plain"), "keep");
 
     // A name without an extension gets ".csv".
-    fake.savePaths.push_back(dir.path() + "/results");
+    fake.savePaths.push_back(dir() + "/results");
     form->mExport->trigger();
-    EXPECT_TRUE(test::ReadFile(dir.path() + "/results.csv").startsWith("\xEF\xBB\xBF"));
-}
-
-TEST(CsvField, QuotingAndFormulaGuard) {
-    const std::pair<const char*, const char*> cases[] = {
-        {"", ""},
-        {"plain", "plain"},
-        {"中文", "中文"},
-        {"a,b", "\"a,b\""},
-        {"a\"b", "\"a\"\"b\""},
-        {"a\r\nb", "\"a\r\nb\""},
-        {" lead", "\" lead\""},
-        {"=1+1", "'=1+1"},
-        {"+1", "'+1"},
-        {"-1", "'-1"},
-        {"@x", "'@x"},
-        {"=a,b", "\"'=a,b\""},
-        {"a=b", "a=b"},
-    };
-    for (const auto& [in, want] : cases) EXPECT_EQ(CsvField(QString::fromUtf8(in)), QByteArray(want)) << in;
+    EXPECT_TRUE(test::ReadFile(dir() + "/results.csv").startsWith("\xEF\xBB\xBF"));
 }
 
 }  // namespace

@@ -98,7 +98,9 @@ TEST_P(Paragraphs, EachParagraphThenAnError) {
     EXPECT_NE(ErrorOf([&] { o.doc->ParagraphText(past); }).find("no paragraph"), std::string::npos);
     // Going back rescans from the start and gives the same texts.
     EXPECT_EQ(Show(o.doc->ParagraphText(1)), Show(c.paragraphs[0]));
-    if (c.paragraphs.size() >= 2) EXPECT_EQ(Show(o.doc->ParagraphText(2)), Show(c.paragraphs[1]));
+    if (c.paragraphs.size() >= 2) {
+        EXPECT_EQ(Show(o.doc->ParagraphText(2)), Show(c.paragraphs[1]));
+    }
 }
 
 const std::u16string kLong(3000, u'x');

@@ -1,17 +1,16 @@
 // pelmora-titles run as a separate program on the test documents: output
 // lines, escaping, error lines and exit codes.
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
-
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 extern char** environ;
 
@@ -67,7 +66,9 @@ Result RunTitles(const std::vector<std::string>& args) {
 std::string Doc(const std::string& name) { return std::string(PELMORA_TEST_DATA) + "/" + name; }
 
 // One output line: the path, a tab, the text.
-std::string Line(const std::string& name, const std::string& text) { return Doc(name) + "\t" + text + "\n"; }
+std::string Line(const std::string& name, const std::string& text) {
+    return Doc(name) + "\t" + text + "\n";
+}
 
 struct Case {
     const char* name;
@@ -107,22 +108,62 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"TitleEscapesControls", {"--mode=2"}, "line_break.doc", "Left\\tRightC:\\\\dir"},
         Case{"TitleKeepsCellMark", {}, "table_first.doc", "单元格甲\\a"},
         Case{"RawParagraph", {"--raw"}, "line_break.doc", "First line\\vsecond line\\r"},
-        Case{"RawHeader", {"--raw", "--mode", "1"}, "line_break.doc",
+        Case{"RawHeader",
+             {"--raw", "--mode", "1"},
+             "line_break.doc",
              "Header line one\\rHeader line two\\r"},
         Case{"RawFooter", {"--mode", "2", "--raw"}, "line_break.doc", "Left\\tRight C:\\\\dir\\r"},
         Case{"RawCell", {"--raw"}, "table_first.doc", "单元格甲\\r\\a"},
         Case{"RawSectionBreak", {"--raw"}, "two_sections.doc", "Section one\\x0C"},
         Case{"RawBlanksKept", {"--raw"}, "en_first.doc", "  Annual Report 2026  \\r"},
         Case{"RawMissingFooter", {"--raw", "--mode", "2"}, "short.doc", "\\r"},
-        Case{"RawHexEscapes", {"--raw"}, "specials.doc",
+        Case{"RawHexEscapes",
+             {"--raw"},
+             "specials.doc",
              "Tab\\there nbsp\u00A0x soft\\x1Fhyphen non\\x1Ebreaking\\r"},
         Case{"SurrogatePairs", {}, "astral.doc", "𠀀字😀smile"},
         Case{"CutKeepsWholePair", {"--maxword", "2"}, "astral.doc", "𠀀"},
         // A cut inside a pair drops the half: the title is empty.
         Case{"CutInsidePair", {"--maxword", "1"}, "astral.doc", ""},
-        Case{"RawLoneSurrogate", {"--raw", "--mode", "1"}, "lone_surrogate.doc", "\xEF\xBF\xBD lone\\r"},
+        Case{"RawLoneSurrogate",
+             {"--raw", "--mode", "1"},
+             "lone_surrogate.doc",
+             "\xEF\xBF\xBD lone\\r"},
         Case{"LoneSurrogate", {"--mode", "1"}, "lone_surrogate.doc", "\xEF\xBF\xBDlone"},
-        Case{"RawNotCut", {"--raw", "--maxword", "1"}, "latin1.doc", "Café résumé naïve Ærø\\r"}),
+        Case{"RawNotCut", {"--raw", "--maxword", "1"}, "latin1.doc", "Café résumé naïve Ærø\\r"},
+        // Mode 3 reads as the window does: its defaults are paragraph 5, from
+        // character 1, at most 25 characters, before the title is formed.
+        Case{"CustomCutAtTheWindowsCount",
+             {"--mode", "3", "--paragraph", "1", "--maxword", "40"},
+             "long_first.doc",
+             "Thequickbrownfoxjumps"},
+        Case{"RawCustomDefaults",
+             {"--raw", "--mode", "3", "--paragraph=1"},
+             "long_first.doc",
+             "The quick brown fox jumps"},
+        Case{"CustomStartAndCount",
+             {"--mode", "3", "--start", "5", "--count", "2", "--raw"},
+             "zh_first.doc",
+             "附则"},
+        Case{"CustomCountCanReachTheMark",
+             {"--raw", "--mode=3", "--start=13"},
+             "zh_first.doc",
+             "\\r"},
+        Case{
+            "CustomStartPastTheEnd", {"--raw", "--mode", "3", "--start", "14"}, "zh_first.doc", ""},
+        Case{"CustomCountZero", {"--mode", "3", "--count", "0", "--raw"}, "zh_first.doc", ""},
+        Case{"CustomStartZeroReadsNothing",
+             {"--raw", "--mode", "3", "--start", "0"},
+             "zh_first.doc",
+             ""},
+        Case{"CustomParagraphZeroReadsNothing",
+             {"--raw", "--mode", "3", "--paragraph", "0"},
+             "short.doc",
+             ""},
+        Case{"OtherModesIgnoreThePosition",
+             {"--paragraph", "3", "--start", "2", "--count", "1"},
+             "zh_first.doc",
+             "第一章总则"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(Cli, OneLinePerFileInOrderAndExit1WhenOneFails) {
@@ -165,6 +206,12 @@ TEST(Cli, MissingParagraphFiveIsAnError) {
     EXPECT_EQ(r.out.rfind(Doc("short.doc") + "\terror: ", 0), 0u) << r.out;
 }
 
+TEST(Cli, CustomParagraphPastTheEndIsAnError) {
+    Result r = RunTitles({"--mode", "3", "--paragraph", "99", Doc("zh_first.doc")});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out.rfind(Doc("zh_first.doc") + "\terror: ", 0), 0u) << r.out;
+}
+
 TEST(Cli, OptionsAfterFilesAndDoubleDash) {
     Result r = RunTitles({Doc("zh_first.doc"), "--mode", "1"});
     EXPECT_EQ(r.status, 0);
@@ -187,6 +234,11 @@ TEST(Cli, BadArgumentsExit2WithUsage) {
         {"--maxword", "40000", "x.doc"},
         {"--maxword=", "x.doc"},
         {"--bogus", "x.doc"},
+        {"--paragraph", "-1", "x.doc"},
+        {"--start", "1x", "x.doc"},
+        {"--count", "40000", "x.doc"},
+        {"--count=", "x.doc"},
+        {"--start"},
         {"--raw"},
     };
     for (const auto& args : bad) {

@@ -62,10 +62,10 @@ const std::vector<Expect>& Expectations() {
     return all;
 }
 
-struct Format {
+struct Reader {
     const char* ext;
     std::function<std::unique_ptr<DocumentImpl>(const std::string&)> open;
-    DocumentFormat detected;
+    Format detected;
     bool headers;  // whether the export carries headers and footers Word would see
     // Fixtures whose export keeps everything checked; empty for all.
     // LibreOffice's Word 2003 XML export drops tabs, writes its first-page
@@ -73,16 +73,16 @@ struct Format {
     std::vector<std::string> only = {};
 };
 
-class FixtureTest : public ::testing::TestWithParam<Format> {};
+class FixtureTest : public ::testing::TestWithParam<Reader> {};
 
 TEST_P(FixtureTest, ParagraphsHeadersAndFootersMatchTheSource) {
-    const Format& f = GetParam();
+    const Reader& f = GetParam();
     for (const Expect& e : Expectations()) {
         if (!f.only.empty() && std::find(f.only.begin(), f.only.end(), e.base) == f.only.end())
             continue;
         SCOPED_TRACE(std::string(e.base) + "." + f.ext);
         const std::string path = FormatFixture(std::string(e.base) + "." + f.ext);
-        EXPECT_EQ(DetectDocumentFormat(path), f.detected);
+        EXPECT_EQ(test::SniffFile(path), f.detected);
         auto doc = f.open(path);
         for (std::size_t i = 0; i < e.paragraphs.size(); ++i)
             EXPECT_EQ(Show(doc->ParagraphText(static_cast<int>(i) + 1)), Show(e.paragraphs[i]))
@@ -108,7 +108,7 @@ TEST_P(FixtureTest, ParagraphsHeadersAndFootersMatchTheSource) {
 // Asking for a late paragraph first, then an early one, then the header,
 // gives the same answers as asking in order.
 TEST_P(FixtureTest, AnswersDoNotDependOnTheOrderOfQuestions) {
-    const Format& f = GetParam();
+    const Reader& f = GetParam();
     const Expect& e = Expectations()[0];
     auto doc = f.open(FormatFixture(std::string(e.base) + "." + f.ext));
     EXPECT_EQ(Show(doc->ParagraphText(5)), Show(e.paragraphs[4]));
@@ -119,16 +119,16 @@ TEST_P(FixtureTest, AnswersDoNotDependOnTheOrderOfQuestions) {
     EXPECT_EQ(Show(doc->ParagraphText(6)), Show(e.paragraphs[5]));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Formats, FixtureTest,
-    ::testing::Values(Format{"docx", OpenOoxmlDocument, DocumentFormat::Ooxml, true},
-                      Format{"rtf", OpenRtfDocument, DocumentFormat::Rtf, true},
-                      Format{"xml",
-                             OpenWordXmlDocument,
-                             DocumentFormat::WordXml,
-                             true,
-                             {"english", "chinese", "noheader", "tablefirst", "twosections"}}),
-    [](const auto& info) { return std::string(info.param.ext); });
+INSTANTIATE_TEST_SUITE_P(Formats, FixtureTest,
+                         ::testing::Values(Reader{"docx", OpenOoxmlDocument, Format::Zip, true},
+                                           Reader{"rtf", OpenRtfDocument, Format::Rtf, true},
+                                           Reader{"xml",
+                                                  OpenWordXmlDocument,
+                                                  Format::WordXml,
+                                                  true,
+                                                  {"english", "chinese", "noheader", "tablefirst",
+                                                   "twosections"}}),
+                         [](const auto& info) { return std::string(info.param.ext); });
 
 }  // namespace
 }  // namespace pelmora::word

@@ -183,7 +183,7 @@ TEST(WordXml2003, BodyAndInlineHeadersPerSection) {
         "</wx:sect><wx:sect><w:p><w:r><w:t>two</w:t></w:r></w:p>"
         "<w:sectPr><w:hdr w:type=\"odd\"><w:p><w:r><w:t>Second</w:t></w:r></w:p></w:hdr></w:sectPr>"
         "</wx:sect></w:body></w:wordDocument>";
-    EXPECT_EQ(SniffDocumentFormat(xml), DocumentFormat::WordXml);
+    EXPECT_EQ(Sniff(xml), Format::WordXml);
     auto doc = OpenWordXmlBytes(xml);
     EXPECT_EQ(Show(doc->ParagraphText(1)), "Title 1\\r");
     EXPECT_EQ(Show(doc->ParagraphText(2)), "end of one\\f");

@@ -8,10 +8,21 @@
 #include <string>
 #include <vector>
 
+#include "platform/doc/format.h"
+
 namespace pelmora::word::test {
 
 inline std::string FormatFixture(const std::string& name) {
     return std::string(PELMORA_TEST_DATA) + "/formats/" + name;
+}
+
+// The format of a file as judged by its head; Empty when unreadable.
+inline Format SniffFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::string head(kSniffBytes, '\0');
+    in.read(head.data(), static_cast<std::streamsize>(head.size()));
+    head.resize(static_cast<std::size_t>(in.gcount()));
+    return Sniff(head);
 }
 
 // UTF-16 to UTF-8 with control characters spelled out, for readable failures.

@@ -98,13 +98,13 @@ TEST(WebCharset, GbkPagesDeclaredOrNot) {
     ExpectParagraphs(*gbk,
                      {u"关于印发《管理办法》的通知\r", u"各部门：\u00A0现将有关事项通知如下。\r"});
     ExpectParagraphs(*OpenWebDocument(FormatFixture("gbk-undeclared.html")), {u"第一章 总则\r"});
-    EXPECT_EQ(DetectDocumentFormat(FormatFixture("gbk.html")), DocumentFormat::Web);
+    EXPECT_EQ(test::SniffFile(FormatFixture("gbk.html")), Format::Web);
 }
 
 TEST(WebWordHtml, HeadersFromTheSideFileAndFromTheArchive) {
     for (const char* name : {"report.htm", "report.mht"}) {
         SCOPED_TRACE(name);
-        EXPECT_EQ(DetectDocumentFormat(FormatFixture(name)), DocumentFormat::Web);
+        EXPECT_EQ(test::SniffFile(FormatFixture(name)), Format::Web);
         auto doc = OpenWebDocument(FormatFixture(name));
         // List numbers and field codes are Word's stand-ins, not text.
         ExpectParagraphs(*doc, {u"年度总结报告\r", u"第3页\r", u"\r"});
@@ -167,7 +167,7 @@ TEST(WebExports, LibreOfficePagesReadAsWordWouldShowThem) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.file);
-        EXPECT_EQ(DetectDocumentFormat(FormatFixture(c.file)), DocumentFormat::Web);
+        EXPECT_EQ(test::SniffFile(FormatFixture(c.file)), Format::Web);
         auto doc = OpenWebDocument(FormatFixture(c.file));
         ExpectParagraphs(*doc, c.paragraphs);
         EXPECT_EQ(Show(doc->HeaderText(1, 1)), "\\r");

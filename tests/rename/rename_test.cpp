@@ -14,54 +14,23 @@
 #include "rename/journal.h"
 #include "support/fake_dialogs.h"
 #include "support/testutil.h"
+#include "support/window_test.h"
 
 namespace pelmora {
 namespace {
 
+using test::Doc;
+using test::Entries;
 using test::ReadFile;
 using test::WriteFile;
 
-QStringList Entries(const QString& folder) {
-    QStringList names = QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-    names.sort();
-    return names;
-}
-
-class Rename : public ::testing::Test {
-protected:
+class Rename : public test::WindowTest {
+  protected:
     void SetUp() override {
         platform::moveFileSeams() = {};
-        Form1Options options;
-        options.settingsDir = settings.path();
-        options.dialogs = &fake;
-        form = std::make_unique<Form1>(options);
-        form->globalOnlyenglish = false;
-        fake.messages.clear();
+        WindowTest::SetUp();
     }
     void TearDown() override { platform::moveFileSeams() = {}; }
-
-    DiDaGrid& grid() { return *form->DiDaGrid1; }
-    QString dir() const { return work.path(); }
-
-    // Lists files whose content is their own name; each row gets a title and
-    // a check mark as given.
-    struct Doc {
-        QString name, title;
-        bool checked;
-    };
-    void list(const std::vector<Doc>& docs) {
-        for (const Doc& d : docs) WriteFile(dir() + "/" + d.name, d.name.toUtf8());
-        fake.folders.push_back(dir());
-        form->Toolbar1_ButtonClick(QStringLiteral("btnDir"));
-        ASSERT_EQ(form->globalFilecount, int(docs.size()));
-        for (int r = 1; r <= form->globalFilecount; ++r) {
-            const Doc& d = docs[size_t(r - 1)];
-            ASSERT_EQ(grid().GetCellText(r, ColFileName), d.name);  // names given in listing order
-            grid().SetCellText(r, ColTitle, d.title);
-            grid().SetCellProperty(r, ColFlag, "setcheck", d.checked ? "1" : "0");
-        }
-        fake.messages.clear();
-    }
 
     // Answer Yes (in place) or No with a folder (nothing: cancelled browser).
     void renameInPlace() {
@@ -74,7 +43,6 @@ protected:
         form->Toolbar1_ButtonClick(QStringLiteral("btnRename"));
     }
 
-    QString outcome(int r) { return grid().GetCellText(r, ColResult); }
     // The colour of every cell of a row, or 1 when the cells differ.
     uint32_t rowColor(int r) {
         const uint32_t c = grid().GetCellColor(r, 1);
@@ -86,10 +54,6 @@ protected:
         EXPECT_EQ(outcome(r), "") << r;
         EXPECT_EQ(rowColor(r), kColorWhite) << r;
     }
-
-    QTemporaryDir settings, work;
-    test::FakeDialogs fake;
-    std::unique_ptr<Form1> form;
 };
 
 TEST_F(Rename, EmptyListOnlyShowsTheMessage) {
@@ -108,7 +72,8 @@ TEST_F(Rename, InPlaceRenamesCheckedRowsOnly) {
     renameInPlace();
 
     ASSERT_EQ(fake.messages.size(), 1u);
-    EXPECT_EQ(fake.messages[0].text, "改名后文件要放在原文件相同的目录中吗?\r\nyes:是;no:选择新文件夹");
+    EXPECT_EQ(fake.messages[0].text,
+              "改名后文件要放在原文件相同的目录中吗?\r\nyes:是;no:选择新文件夹");
     EXPECT_EQ(fake.messages[0].caption, "改名确认");
     EXPECT_EQ(fake.messages[0].buttons, MsgButtons::YesNo);
     EXPECT_EQ(fake.messages[0].icon, MsgIcon::None);
@@ -315,14 +280,15 @@ TEST_F(Rename, AcrossARealSecondFileSystem) {
 TEST(ErrorMessage, Table) {
     QTemporaryDir settings;
     test::FakeDialogs fake;
-    Form1 form(Form1Options{.settingsDir = settings.path(), .dialogs = &fake, .quit = {}, .popup = {}});
+    const std::unique_ptr<Form1> form = test::OpenWindow(settings.path(), fake);
     const std::pair<int32_t, const char*> cases[] = {
         {2, "未找到原文件!"},  {80, "命名重复!"}, {123, "文件名含非法字符!"},
         {183, "文件已存在!!"}, {5, "拒绝访问!"},  {112, "磁盘空间不足!"},
         {206, "文件名太长!"},  {0, "错误"},       {1, "错误"},
         {81, "错误"},          {-1, "错误"},      {-183, "错误"},
     };
-    for (const auto& [code, text] : cases) EXPECT_EQ(form.ErrorMessage(code), QString::fromUtf8(text)) << code;
+    for (const auto& [code, text] : cases)
+        EXPECT_EQ(form->ErrorMessage(code), QString::fromUtf8(text)) << code;
 }
 
 }  // namespace

@@ -17,6 +17,7 @@
 #include "grid/didagrid.h"
 #include "support/fake_dialogs.h"
 #include "support/testutil.h"
+#include "support/window_test.h"
 
 namespace pelmora {
 namespace {
@@ -34,7 +35,8 @@ TEST(UserPath, AddExtractEditRename) {
     test::WriteFile(folder.path() + "/readme.txt", "not a document");
 
     test::FakeDialogs fake;
-    Form1 form(Form1Options{.settingsDir = settings.path(), .dialogs = &fake, .quit = {}, .popup = {}});
+    const std::unique_ptr<Form1> window = test::OpenWindow(settings.path(), fake);
+    Form1& form = *window;
     fake.messages.clear();  // whatever the first start said about its settings file
     form.globalGetTitleMode = TitleModeFirstParagraph;
     form.globalMaxword = 25;
@@ -72,11 +74,15 @@ TEST(UserPath, AddExtractEditRename) {
 
     fake.answers.push_back(AnswerYes);
     click("btnRename");
-    const QStringList renamed = {"空白首段.doc", "AnnualReport2026.doc", "One.doc", "第一章总则.doc"};
+    const QStringList renamed = {"空白首段.doc", "AnnualReport2026.doc", "One.doc",
+                                 "第一章总则.doc"};
     for (int r = 1; r <= 4; ++r) {
         EXPECT_EQ(grid.GetCellText(r, ColResult), "改名成功") << r;
-        for (int c = 1; c <= 5; ++c) EXPECT_EQ(grid.GetCellColor(r, c), kColorYellow) << r << "," << c;
-        EXPECT_EQ(ReadFile(folder.path() + "/" + renamed[r - 1]), ReadFile(TestData(sources[r - 1]))) << r;
+        for (int c = 1; c <= 5; ++c)
+            EXPECT_EQ(grid.GetCellColor(r, c), kColorYellow) << r << "," << c;
+        EXPECT_EQ(ReadFile(folder.path() + "/" + renamed[r - 1]),
+                  ReadFile(TestData(sources[r - 1])))
+            << r;
     }
     QStringList onDisk = QDir(folder.path()).entryList(QDir::Files | QDir::Hidden);
     onDisk.sort();

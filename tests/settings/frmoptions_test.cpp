@@ -1,22 +1,26 @@
-#include <QDir>
-#include <QFile>
-#include <QLineEdit>
+#include "settings/frmoptions.h"
+
+#include <gtest/gtest.h>
+
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QGroupBox>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <QTreeView>
 #include <functional>
-#include <gtest/gtest.h>
 #include <memory>
 
 #include "app/form1.h"
-#include "settings/frmoptions.h"
 #include "settings/updown.h"
 #include "support/fake_dialogs.h"
 #include "support/testutil.h"
+#include "support/window_test.h"
 
 namespace pelmora {
 namespace {
@@ -28,7 +32,7 @@ using test::WriteFile;
 // The main window over a scratch settings folder, with the scripted dialogs;
 // the options dialog is reached through the toolbar as a user reaches it.
 class OptionsDialogTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ASSERT_TRUE(dir_.isValid());
         target_ = dir_.filePath(QStringLiteral("target"));
@@ -47,10 +51,7 @@ protected:
 
     void start(const QByteArray& file) {
         WriteFile(path(), file);
-        Form1Options options;
-        options.settingsDir = dir_.path();
-        options.dialogs = &dialogs_;
-        form_ = std::make_unique<Form1>(options);
+        form_ = test::OpenWindow(dir_.path(), dialogs_);
         dialogs_.messages.clear();
     }
 
@@ -116,24 +117,27 @@ TEST_P(MaxwordTest, TypedTextIsReadWithTheNumberRule) {
         return save(d);
     });
     EXPECT_EQ(form_->globalMaxword, GetParam().saved);
-    EXPECT_EQ(lines().at(3), "Maxword=" + QString::number(GetParam().saved)
-                                              .prepend(GetParam().saved < 0 ? "" : " ")
-                                              .toLatin1() + "\r");
+    EXPECT_EQ(
+        lines().at(3),
+        "Maxword=" +
+            QString::number(GetParam().saved).prepend(GetParam().saved < 0 ? "" : " ").toLatin1() +
+            "\r");
     EXPECT_TRUE(dialogs_.messages.empty());  // the dialog warns about nothing
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Typed, MaxwordTest,
-    ::testing::Values(MaxwordCase{"Letters", "abc", 0}, MaxwordCase{"SignPosition", " 30", 30},
-                      MaxwordCase{"HalfDown", "2.5", 2}, MaxwordCase{"HalfUp", "3.5", 4},
-                      MaxwordCase{"Negative", "-3", -3},
-                      MaxwordCase{"AboveRangeSavesLimit", "99999", 32767},
-                      MaxwordCase{"BelowRangeSavesLimit", "-1e9", -32768}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Typed, MaxwordTest,
+                         ::testing::Values(MaxwordCase{"Letters", "abc", 0},
+                                           MaxwordCase{"SignPosition", " 30", 30},
+                                           MaxwordCase{"HalfDown", "2.5", 2},
+                                           MaxwordCase{"HalfUp", "3.5", 4},
+                                           MaxwordCase{"Negative", "-3", -3},
+                                           MaxwordCase{"AboveRangeSavesLimit", "99999", 32767},
+                                           MaxwordCase{"BelowRangeSavesLimit", "-1e9", -32768}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(OptionsDialogTest, OptionButtonsStoreTheirIndex) {
     start(fileWith());
-    for (int index : {2, 3, 0}) {
+    for (int index : {2, 3, 4, 0}) {
         openOptions([&](frmOptions& d) {
             d.Option1[index]->click();
             return save(d);
@@ -160,8 +164,7 @@ TEST_F(OptionsDialogTest, CancelAndFrameCloseNeverWrite) {
     start(fileWith());
     const QByteArray before = ReadFile(path());
     const std::function<void(frmOptions&)> closers[] = {
-        [](frmOptions& d) { d.Command2->click(); },
-        [](frmOptions& d) { d.close(); },
+        [](frmOptions& d) { d.Command2->click(); }, [](frmOptions& d) { d.close(); },
         [](frmOptions& d) { d.reject(); },  // Escape
     };
     for (const auto& close : closers) {
@@ -198,10 +201,31 @@ TEST_F(OptionsDialogTest, MissingFileGivesOneBoxThenDesignedContent) {
     ASSERT_EQ(dialogs_.messages.size(), 1u);
     EXPECT_TRUE(dialogs_.messages[0].text.contains(QStringLiteral("找不到文件")));
     // Saving writes the designed content with First and Wordcount from memory.
-    EXPECT_EQ(ReadFile(path()), "First=true\r\nSubdir=false\r\nOnlyenglish=true\r\nMaxword= 25\r\n"
-                                "DefaultDir=" + QDir::currentPath().toUtf8() +
-                                "\r\nGetTitleMode= 0\r\nStartpragraph= 1\r\nStartpos= 1\r\n"
-                                "Wordcount= 17\r\n");
+    EXPECT_EQ(ReadFile(path()),
+              "First=true\r\nSubdir=false\r\nOnlyenglish=true\r\nMaxword= 25\r\n"
+              "DefaultDir=" +
+                  QDir::currentPath().toUtf8() +
+                  "\r\nGetTitleMode= 0\r\nStartpragraph= 1\r\nStartpos= 1\r\n"
+                  "Wordcount= 17\r\n");
+}
+
+TEST_F(OptionsDialogTest, AutoModeOpensCheckedAndItsButtonFitsTheGroup) {
+    start(fileWith(" 30", " 4"));
+    openOptions([&](frmOptions& d) {
+        EXPECT_TRUE(d.Option1[4]->isChecked());
+        EXPECT_EQ(d.Option1[4]->text(), QStringLiteral("自动识别"));
+        EXPECT_EQ(d.Option1[4]->parentWidget(), static_cast<QWidget*>(d.fraSample1));
+        const QRect button = d.Option1[4]->geometry();
+        EXPECT_TRUE(d.fraSample1->rect().contains(button));
+        // It overlaps none of the group's other controls.
+        for (QWidget* other : d.fraSample1->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+            if (other == d.Option1[4]) continue;
+            EXPECT_FALSE(other->geometry().intersects(button)) << other->objectName().toStdString();
+        }
+        return save(d);
+    });
+    EXPECT_EQ(form_->globalGetTitleMode, 4);
+    EXPECT_EQ(lines().at(5), "GetTitleMode= 4\r");
 }
 
 TEST_F(OptionsDialogTest, TitleModeWithoutButtonSelectsNoneAndIsKept) {
@@ -284,15 +308,15 @@ TEST_F(OptionsDialogTest, FocusStartsOnSaveAndFollowsTheDesignedOrder) {
         EXPECT_EQ(d.focusWidget(), d.Command1);
         std::vector<QString> order;
         QWidget* w = d.Command1;
-        for (int guard = 0; guard < 100 && order.size() < 13; ++guard) {
+        for (int guard = 0; guard < 100 && order.size() < 14; ++guard) {
             if (w->focusPolicy() & Qt::TabFocus) order.push_back(w->objectName());
             w = w->nextInFocusChain();
             if (w == d.Command1) break;
         }
-        const std::vector<QString> expected{
-            "Command1",  "Check2",    "Check1",   "txtMaxword", "Option1_0",
-            "Option1_1", "Option1_2", "Option1_3", "pragraph",  "startpos",
-            "Drive1",    "Dir1",      "Command2"};
+        const std::vector<QString> expected{"Command1",  "Check2",    "Check1",    "txtMaxword",
+                                            "Option1_0", "Option1_1", "Option1_2", "Option1_3",
+                                            "Option1_4", "pragraph",  "startpos",  "Drive1",
+                                            "Dir1",      "Command2"};
         EXPECT_EQ(order, expected);
         EXPECT_EQ(d.size(), QSize(658, 253));
         return QDialog::Rejected;

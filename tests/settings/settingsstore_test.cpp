@@ -271,6 +271,19 @@ TEST(WriteSetting, RoundTripKeepsEverySetting) {
     ExpectFields(read, {true, true, false, -3, "/home/用户/文档 😀", 3, 32767, -32768, 0});
 }
 
+TEST(WriteSetting, AutoTitleModeRoundTrips) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("userdata.ini"));
+    FakeDialogs dialogs;
+    GlobalSettings s = Sample();
+    s.globalGetTitleMode = TitleModeAuto;
+    WriteSettingFile(path, s, dialogs);
+    EXPECT_EQ(ReadFile(path).split('\n').at(5), "GetTitleMode= 4\r");
+    GlobalSettings read;
+    EXPECT_TRUE(ReadSettingFile(path, read, dialogs));
+    EXPECT_EQ(read.globalGetTitleMode, TitleModeAuto);
+}
+
 TEST(WriteSetting, FolderWithEqualsComesBackCut) {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("userdata.ini"));

@@ -1,12 +1,14 @@
 // The start-up loading as the main window runs it: defaults only after a
 // failed read, and an empty file is a successful read.
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
+
+#include <QTemporaryDir>
 
 #include "app/form1.h"
 #include "settings/settingsstore.h"
 #include "support/fake_dialogs.h"
 #include "support/testutil.h"
+#include "support/window_test.h"
 
 namespace pelmora {
 namespace {
@@ -20,12 +22,7 @@ struct Started {
     FakeDialogs dialogs;
     std::unique_ptr<Form1> form;
     QString path() const { return dir.filePath(QStringLiteral("userdata.ini")); }
-    void start() {
-        Form1Options options;
-        options.settingsDir = dir.path();
-        options.dialogs = &dialogs;
-        form = std::make_unique<Form1>(options);
-    }
+    void start() { form = test::OpenWindow(dir.path(), dialogs); }
 };
 
 TEST(StartupLoading, EmptyFileIsKeptAndGivesZeros) {
@@ -41,8 +38,8 @@ TEST(StartupLoading, EmptyFileIsKeptAndGivesZeros) {
 
 TEST(StartupLoading, DamagedFileIsReportedAndReplacedByDefaults) {
     const QByteArray damaged[] = {
-        "First=true\r\n\r\nOnlyenglish=false\r\n",                    // empty line
-        "a=\r\nb=\r\nc=\r\nMaxword=40000\r\n",                          // out of range
+        "First=true\r\n\r\nOnlyenglish=false\r\n",                               // empty line
+        "a=\r\nb=\r\nc=\r\nMaxword=40000\r\n",                                   // out of range
         "1=\r\n2=\r\n3=\r\n4=\r\n5=\r\n6=\r\n7=\r\n8=\r\n9=\r\n10=\r\n11=\r\n",  // eleven lines
     };
     for (const QByteArray& bytes : damaged) {

@@ -2,6 +2,23 @@
 
 namespace pelmora::test {
 
+namespace {
+
+// The front answer, taken off the queue; nothing when the queue is empty.
+// Moved out as a QString, since a copied optional<QString> makes g++ 12 warn
+// of an uninitialised member.
+std::optional<QString> TakeFront(std::deque<std::optional<QString>>& queue) {
+    if (queue.empty() || !queue.front()) {
+        if (!queue.empty()) queue.pop_front();
+        return std::nullopt;
+    }
+    QString front = std::move(*queue.front());
+    queue.pop_front();
+    return front;
+}
+
+}  // namespace
+
 int FakeDialogs::message(const MessageRequest& request) {
     messages.push_back(request);
     if (request.buttons != MsgButtons::YesNo) return AnswerOk;
@@ -13,10 +30,7 @@ int FakeDialogs::message(const MessageRequest& request) {
 
 std::optional<QString> FakeDialogs::browseForFolder(const QString& prompt) {
     folderPrompts.push_back(prompt);
-    if (folders.empty()) return std::nullopt;
-    auto f = folders.front();
-    folders.pop_front();
-    return f;
+    return TakeFront(folders);
 }
 
 QString FakeDialogs::openFiles(const QString& title, const QString& filter) {
@@ -28,18 +42,7 @@ QString FakeDialogs::openFiles(const QString& title, const QString& filter) {
 }
 
 std::optional<QString> FakeDialogs::saveFile(const QString&, const QString&, const QString&) {
-    if (savePaths.empty()) return std::nullopt;
-    auto p = savePaths.front();
-    savePaths.pop_front();
-    return p;
-}
-
-int FakeDialogs::exec(QDialog& dialog) {
-    execCalls.push_back(dialog.objectName().isEmpty()
-                            ? QString::fromLatin1(dialog.metaObject()->className())
-                            : dialog.objectName());
-    if (onExec) return onExec(dialog);
-    return QDialog::Rejected;
+    return TakeFront(savePaths);
 }
 
 bool FakeDialogs::openDocument(const QString& path) {

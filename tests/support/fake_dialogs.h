@@ -2,7 +2,6 @@
 // A scripted stand-in for every modal interaction: tests queue answers and
 // read back what the program asked. Nothing here ever blocks.
 
-#include <QDialog>
 #include <QString>
 #include <deque>
 #include <functional>
@@ -11,10 +10,12 @@
 
 #include "platform/dialogs.h"
 
+class QDialog;
+
 namespace pelmora::test {
 
 class FakeDialogs : public Dialogs {
-public:
+  public:
     // Every message box shown, in order.
     std::vector<MessageRequest> messages;
     // Answers for YesNo boxes, taken in order; AnswerYes when the queue is empty.
@@ -26,7 +27,9 @@ public:
 
     // Open-file dialog selection texts in order; "" (cancel) when empty.
     std::deque<QString> fileSelections;
-    struct OpenFilesCall { QString title, filter; };
+    struct OpenFilesCall {
+        QString title, filter;
+    };
     std::vector<OpenFilesCall> openFilesCalls;
 
     std::deque<std::optional<QString>> savePaths;

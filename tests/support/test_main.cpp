@@ -1,7 +1,8 @@
 // Test entry for the widget tests: one QApplication, offscreen unless the
 // caller chose a platform (xvfb-run sets DISPLAY and QT_QPA_PLATFORM=xcb).
-#include <QApplication>
 #include <gtest/gtest.h>
+
+#include <QApplication>
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");

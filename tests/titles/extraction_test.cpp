@@ -1,19 +1,20 @@
 #include <gtest/gtest.h>
 
 #include <QEvent>
-#include <algorithm>
 #include <QFile>
 #include <QLabel>
 #include <QProgressBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
+#include <algorithm>
 #include <memory>
 
 #include "app/form1.h"
 #include "grid/didagrid.h"
 #include "support/fake_dialogs.h"
 #include "support/testutil.h"
+#include "support/window_test.h"
 
 namespace pelmora {
 namespace {
@@ -22,7 +23,7 @@ using test::TestData;
 
 // Records what a widget showed each time it was painted.
 class PaintLog : public QObject {
-public:
+  public:
     std::vector<QString> labelTexts;
     std::vector<int> barValues;
 
@@ -43,11 +44,12 @@ struct Row {
 };
 
 bool operator==(const Row& a, const Row& b) {
-    return a.title == b.title && a.result == b.result && a.flag == b.flag && a.titleColor == b.titleColor;
+    return a.title == b.title && a.result == b.result && a.flag == b.flag &&
+           a.titleColor == b.titleColor;
 }
 std::ostream& operator<<(std::ostream& os, const Row& r) {
-    return os << "{" << r.title.toStdString() << ", " << r.result.toStdString() << ", " << r.flag.toStdString()
-              << ", " << r.titleColor << "}";
+    return os << "{" << r.title.toStdString() << ", " << r.result.toStdString() << ", "
+              << r.flag.toStdString() << ", " << r.titleColor << "}";
 }
 
 const QString kOk = QStringLiteral("提取成功");
@@ -55,13 +57,10 @@ const QString kBad = QStringLiteral("与文件名相同或空等非法字符");
 Row Good(const QString& title) { return {title, kOk, "1", kColorWhite}; }
 Row Bad(const QString& title = QString()) { return {title, kBad, "0", kColorRed}; }
 
-class Extraction : public ::testing::Test {
-protected:
+class Extraction : public test::WindowTest {
+  protected:
     void SetUp() override {
-        Form1Options options;
-        options.settingsDir = settings.path();
-        options.dialogs = &fake;
-        form = std::make_unique<Form1>(options);
+        WindowTest::SetUp();
         form->globalMaxword = 25;
         form->globalGetTitleMode = TitleModeFirstParagraph;
         form->globalStartpragraph = 5;
@@ -70,19 +69,17 @@ protected:
         fake.messages.clear();
     }
 
-    DiDaGrid& grid() { return *form->DiDaGrid1; }
-
-    // Copies test documents into the work folder under the given names (the
+    // Copies test documents into dir() under the given names (the
     // source name when no target is given) and lists them in this order.
     bool listFixtures(const std::vector<std::pair<QString, QString>>& files) {
         const QChar nul(0);
-        QString selection = work.path();
+        QString selection = dir();
         for (const auto& [source, target] : files) {
             const QString name = target.isEmpty() ? source : target;
             if (!source.isEmpty()) {
                 if (!QFile::exists(TestData(source))) return false;
-                QFile::remove(work.path() + "/" + name);
-                if (!QFile::copy(TestData(source), work.path() + "/" + name)) return false;
+                QFile::remove(dir() + "/" + name);
+                if (!QFile::copy(TestData(source), dir() + "/" + name)) return false;
             }
             selection += nul + name;
         }
@@ -98,7 +95,8 @@ protected:
         std::vector<Row> rows;
         for (int r = 1; r <= form->globalFilecount; ++r)
             rows.push_back({grid().GetCellText(r, ColTitle), grid().GetCellText(r, ColResult),
-                            grid().GetCellProperty(r, ColFlag, "getcheck"), grid().GetCellColor(r, ColTitle)});
+                            grid().GetCellProperty(r, ColFlag, "getcheck"),
+                            grid().GetCellColor(r, ColTitle)});
         return rows;
     }
 
@@ -108,10 +106,6 @@ protected:
         EXPECT_EQ(fake.messages[0].caption, "提取标题");
         EXPECT_EQ(fake.messages[0].icon, MsgIcon::Information);
     }
-
-    QTemporaryDir settings, work;
-    test::FakeDialogs fake;
-    std::unique_ptr<Form1> form;
 };
 
 using Files = std::vector<std::pair<QString, QString>>;
@@ -139,7 +133,8 @@ TEST_F(Extraction, ProgressRepaintsAfterEveryRowWithoutTheEventLoop) {
     extract();
     EXPECT_EQ(log.labelTexts, (std::vector<QString>{"33%", "66%", "100%"}));
     // Setting a value may paint by itself as well; each value must show.
-    log.barValues.erase(std::unique(log.barValues.begin(), log.barValues.end()), log.barValues.end());
+    log.barValues.erase(std::unique(log.barValues.begin(), log.barValues.end()),
+                        log.barValues.end());
     EXPECT_EQ(log.barValues, (std::vector<int>{1, 2, 3}));
     EXPECT_EQ(form->ProgressBar1->minimum(), 0);
     EXPECT_EQ(form->ProgressBar1->maximum(), 3);
@@ -164,10 +159,17 @@ TEST_F(Extraction, PercentageIsComputedInDoubleDivisionFirst) {
 }
 
 TEST_F(Extraction, FirstParagraphMode) {
-    REQUIRE_FIXTURES({{"zh_first.doc", ""}, {"en_first.doc", ""}, {"empty_first.doc", ""},
-                       {"long_first.doc", ""}, {"short.doc", "one.DOC"}, {"line_break.doc", ""}});
+    REQUIRE_FIXTURES({{"zh_first.doc", ""},
+                      {"en_first.doc", ""},
+                      {"empty_first.doc", ""},
+                      {"long_first.doc", ""},
+                      {"short.doc", "one.DOC"},
+                      {"line_break.doc", ""}});
     const std::vector<Row> want = {
-        Good("第一章总则"), Good("AnnualReport2026"), Bad(), Good("Thequickbrownfoxjumpsover"),
+        Good("第一章总则"),
+        Good("AnnualReport2026"),
+        Bad(),
+        Good("Thequickbrownfoxjumpsover"),
         Bad("One"),  // same as the file name, case aside
         Good("Firstline\vsecondline"),
     };
@@ -179,22 +181,24 @@ TEST_F(Extraction, FirstParagraphMode) {
 TEST_F(Extraction, TheVerdictComparesWithTheFileOwnExtension) {
     // The same document under Word names: only the name the file would get
     // (title plus its own extension) counts as unchanged.
-    REQUIRE_FIXTURES({{"short.doc", "One.docx"}, {"short.doc", "one.DOCM"}, {"short.doc", "One.doc.docx"},
-                       {"short.doc", "x.docx"}});
+    REQUIRE_FIXTURES({{"short.doc", "One.docx"},
+                      {"short.doc", "one.DOCM"},
+                      {"short.doc", "One.doc.docx"},
+                      {"short.doc", "x.docx"}});
     EXPECT_EQ(extract(), (std::vector<Row>{Bad("One"), Bad("One"), Good("One"), Good("One")}));
 }
 
 TEST_F(Extraction, HeaderMode) {
-    REQUIRE_FIXTURES({{"zh_first.doc", ""}, {"en_first.doc", ""}, {"even_odd.doc", ""},
-                       {"line_break.doc", ""}});
+    REQUIRE_FIXTURES(
+        {{"zh_first.doc", ""}, {"en_first.doc", ""}, {"even_odd.doc", ""}, {"line_break.doc", ""}});
     form->globalGetTitleMode = TitleModeHeader;
     EXPECT_EQ(extract(), (std::vector<Row>{Good("页眉标题"), Bad(), Good("奇数页页眉"),
                                            Good("HeaderlineoneHeaderlinetw")}));
 }
 
 TEST_F(Extraction, FooterMode) {
-    REQUIRE_FIXTURES({{"zh_first.doc", ""}, {"empty_first.doc", ""}, {"line_break.doc", ""},
-                       {"short.doc", ""}});
+    REQUIRE_FIXTURES(
+        {{"zh_first.doc", ""}, {"empty_first.doc", ""}, {"line_break.doc", ""}, {"short.doc", ""}});
     form->globalGetTitleMode = TitleModeFooter;
     EXPECT_EQ(extract(), (std::vector<Row>{Good("页脚内容"), Good("Footeronly"),
                                            Bad("Left\tRightC:\\dir"), Bad()}));
@@ -220,7 +224,8 @@ TEST_F(Extraction, CustomModeReadsTheConfiguredPosition) {
     };
     for (const Case& c : cases) {
         // Fresh rows: a red title cell would stay red from the case before.
-        ASSERT_TRUE(listFixtures(Files{{"zh_first.doc", ""}, {"en_first.doc", ""}, {"short.doc", ""}}));
+        ASSERT_TRUE(
+            listFixtures(Files{{"zh_first.doc", ""}, {"en_first.doc", ""}, {"short.doc", ""}}));
         form->globalStartpragraph = c.paragraph;
         form->globalStartpos = c.start;
         form->globalWordcount = c.count;
@@ -239,9 +244,10 @@ TEST_F(Extraction, UnknownModeAndNegativeMaximumFailEveryRow) {
 }
 
 TEST_F(Extraction, MissingOrUnreadableFileBetweenGoodOnes) {
-    REQUIRE_FIXTURES({{"zh_first.doc", ""}, {"", "gone.doc"}, {"random.doc", ""},
-                       {"en_first.doc", ""}});
-    EXPECT_EQ(extract(), (std::vector<Row>{Good("第一章总则"), Bad(), Bad(), Good("AnnualReport2026")}));
+    REQUIRE_FIXTURES(
+        {{"zh_first.doc", ""}, {"", "gone.doc"}, {"random.doc", ""}, {"en_first.doc", ""}});
+    EXPECT_EQ(extract(),
+              (std::vector<Row>{Good("第一章总则"), Bad(), Bad(), Good("AnnualReport2026")}));
     expectCompletionMessage();
 }
 

@@ -4,7 +4,7 @@
 #include <bit>
 #include <cstring>
 
-#include "platform/doc/codepage.h"
+#include "platform/doc/codepagetable.h"
 
 namespace pelmora::word {
 

@@ -12,9 +12,13 @@
 #include <optional>
 #include <vector>
 
-#include "platform/doc/fmtcommon.h"
+#include "platform/doc/ascii.h"
+#include "platform/doc/readfile.h"
+#include "platform/doc/utf8.h"
+#include "platform/doc/format.h"
 #include "platform/doc/formats.h"
 #include "platform/doc/objectmodel.h"
+#include "platform/doc/storydoc.h"
 #include "platform/doc/xmlsax.h"
 
 namespace pelmora::word {
@@ -54,6 +58,28 @@ class Package {
         }
         return std::unique_ptr<Package>(new Package(z, std::move(holder)));
     }
+    // Reads through the source as libzip asks; the archive owns it.
+    static std::unique_ptr<Package> FromSource(std::unique_ptr<ByteSource> source) {
+        zip_error_t ze;
+        zip_error_init(&ze);
+        auto* state = new SourceState{std::move(source), 0, {}};
+        zip_error_init(&state->error);
+        zip_source_t* src = zip_source_function_create(&SourceCallback, state, &ze);
+        zip_error_fini(&ze);
+        if (!src) {
+            zip_error_fini(&state->error);
+            delete state;
+            throw WordError("out of memory");
+        }
+        zip_error_init(&ze);
+        zip_t* z = zip_open_from_source(src, ZIP_RDONLY, &ze);
+        zip_error_fini(&ze);
+        if (!z) {
+            zip_source_free(src);
+            throw WordError("not a ZIP package");
+        }
+        return std::unique_ptr<Package>(new Package(z, {}));
+    }
     ~Package() { zip_discard(zip_); }
 
     bool Has(const std::string& name) const { return Locate(name) >= 0; }
@@ -91,6 +117,64 @@ class Package {
     }
 
   private:
+    struct SourceState {
+        std::unique_ptr<ByteSource> src;
+        zip_uint64_t pos;
+        zip_error_t error;
+    };
+
+    static zip_int64_t SourceCallback(void* ud, void* data, zip_uint64_t len,
+                                      zip_source_cmd_t cmd) {
+        auto* s = static_cast<SourceState*>(ud);
+        switch (cmd) {
+            case ZIP_SOURCE_OPEN:
+                s->pos = 0;
+                return 0;
+            case ZIP_SOURCE_READ:
+                try {
+                    const size_t got = s->src->ReadAt(s->pos, data, static_cast<size_t>(len));
+                    s->pos += got;
+                    return static_cast<zip_int64_t>(got);
+                } catch (const WordError&) {
+                    zip_error_set(&s->error, ZIP_ER_READ, 0);
+                    return -1;
+                }
+            case ZIP_SOURCE_CLOSE:
+                return 0;
+            case ZIP_SOURCE_STAT: {
+                auto* st = static_cast<zip_stat_t*>(data);
+                if (len < sizeof *st) return -1;
+                zip_stat_init(st);
+                st->size = s->src->Size();
+                st->valid |= ZIP_STAT_SIZE;
+                return sizeof *st;
+            }
+            case ZIP_SOURCE_ERROR:
+                return zip_error_to_data(&s->error, data, len);
+            case ZIP_SOURCE_FREE:
+                zip_error_fini(&s->error);
+                delete s;
+                return 0;
+            case ZIP_SOURCE_SEEK: {
+                const zip_int64_t to =
+                    zip_source_seek_compute_offset(s->pos, s->src->Size(), data, len, &s->error);
+                if (to < 0) return -1;
+                s->pos = static_cast<zip_uint64_t>(to);
+                return 0;
+            }
+            case ZIP_SOURCE_TELL:
+                return static_cast<zip_int64_t>(s->pos);
+            case ZIP_SOURCE_SUPPORTS:
+                return zip_source_make_command_bitmap(
+                    ZIP_SOURCE_OPEN, ZIP_SOURCE_READ, ZIP_SOURCE_CLOSE, ZIP_SOURCE_STAT,
+                    ZIP_SOURCE_ERROR, ZIP_SOURCE_FREE, ZIP_SOURCE_SEEK, ZIP_SOURCE_TELL,
+                    ZIP_SOURCE_SUPPORTS, -1);
+            default:
+                zip_error_set(&s->error, ZIP_ER_OPNOTSUPP, 0);
+                return -1;
+        }
+    }
+
     Package(zip_t* z, std::shared_ptr<std::string> holder) : zip_(z), holder_(std::move(holder)) {
         zip_int64_t n = zip_get_num_entries(zip_, 0);
         if (n < 0 || n > kMaxZipEntries) {
@@ -250,7 +334,9 @@ int RefKind(std::string_view type) {
 class StoryReader : public SaxHandler {
   public:
     StoryReader(std::size_t wantParas, std::size_t wantSections)
-        : wantParas_(wantParas), wantSections_(wantSections) {}
+        : wantParas_(wantParas),
+          wantSections_(wantSections),
+          cells_([this](std::u16string p) { Emit(std::move(p)); }) {}
 
     // Paragraphs of an imported chunk (w:altChunk: HTML, MHT or RTF that
     // Word converts where it stands), by relationship id.
@@ -360,7 +446,7 @@ class StoryReader : public SaxHandler {
             Skip();
         } else if (local == "altChunk") {
             // Only where paragraphs stand on their own: in the body, not in a table cell.
-            if (altChunk && containers_.empty() && Visible())
+            if (altChunk && cells_.Depth() == 0 && Visible())
                 for (auto& p : altChunk(std::string(a.Get(Ns::R, "id")))) Emit(std::move(p));
             Skip();
         } else if (local == "sectPr") {
@@ -368,13 +454,11 @@ class StoryReader : public SaxHandler {
             curSect_ = SectionRefs{};
             if (Parent(1, Ns::W, "pPr")) sectBreak_ = true;
         } else if (local == "tbl") {
-            if (!containers_.empty() && containers_.back().cell && containers_.back().hasPending) {
-                Emit(containers_.back().pending + u'\r');
-                containers_.back().hasPending = false;
-            }
-            containers_.push_back({});
+            cells_.TableStart();
+        } else if (local == "tr") {
+            cells_.RowStart();
         } else if (local == "tc") {
-            containers_.push_back({true, false, {}});
+            cells_.CellStart();
         }
     }
 
@@ -409,15 +493,11 @@ class StoryReader : public SaxHandler {
         } else if (local == "p") {
             EndParagraph();
         } else if (local == "tc") {
-            if (!containers_.empty()) {
-                Container c = std::move(containers_.back());
-                containers_.pop_back();
-                Emit((c.hasPending ? c.pending : std::u16string()) + u"\r\a");
-            }
+            cells_.CellEnd();
         } else if (local == "tr") {
-            if (!containers_.empty() && !containers_.back().cell) Emit(u"\r\a");
+            cells_.RowEnd();
         } else if (local == "tbl") {
-            if (!containers_.empty()) containers_.pop_back();
+            cells_.TableEnd();
         } else if (local == "body" || local == "hdr" || local == "ftr") {
             if (!carry_.empty()) Emit(carry_ + u'\r'), carry_.clear();
         }
@@ -433,11 +513,6 @@ class StoryReader : public SaxHandler {
         Ns ns;
         std::string local;
     };
-    struct Container {
-        bool cell = false;
-        bool hasPending = false;
-        std::u16string pending;  // a cell's latest paragraph, ending decided at </w:tc>
-    };
 
     bool Parent(std::size_t up, Ns ns, std::string_view local) const {
         // stack_.back() is the element itself.
@@ -452,21 +527,14 @@ class StoryReader : public SaxHandler {
         if (Visible()) para_.push_back(c);
     }
     void EndParagraph() {
-        if (markDeleted_ && !sectBreak_ && (containers_.empty() || !containers_.back().cell)) {
+        if (markDeleted_ && !sectBreak_ && !cells_.InCell()) {
             // A deleted paragraph mark joins this paragraph to the next.
             carry_ = std::move(para_);
             para_.clear();
             return;
         }
-        if (!containers_.empty() && containers_.back().cell) {
-            Container& c = containers_.back();
-            if (c.hasPending) Emit(c.pending + u'\r');
-            c.pending = std::move(para_);
-            c.hasPending = true;
-        } else {
-            // A paragraph that ends a section ends in the section mark.
-            Emit(para_ + (sectBreak_ ? u'\f' : u'\r'));
-        }
+        // A paragraph that ends a section ends in the section mark.
+        cells_.Paragraph(std::move(para_), sectBreak_ ? u'\f' : u'\r');
         para_.clear();
     }
     void Emit(std::u16string text) {
@@ -485,7 +553,7 @@ class StoryReader : public SaxHandler {
     SectionRefs curSect_;
     std::vector<bool> fields_;  // per open field: past its separator
     std::size_t inCode_ = 0;    // open fields still in their code
-    std::vector<Container> containers_;
+    CellLayout cells_;
     std::u16string para_, carry_;
     bool inText_ = false, markDeleted_ = false, sectBreak_ = false;
     std::unique_ptr<StoryReader> inline_;  // a Word 2003 header or footer being read
@@ -493,7 +561,7 @@ class StoryReader : public SaxHandler {
     int inlineKind_ = 0;
 };
 
-class OoxmlDocument : public DocumentImpl {
+class OoxmlDocument : public StoryDocument {
   public:
     explicit OoxmlDocument(std::unique_ptr<Package> pkg) : pkg_(std::move(pkg)) {
         main_ = FindMainPart(*pkg_);
@@ -510,24 +578,10 @@ class OoxmlDocument : public DocumentImpl {
         if (!check.isDocument) throw WordError("not a Word XML document");
     }
 
-    std::u16string ParagraphText(int n) override {
-        if (n < 1) throw WordError("no such paragraph");
-        const std::size_t want = static_cast<std::size_t>(n);
-        if (want > paras_.size() && !(totalKnown_ && want > total_)) Scan(want, 0);
-        if (want > paras_.size()) throw WordError("no such paragraph");
-        return paras_[want - 1];
-    }
-    std::u16string HeaderText(int section, int index) override {
-        return Story(section, index, true);
-    }
-    std::u16string FooterText(int section, int index) override {
-        return Story(section, index, false);
-    }
-
   private:
     // Parses word/document.xml from the start as far as the question needs;
     // keeps the longest prefix of paragraphs and sections learnt so far.
-    void Scan(std::size_t wantParas, std::size_t wantSections) {
+    void Learn(std::size_t wantParas, std::size_t wantSections) override {
         StoryReader r(wantParas, wantSections);
         r.altChunk = [this](const std::string& id) { return AltChunk(id); };
         bool reachedEnd = false;
@@ -538,39 +592,43 @@ class OoxmlDocument : public DocumentImpl {
             // Damaged XML after what was asked for still answers the question.
             if (!r.stop) throw;
         }
-        if (r.paragraphs.size() > paras_.size()) paras_ = std::move(r.paragraphs);
-        if (r.sections.size() > sections_.size()) sections_ = std::move(r.sections);
-        if (reachedEnd) totalKnown_ = true, total_ = r.count, sectionsComplete_ = true;
+        std::vector<ParagraphFacts> paragraphs(r.paragraphs.size());
+        for (std::size_t i = 0; i < paragraphs.size(); ++i)
+            paragraphs[i].text = std::move(r.paragraphs[i]);
+        std::vector<Section> sections(r.sections.size());
+        for (std::size_t s = 0; s < sections.size(); ++s)
+            for (std::size_t k = 0; k < 3; ++k) {
+                const std::string at = std::to_string(s) + ":" + std::to_string(k);
+                sections[s].header[k] =
+                    Key(r.sections[s].headerText[k], r.sections[s].header[k], "h" + at);
+                sections[s].footer[k] =
+                    Key(r.sections[s].footerText[k], r.sections[s].footer[k], "f" + at);
+            }
+        Keep(std::move(paragraphs), std::move(sections));
+        if (reachedEnd) paragraphCount_ = r.count, sectionsComplete_ = true;
     }
 
-    std::u16string Story(int section, int index, bool header) {
-        if (section < 1 || index < 1 || index > 3) throw WordError("no such header or footer");
-        if (sections_.size() < static_cast<std::size_t>(section) && !sectionsComplete_)
-            Scan(0, static_cast<std::size_t>(section));
-        if (sections_.size() < static_cast<std::size_t>(section)) {
-            // A body without any section properties is one section.
-            if (section == 1 && sections_.empty()) return u"\r";
-            throw WordError("no such section");
+    // Word 2003 XML keeps a story's text in the section itself; a package
+    // names the part by relationship id.
+    std::string Key(std::optional<std::u16string>& text, const std::string& id,
+                    const std::string& where) {
+        if (text) {
+            std::string key = "text:" + where;
+            inlineTexts_.emplace(key, std::move(*text));
+            return key;
         }
-        // Index 1 primary, 2 first page, 3 even pages; a section without
-        // its own links to the previous section's.
-        static constexpr int kKind[4] = {0, 0, 1, 2};
-        std::string id;
-        for (int s = section; s >= 1 && id.empty(); --s) {
-            const SectionRefs& refs = sections_[static_cast<std::size_t>(s) - 1];
-            const auto& text = (header ? refs.headerText
-                                       : refs.footerText)[static_cast<std::size_t>(kKind[index])];
-            if (text) return *text;
-            id = (header ? refs.header : refs.footer)[static_cast<std::size_t>(kKind[index])];
-        }
-        if (id.empty() || !pkg_) return u"\r";
-        const std::string target = Target(id);
+        return id.empty() ? std::string() : "rel:" + id;
+    }
+
+    std::u16string StoryText(const std::string& key) override {
+        auto inlined = inlineTexts_.find(key);
+        if (inlined != inlineTexts_.end()) return inlined->second;
+        if (key.compare(0, 4, "rel:") != 0 || !pkg_) return u"\r";
+        const std::string target = Target(key.substr(4));
         if (target.empty()) return u"\r";
         StoryReader r(SIZE_MAX, SIZE_MAX);
         ParsePart(*pkg_, target, r);
-        std::u16string text;
-        for (const auto& p : r.paragraphs) text += p;
-        return text.empty() ? u"\r" : text;
+        return Joined(r.paragraphs);
     }
 
     // The part a relationship of the main part points to; empty when none.
@@ -603,16 +661,10 @@ class OoxmlDocument : public DocumentImpl {
         });
         std::unique_ptr<DocumentImpl> chunk;
         try {
-            switch (SniffDocumentFormat(std::string_view(bytes).substr(0, 4096))) {
-                case DocumentFormat::Rtf:
-                    chunk = OpenRtfBytes(std::move(bytes));
-                    break;
-                case DocumentFormat::Web:
-                    chunk = OpenWebBytes(std::move(bytes));
-                    break;
-                default:
-                    return out;  // nested packages and plain text are left out
-            }
+            // Nested packages, documents and plain text are left out.
+            const Format format = Sniff(bytes);
+            if (format != Format::Rtf && format != Format::Web) return out;
+            chunk = Open(std::make_unique<OwnedSource>(std::move(bytes)));
             try {
                 chunk->ParagraphText(1 << 20);  // reads the whole chunk once
             } catch (const WordError&) {
@@ -639,10 +691,7 @@ class OoxmlDocument : public DocumentImpl {
     std::unique_ptr<Package> pkg_;
     std::string flat_;
     std::string main_;
-    std::vector<std::u16string> paras_;
-    std::vector<SectionRefs> sections_;
-    bool totalKnown_ = false, sectionsComplete_ = false;
-    std::size_t total_ = 0;
+    std::map<std::string, std::u16string> inlineTexts_;
     std::optional<std::map<std::string, Relationship>> rels_;
     std::map<std::string, std::vector<std::u16string>> chunks_;
     std::size_t chunkBytes_ = 0;
@@ -652,6 +701,10 @@ class OoxmlDocument : public DocumentImpl {
 
 std::unique_ptr<DocumentImpl> OpenOoxmlDocument(const std::string& path) {
     return std::make_unique<OoxmlDocument>(Package::FromFile(path));
+}
+
+std::unique_ptr<DocumentImpl> OpenOoxmlSource(std::unique_ptr<ByteSource> src) {
+    return std::make_unique<OoxmlDocument>(Package::FromSource(std::move(src)));
 }
 
 std::unique_ptr<DocumentImpl> OpenOoxmlBytes(std::string bytes) {

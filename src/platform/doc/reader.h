@@ -1,5 +1,7 @@
 #pragma once
-// What every document format reader gives the object model.
+// What every document format reader gives the object model: the binary
+// reader (binarydoc.h) and the readers on the story base (storydoc.h).
+// format.h's Open picks the reader for a file's bytes.
 
 #include <string>
 

@@ -8,10 +8,13 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/doc/codepage.h"
-#include "platform/doc/fmtcommon.h"
+#include "platform/doc/codepagetable.h"
+#include "platform/doc/charset.h"
+#include "platform/doc/readfile.h"
+#include "platform/doc/format.h"
 #include "platform/doc/formats.h"
 #include "platform/doc/objectmodel.h"
+#include "platform/doc/storydoc.h"
 
 namespace pelmora::word {
 
@@ -539,69 +542,55 @@ class RtfParser {
     bool bodyTailDropped_ = false;
 };
 
-class RtfDocument : public DocumentImpl {
+class RtfDocument : public StoryDocument {
   public:
     explicit RtfDocument(std::string data) : data_(std::move(data)) {
         // A byte-order mark or blank lines before the group are tolerated.
-        std::size_t start = data_.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
-        while (start < data_.size() && start < 4096 &&
-               std::string_view(" \t\r\n").find(data_[start]) != std::string_view::npos)
-            ++start;
+        bool utf16 = false;
+        const std::size_t start = TextStart(data_, &utf16);
         if (start) data_.erase(0, start);
-        if (data_.compare(0, 5, "{\\rtf") != 0) throw WordError("not an RTF file");
-    }
-
-    std::u16string ParagraphText(int n) override {
-        if (n < 1) throw WordError("no such paragraph");
-        const std::size_t want = static_cast<std::size_t>(n);
-        if (want > paras_.size() && !(totalKnown_ && want > total_)) Scan(want, 0);
-        if (want > paras_.size()) throw WordError("no such paragraph");
-        return paras_[want - 1];
-    }
-    std::u16string HeaderText(int section, int index) override {
-        return Story(section, index, true);
-    }
-    std::u16string FooterText(int section, int index) override {
-        return Story(section, index, false);
+        if (utf16 || data_.compare(0, 5, "{\\rtf") != 0) throw WordError("not an RTF file");
     }
 
   private:
-    void Scan(std::size_t wantParas, std::size_t wantSections) {
+    void Learn(std::size_t wantParas, std::size_t wantSections) override {
         RtfParser p(data_, wantParas, wantSections);
         const bool complete = p.Run();
         // Unless the file ended, the last paragraph and section read may still change.
         if (!complete && !p.sections.empty()) p.sections.pop_back();
         if (!complete && p.paragraphs.size() > wantParas) p.paragraphs.pop_back();
-        if (p.paragraphs.size() > paras_.size()) paras_ = std::move(p.paragraphs);
-        if (p.sections.size() >= sections_.size()) {
-            sections_ = std::move(p.sections);
-            stories_ = std::move(p.storyTexts);
+        if (p.paragraphs.size() > paragraphs_.size()) {
+            std::vector<ParagraphFacts> paragraphs(p.paragraphs.size());
+            for (std::size_t i = 0; i < paragraphs.size(); ++i)
+                paragraphs[i].text = std::move(p.paragraphs[i]);
+            paragraphs_ = std::move(paragraphs);
         }
-        if (complete) totalKnown_ = true, total_ = p.count, sectionsComplete_ = true;
+        if (p.sections.size() >= sections_.size()) {
+            storyTexts_ = std::move(p.storyTexts);
+            sections_.assign(p.sections.size(), {});
+            for (std::size_t s = 0; s < p.sections.size(); ++s)
+                for (std::size_t k = 0; k < 3; ++k) {
+                    sections_[s].header[k] = Key(p.sections[s].header[k]);
+                    sections_[s].footer[k] = Key(p.sections[s].footer[k]);
+                }
+        }
+        if (complete) paragraphCount_ = p.count, sectionsComplete_ = true;
     }
 
-    std::u16string Story(int section, int index, bool header) {
-        if (section < 1 || index < 1 || index > 3) throw WordError("no such header or footer");
-        if (sections_.size() < static_cast<std::size_t>(section) && !sectionsComplete_)
-            Scan(0, static_cast<std::size_t>(section));
-        if (sections_.size() < static_cast<std::size_t>(section))
-            throw WordError("no such section");
-        static constexpr int kKind[4] = {0, 0, 1, 2};
-        for (int s = section; s >= 1; --s) {
-            const SectionStories& sec = sections_[static_cast<std::size_t>(s) - 1];
-            int story = (header ? sec.header : sec.footer)[static_cast<std::size_t>(kKind[index])];
-            if (story > 0 && static_cast<std::size_t>(story) < stories_.size())
-                return stories_[static_cast<std::size_t>(story)];
-        }
-        return u"\r";
+    // Stories are numbered as the file opens them; a number that names none
+    // leaves the slot to the previous section.
+    std::string Key(int story) const {
+        if (story <= 0 || static_cast<std::size_t>(story) >= storyTexts_.size()) return {};
+        return std::to_string(story);
+    }
+
+    std::u16string StoryText(const std::string& key) override {
+        const std::size_t story = std::stoul(key);
+        return story < storyTexts_.size() ? storyTexts_[story] : u"\r";
     }
 
     std::string data_;
-    std::vector<std::u16string> paras_;
-    std::vector<SectionStories> sections_;
-    std::vector<std::u16string> stories_;
-    bool totalKnown_ = false, sectionsComplete_ = false;
-    std::size_t total_ = 0;
+    std::vector<std::u16string> storyTexts_;
 };
 
 }  // namespace

@@ -1,0 +1,98 @@
+// Speed of the automatic title mode against mode 0: a folder of 2,000
+// documents (the title fixtures of tests/data/titles, in turn) read from
+// disk, each opened and its title formed; and the finder alone over bodies
+// already read.
+//
+// bench_autotitle [benchmark options]
+
+#include <benchmark/benchmark.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "platform/doc/objectmodel.h"
+#include "titles/titlefinder.h"
+#include "titles/titlerules.h"
+
+namespace fs = std::filesystem;
+using pelmora::word::Application;
+using pelmora::word::WordError;
+
+namespace {
+
+constexpr int kFolderSize = 2000;
+
+const std::vector<std::string>& Fixtures() {
+    static const std::vector<std::string> files = [] {
+        std::vector<std::string> out;
+        for (const auto& e : fs::directory_iterator(fs::path(PELMORA_TEST_DATA) / "titles")) {
+            const std::string ext = e.path().extension().string();
+            if (e.is_regular_file() && (ext == ".doc" || ext == ".docx"))
+                out.push_back(e.path().string());
+        }
+        return out;
+    }();
+    return files;
+}
+
+// One run over the folder; `mode` 0 or 4, reading `count` leading paragraphs.
+void Folder(benchmark::State& state, int mode, int count) {
+    const std::vector<std::string>& files = Fixtures();
+    if (files.empty()) {
+        state.SkipWithError("no fixtures in tests/data/titles");
+        return;
+    }
+    Application word;
+    size_t chars = 0;
+    for (auto _ : state) {
+        for (int i = 0; i < kFolderSize; ++i) {
+            const std::string& file = files[size_t(i) % files.size()];
+            try {
+                auto doc = word.Open(file);
+                std::u16string raw;
+                if (mode == 0) {
+                    raw = doc->ParagraphText(1);
+                } else {
+                    raw = pelmora::FindTitle(doc->LeadingParagraphs(count), u"x.doc");
+                }
+                chars += pelmora::FormatTitleText(raw, 25).value_or(u"").size();
+                doc->Close(false);
+            } catch (const WordError&) {
+            }
+        }
+    }
+    benchmark::DoNotOptimize(chars);
+    state.SetItemsProcessed(int64_t(state.iterations()) * kFolderSize);
+}
+
+void BM_FolderMode0(benchmark::State& state) { Folder(state, 0, 1); }
+// The argument: how many leading paragraphs the reader gives.
+void BM_FolderMode4(benchmark::State& state) { Folder(state, 4, int(state.range(0))); }
+BENCHMARK(BM_FolderMode0)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FolderMode4)
+    ->Arg(pelmora::word::kLeadingParagraphs)
+    ->Arg(30)
+    ->Arg(15)
+    ->Unit(benchmark::kMillisecond);
+
+// The finder's own share: every fixture's leading body, read once.
+void BM_FinderOnly(benchmark::State& state) {
+    std::vector<pelmora::word::LeadingBody> bodies;
+    Application word;
+    for (const std::string& file : Fixtures()) {
+        auto doc = word.Open(file);
+        bodies.push_back(doc->LeadingParagraphs());
+    }
+    size_t chars = 0;
+    for (auto _ : state) {
+        for (const auto& body : bodies) chars += pelmora::FindTitle(body, u"x.doc").size();
+    }
+    benchmark::DoNotOptimize(chars);
+    state.SetItemsProcessed(int64_t(state.iterations()) * int64_t(bodies.size()));
+}
+BENCHMARK(BM_FinderOnly);
+
+}  // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,83 @@
+#include "batchlist/rowcommands.h"
+
+#include "batchlist/batchlist.h"
+#include "platform/dialogs.h"
+#include "settings/globalsettings.h"
+#include "settings/number.h"
+#include "titles/filenames.h"
+
+namespace pelmora {
+
+namespace {
+
+const QString kRefused = QStringLiteral("文件名为空或非法字符,请重输!");
+
+}  // namespace
+
+void ApplyEditRule(BatchList& list, const GlobalSettings& settings, int row, int col) {
+    if (col == ColTitle && list.count() > 0) {
+        const QString typed = list.title(row);
+        if (typed.isEmpty() || IsGoodFilename(typed) != -1) {
+            list.setResult(row, kRefused);
+            list.setChecked(row, false);
+        } else {
+            // A negative maximum length gives no title at all; a text of only
+            // blanks and line breaks gives an empty one. Neither may stay
+            // checked, or the rename would name the file ".doc".
+            const QString title = FormatTitle(typed, settings.globalMaxword).value_or(QString());
+            list.setTitle(row, title);
+            if (title.isEmpty()) {
+                list.setResult(row, kRefused);
+                list.setChecked(row, false);
+            } else {
+                list.setResult(row, QStringLiteral("修改成功"));
+                list.setTitleColor(row, kColorWhite);
+                list.setChecked(row, true);
+            }
+        }
+    }
+    list.refresh();
+}
+
+void RemoveRows(BatchList& list, Dialogs& dialogs, bool checked) {
+    int16_t removed = 0;
+    int r = 1;
+    // A removed row's successor moves up into r and is examined next.
+    while (r <= list.count()) {
+        if (list.checked(r) == checked) {
+            list.removeRow(r);
+            ++removed;
+        } else {
+            ++r;
+        }
+    }
+    MessageRequest report;
+    report.text =
+        QStringLiteral("一共从列表中") + FormatSettingNumber(removed) + QStringLiteral("个文件!!");
+    report.caption = kAppTitle;
+    report.buttons = MsgButtons::Ok;
+    dialogs.message(report);
+}
+
+void CheckAllRows(BatchList& list) {
+    for (int r = 1; r <= list.count(); ++r) list.setChecked(r, true);
+    list.refresh();
+}
+
+void InvertChecks(BatchList& list) {
+    for (int r = 1; r <= list.count(); ++r) list.setChecked(r, !list.checked(r));
+    list.refresh();
+}
+
+void OpenRowDocument(const BatchList& list, Dialogs& dialogs, int row) {
+    if (row < 1 || row > list.count()) return;
+    const QString path = list.path(row);
+    if (dialogs.openDocument(path)) return;
+    MessageRequest failure;
+    failure.text = QStringLiteral("无法打开文件:") + path;
+    failure.caption = kAppTitle;
+    failure.icon = MsgIcon::Warning;
+    dialogs.message(failure);
+}
+
+}  // namespace pelmora

@@ -1,0 +1,97 @@
+#pragma once
+// What the .docx, RTF and web-page readers share: a body of paragraphs, the
+// sections with their header and footer stories, and the answers the object
+// model asks for over them. A reader fills the body and the sections (all at
+// once, or lazily as far as a question needs); this base checks indexes,
+// walks back through sections for headers and footers, and lays out table
+// cells and rows the way Word's text does.
+
+#include <array>
+#include <cstddef>
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/doc/paragraphfacts.h"
+#include "platform/doc/reader.h"
+
+namespace pelmora::word {
+
+class StoryDocument : public DocumentImpl {
+  public:
+    // Header and footer stories of one section by kind (0 primary, 1 first
+    // page, 2 even pages): a key the reader resolves in StoryText, empty when
+    // the section shows the previous section's.
+    struct Section {
+        std::array<std::string, 3> header, footer;
+    };
+
+    std::u16string ParagraphText(int n) final;
+    std::u16string HeaderText(int section, int index) final;
+    std::u16string FooterText(int section, int index) final;
+    // The stored paragraphs with their facts, the first form feed ending them.
+    LeadingBody LeadingParagraphs(int maxCount) override;
+
+  protected:
+    // Reads on until at least `paragraphs` body paragraphs and `sections`
+    // sections are stored, or the body ends. Readers that store everything
+    // up front keep this default.
+    virtual void Learn(std::size_t paragraphs, std::size_t sections);
+    // The text of the story a section names; u"\r" when there is none.
+    virtual std::u16string StoryText(const std::string& key) = 0;
+
+    // The body's first paragraphs (text and facts); formatting stays default
+    // where the reader knows none.
+    std::vector<ParagraphFacts> paragraphs_;
+    // All paragraphs of the body, once the reader has seen its end.
+    std::optional<std::size_t> paragraphCount_;
+    std::vector<Section> sections_;
+    bool sectionsComplete_ = false;
+
+    // A story's paragraphs as one text, u"\r" when empty.
+    static std::u16string Joined(const std::vector<std::u16string>& paragraphs);
+    // Keeps what a new pass learnt when it learnt more than the last one.
+    void Keep(std::vector<ParagraphFacts> paragraphs, std::vector<Section> sections);
+
+  private:
+    std::u16string Story(int section, int index, bool header);
+    std::map<std::string, std::u16string> stories_;
+};
+
+// Lays out the paragraphs of one story the way Word's text shows tables: the
+// last paragraph of a cell ends in u"\r\a", every row adds u"\r\a" of its
+// own, and a table nested in a cell closes the cell paragraph before it.
+// Paragraphs go to `emit` with their marks.
+class CellLayout {
+  public:
+    explicit CellLayout(std::function<void(std::u16string)> emit) : emit_(std::move(emit)) {}
+
+    bool InCell() const { return !open_.empty() && open_.back().cell; }
+    bool InTable() const { return !open_.empty() && !open_.back().cell; }
+    std::size_t Depth() const { return open_.size(); }
+
+    // A paragraph ends (text without its mark); `mark` ends it outside cells.
+    void Paragraph(std::u16string text, char16_t mark = u'\r');
+    void TableStart();
+    void TableEnd();
+    void RowStart();
+    void RowEnd();
+    void CellStart();
+    void CellEnd();
+    // Closes whatever is still open.
+    void Finish();
+
+  private:
+    struct Open {
+        bool cell = false;
+        bool rowOpen = false;
+        bool hasPending = false;
+        std::u16string pending;  // a cell's latest paragraph, ending decided at the cell's end
+    };
+    std::function<void(std::u16string)> emit_;
+    std::vector<Open> open_;
+};
+
+}  // namespace pelmora::word

@@ -1,0 +1,23 @@
+#pragma once
+// How a long command shows how far it has come; the main window shows it in
+// its progress bar and percentage label.
+
+namespace pelmora {
+
+class Progress {
+  public:
+    virtual ~Progress() = default;
+    // A run of total steps begins.
+    virtual void start(int total) = 0;
+    // done of total steps are finished.
+    virtual void step(int done, int total) = 0;
+};
+
+// Shows nothing.
+class NoProgress : public Progress {
+  public:
+    void start(int) override {}
+    void step(int, int) override {}
+};
+
+}  // namespace pelmora
