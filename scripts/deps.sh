@@ -10,6 +10,7 @@ PACKAGES=(
   fonts-noto-cjk xvfb xauth
   libzip-dev libexpat1-dev
   ccache clang-format
+  fusefat dosfstools
 )
 # Extra tools for fuzzing (clang with libFuzzer and sanitizers).
 if [[ "${PELMORA_FUZZ:-0}" == 1 ]]; then

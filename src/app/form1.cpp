@@ -7,6 +7,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMenu>
+#include <QMimeData>
 #include <QPointer>
 #include <QProgressBar>
 #include <QScreen>
@@ -27,6 +28,7 @@
 #include "platform/paths.h"
 #include "platform/settingsfolder.h"
 #include "rename/journal.h"
+#include "rename/recovery.h"
 #include "rename/rename.h"
 #include "rename/undo.h"
 #include "settings/frmoptions.h"
@@ -233,6 +235,7 @@ void Form1::startUp() {
             WriteSetting();
         }
     });
+    guarded([this] { RecoverAfterCrash(QFileInfo(settingsPath()).absolutePath()); });
     guarded([this] {
         const std::array<int, 6> widths = ColumnWidths(DiDaGrid1->ControlWidth());
         DiDaGrid1->SetColCount(6);

@@ -1,52 +1,74 @@
 #include "platform/files.h"
 
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <time.h>
+#include <unistd.h>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSet>
-
+#include <algorithm>
+#include <array>
+#include <cctype>
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <algorithm>
-#include <array>
 
 #include "platform/paths.h"
+#include "titles/filenames.h"
 
 namespace pelmora::platform {
 
 int32_t Win32ErrorFromErrno(int err) {
     switch (err) {
-        case 0: return kErrorSuccess;
-        case ENOENT: return kErrorFileNotFound;
-        case ENOTDIR: return kErrorPathNotFound;
+        case 0:
+            return kErrorSuccess;
+        case ENOENT:
+            return kErrorFileNotFound;
+        case ENOTDIR:
+            return kErrorPathNotFound;
         case EEXIST:
         case ENOTEMPTY:
-        case EISDIR: return kErrorAlreadyExists;
+        case EISDIR:
+            return kErrorAlreadyExists;
         case EACCES:
-        case EPERM: return kErrorAccessDenied;
-        case EROFS: return kErrorWriteProtect;
+        case EPERM:
+            return kErrorAccessDenied;
+        case EROFS:
+            return kErrorWriteProtect;
         case EBUSY:
-        case ETXTBSY: return kErrorSharingViolation;
+        case ETXTBSY:
+            return kErrorSharingViolation;
         case ENOSPC:
-        case EDQUOT: return kErrorDiskFull;
-        case EINVAL:
+        case EDQUOT:
+            return kErrorDiskFull;
         case ENAMETOOLONG:
-        case EILSEQ: return kErrorInvalidName;
-        case EXDEV: return kErrorNotSameDevice;
+            return kErrorFilenameExcedRange;
+        case EINVAL:
+        case EILSEQ:
+            return kErrorInvalidName;
+        case EXDEV:
+            return kErrorNotSameDevice;
         case EMFILE:
-        case ENFILE: return kErrorTooManyOpenFiles;
-        case ENOMEM: return kErrorNotEnoughMemory;
-        case EFBIG: return kErrorFileTooLarge;
-        case EIO: return kErrorIoDevice;
-        case EMLINK: return kErrorTooManyLinks;
-        case ELOOP: return kErrorCantResolveFilename;
-        default: return kErrorGenFailure;
+        case ENFILE:
+            return kErrorTooManyOpenFiles;
+        case ENOMEM:
+            return kErrorNotEnoughMemory;
+        case EFBIG:
+            return kErrorFileTooLarge;
+        case EIO:
+            return kErrorIoDevice;
+        case EMLINK:
+            return kErrorTooManyLinks;
+        case ELOOP:
+            return kErrorCantResolveFilename;
+        default:
+            return kErrorGenFailure;
     }
 }
 
@@ -91,18 +113,12 @@ void FindInto(const QString& folder, bool subfolders, int depth, QSet<QString>& 
 QStringList ListDocFiles(const QString& folder) {
     // QDir::Files without QDir::Hidden/System: ordinary files (and links to
     // them), no dot-files, no broken links.
-    QStringList names = SortedEntries(folder, QDir::Files,
-                                      {QStringLiteral("*.doc"), QStringLiteral("*.docx"),
-                                       QStringLiteral("*.docm")});
+    QStringList patterns;
+    for (const QString& ext : WordExtensions()) patterns << QLatin1Char('*') + ext;
+    QStringList names = SortedEntries(folder, QDir::Files, patterns);
     // A wildcard also matches a name that is only the extension, which is a
     // hidden file here and already filtered; keep the rule explicit.
-    names.removeIf([](const QString& n) {
-        for (const char* ext : {".doc", ".docx", ".docm"}) {
-            const QLatin1String e(ext);
-            if (n.size() > e.size() && n.endsWith(e, Qt::CaseInsensitive)) return false;
-        }
-        return true;
-    });
+    names.removeIf([](const QString& n) { return !IsWordFileName(n); });
     return names;
 }
 
@@ -121,31 +137,60 @@ bool IsRefusedFileName(const QString& name) {
         // A surrogate without its partner has no encoding on disk: the file
         // would get another name than the title shows.
         if (QChar::isHighSurrogate(u)) {
-            if (i + 1 < name.size() && name[i + 1].isLowSurrogate()) ++i;
-            else return true;
+            if (i + 1 < name.size() && name[i + 1].isLowSurrogate())
+                ++i;
+            else
+                return true;
             continue;
         }
         if (QChar::isLowSurrogate(u)) return true;
         switch (u) {
-            case u'"': case u'*': case u'/': case u':': case u'<':
-            case u'>': case u'?': case u'\\': case u'|': return true;
-            default: break;
+            case u'"':
+            case u'*':
+            case u'/':
+            case u':':
+            case u'<':
+            case u'>':
+            case u'?':
+            case u'\\':
+            case u'|':
+                return true;
+            default:
+                break;
         }
     }
     QString base = name.left(name.indexOf(QLatin1Char('.')) < 0 ? name.size()
-                                                                  : name.indexOf(QLatin1Char('.')));
+                                                                : name.indexOf(QLatin1Char('.')));
     while (base.endsWith(QLatin1Char(' '))) base.chop(1);
     base = base.toUpper();
     static const std::array<const char*, 4> kDevices = {"CON", "PRN", "AUX", "NUL"};
     for (const char* dev : kDevices)
         if (base == QLatin1String(dev)) return true;
-    if (base.size() == 4 && (base.startsWith(QLatin1String("COM")) || base.startsWith(QLatin1String("LPT"))) &&
+    if (base.size() == 4 &&
+        (base.startsWith(QLatin1String("COM")) || base.startsWith(QLatin1String("LPT"))) &&
         base[3] >= QLatin1Char('1') && base[3] <= QLatin1Char('9'))
         return true;
     return false;
 }
 
-// ---- Moving ----
+// ---- Identity ----
+
+std::optional<FileIdentity> IdentityOfNative(const char* path) {
+    struct stat st;
+    if (::lstat(path, &st) != 0) return std::nullopt;
+    return FileIdentity{uint64_t(st.st_dev), uint64_t(st.st_ino), int64_t(st.st_size),
+                        int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
+}
+
+std::optional<FileIdentity> IdentityOf(const QString& path) {
+    const QByteArray native = QFile::encodeName(path);
+    if (native.isEmpty() || native.contains('\0')) return std::nullopt;
+    return IdentityOfNative(native.constData());
+}
+
+// ---- Writing whole files ----
+
+const char kTempPrefix[] = ".pelmora-tmp-";
 
 MoveFileSeams& moveFileSeams() {
     static MoveFileSeams seams;
@@ -154,10 +199,14 @@ MoveFileSeams& moveFileSeams() {
 
 namespace {
 
+// Set when no rename here can refuse to replace.
+constexpr int kNoSafeRename = -1;
+
 // rename without replacing: renameat2(RENAME_NOREPLACE) where the file system
 // has it, else link() + unlink(), which fails on an existing name as well.
-// Only where neither exists (no hard links, e.g. FAT) does it fall back to a
-// test for the name followed by a plain rename.
+// Where neither exists it returns kNoSafeRename and touches nothing: a test
+// for the name followed by a plain rename could replace a file that appears
+// in between.
 int RenameNoReplace(const char* from, const char* to) {
     const MoveFileSeams& seams = moveFileSeams();
     int err = 0;
@@ -177,10 +226,7 @@ int RenameNoReplace(const char* from, const char* to) {
         err = errno;
     }
     if (err != EPERM && err != EOPNOTSUPP && err != ENOSYS && err != EMLINK) return err;
-    struct stat st;
-    if (::lstat(to, &st) == 0) return EEXIST;
-    if (errno != ENOENT) return errno;
-    return ::rename(from, to) == 0 ? 0 : errno;
+    return kNoSafeRename;
 }
 
 QByteArray ParentOf(const QByteArray& path) {
@@ -190,8 +236,15 @@ QByteArray ParentOf(const QByteArray& path) {
     return path.left(slash);
 }
 
+void SyncFolder(const QByteArray& folder) {
+    const int dir = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
+    }
+}
+
 int WriteAll(int fd, const char* data, size_t size) {
-    if (const int forced = moveFileSeams().failCopyWriteWith) return forced;
     while (size > 0) {
         const ssize_t n = ::write(fd, data, size);
         if (n < 0) {
@@ -204,70 +257,71 @@ int WriteAll(int fd, const char* data, size_t size) {
     return 0;
 }
 
-// Copies from -> a temporary name beside to, syncs it, gives it the name to
-// without replacing, then removes from. Returns an errno value.
-int CopyAcross(const QByteArray& from, const QByteArray& to) {
-    const MoveFileSeams& seams = moveFileSeams();
-    struct stat st;
-    if (::lstat(from.constData(), &st) != 0) return errno;
-    if (!S_ISREG(st.st_mode)) return EXDEV;  // folders and links do not cross
-
-    const int in = ::open(from.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
-    if (in < 0) return errno;
-
-    QByteArray temp = ParentOf(to) + "/.pelmora-move-XXXXXX";
-    const int out = ::mkostemp(temp.data(), O_CLOEXEC);
-    if (out < 0) {
-        const int err = errno;
-        ::close(in);
-        return err;
-    }
-    auto fail = [&](int err) {
-        ::close(in);
-        if (out >= 0) ::close(out);
-        ::unlink(temp.constData());
-        return err;
-    };
-
+// Copies what is left to read of in into out. Returns an errno value.
+int CopyFd(int in, int out) {
     std::array<char, 1 << 16> buffer;
     for (;;) {
         const ssize_t n = ::read(in, buffer.data(), buffer.size());
         if (n < 0) {
             if (errno == EINTR) continue;
-            return fail(errno);
+            return errno;
         }
-        if (n == 0) break;
-        if (const int err = WriteAll(out, buffer.data(), static_cast<size_t>(n))) return fail(err);
+        if (n == 0) return 0;
+        if (const int err = WriteAll(out, buffer.data(), static_cast<size_t>(n))) return err;
     }
+}
+
+int SyncAndClose(int fd) {
+    int err = 0;
+    if (const int forced = moveFileSeams().failSyncWith)
+        err = forced;
+    else if (::fsync(fd) != 0 && errno != EINVAL)
+        err = errno;  // EINVAL: cannot sync here
+    if (::close(fd) != 0 && err == 0) err = errno;
+    return err;
+}
+
+std::optional<FileIdentity> IdentityOfFd(int fd) {
+    struct stat st;
+    if (::fstat(fd, &st) != 0) return std::nullopt;
+    return FileIdentity{uint64_t(st.st_dev), uint64_t(st.st_ino), int64_t(st.st_size),
+                        int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
+}
+
+// Gives the synced temporary file the name target by an exclusive create of
+// target and a copy into it; the temporary is removed either way.
+int CopyIntoReservation(const QByteArray& temp, const QByteArray& target, mode_t mode,
+                        const PlacedObserver& placed) {
+    // The reservation is empty until its inode is known: announced first, so
+    // that an empty file left by a crash in between can be told ours.
+    if (placed) {
+        if (const int err = placed(kReservationPending)) return err;
+    }
+    const int out =
+        ::open(target.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, mode);
+    if (out < 0) return errno;
+    auto fail = [&](int err) {
+        ::close(out);
+        ::unlink(target.constData());  // our own reservation, made above
+        return err;
+    };
+    if (placed) {
+        const std::optional<FileIdentity> id = IdentityOfFd(out);
+        if (!id) return fail(errno);
+        if (const int err = placed(*id)) return fail(err);
+    }
+    const int in = ::open(temp.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (in < 0) return fail(errno);
+    struct stat st;
+    int err = ::fstat(in, &st) != 0 ? errno : CopyFd(in, out);
+    ::close(in);
+    if (err != 0) return fail(err);
     ::fchmod(out, st.st_mode & 07777);
     const struct timespec times[2] = {st.st_atim, st.st_mtim};
     ::futimens(out, times);
-    if (seams.failSyncWith) return fail(seams.failSyncWith);
-    if (::fsync(out) != 0) return fail(errno);
-    const int outFd = out;
-    if (::close(outFd) != 0) {
-        const int err = errno;
-        ::close(in);
-        ::unlink(temp.constData());
-        return err;
-    }
-    ::close(in);
-
-    if (const int err = RenameNoReplace(temp.constData(), to.constData())) {
-        ::unlink(temp.constData());
-        return err;
-    }
-    // The new name must be on disk before the original goes.
-    const int dir = ::open(ParentOf(to).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir >= 0) {
-        ::fsync(dir);
-        ::close(dir);
-    }
-    int err = seams.failUnlinkSourceWith;
-    if (err == 0 && ::unlink(from.constData()) != 0) err = errno;
+    err = SyncAndClose(out);
     if (err != 0) {
-        // The original stays; take the copy back so the move did not happen.
-        ::unlink(to.constData());
+        ::unlink(target.constData());
         return err;
     }
     return 0;
@@ -275,18 +329,117 @@ int CopyAcross(const QByteArray& from, const QByteArray& to) {
 
 }  // namespace
 
-int32_t MoveFile(const QString& from, const QString& to) {
+int WriteFileAtomically(const QByteArray& target, const std::function<int(int fd)>& fill,
+                        bool replace, const PlacedObserver& placed) {
+    if (target.isEmpty() || target.contains('\0')) return ENOENT;
+    const QByteArray folder = ParentOf(target);
+    QByteArray temp =
+        folder + '/' + kTempPrefix + QByteArray::number(qint64(::getpid())) + "-XXXXXX";
+    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
+    if (fd < 0) return errno;
+    auto fail = [&](int err) {
+        ::unlink(temp.constData());
+        return err;
+    };
+    if (placed) {
+        const std::optional<FileIdentity> id = IdentityOfFd(fd);
+        const int err = !id ? errno : placed(*id);
+        if (err != 0) {
+            ::close(fd);
+            return fail(err);
+        }
+    }
+    if (const int err = fill(fd)) {
+        ::close(fd);
+        return fail(err);
+    }
+    if (const int err = SyncAndClose(fd)) return fail(err);
+
+    if (const auto& hook = moveFileSeams().beforeTakingName) hook("place");
+    if (replace) {
+        if (::rename(temp.constData(), target.constData()) != 0) return fail(errno);
+    } else {
+        int err = RenameNoReplace(temp.constData(), target.constData());
+        if (err == kNoSafeRename) {
+            struct stat st;
+            const mode_t mode = ::lstat(temp.constData(), &st) == 0 ? (st.st_mode & 07777) : 0600;
+            err = CopyIntoReservation(temp, target, mode, placed);
+            ::unlink(temp.constData());
+        }
+        if (err != 0) return fail(err);
+    }
+    // The new name must be on disk before anything relies on it.
+    SyncFolder(folder);
+    return 0;
+}
+
+// ---- Moving ----
+
+namespace {
+
+// Copies from to the name to without replacing, then removes from. Returns
+// an errno value.
+int CopyAcross(const QByteArray& from, const QByteArray& to, const PlacedObserver& placed) {
+    const MoveFileSeams& seams = moveFileSeams();
+    struct stat st;
+    if (::lstat(from.constData(), &st) != 0) return errno;
+    if (!S_ISREG(st.st_mode)) return EXDEV;  // folders and links do not cross
+
+    const int in = ::open(from.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (in < 0) return errno;
+    std::optional<FileIdentity> copy;
+    const PlacedObserver note = [&](const FileIdentity& id) {
+        copy = id;
+        return placed ? placed(id) : 0;
+    };
+    const int err = WriteFileAtomically(
+        to,
+        [&](int out) {
+            if (seams.failCopyWriteWith) return seams.failCopyWriteWith;
+            if (const int e = CopyFd(in, out)) return e;
+            ::fchmod(out, st.st_mode & 07777);
+            const struct timespec times[2] = {st.st_atim, st.st_mtim};
+            ::futimens(out, times);
+            return 0;
+        },
+        false, note);
+    ::close(in);
+    if (err != 0) return err;
+
+    // Only our own copy under the new name lets the original go.
+    const std::optional<FileIdentity> there = IdentityOfNative(to.constData());
+    if (!there || !copy || !there->sameInode(*copy)) return EEXIST;
+    int unlinkErr = seams.failUnlinkSourceWith;
+    if (unlinkErr == 0 && ::unlink(from.constData()) != 0) unlinkErr = errno;
+    if (unlinkErr != 0) {
+        // The original stays; take the copy back so the move did not happen.
+        ::unlink(to.constData());
+        return unlinkErr;
+    }
+    return 0;
+}
+
+}  // namespace
+
+int32_t MoveFile(const QString& from, const QString& to, const PlacedObserver& placed) {
     if (from.isEmpty() || to.isEmpty()) return kErrorInvalidName;  // nothing to name
     const QByteArray src = QFile::encodeName(from);
     const QByteArray dst = QFile::encodeName(to);
     if (src.contains('\0') || dst.contains('\0')) return kErrorInvalidName;
 
-    int err = moveFileSeams().forceCrossDevice ? EXDEV : RenameNoReplace(src.constData(), dst.constData());
-    if (err == EXDEV) {
-        // Across file systems the target must be free before copying anything.
+    if (const auto& hook = moveFileSeams().beforeTakingName) hook("rename");
+    int err = moveFileSeams().forceCrossDevice ? EXDEV
+                                               : RenameNoReplace(src.constData(), dst.constData());
+    if (err == EXDEV || err == kNoSafeRename) {
+        // The target must be free before copying anything; the copy itself
+        // never replaces either.
         struct stat st;
-        if (::lstat(dst.constData(), &st) == 0) err = EEXIST;
-        else err = CopyAcross(src, dst);
+        if (::lstat(dst.constData(), &st) == 0)
+            err = EEXIST;
+        else if (errno != ENOENT)
+            err = errno;  // a name too long, a folder denied: copy nothing
+        else
+            err = CopyAcross(src, dst, placed);
     }
     if (err == 0) return kErrorSuccess;
     if (err == ENOENT) {
@@ -298,9 +451,77 @@ int32_t MoveFile(const QString& from, const QString& to) {
     return Win32ErrorFromErrno(err);
 }
 
-int32_t MoveFileInto(const QString& from, const QString& folder, const QString& newName) {
-    if (IsRefusedFileName(newName)) return kErrorInvalidName;
-    return MoveFile(from, JoinPath(folder, newName));
+int32_t MoveFileInto(const QString& from, const QString& folder, const QString& newName,
+                     const PlacedObserver& placed) {
+    if (IsRefusedFileName(newName) || newName.startsWith(QLatin1Char('.')))
+        return kErrorInvalidName;
+    return MoveFile(from, JoinPath(folder, newName), placed);
+}
+
+// ---- Stale temporaries ----
+
+bool ProcessRuns(long pid) {
+    if (pid <= 0) return false;
+    return ::kill(pid_t(pid), 0) == 0 || errno == EPERM;
+}
+
+namespace {
+
+// The pid in name after prefix, up to stop; -1 when there is none.
+long PidAfter(const QByteArray& name, const QByteArray& prefix, char stop) {
+    if (!name.startsWith(prefix)) return -1;
+    const qsizetype end = name.indexOf(stop, prefix.size());
+    if (end <= prefix.size()) return -1;
+    bool ok = false;
+    const long pid = name.mid(prefix.size(), end - prefix.size()).toLong(&ok);
+    return ok ? pid : -1;
+}
+
+bool IsMkstempSuffix(const QByteArray& s) {
+    if (s.size() != 6) return false;
+    for (const char c : s)
+        if (!std::isalnum(static_cast<unsigned char>(c))) return false;
+    return true;
+}
+
+}  // namespace
+
+int RemoveStaleTemporaries(const QString& folder, const QStringList& ownNames) {
+    const QByteArray dirPath = QFile::encodeName(folder);
+    if (dirPath.isEmpty()) return 0;
+    DIR* dir = ::opendir(dirPath.constData());
+    if (!dir) return 0;
+    std::vector<QByteArray> own;
+    for (const QString& n : ownNames) own.push_back(QFile::encodeName(n));
+    const time_t now = ::time(nullptr);
+    int removed = 0;
+    // A folder of millions of entries is walked once; nothing else bounds it.
+    while (const dirent* e = ::readdir(dir)) {
+        const QByteArray name(e->d_name);
+        bool stale = false;
+        bool byAge = false;
+        if (const long pid = PidAfter(name, kTempPrefix, '-'); pid > 0) {
+            stale = !ProcessRuns(pid) && IsMkstempSuffix(name.mid(name.lastIndexOf('-') + 1));
+        } else if (name.startsWith(".pelmora-move-") && IsMkstempSuffix(name.mid(14))) {
+            byAge = true;  // an earlier version's name, without a pid
+        } else {
+            for (const QByteArray& o : own) {
+                if (const long p = PidAfter(name, o + ".tmp", '_'); p > 0)
+                    stale = !ProcessRuns(p);
+                else if (name.size() == o.size() + 7 && name.startsWith(o + '.') &&
+                         IsMkstempSuffix(name.mid(o.size() + 1)))
+                    byAge = true;
+            }
+        }
+        if (!stale && !byAge) continue;
+        const QByteArray path = dirPath + '/' + name;
+        struct stat st;
+        if (::lstat(path.constData(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
+        if (byAge && now - st.st_mtim.tv_sec < 60) continue;
+        if (::unlink(path.constData()) == 0) ++removed;
+    }
+    ::closedir(dir);
+    return removed;
 }
 
 }  // namespace pelmora::platform

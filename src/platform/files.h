@@ -3,9 +3,13 @@
 // moving a file with the results of the Win32 move call (never replacing,
 // Win32 error codes).
 
+#include <sys/types.h>
+
 #include <QString>
 #include <QStringList>
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <vector>
 
 namespace pelmora::platform {
@@ -26,6 +30,7 @@ enum Win32Error : int32_t {
     kErrorDiskFull = 112,
     kErrorInvalidName = 123,
     kErrorAlreadyExists = 183,
+    kErrorFilenameExcedRange = 206,
     kErrorFileTooLarge = 223,
     kErrorIoDevice = 1117,
     kErrorTooManyLinks = 1142,
@@ -59,19 +64,62 @@ std::vector<FoundFile> FindDocFiles(const QString& folder, bool subfolders);
 // a name holding an unpaired surrogate, which has no exact form on disk here.
 bool IsRefusedFileName(const QString& name);
 
+// What tells one file from another: a file keeps these through a rename on
+// its own file system; a copy gets a new device and inode.
+struct FileIdentity {
+    uint64_t device = 0;
+    uint64_t inode = 0;
+    int64_t size = 0;
+    int64_t mtimeNs = 0;  // modification time in nanoseconds since 1970
+
+    bool sameInode(const FileIdentity& o) const { return device == o.device && inode == o.inode; }
+    bool operator==(const FileIdentity& o) const = default;
+};
+// The identity of the entry at path (not following a link), or nothing.
+std::optional<FileIdentity> IdentityOf(const QString& path);
+std::optional<FileIdentity> IdentityOfNative(const char* path);
+
+// The prefix of every temporary file this program makes beside a file it
+// writes: ".pelmora-tmp-<pid>-XXXXXX", hidden so that listings skip it.
+extern const char kTempPrefix[];
+
+// Called with the identity of the file that will appear under the target
+// name, before any of its content is written; returning an errno value stops
+// the write (nothing appears under the name).
+// Where the name is reserved by an exclusive create, the observer first sees
+// kReservationPending (device and inode 0): a crash before the next report
+// leaves an empty file of ours under the name.
+using PlacedObserver = std::function<int(const FileIdentity&)>;
+inline constexpr FileIdentity kReservationPending{};
+
+// Writes a file whole or not at all: fill() writes the content into a new
+// hidden temporary file beside target, which is synced and then given the
+// name target. With replace, an existing target is replaced atomically;
+// without, an existing target is never touched and the write fails with
+// EEXIST, also when it appears while the write runs. Where the file system
+// can neither rename without replacing nor make hard links (FAT, exFAT
+// through FUSE, some network mounts), the name is reserved by an exclusive
+// create and the content copied into it. Returns 0 or an errno value; on
+// failure nothing new is left behind.
+int WriteFileAtomically(const QByteArray& target, const std::function<int(int fd)>& fill,
+                        bool replace, const PlacedObserver& placed = {});
+
 // Moves a file, or renames it within its folder. Never replaces an existing
 // file, also not one that appears while the move runs. Across file systems
-// the file is copied to a hidden temporary name in the target folder,
-// synced, given its new name without replacing, and only then is the
-// original removed; a failure at any step leaves the original in place and
-// nothing new behind. Returns 0 on success, else a Win32 error code
-// (2 no such file, 183 the new name exists, 123 a refused name, 5 access
-// denied, others their nearest code).
-int32_t MoveFile(const QString& from, const QString& to);
+// (and where no rename can refuse to replace) the file is copied by
+// WriteFileAtomically and only then is the original removed; a failure at
+// any step leaves the original in place and nothing new behind. Returns 0
+// on success, else a Win32 error code (2 no such file, 183 the new name
+// exists, 123 a refused name, 206 a name too long, 5 access denied, 112
+// disk full, others their nearest code). placed sees each copy's identity
+// before the copy gets the new name.
+int32_t MoveFile(const QString& from, const QString& to, const PlacedObserver& placed = {});
 
 // MoveFile to folder + "/" + newName, refusing (123) a new name that
-// IsRefusedFileName refuses before anything is touched.
-int32_t MoveFileInto(const QString& from, const QString& folder, const QString& newName);
+// IsRefusedFileName refuses or that would be hidden (a leading dot) before
+// anything is touched.
+int32_t MoveFileInto(const QString& from, const QString& folder, const QString& newName,
+                     const PlacedObserver& placed = {});
 
 // Test seam: forces the copy path and failures at its steps.
 struct MoveFileSeams {
@@ -81,7 +129,21 @@ struct MoveFileSeams {
     int failCopyWriteWith = 0;       // errno of the copy's first write
     int failSyncWith = 0;            // errno of the copy's fsync
     int failUnlinkSourceWith = 0;    // errno of removing the original
+    // Runs just before the new name is taken, so a test can race it: step
+    // "rename" before the direct rename of a move, "place" before a synced
+    // temporary file gets its name.
+    std::function<void(const char* step)> beforeTakingName = nullptr;
 };
 MoveFileSeams& moveFileSeams();
+
+// Whether a process of this id runs (kill(pid, 0) finds it).
+bool ProcessRuns(long pid);
+
+// Removes this program's temporary files in folder that no running process
+// writes: ".pelmora-tmp-<pid>-XXXXXX" of a pid that no longer runs, and the
+// names earlier versions used: "<own>.tmp<pid>_N" of such a pid, and
+// ".pelmora-move-XXXXXX" and "<own>.XXXXXX" (no pid) once a minute old, where
+// own are the given file names. Returns how many were removed.
+int RemoveStaleTemporaries(const QString& folder, const QStringList& ownNames = {});
 
 }  // namespace pelmora::platform

@@ -100,10 +100,26 @@ QString MountTypeIn(const QByteArray& mountTable, const QString& path) {
 
 bool IsCaseInsensitiveFsType(const QString& type) {
     static const QStringList kTypes = {
-        QStringLiteral("vfat"),       QStringLiteral("msdos"),        QStringLiteral("exfat"),
-        QStringLiteral("ntfs"),       QStringLiteral("ntfs3"),        QStringLiteral("fuseblk"),
-        QStringLiteral("cifs"),       QStringLiteral("smb3"),         QStringLiteral("smbfs"),
-        QStringLiteral("fuse.exfat"), QStringLiteral("fuse.ntfs-3g"), QStringLiteral("fuse.ntfs"),
+        QStringLiteral("vfat"),
+        QStringLiteral("msdos"),
+        QStringLiteral("exfat"),
+        QStringLiteral("ntfs"),
+        QStringLiteral("ntfs3"),
+        QStringLiteral("fuseblk"),
+        QStringLiteral("cifs"),
+        QStringLiteral("smb3"),
+        QStringLiteral("smbfs"),
+        QStringLiteral("fuse.exfat"),
+        QStringLiteral("fuse.ntfs-3g"),
+        QStringLiteral("fuse.ntfs"),
+        // FUSE file systems report their own type ("fuseblk" when they sit
+        // on a block device, above).
+        QStringLiteral("fuse.fusefat"),
+        QStringLiteral("fuse.exfat-fuse"),
+        QStringLiteral("fuse.lowntfs-3g"),
+        QStringLiteral("fuse.vfat"),
+        QStringLiteral("fuse.msdos"),
+        QStringLiteral("fuse.fat"),
     };
     return kTypes.contains(type);
 }

@@ -7,6 +7,7 @@
 #include "platform/dialogs.h"
 #include "platform/files.h"
 #include "platform/paths.h"
+#include "rename/batch.h"
 #include "rename/conflicts.h"
 #include "rename/journal.h"
 #include "settings/number.h"
@@ -25,12 +26,18 @@ QString ErrorMessageText(int32_t errnumber) {
     switch (errnumber) {
         case 2:
             return QStringLiteral("未找到原文件!");
+        case 5:
+            return QStringLiteral("拒绝访问!");
         case 80:
             return QStringLiteral("命名重复!");
+        case 112:
+            return QStringLiteral("磁盘空间不足!");
         case 123:
             return QStringLiteral("文件名含非法字符!");
         case 183:
             return QStringLiteral("文件已存在!!");
+        case 206:
+            return QStringLiteral("文件名太长!");
         default:
             return QStringLiteral("错误");
     }
@@ -82,7 +89,9 @@ void RenameCommand(BatchList& list, Dialogs& dialogs, const QString& journalPath
             m.refused = platform::kErrorInvalidName;
         } else if (fileName.isEmpty()) {
             m.refused = platform::kErrorFileNotFound;  // the path would name the folder itself
-        } else if (platform::IsRefusedFileName(m.newName)) {
+        } else if (platform::IsRefusedFileName(m.newName) ||
+                   m.newName.startsWith(QLatin1Char('.'))) {
+            // A leading dot would hide the file.
             m.refused = platform::kErrorInvalidName;
         }
         rows.push_back(std::move(m));
@@ -114,44 +123,58 @@ void RenameCommand(BatchList& list, Dialogs& dialogs, const QString& journalPath
 
     // The plan is on disk before the first file moves, so the batch can be
     // taken back even after a crash.
-    RenameJournal journal(journalPath);
-    bool journaled = false;
     // A batch whose every move collides or misses its file changes nothing:
-    // the previous batch's journal stays, and with it its undo.
+    // no journal is begun for it.
     size_t missing = 0;
     for (const PlannedMove& m : planned)
         missing += !QFileInfo(m.from).exists() && !QFileInfo(m.from).isSymLink();
-    if (planned.size() > collisions.size() + missing) {
-        std::vector<std::pair<QString, QString>> moves;
-        moves.reserve(planned.size());
-        for (const PlannedMove& m : planned) moves.emplace_back(m.from, m.to);
-        QString error;
-        journaled = journal.begin(moves, &error);
-        if (!journaled) {
+    std::vector<BatchMove> moves;
+    moves.reserve(planned.size());
+    for (size_t k = 0; k < planned.size(); ++k) {
+        const RowMove& m = rows[plannedRow[k]];
+        moves.push_back({m.from, m.folder, m.newName});
+    }
+    const BatchResult batch = RunRenameBatch(
+        journalPath, moves, planned.size() > collisions.size() + missing,
+        [&](const QString& error) {
             MessageRequest ask;
             ask.caption = QStringLiteral("改名确认");
             ask.buttons = MsgButtons::YesNo;
             ask.icon = MsgIcon::Warning;
             ask.text = QStringLiteral("无法写入改名记录,这次改名将不能撤销:") +
                        QStringLiteral("\r\n") + error + QStringLiteral("\r\n还要继续改名吗?");
-            if (dialogs.message(ask) != AnswerYes) return;
-        }
-    }
+            return dialogs.message(ask) == AnswerYes;
+        });
+    if (batch.cancelled) return;
 
+    const int32_t journalCode = platform::Win32ErrorFromErrno(batch.journalError);
     size_t next = 0;  // the next planned move
     for (size_t i = 0; i < rows.size(); ++i) {
         const RowMove& m = rows[i];
         int32_t code = m.refused;
-        if (code == 0) {
-            code = platform::MoveFileInto(m.from, m.folder, m.newName);
-            if (code == 0 && journaled) journal.markDone(next);
-            ++next;
-        }
+        if (code == 0) code = batch.codes[next++];
 
+        QString outcome;
+        if (code == 0) {
+            outcome = QStringLiteral("改名成功");
+        } else if (code == kMoveNotTried) {
+            outcome = QStringLiteral("未改名:无法写入改名记录,") + FailureText(journalCode);
+        } else {
+            outcome = FailureText(code);
+        }
         list.setRowColor(m.row, code == 0 ? kColorYellow : kColorRed);
-        list.setResult(m.row, code == 0 ? QStringLiteral("改名成功") : FailureText(code));
+        list.setResult(m.row, outcome);
     }
-    journal.finish();
+    if (batch.journalError != 0) {
+        MessageRequest box;
+        box.caption = kAppTitle;
+        box.icon = MsgIcon::Warning;
+        box.text = QStringLiteral("无法写入改名记录(") + FailureText(journalCode) +
+                   QStringLiteral("),改名已停止。") + QStringLiteral("\r\n") +
+                   QStringLiteral("已改名的") + FormatSettingNumber(int(batch.moved)) +
+                   QStringLiteral("个文件仍可用“撤销上次改名”撤销,其余文件未改动。");
+        dialogs.message(box);
+    }
 }
 
 }  // namespace pelmora

@@ -21,6 +21,13 @@ void UndoLastRenameCommand(BatchList& list, Dialogs& dialogs, const QString& jou
     const UndoReport report = UndoLastBatch(journalPath);
     MessageRequest box;
     box.caption = kAppTitle;
+    if (report.unreadable) {
+        box.icon = MsgIcon::Warning;
+        box.text = QStringLiteral("改名记录无法读取,没有撤销任何文件:") + QStringLiteral("\n") +
+                   journalPath;
+        dialogs.message(box);
+        return;
+    }
     if (report.moves.empty()) {
         box.text = QStringLiteral("没有可以撤销的改名。");
         dialogs.message(box);

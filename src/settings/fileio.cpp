@@ -1,13 +1,16 @@
 #include "settings/fileio.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QFile>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+
+#include "platform/files.h"
 
 namespace pelmora {
 
@@ -69,56 +72,79 @@ int ReplaceFileAtomically(const QString& path, const QByteArray& bytes) {
         }
     }
 
-    int fd = -1;
-    QByteArray temp;
-    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        temp = target + ".tmp" + QByteArray::number(::getpid()) + "_" + QByteArray::number(attempt);
-        fd = ::open(temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST && errno != EINTR) return errno;
-    }
-    if (fd < 0) return EEXIST;
-
-    int error = 0;
+    mode_t mode;
     if (exists && S_ISREG(st.st_mode)) {
-        // The old file's permissions; failing to copy them is no reason to fail.
-        (void)::fchmod(fd, st.st_mode & 07777);
+        mode = st.st_mode & 07777;  // the old file's permissions
+    } else {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode = 0666 & ~mask;
     }
-    qsizetype written = 0;
-    while (error == 0 && written < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.constData() + written,
-                                  static_cast<size_t>(bytes.size() - written));
-        if (n < 0) {
-            if (errno != EINTR) error = errno;
-        } else {
-            written += n;
-        }
+    return platform::WriteFileAtomically(
+        target,
+        [&](int fd) {
+            // Failing to set the permissions is no reason to fail.
+            (void)::fchmod(fd, mode);
+            qsizetype written = 0;
+            while (written < bytes.size()) {
+                const ssize_t n = ::write(fd, bytes.constData() + written,
+                                          static_cast<size_t>(bytes.size() - written));
+                if (n < 0) {
+                    if (errno != EINTR) return errno;
+                } else {
+                    written += n;
+                }
+            }
+            return 0;
+        },
+        true);
+}
+
+int ReadableOrAbsent(const QString& path) {
+    const QByteArray name = QFile::encodeName(path);
+    if (name.isEmpty()) return 0;
+    const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd >= 0) {
+        ::close(fd);
+        return 0;
     }
-    if (error == 0 && ::fsync(fd) != 0 && errno != EINVAL) error = errno;
-    error = CloseKeepingError(fd, error);
-    if (error == 0 && ::rename(temp.constData(), target.constData()) != 0) error = errno;
-    if (error != 0) ::unlink(temp.constData());
-    return error;
+    return errno == EACCES || errno == EPERM ? errno : 0;
 }
 
 QString FileErrorText(int error) {
     switch (error) {
-        case ENOENT: return QStringLiteral("找不到文件。");
+        case ENOENT:
+            return QStringLiteral("找不到文件。");
         case EACCES:
-        case EPERM: return QStringLiteral("拒绝访问，没有权限。");
-        case ENOSPC: return QStringLiteral("磁盘空间不足。");
-        case EDQUOT: return QStringLiteral("超出磁盘配额。");
-        case EROFS: return QStringLiteral("磁盘是只读的。");
-        case EISDIR: return QStringLiteral("这是一个文件夹，不是文件。");
-        case ENOTDIR: return QStringLiteral("路径中有一部分不是文件夹。");
-        case ENAMETOOLONG: return QStringLiteral("文件名太长。");
-        case EFBIG: return QStringLiteral("文件太大。");
-        case EINVAL: return QStringLiteral("这不是普通文件。");
-        case EIO: return QStringLiteral("读写磁盘时出错。");
-        case EBUSY: return QStringLiteral("文件正在被使用。");
-        case ELOOP: return QStringLiteral("符号链接层次太多。");
+        case EPERM:
+            return QStringLiteral("拒绝访问，没有权限。");
+        case ENOSPC:
+            return QStringLiteral("磁盘空间不足。");
+        case EDQUOT:
+            return QStringLiteral("超出磁盘配额。");
+        case EROFS:
+            return QStringLiteral("磁盘是只读的。");
+        case EISDIR:
+            return QStringLiteral("这是一个文件夹，不是文件。");
+        case ENOTDIR:
+            return QStringLiteral("路径中有一部分不是文件夹。");
+        case ENAMETOOLONG:
+            return QStringLiteral("文件名太长。");
+        case EFBIG:
+            return QStringLiteral("文件太大。");
+        case EINVAL:
+            return QStringLiteral("这不是普通文件。");
+        case EIO:
+            return QStringLiteral("读写磁盘时出错。");
+        case EBUSY:
+            return QStringLiteral("文件正在被使用。");
+        case ELOOP:
+            return QStringLiteral("符号链接层次太多。");
         case EMFILE:
-        case ENFILE: return QStringLiteral("打开的文件太多。");
-        default: break;
+        case ENFILE:
+            return QStringLiteral("打开的文件太多。");
+        default:
+            break;
     }
     return QStringLiteral("文件操作失败(错误号 %1: %2)。")
         .arg(error)

@@ -17,6 +17,10 @@ int ReadWholeFile(const QString& path, qint64 maxBytes, QByteArray& out);
 // are kept. Returns 0 or the errno of the failed step.
 int ReplaceFileAtomically(const QString& path, const QByteArray& bytes);
 
+// 0 when the file is absent or can be opened for reading; else the errno
+// of the refused open (EACCES, EPERM).
+int ReadableOrAbsent(const QString& path);
+
 // A short Chinese description of a system error number.
 QString FileErrorText(int error);
 

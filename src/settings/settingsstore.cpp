@@ -109,9 +109,11 @@ QString SettingFileText(const GlobalSettings& s) {
     const QString crlf = QStringLiteral("\r\n");
     QString text;
     text += (s.globalFirst ? QStringLiteral("First=true") : QStringLiteral("First=False ")) + crlf;
-    text += (s.globalSubdir ? QStringLiteral("Subdir=true") : QStringLiteral("Subdir=false")) + crlf;
+    text +=
+        (s.globalSubdir ? QStringLiteral("Subdir=true") : QStringLiteral("Subdir=false")) + crlf;
     text += (s.globalOnlyenglish ? QStringLiteral("Onlyenglish=true")
-                                 : QStringLiteral("Onlyenglish=false")) + crlf;
+                                 : QStringLiteral("Onlyenglish=false")) +
+            crlf;
     text += QStringLiteral("Maxword=") + FormatSettingNumber(s.globalMaxword) + crlf;
     text += QStringLiteral("DefaultDir=") + s.globalDefaultDir + crlf;
     text += QStringLiteral("GetTitleMode=") + FormatSettingNumber(s.globalGetTitleMode) + crlf;
@@ -126,6 +128,16 @@ bool WriteSettingFile(const QString& path, const GlobalSettings& settings, Dialo
     const std::optional<QByteArray> bytes = EncodeGb18030(SettingFileText(settings));
     if (!bytes) {
         Report(dialogs, reportText.arg(QStringLiteral("设置中有无法保存的字符。"), path));
+        return true;
+    }
+    // A file we may not read may hold settings the user wants: it stays as it
+    // is, and the settings live on in memory only.
+    if (const int error = ReadableOrAbsent(path); error != 0) {
+        Report(dialogs,
+               reportText.arg(FileErrorText(error) +
+                                  QStringLiteral("设置文件无法读取，为免丢失其内容，没有覆盖它；"
+                                                 "这次的设置只在程序运行期间有效。"),
+                              path));
         return true;
     }
     if (const int error = ReplaceFileAtomically(path, *bytes); error != 0) {

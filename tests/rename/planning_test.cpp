@@ -103,7 +103,8 @@ TEST(FindCollisions, DiskAndEarlierRowsCaseByFileSystem) {
 }
 
 TEST(IgnoresCase, MountTypes) {
-    for (const char* t : {"vfat", "msdos", "exfat", "ntfs", "ntfs3", "fuseblk", "cifs", "smb3"})
+    for (const char* t : {"vfat", "msdos", "exfat", "ntfs", "ntfs3", "fuseblk", "cifs", "smb3",
+                          "fuse.fusefat", "fuse.exfat", "fuse.ntfs-3g", "fuse.lowntfs-3g"})
         EXPECT_TRUE(platform::IsCaseInsensitiveFsType(QString::fromLatin1(t))) << t;
     for (const char* t : {"ext4", "xfs", "btrfs", "tmpfs", "overlay", "nfs", ""})
         EXPECT_FALSE(platform::IsCaseInsensitiveFsType(QString::fromLatin1(t))) << t;

@@ -11,6 +11,7 @@
 #include "app/form1.h"
 #include "grid/didagrid.h"
 #include "platform/files.h"
+#include "rename/journal.h"
 #include "support/fake_dialogs.h"
 #include "support/testutil.h"
 #include "support/window_test.h"
@@ -18,6 +19,7 @@
 namespace pelmora {
 namespace {
 
+using test::Doc;
 using test::Entries;
 using test::ReadFile;
 using test::WriteFile;
@@ -144,6 +146,84 @@ TEST_F(Rename, FailuresAreReportedPerRowAndThePassGoesOn) {
     EXPECT_EQ(ReadFile(dir() + "/taken.doc"), "taken.doc");
 }
 
+TEST_F(Rename, TitlesThatWouldHideTheFileAreRefused) {
+    list({{"a.doc", ".", true},
+          {"b.doc", "..", true},
+          {"c.doc", ".x", true},
+          {"d.doc", "x.", true}});
+    renameInPlace();
+    for (int r = 1; r <= 3; ++r) EXPECT_EQ(outcome(r), "文件名含非法字符! 123") << r;
+    EXPECT_EQ(outcome(4), "改名成功");
+    EXPECT_EQ(Entries(dir()), (QStringList{"a.doc", "b.doc", "c.doc", "x..doc"}));
+}
+
+TEST_F(Rename, DeniedAndFullAndTooLongSayWhatWentWrong) {
+    list({{"a.doc", QString(300, QChar('t')), true}, {"b.doc", "Beta", true}});
+    platform::moveFileSeams().forceCrossDevice = true;
+    platform::moveFileSeams().failCopyWriteWith = ENOSPC;
+    renameInPlace();
+    EXPECT_EQ(outcome(1), "文件名太长! 206");
+    EXPECT_EQ(outcome(2), "磁盘空间不足! 112");
+    EXPECT_EQ(Entries(dir()), (QStringList{"a.doc", "b.doc"}));
+}
+
+TEST_F(Rename, AFailedBatchLeavesTheEarlierOneUndoable) {
+    list({{"a.doc", "Alpha", true}, {"b.doc", "Beta", false}});
+    renameInPlace();
+    ASSERT_EQ(outcome(1), "改名成功");
+    // Every move of the second batch fails: it must not take the undo away.
+    list({{"Alpha.doc", "", false}, {"b.doc", "Beta", true}});
+    platform::moveFileSeams().forceCrossDevice = true;
+    platform::moveFileSeams().failUnlinkSourceWith = EACCES;
+    renameInPlace();
+    platform::moveFileSeams() = {};
+    ASSERT_EQ(outcome(2), "拒绝访问! 5");
+    UndoLastBatch(RenameJournal::PathBesideSettings(form->settingsPath()));
+    EXPECT_EQ(Entries(dir()), (QStringList{"a.doc", "b.doc"}));
+}
+
+TEST_F(Rename, AFullDiskUnderTheJournalStopsTheBatchAndSaysSo) {
+    const QByteArray sp = QFile::encodeName(settings.path());
+    if (::geteuid() != 0 || ::mount("tmpfs", sp.constData(), "tmpfs", 0, "size=64k") != 0)
+        GTEST_SKIP() << "cannot mount a tmpfs here";
+    struct Unmount {
+        QByteArray path;
+        ~Unmount() { ::umount2(path.constData(), MNT_DETACH); }
+    } unmount{sp};
+    std::vector<Doc> docs;
+    for (int i = 0; i < 200; ++i)
+        docs.push_back({QStringLiteral("f%1.doc").arg(i, 3, 10, QChar('0')),
+                        QStringLiteral("t%1").arg(i), true});
+    list(docs);
+    // Once the plan is written, the settings' file system fills up: the
+    // marks use what is left of the journal's last page, then fail.
+    bool filled = false;
+    platform::moveFileSeams().beforeTakingName = [&](const char*) {
+        if (filled) return;
+        filled = true;
+        QFile filler(settings.path() + "/filler");
+        ASSERT_TRUE(filler.open(QIODevice::WriteOnly));
+        while (filler.write(QByteArray(512, 'f')) == 512 && filler.flush()) {
+        }
+    };
+    renameInPlace();
+    platform::moveFileSeams() = {};
+    ASSERT_EQ(fake.messages.size(), 2u);  // the question, then the warning
+    EXPECT_TRUE(fake.messages[1].text.contains(QStringLiteral("改名已停止")))
+        << fake.messages[1].text.toStdString();
+    EXPECT_EQ(outcome(1), "改名成功");
+    EXPECT_EQ(outcome(200), "未改名:无法写入改名记录,磁盘空间不足! 112");
+    EXPECT_EQ(rowColor(200), kColorRed);
+
+    QFile::remove(settings.path() + "/filler");
+    const UndoReport undo = UndoLastBatch(RenameJournal::PathBesideSettings(form->settingsPath()));
+    EXPECT_GT(undo.undone(), 0u);
+    EXPECT_EQ(undo.failed(), 0u);
+    EXPECT_EQ(Entries(dir()).size(), 200);
+    EXPECT_TRUE(Entries(dir()).contains("f199.doc"));
+    EXPECT_TRUE(Entries(dir()).contains("f000.doc"));
+}
+
 TEST_F(Rename, TwiceOverTheSameRows) {
     list({{"a.doc", "Alpha", true}, {"b.doc", "Beta", true}});
     renameInPlace();
@@ -161,7 +241,7 @@ TEST_F(Rename, OtherSystemErrorsShowTheirNumber) {
     platform::moveFileSeams().failUnlinkSourceWith = EACCES;
     list({{"a.doc", "Alpha", true}});
     renameInPlace();
-    EXPECT_EQ(outcome(1), "错误 5");
+    EXPECT_EQ(outcome(1), "拒绝访问! 5");
     EXPECT_EQ(rowColor(1), kColorRed);
     EXPECT_EQ(Entries(dir()), (QStringList{"a.doc"}));
 }
@@ -203,9 +283,9 @@ TEST(ErrorMessage, Table) {
     const std::unique_ptr<Form1> form = test::OpenWindow(settings.path(), fake);
     const std::pair<int32_t, const char*> cases[] = {
         {2, "未找到原文件!"},  {80, "命名重复!"}, {123, "文件名含非法字符!"},
-        {183, "文件已存在!!"}, {0, "错误"},       {1, "错误"},
-        {5, "错误"},           {81, "错误"},      {-1, "错误"},
-        {-183, "错误"},
+        {183, "文件已存在!!"}, {5, "拒绝访问!"},  {112, "磁盘空间不足!"},
+        {206, "文件名太长!"},  {0, "错误"},       {1, "错误"},
+        {81, "错误"},          {-1, "错误"},      {-183, "错误"},
     };
     for (const auto& [code, text] : cases)
         EXPECT_EQ(form->ErrorMessage(code), QString::fromUtf8(text)) << code;

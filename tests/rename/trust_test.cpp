@@ -12,6 +12,7 @@
 
 #include "app/form1.h"
 #include "grid/didagrid.h"
+#include "platform/files.h"
 #include "rename/journal.h"
 #include "support/fake_dialogs.h"
 #include "support/testutil.h"
@@ -258,6 +259,43 @@ TEST_F(Trust, WordFilesKeepTheirOwnExtension) {
     EXPECT_EQ(ReadFile(dir() + "/Beta.docx"), "b.docx");
     EXPECT_EQ(ReadFile(dir() + "/Alpha.docx"), "d.docx");
     EXPECT_EQ(fake.messages.size(), 1u);  // different names: no collision
+}
+
+// ---- Start-up recovery ----
+
+// Every entry of a folder, hidden ones too, sorted.
+QStringList AllNames(const QString& folder) {
+    QStringList names = QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
+                                               QDir::NoDotAndDotDot);
+    names.sort();
+    return names;
+}
+
+TEST(RecoveryAtStart, TheWindowClearsWhatACrashLeftAndUndoSaysWhenItCannotRead) {
+    QTemporaryDir settings, docs;
+    WriteFile(docs.path() + "/a.doc", "alpha");
+    WriteFile(settings.path() + "/userdata.ini.tmp999999999_0", "half");
+    WriteFile(settings.path() + "/.pelmora-tmp-999999999-Ab12Cd", "half");
+    {
+        // A move by copy cut off after the copy got its name.
+        RenameJournal log(settings.path() + "/lastrename.journal");
+        ASSERT_TRUE(log.begin({{docs.path() + "/a.doc", docs.path() + "/A.doc"}}));
+        log.markBegun(0, *platform::IdentityOf(docs.path() + "/a.doc"));
+        ASSERT_TRUE(QFile::copy(docs.path() + "/a.doc", docs.path() + "/A.doc"));
+        log.markPlaced(0, *platform::IdentityOf(docs.path() + "/A.doc"));
+    }
+    test::FakeDialogs fake;
+    const std::unique_ptr<Form1> form = test::OpenWindow(settings.path(), fake);
+    EXPECT_EQ(AllNames(docs.path()), (QStringList{"a.doc"}));
+    EXPECT_FALSE(QFile::exists(settings.path() + "/userdata.ini.tmp999999999_0"));
+    EXPECT_FALSE(QFile::exists(settings.path() + "/.pelmora-tmp-999999999-Ab12Cd"));
+
+    WriteFile(settings.path() + "/lastrename.journal", "damaged");
+    fake.messages.clear();
+    form->mUndo->trigger();
+    ASSERT_EQ(fake.messages.size(), 1u);
+    EXPECT_TRUE(fake.messages[0].text.contains(QStringLiteral("无法读取")))
+        << fake.messages[0].text.toStdString();
 }
 
 }  // namespace

@@ -3,12 +3,14 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <csignal>
+#include <functional>
 
 #include "support/fake_dialogs.h"
 #include "support/testutil.h"
@@ -410,6 +412,49 @@ TEST(SetDefaultSettings, TableValues) {
     GlobalSettings s = Sentinel();
     SetDefaultSettings(s, QStringLiteral("/prog"));
     ExpectFields(s, {false, false, true, 25, "/prog", 0, 5, 1, 25});
+}
+
+}  // namespace
+}  // namespace pelmora
+
+namespace pelmora {
+namespace {
+
+// Runs body as an unprivileged user (root reads any file), in a child
+// process; true when the body returned true there.
+bool AsUnprivileged(const std::function<bool()>& body) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(2);
+        ::_exit(body() ? 0 : 1);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+TEST(SettingsStore, AFileThatCannotBeReadIsReportedAndNeverOverwritten) {
+    QTemporaryDir dir;
+    ASSERT_EQ(::chmod(QFile::encodeName(dir.path()).constData(), 0777), 0);
+    const QString path = dir.path() + "/userdata.ini";
+    const QByteArray mine = "First=true\r\nSubdir=true\r\n";
+    WriteFile(path, mine);
+    ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0), 0);
+
+    const bool ok = AsUnprivileged([&] {
+        FakeDialogs fake;
+        GlobalSettings s = Sentinel();
+        if (ReadSettingFile(path, s, fake)) return false;  // unreadable: a failed read
+        SetDefaultSettings(s, dir.path());
+        WriteSettingFile(path, s, fake);
+        // Two reports: the read, then the refused write; the file as it was.
+        return fake.messages.size() == 2 &&
+               fake.messages[1].text.contains(QStringLiteral("没有覆盖")) && s.globalMaxword == 25;
+    });
+    EXPECT_TRUE(ok);
+    ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0600), 0);
+    EXPECT_EQ(ReadFile(path), mine);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"userdata.ini"});
 }
 
 }  // namespace

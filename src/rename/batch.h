@@ -1,0 +1,39 @@
+#pragma once
+// Running the moves of one rename batch under its journal: each move is
+// marked as about to happen (with the file's identity) before it happens and
+// as done after, and the batch stops as soon as the journal cannot be
+// written, so that every move made can be undone.
+
+#include <QString>
+#include <climits>
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+namespace pelmora {
+
+struct BatchMove {
+    QString from;     // the file as listed
+    QString folder;   // the folder it moves into
+    QString newName;  // its new name there
+};
+
+// The code of a move the batch did not try, because the journal had failed.
+constexpr int32_t kMoveNotTried = INT32_MIN;
+
+struct BatchResult {
+    bool cancelled = false;  // no journal, and the user chose to stop
+    bool journaled = false;  // the moves ran under a journal
+    int journalError = 0;    // errno of the journal write that stopped the batch
+    size_t moved = 0;
+    std::vector<int32_t> codes;  // per move: 0, a Win32 code, or kMoveNotTried
+};
+
+// Runs the moves in order. With journal, the plan replaces the previous
+// journal first (which comes back if no file moves); when that fails,
+// goOnWithoutJournal(error) decides whether the moves run all the same.
+BatchResult RunRenameBatch(const QString& journalPath, const std::vector<BatchMove>& moves,
+                           bool journal,
+                           const std::function<bool(const QString& error)>& goOnWithoutJournal);
+
+}  // namespace pelmora
