@@ -10,6 +10,10 @@
 //                           example one made by make-fixtures.sh --large)
 
 #include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cctype>
 #include <cstdio>
@@ -20,11 +24,6 @@
 #include <string>
 #include <string_view>
 #include <vector>
-
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include "platform/doc/objectmodel.h"
 #include "titles/titlerules.h"
@@ -43,15 +42,17 @@ constexpr size_t kFloorBytes = 64 * 1024;
 constexpr size_t kPadBytes = 20 * 1024 * 1024;
 
 const std::vector<std::string> kFixtures = {
-    "zh_first", "en_first",  "long_first", "empty_first", "table_first", "fields",
-    "line_break", "first_page", "even_odd", "two_sections", "short", "latin1", "footnote",
-    "specials", "picture_first", "astral"};
+    "zh_first",   "en_first",   "long_first",    "empty_first",  "table_first", "fields",
+    "line_break", "first_page", "even_odd",      "two_sections", "short",       "latin1",
+    "footnote",   "specials",   "picture_first", "astral"};
 
 // Documents with styles and direct formatting, for the leading paragraphs.
 const std::vector<std::string> kPropsFixtures = {"props/styles", "props/letterhead", "props/cover",
                                                  "props/table", "props/picture"};
 
-std::string Fixture(const std::string& name) { return std::string(PELMORA_TEST_DATA) + "/" + name + ".doc"; }
+std::string Fixture(const std::string& name) {
+    return std::string(PELMORA_TEST_DATA) + "/" + name + ".doc";
+}
 
 fs::path& ScratchDir() {
     static fs::path dir;
@@ -77,7 +78,8 @@ const std::vector<std::string>& Folder() {
         for (int i = 0; i < kFolderSize; ++i) {
             std::snprintf(name, sizeof name, "doc_%04d.doc", i);
             fs::path p = dir / name;
-            fs::copy_file(Fixture(kFixtures[i % kFixtures.size()]), p, fs::copy_options::overwrite_existing);
+            fs::copy_file(Fixture(kFixtures[i % kFixtures.size()]), p,
+                          fs::copy_options::overwrite_existing);
             out.push_back(p.string());
         }
         std::vector<char> buf(kFloorBytes);
@@ -98,9 +100,12 @@ enum class Part { Title, Header, Footer };
 
 std::u16string ReadPart(pelmora::word::Document& doc, Part part) {
     switch (part) {
-        case Part::Header: return doc.HeaderText(1, kPrimaryHeaderFooter);
-        case Part::Footer: return doc.FooterText(1, kPrimaryHeaderFooter);
-        default: return doc.ParagraphText(1);
+        case Part::Header:
+            return doc.HeaderText(1, kPrimaryHeaderFooter);
+        case Part::Footer:
+            return doc.FooterText(1, kPrimaryHeaderFooter);
+        default:
+            return doc.ParagraphText(1);
     }
 }
 
@@ -195,7 +200,8 @@ void BM_FolderFloor(benchmark::State& state) {
             if (fd < 0) continue;
             size_t got = 0;
             ssize_t n;
-            while (got < buf.size() && (n = ::read(fd, buf.data() + got, buf.size() - got)) > 0) got += size_t(n);
+            while (got < buf.size() && (n = ::read(fd, buf.data() + got, buf.size() - got)) > 0)
+                got += size_t(n);
             benchmark::DoNotOptimize(buf.data());
             ::close(fd);
         }
@@ -338,26 +344,35 @@ std::string PaddedDocument() {
     fs::copy_file(Fixture("zh_first"), p, fs::copy_options::overwrite_existing);
     std::ofstream out(p, std::ios::binary | std::ios::app);
     std::vector<char> zeros(1024 * 1024);
-    for (size_t i = 0; i < kPadBytes / zeros.size(); ++i) out.write(zeros.data(), std::streamsize(zeros.size()));
+    for (size_t i = 0; i < kPadBytes / zeros.size(); ++i)
+        out.write(zeros.data(), std::streamsize(zeros.size()));
     return p.string();
 }
 
 void RegisterAll() {
     for (const auto& name : kFixtures) {
         std::string path = Fixture(name);
-        benchmark::RegisterBenchmark(("Document/" + name + "/title").c_str(), BM_Document, path, Part::Title);
-        benchmark::RegisterBenchmark(("Document/" + name + "/header").c_str(), BM_Document, path, Part::Header);
-        benchmark::RegisterBenchmark(("Document/" + name + "/footer").c_str(), BM_Document, path, Part::Footer);
+        benchmark::RegisterBenchmark(("Document/" + name + "/title").c_str(), BM_Document, path,
+                                     Part::Title);
+        benchmark::RegisterBenchmark(("Document/" + name + "/header").c_str(), BM_Document, path,
+                                     Part::Header);
+        benchmark::RegisterBenchmark(("Document/" + name + "/footer").c_str(), BM_Document, path,
+                                     Part::Footer);
         benchmark::RegisterBenchmark(("Document/" + name + "/leading").c_str(), BM_Leading, path);
     }
     for (const auto& name : kPropsFixtures) {
         std::string path = Fixture(name);
-        benchmark::RegisterBenchmark(("Document/" + name + "/title").c_str(), BM_Document, path, Part::Title);
+        benchmark::RegisterBenchmark(("Document/" + name + "/title").c_str(), BM_Document, path,
+                                     Part::Title);
         benchmark::RegisterBenchmark(("Document/" + name + "/leading").c_str(), BM_Leading, path);
     }
     // Wall time: file reads and the spawned program do not show as our CPU time.
-    benchmark::RegisterBenchmark("Folder2000/titles", BM_FolderTitles)->Unit(benchmark::kMillisecond)->UseRealTime();
-    benchmark::RegisterBenchmark("Folder2000/leading", BM_FolderLeading)->Unit(benchmark::kMillisecond)->UseRealTime();
+    benchmark::RegisterBenchmark("Folder2000/titles", BM_FolderTitles)
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime();
+    benchmark::RegisterBenchmark("Folder2000/leading", BM_FolderLeading)
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime();
     benchmark::RegisterBenchmark("Folder2000/floor_open_read_64KiB", BM_FolderFloor)
         ->Unit(benchmark::kMillisecond)
         ->UseRealTime();
@@ -365,7 +380,9 @@ void RegisterAll() {
         ->Unit(benchmark::kMillisecond)
         ->MinTime(2.0)
         ->UseRealTime();
-    benchmark::RegisterBenchmark("Corpus/titles", BM_CorpusTitles)->Unit(benchmark::kMillisecond)->UseRealTime();
+    benchmark::RegisterBenchmark("Corpus/titles", BM_CorpusTitles)
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime();
     benchmark::RegisterBenchmark("PeakMemory/padded_20MB", BM_PeakMemory, PaddedDocument())
         ->Iterations(1)
         ->Unit(benchmark::kMillisecond);

@@ -21,7 +21,7 @@ namespace {
 
 // Never blocks: the first start's settings report and the like are printed.
 class PrintingDialogs : public pelmora::Dialogs {
-public:
+  public:
     int message(const pelmora::MessageRequest& r) override {
         std::fprintf(stderr, "message: %s\n", qPrintable(r.text));
         return r.buttons == pelmora::MsgButtons::YesNo ? pelmora::AnswerNo : pelmora::AnswerOk;

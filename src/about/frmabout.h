@@ -11,7 +11,7 @@ namespace pelmora {
 // folder that holds the settings when one is given; cmdOK closes it.
 class frmAbout : public QDialog {
     Q_OBJECT
-public:
+  public:
     explicit frmAbout(QWidget* parent = nullptr, const QString& settingsFolder = QString());
 
     // Controls, named as their objectName.

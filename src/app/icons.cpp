@@ -21,7 +21,9 @@ const QColor kGreen(0x3a, 0xa6, 0x5b);
 const QColor kRed(0xd6, 0x45, 0x3d);
 const QColor kGrey(0x8a, 0x94, 0xa0);
 
-QPen InkPen(qreal width = 3) { return QPen(kInk, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin); }
+QPen InkPen(qreal width = 3) {
+    return QPen(kInk, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+}
 
 // A sheet of paper with a folded corner and a few text lines.
 void DrawPage(QPainter& p, const QRectF& r) {
@@ -112,7 +114,10 @@ void DrawSetting(QPainter& p) {
         const qreal a = (i - 0.5) * M_PI * 2 / (kTeeth * 4);
         const qreal rad = (i % 4 < 2) ? 26 : 19;
         const QPointF pt(c.x() + rad * qCos(a), c.y() + rad * qSin(a));
-        if (i == 0) gear.moveTo(pt); else gear.lineTo(pt);
+        if (i == 0)
+            gear.moveTo(pt);
+        else
+            gear.lineTo(pt);
     }
     gear.closeSubpath();
     gear.addEllipse(c, 8, 8);

@@ -27,7 +27,7 @@ struct MessageRequest {
 };
 
 class Dialogs {
-public:
+  public:
     virtual ~Dialogs() = default;
 
     // A message box; returns AnswerOk, AnswerYes or AnswerNo.
@@ -55,7 +55,7 @@ public:
 
 // The real dialogs, owned by the given window.
 class QtDialogs : public Dialogs {
-public:
+  public:
     explicit QtDialogs(QWidget* owner = nullptr) : owner_(owner) {}
     void setOwner(QWidget* owner) { owner_ = owner; }
 
@@ -67,7 +67,7 @@ public:
     int exec(QDialog& dialog) override;
     bool openDocument(const QString& path) override;
 
-private:
+  private:
     QWidget* owner_;
 };
 

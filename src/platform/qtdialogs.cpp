@@ -14,11 +14,21 @@ int QtDialogs::message(const MessageRequest& request) {
     box.setWindowTitle(request.caption.isEmpty() ? kAppTitle : request.caption);
     box.setText(request.text);
     switch (request.icon) {
-        case MsgIcon::None: box.setIcon(QMessageBox::NoIcon); break;
-        case MsgIcon::Information: box.setIcon(QMessageBox::Information); break;
-        case MsgIcon::Warning: box.setIcon(QMessageBox::Warning); break;
-        case MsgIcon::Critical: box.setIcon(QMessageBox::Critical); break;
-        case MsgIcon::Question: box.setIcon(QMessageBox::Question); break;
+        case MsgIcon::None:
+            box.setIcon(QMessageBox::NoIcon);
+            break;
+        case MsgIcon::Information:
+            box.setIcon(QMessageBox::Information);
+            break;
+        case MsgIcon::Warning:
+            box.setIcon(QMessageBox::Warning);
+            break;
+        case MsgIcon::Critical:
+            box.setIcon(QMessageBox::Critical);
+            break;
+        case MsgIcon::Question:
+            box.setIcon(QMessageBox::Question);
+            break;
     }
     if (request.buttons == MsgButtons::YesNo) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);

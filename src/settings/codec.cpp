@@ -1,9 +1,10 @@
 #include "settings/codec.h"
 
+#include <iconv.h>
+
 #include <QStringDecoder>
 #include <QStringEncoder>
 #include <cerrno>
-#include <iconv.h>
 
 namespace pelmora {
 

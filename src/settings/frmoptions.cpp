@@ -112,10 +112,8 @@ void frmOptions::buildControls() {
         int x, y, w, h;
     };
     static const OptionPlace kOptions[5] = {
-        {"Option1_0", "标题,第一段", 80, 88, 97, 25},
-        {"Option1_1", "页眉", 192, 88, 65, 25},
-        {"Option1_2", "页脚", 256, 88, 57, 25},
-        {"Option1_3", "自定义位置", 80, 112, 89, 25},
+        {"Option1_0", "标题,第一段", 80, 88, 97, 25}, {"Option1_1", "页眉", 192, 88, 65, 25},
+        {"Option1_2", "页脚", 256, 88, 57, 25},       {"Option1_3", "自定义位置", 80, 112, 89, 25},
         {"Option1_4", "自动识别", 80, 137, 88, 25},
     };
     options_ = new QButtonGroup(this);

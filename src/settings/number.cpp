@@ -55,8 +55,10 @@ bool IsHuge(const std::string& num) {
                 ++intDigits;
             }
         } else if (!seenNonZero) {
-            if (num[i] == '0') ++leadingFracZeros;
-            else seenNonZero = true;
+            if (num[i] == '0')
+                ++leadingFracZeros;
+            else
+                seenNonZero = true;
         }
     }
     if (!seenNonZero) return false;
@@ -105,8 +107,9 @@ SettingNumber ParseSettingNumber(QStringView text) {
     (void)ptr;
     if (ec == std::errc::result_out_of_range) {
         if (!IsHuge(num)) return {};
-        return {negative ? std::numeric_limits<int16_t>::min() : std::numeric_limits<int16_t>::max(),
-                false};
+        return {
+            negative ? std::numeric_limits<int16_t>::min() : std::numeric_limits<int16_t>::max(),
+            false};
     }
     if (ec != std::errc()) return {};
     const double rounded = RoundHalfEven(value);

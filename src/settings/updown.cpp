@@ -32,7 +32,8 @@ UpDown::UpDown(QLineEdit* buddy, int minimum, int maximum, QWidget* parent)
 
 void UpDown::stepBy(int delta) {
     if (!buddy_) return;
-    const int current = std::clamp<int>(ParseSettingNumber(buddy_->text()).value, minimum_, maximum_);
+    const int current =
+        std::clamp<int>(ParseSettingNumber(buddy_->text()).value, minimum_, maximum_);
     const int next = std::clamp(current + delta, minimum_, maximum_);
     buddy_->setText(FormatSettingNumber(next));
 }

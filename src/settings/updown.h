@@ -11,7 +11,7 @@ namespace pelmora {
 
 class UpDown : public QWidget {
     Q_OBJECT
-public:
+  public:
     UpDown(QLineEdit* buddy, int minimum, int maximum, QWidget* parent = nullptr);
 
     int minimum() const { return minimum_; }
@@ -23,11 +23,11 @@ public:
     // (staying in the range) and shows the result.
     void stepBy(int delta);
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
-private:
+  private:
     QLineEdit* buddy_;
     QToolButton* up_;
     QToolButton* down_;

@@ -1,6 +1,8 @@
 // Files and folders dropped from the file manager onto the list or the
 // window, through synthetic drag and drop events.
 
+#include <gtest/gtest.h>
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QDragEnterEvent>
@@ -8,8 +10,6 @@
 #include <QMimeData>
 #include <QTemporaryDir>
 #include <QUrl>
-#include <gtest/gtest.h>
-
 #include <memory>
 
 #include "app/form1.h"
@@ -24,15 +24,15 @@ namespace {
 using test::WriteFile;
 
 class Drop : public test::WindowTest {
-protected:
-
+  protected:
     void make(const QString& folder, const QStringList& names) {
         for (const QString& n : names) WriteFile(folder + "/" + n, "x");
     }
     static std::unique_ptr<QMimeData> Mime(const QStringList& paths) {
         auto mime = std::make_unique<QMimeData>();
         QList<QUrl> urls;
-        for (const QString& p : paths) urls << (p.startsWith("http") ? QUrl(p) : QUrl::fromLocalFile(p));
+        for (const QString& p : paths)
+            urls << (p.startsWith("http") ? QUrl(p) : QUrl::fromLocalFile(p));
         mime->setUrls(urls);
         return mime;
     }
@@ -41,19 +41,19 @@ protected:
     bool drop(const QStringList& paths, QWidget* target = nullptr) {
         if (!target) target = grid().viewport();
         const auto mime = Mime(paths);
-        QDragEnterEvent entering(QPoint(20, 20), Qt::CopyAction | Qt::MoveAction, mime.get(), Qt::LeftButton,
-                                 Qt::NoModifier);
+        QDragEnterEvent entering(QPoint(20, 20), Qt::CopyAction | Qt::MoveAction, mime.get(),
+                                 Qt::LeftButton, Qt::NoModifier);
         QCoreApplication::sendEvent(target, &entering);
         if (!entering.isAccepted()) return false;
-        QDropEvent event(QPointF(20, 20), Qt::CopyAction | Qt::MoveAction, mime.get(), Qt::LeftButton,
-                         Qt::NoModifier);
+        QDropEvent event(QPointF(20, 20), Qt::CopyAction | Qt::MoveAction, mime.get(),
+                         Qt::LeftButton, Qt::NoModifier);
         QCoreApplication::sendEvent(target, &event);
         return event.isAccepted();
     }
     bool enter(const QStringList& paths) {
         const auto mime = Mime(paths);
-        QDragEnterEvent event(QPoint(20, 20), Qt::CopyAction | Qt::MoveAction, mime.get(), Qt::LeftButton,
-                              Qt::NoModifier);
+        QDragEnterEvent event(QPoint(20, 20), Qt::CopyAction | Qt::MoveAction, mime.get(),
+                              Qt::LeftButton, Qt::NoModifier);
         QCoreApplication::sendEvent(grid().viewport(), &event);
         return event.isAccepted();
     }
@@ -62,7 +62,6 @@ protected:
         for (int r = 1; r <= form->globalFilecount; ++r) out << grid().GetCellText(r, col);
         return out;
     }
-
 };
 
 TEST_F(Drop, FilesBecomeRowsAsPickedFilesEachWithItsFolder) {
@@ -95,7 +94,8 @@ TEST_F(Drop, OneFolderAsTheFolderButtonWithItsFilters) {
     form->globalOnlyenglish = false;
     form->globalSubdir = true;
     EXPECT_TRUE(drop({dir() + "/f"}));
-    EXPECT_EQ(column(ColFileName), (QStringList{"A.doc", "b.doc", "y.docx", "中文.doc", "deep.doc"}));
+    EXPECT_EQ(column(ColFileName),
+              (QStringList{"A.doc", "b.doc", "y.docx", "中文.doc", "deep.doc"}));
     EXPECT_EQ(column(ColPath).back(), dir() + "/f/sub");
     EXPECT_TRUE(fake.messages.empty());
 }
@@ -121,7 +121,8 @@ TEST_F(Drop, TwoFoldersAndFilesAllDocumentsEachWithItsFolder) {
     EXPECT_EQ(column(ColPath), (QStringList{dir() + "/q", dir() + "/p", dir() + "/p"}));
 
     // A folder with files beside it; a file also found in the folder counts once.
-    EXPECT_TRUE(drop({dir() + "/loose.doc", dir() + "/p", dir() + "/p/a.doc", dir() + "/skip.txt"}));
+    EXPECT_TRUE(
+        drop({dir() + "/loose.doc", dir() + "/p", dir() + "/p/a.doc", dir() + "/skip.txt"}));
     EXPECT_EQ(column(ColFileName), (QStringList{"loose.doc", "a.doc", "b.doc"}));
     EXPECT_EQ(column(ColPath), (QStringList{dir(), dir() + "/p", dir() + "/p"}));
 }

@@ -16,8 +16,7 @@ namespace {
 using test::WriteFile;
 
 class AddCommands : public test::WindowTest {
-protected:
-
+  protected:
     void addFolder(const std::optional<QString>& folder) {
         fake.folders.push_back(folder);
         form->Toolbar1_ButtonClick(QStringLiteral("btnDir"));
@@ -43,7 +42,6 @@ protected:
     void makeFiles(const QString& folder, const QStringList& names) {
         for (const QString& n : names) WriteFile(folder + "/" + n, "x");
     }
-
 };
 
 TEST_F(AddCommands, FolderWithThreeDocsAndATextFile) {
@@ -125,8 +123,8 @@ TEST_F(AddCommands, SubfoldersDepthFirstEachRowWithItsOwnFolder) {
     form->globalSubdir = true;
     addFolder(dir());
     EXPECT_EQ(column(ColFileName), (QStringList{"top.doc", "a1.doc", "a2.doc", "i.doc", "b.doc"}));
-    EXPECT_EQ(column(ColPath), (QStringList{dir(), dir() + "/a", dir() + "/a", dir() + "/a/inner",
-                                            dir() + "/b"}));
+    EXPECT_EQ(column(ColPath),
+              (QStringList{dir(), dir() + "/a", dir() + "/a", dir() + "/a/inner", dir() + "/b"}));
     expectFreshRows();
 
     // Off: the picked folder only.
@@ -199,7 +197,8 @@ TEST_F(AddCommands, SeveralPickedFilesKeepTheDialogOrder) {
 TEST(IsChinese, TrueMinusOneOnlyForDoubleByteCharacters) {
     QTemporaryDir settings;
     test::FakeDialogs fake;
-    Form1 form(Form1Options{.settingsDir = settings.path(), .dialogs = &fake, .quit = {}, .popup = {}});
+    Form1 form(
+        Form1Options{.settingsDir = settings.path(), .dialogs = &fake, .quit = {}, .popup = {}});
     EXPECT_EQ(form.isChinese(QString()), 0);
     EXPECT_EQ(form.isChinese("Report_2023 (final).doc"), 0);
     EXPECT_EQ(form.isChinese("report.do中"), -1);

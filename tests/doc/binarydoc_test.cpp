@@ -260,9 +260,9 @@ TEST(Word97, HugeParagraphIsCutNotExhausting) {
 
 TEST(Word97Headers, PrimaryHeaderAndFooterOfSectionOne) {
     auto recipe = MakeWord97(u"Body\r", Stories({{u"Even\r", u"Header text\r", u"",
-                                                u"Footer \x13 PAGE \x14"
-                                                u"3\x15\r",
-                                                u"First\r", u"First foot\r"}}));
+                                                  u"Footer \x13 PAGE \x14"
+                                                  u"3\x15\r",
+                                                  u"First\r", u"First foot\r"}}));
     Opened o(BuildWord97(recipe));
     EXPECT_EQ(Show(o.doc->HeaderText(1, 1)), "Header text\\r");
     EXPECT_EQ(Show(o.doc->FooterText(1, 1)), "Footer 3\\r");

@@ -15,9 +15,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/doc/binarydoc.h"
 #include "platform/doc/cfb.h"
 #include "platform/doc/objectmodel.h"
-#include "platform/doc/binarydoc.h"
 
 namespace pelmora::word {
 namespace {

@@ -239,8 +239,8 @@ struct Word97Recipe {
 // A document whose main text and header stories are given; stories are the
 // 6 separator stories then 6 per section, each given without its guard mark.
 inline Word97Recipe MakeWord97(const std::u16string& main,
-                             const std::vector<std::u16string>& stories = {},
-                             bool compressed = false) {
+                               const std::vector<std::u16string>& stories = {},
+                               bool compressed = false) {
     Word97Recipe s;
     s.pieces.push_back({main, compressed});
     s.ccpText = uint32_t(main.size());

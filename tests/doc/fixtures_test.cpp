@@ -3,6 +3,7 @@
 // section 1; files that are no Word document must give a WordError.
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
@@ -14,8 +15,6 @@
 #include <string>
 #include <vector>
 
-#include <unistd.h>
-
 #include "platform/doc/objectmodel.h"
 
 namespace fs = std::filesystem;
@@ -26,21 +25,28 @@ using pelmora::word::WordError;
 
 namespace {
 
-std::string DataPath(const std::string& name) { return std::string(PELMORA_TEST_DATA) + "/" + name; }
+std::string DataPath(const std::string& name) {
+    return std::string(PELMORA_TEST_DATA) + "/" + name;
+}
 
 // Printable form of a UTF-16 text for failure messages.
 std::string Show(const std::u16string& s) {
     std::string out;
     for (char16_t c : s) {
-        if (c == u'\r') out += "\\r";
-        else if (c == u'\a') out += "\\a";
-        else if (c == u'\v') out += "\\v";
-        else if (c == u'\t') out += "\\t";
+        if (c == u'\r')
+            out += "\\r";
+        else if (c == u'\a')
+            out += "\\a";
+        else if (c == u'\v')
+            out += "\\v";
+        else if (c == u'\t')
+            out += "\\t";
         else if (c < 0x20 || c > 0x7E) {
             char buf[8];
             std::snprintf(buf, sizeof buf, "\\u%04X", unsigned(c));
             out += buf;
-        } else out += char(c);
+        } else
+            out += char(c);
     }
     return out;
 }
@@ -62,7 +68,8 @@ struct Expected {
 
 const std::vector<Expected>& Readable() {
     static const std::vector<Expected> cases = {
-        {"zh_first.doc", u"第一章 总则\r", u"第二章 附则 （第五段）\r", u"页眉标题\r", u"页脚内容\r"},
+        {"zh_first.doc", u"第一章 总则\r", u"第二章 附则 （第五段）\r", u"页眉标题\r",
+         u"页脚内容\r"},
         {"en_first.doc", u"  Annual Report 2026  \r", u"Q3/Q4 outlook: stable\r", u"\r", u"\r"},
         {"long_first.doc", std::u16string(kLongFirst), std::nullopt, u"\r", u"\r"},
         {"empty_first.doc", u"\r", std::nullopt, u"\r", u"Footer only\r"},
@@ -78,16 +85,19 @@ const std::vector<Expected>& Readable() {
         {"short.doc", u"One\r", std::nullopt, u"\r", u"\r"},
         {"latin1.doc", u"Café résumé naïve Ærø\r", std::nullopt, u"En-tête été\r",
          u"Größe “quoted” – ½ €\r"},
-        {"footnote.doc", u"Notes below\r", std::nullopt, u"页眉在脚注之后\r", u"Footer after notes\r"},
+        {"footnote.doc", u"Notes below\r", std::nullopt, u"页眉在脚注之后\r",
+         u"Footer after notes\r"},
         // Soft hyphen and non-breaking hyphen are the object model's 0x1F and 0x1E.
-        {"specials.doc", u"Tab\there nbsp\u00A0x soft\x1Fhyphen non\x1E" u"breaking\r", std::nullopt, u"\r",
-         u"\r"},
+        {"specials.doc",
+         u"Tab\there nbsp\u00A0x soft\x1Fhyphen non\x1E"
+         u"breaking\r",
+         std::nullopt, u"\r", u"\r"},
         // An inline picture is its anchor character 0x01.
         {"picture_first.doc", u"\x01Logo caption\r", std::nullopt, u"\r", u"\r"},
         {"astral.doc", u"𠀀字 😀 smile\r", std::nullopt, u"X lone\r", u"\r"},
         // An unpaired surrogate is passed on as it is stored.
-        {"lone_surrogate.doc", u"𠀀字 😀 smile\r", std::nullopt, std::u16string(1, char16_t(0xD800)) + u" lone\r",
-         u"\r"},
+        {"lone_surrogate.doc", u"𠀀字 😀 smile\r", std::nullopt,
+         std::u16string(1, char16_t(0xD800)) + u" lone\r", u"\r"},
     };
     return cases;
 }
@@ -108,17 +118,21 @@ TEST_P(ReadableFixture, GivesTheTextsOfItsSource) {
     auto check = [&](const char* what, auto read, const std::u16string& want) {
         try {
             std::u16string got = read();
-            EXPECT_EQ(got, want) << e.file << " " << what << ": got \"" << Show(got) << "\", want \""
-                                 << Show(want) << "\"";
+            EXPECT_EQ(got, want) << e.file << " " << what << ": got \"" << Show(got)
+                                 << "\", want \"" << Show(want) << "\"";
         } catch (const WordError& err) {
             ADD_FAILURE() << e.file << " " << what << " throws: " << err.what();
         }
     };
-    check("paragraph 1", [&] { return doc->ParagraphText(1); }, e.para1);
-    check("header", [&] { return doc->HeaderText(1, kPrimaryHeaderFooter); }, e.header);
-    check("footer", [&] { return doc->FooterText(1, kPrimaryHeaderFooter); }, e.footer);
+    check(
+        "paragraph 1", [&] { return doc->ParagraphText(1); }, e.para1);
+    check(
+        "header", [&] { return doc->HeaderText(1, kPrimaryHeaderFooter); }, e.header);
+    check(
+        "footer", [&] { return doc->FooterText(1, kPrimaryHeaderFooter); }, e.footer);
     if (e.para5) {
-        check("paragraph 5", [&] { return doc->ParagraphText(5); }, *e.para5);
+        check(
+            "paragraph 5", [&] { return doc->ParagraphText(5); }, *e.para5);
     } else {
         EXPECT_THROW(doc->ParagraphText(5), WordError) << e.file;
     }
@@ -150,8 +164,9 @@ TEST_P(ParagraphSequence, EveryParagraphThenAnError) {
         int n = int(i) + 1;
         try {
             std::u16string got = doc->ParagraphText(n);
-            EXPECT_EQ(got, s.paragraphs[i]) << s.file << " paragraph " << n << ": got \"" << Show(got)
-                                            << "\", want \"" << Show(s.paragraphs[i]) << "\"";
+            EXPECT_EQ(got, s.paragraphs[i])
+                << s.file << " paragraph " << n << ": got \"" << Show(got) << "\", want \""
+                << Show(s.paragraphs[i]) << "\"";
         } catch (const WordError& err) {
             ADD_FAILURE() << s.file << " paragraph " << n << " throws: " << err.what();
         }
@@ -215,7 +230,8 @@ TEST(Fixtures, TwoOpenDocumentsDoNotShareState) {
 }
 
 TEST(Fixtures, ReadingNeverWritesTheFile) {
-    fs::path tmp = fs::temp_directory_path() / ("pelmora_fixture_" + std::to_string(::getpid()) + ".doc");
+    fs::path tmp =
+        fs::temp_directory_path() / ("pelmora_fixture_" + std::to_string(::getpid()) + ".doc");
     fs::copy_file(DataPath("zh_first.doc"), tmp, fs::copy_options::overwrite_existing);
     auto before = fs::last_write_time(tmp);
     auto size = fs::file_size(tmp);
@@ -229,7 +245,8 @@ TEST(Fixtures, ReadingNeverWritesTheFile) {
     EXPECT_EQ(fs::last_write_time(tmp), before);
     EXPECT_EQ(fs::file_size(tmp), size);
     std::ifstream a(tmp, std::ios::binary), b(DataPath("zh_first.doc"), std::ios::binary);
-    EXPECT_TRUE(std::equal(std::istreambuf_iterator<char>(a), {}, std::istreambuf_iterator<char>(b)));
+    EXPECT_TRUE(
+        std::equal(std::istreambuf_iterator<char>(a), {}, std::istreambuf_iterator<char>(b)));
     fs::remove(tmp);
 }
 
@@ -292,13 +309,14 @@ TEST_P(BrokenFixture, IsRefusedWithAReason) {
     }
     EXPECT_FALSE(reason.empty()) << b.file;
     std::string lower = reason;
-    std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return std::tolower(c); });
+    std::transform(lower.begin(), lower.end(), lower.begin(),
+                   [](unsigned char c) { return std::tolower(c); });
     EXPECT_NE(lower.find(b.reason_word), std::string::npos) << b.file << ": " << reason;
 }
 
 INSTANTIATE_TEST_SUITE_P(Fixtures, BrokenFixture,
-                         ::testing::Values(Broken{"empty.doc", "empty"}, Broken{"text.doc", ""}, Broken{"random.doc", ""},
-                                           Broken{"truncated.doc", ""},
+                         ::testing::Values(Broken{"empty.doc", "empty"}, Broken{"text.doc", ""},
+                                           Broken{"random.doc", ""}, Broken{"truncated.doc", ""},
                                            Broken{"encrypted.doc", "encrypt"}),
                          [](const auto& info) {
                              std::string n = info.param.file;
@@ -345,7 +363,8 @@ TEST(Fixtures, EveryTruncationOfAGoodDocumentIsSafe) {
     std::ifstream in(DataPath("zh_first.doc"), std::ios::binary);
     std::string bytes((std::istreambuf_iterator<char>(in)), {});
     ASSERT_GT(bytes.size(), 4096u);
-    fs::path tmp = fs::temp_directory_path() / ("pelmora_trunc_" + std::to_string(::getpid()) + ".doc");
+    fs::path tmp =
+        fs::temp_directory_path() / ("pelmora_trunc_" + std::to_string(::getpid()) + ".doc");
     Application app;
     for (size_t len = 0; len < bytes.size(); len += (len < 1024 ? 61 : 509)) {
         {
@@ -382,9 +401,10 @@ TEST(Fixtures, FuzzFindingsAreReadOrRefused) {
         EXPECT_NO_THROW(ReadAll(app, path)) << path;
         std::ifstream in(path, std::ios::binary);
         const std::string bytes((std::istreambuf_iterator<char>(in)), {});
-        EXPECT_EQ(FirstParagraphOrError(app, [&](Application& a) { return a.Open(path); }),
-                  FirstParagraphOrError(
-                      app, [&](Application& a) { return a.OpenMemory(bytes.data(), bytes.size()); }))
+        EXPECT_EQ(
+            FirstParagraphOrError(app, [&](Application& a) { return a.Open(path); }),
+            FirstParagraphOrError(
+                app, [&](Application& a) { return a.OpenMemory(bytes.data(), bytes.size()); }))
             << path;
     }
     if (n == 0) GTEST_SKIP() << "no findings kept";

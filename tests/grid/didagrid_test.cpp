@@ -1,17 +1,17 @@
 // The grid operations over the Qt table, driven as the program and the user
 // drive them.
 
+#include "grid/didagrid.h"
+
+#include <gtest/gtest.h>
+
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QTest>
-#include <gtest/gtest.h>
-
 #include <memory>
 #include <vector>
-
-#include "grid/didagrid.h"
 
 namespace pelmora {
 namespace {
@@ -20,7 +20,7 @@ const QString kGet = QStringLiteral("getcheck");
 const QString kSet = QStringLiteral("setcheck");
 
 class DiDaGridTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         grid = std::make_unique<DiDaGrid>();
         grid->resize(737, 321);
@@ -195,20 +195,25 @@ TEST_F(DiDaGridTest, EditEndOnlyForTheUsersCommittedEdits) {
 
 TEST_F(DiDaGridTest, RightClickRequestsTheMenuAlsoOnAnEmptyList) {
     grid->show();
-    struct Request { int row, col; };
+    struct Request {
+        int row, col;
+    };
     std::vector<Request> requests;
-    QObject::connect(grid.get(), &DiDaGrid::MenuRequest,
-                     [&](int, int, int row, int col, int) { requests.push_back({row, col}); });
+    QObject::connect(grid.get(), &DiDaGrid::MenuRequest, [&](int, int, int row, int col, int) {
+        requests.push_back({row, col});
+    });
 
     const QPoint empty(100, 200);
-    QContextMenuEvent onEmpty(QContextMenuEvent::Mouse, empty, grid->viewport()->mapToGlobal(empty));
+    QContextMenuEvent onEmpty(QContextMenuEvent::Mouse, empty,
+                              grid->viewport()->mapToGlobal(empty));
     QApplication::sendEvent(grid->viewport(), &onEmpty);
     ASSERT_EQ(requests.size(), 1u);
     EXPECT_EQ(requests[0].row, -1);
 
     AddRows(2);
     const QPoint onCell = grid->visualRect(Index(2, 4)).center();
-    QContextMenuEvent onRow(QContextMenuEvent::Mouse, onCell, grid->viewport()->mapToGlobal(onCell));
+    QContextMenuEvent onRow(QContextMenuEvent::Mouse, onCell,
+                            grid->viewport()->mapToGlobal(onCell));
     QApplication::sendEvent(grid->viewport(), &onRow);
     ASSERT_EQ(requests.size(), 2u);
     EXPECT_EQ(requests[1].row, 2);
@@ -224,11 +229,10 @@ TEST_F(DiDaGridTest, DoubleClickRequestsTheClickedRow) {
     AddRows(3);
     grid->show();
     std::vector<int> opened;
-    QObject::connect(grid.get(), &DiDaGrid::OpenRequest,
-                     [&](int, int, int row, int, int docRow) {
-                         EXPECT_EQ(row, docRow);
-                         opened.push_back(docRow);
-                     });
+    QObject::connect(grid.get(), &DiDaGrid::OpenRequest, [&](int, int, int row, int, int docRow) {
+        EXPECT_EQ(row, docRow);
+        opened.push_back(docRow);
+    });
     QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {},
                        grid->visualRect(Index(3, 1)).center());
     QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {},

@@ -1,8 +1,8 @@
+#include "platform/ansicodepage.h"
+
 #include <gtest/gtest.h>
 
 #include <QString>
-
-#include "platform/ansicodepage.h"
 
 namespace pelmora::platform {
 namespace {

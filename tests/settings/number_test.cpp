@@ -1,6 +1,6 @@
-#include <gtest/gtest.h>
-
 #include "settings/number.h"
+
+#include <gtest/gtest.h>
 
 namespace pelmora {
 namespace {
@@ -38,8 +38,7 @@ INSTANTIATE_TEST_SUITE_P(
         NumberCase{"ExponentSignOnly", u"1e+", 1, true}, NumberCase{"SignOnly", u"-", 0, true},
         NumberCase{"PointOnly", u".", 0, true}, NumberCase{"HexPrefixNotRead", u"&H10", 0, true},
         NumberCase{"FullWidthDigits", u"\uFF11\uFF12", 0, true},
-        NumberCase{"Lowest", u"-32768", -32768, true},
-        NumberCase{"Highest", u"32767", 32767, true},
+        NumberCase{"Lowest", u"-32768", -32768, true}, NumberCase{"Highest", u"32767", 32767, true},
         NumberCase{"LowestAfterRounding", u"-32768.5", -32768, true},
         NumberCase{"HighestRoundsOver", u"32767.5", 32767, false},
         NumberCase{"TooLarge", u"40000", 32767, false},

@@ -3,8 +3,8 @@
 #include <cstring>
 #include <string>
 
-#include "platform/doc/binarydoc.h"
 #include "platform/doc/ascii.h"
+#include "platform/doc/binarydoc.h"
 #include "platform/doc/formats.h"
 
 namespace pelmora::word {

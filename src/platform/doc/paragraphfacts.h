@@ -40,9 +40,9 @@ struct ParagraphFacts {
 
     // Font sizes in half-points, over the paragraph's visible characters
     // (0 when unknown or no visible characters).
-    int maxHalfPoints = 0;   // the largest
-    int mainHalfPoints = 0;  // the one most characters have
-    bool bold = false;       // most visible characters bold
+    int maxHalfPoints = 0;        // the largest
+    int mainHalfPoints = 0;       // the one most characters have
+    bool bold = false;            // most visible characters bold
     uint32_t color = kAutoColor;  // 0x00RRGGBB most visible characters have
 
     // Table position: 0 outside tables, else 1-based row and cell of the
