@@ -376,10 +376,10 @@ bool HasTitleEnding(std::u16string_view k) {
         u"说明", u"表",   u"简报", u"讲话", u"研究", u"分析", u"探讨", u"综述", u"标准",
         u"条例", u"要点", u"清单", u"公示", u"汇报", u"大纲", u"手册"};
     static constexpr std::array<std::u16string_view, 22> kLatin{
-        u"report",   u"plan",       u"proposal",      u"agreement",   u"contract",   u"minutes",
-        u"policy",   u"guidelines", u"guide",         u"notice",      u"summary",    u"review",
-        u"handbook", u"manual",     u"specification", u"procedure",   u"procedures", u"strategy",
-        u"analysis", u"study",      u"survey",        u"announcement"};
+        u"report",   u"plan",       u"proposal",     u"agreement",   u"contract",   u"minutes",
+        u"policy",   u"guidelines", u"guide",        u"notice",      u"summary",    u"review",
+        u"handbook", u"manual",     u"requirements", u"procedure",   u"procedures", u"strategy",
+        u"analysis", u"study",      u"survey",       u"announcement"};
     const std::u16string_view core = WithoutTrailingRemark(k);
     if (EndsWithAny(core, kChinese)) return true;
     return std::any_of(kLatin.begin(), kLatin.end(),
