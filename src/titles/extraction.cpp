@@ -1,41 +1,40 @@
 #include "titles/extraction.h"
 
 #include <QFile>
-#include <memory>
-#include <string>
+#include <chrono>
+#include <vector>
 
 #include "batchlist/batchlist.h"
 #include "platform/dialogs.h"
-#include "platform/doc/objectmodel.h"
+#include "platform/orderedpool.h"
 #include "platform/progress.h"
+#include "platform/storage.h"
 #include "settings/globalsettings.h"
-#include "titles/filenames.h"
-#include "titles/rawtitle.h"
+#include "titles/titleread.h"
 
 namespace pelmora {
 
 namespace {
 
-QString FromU16(const std::u16string& s) {
-    return QString(reinterpret_cast<const QChar*>(s.data()), static_cast<qsizetype>(s.size()));
-}
+// How long the interface thread waits for the next row before it lets the
+// window repaint and looks for a stop.
+constexpr std::chrono::milliseconds kPoll{15};
 
-// The raw text of the row's document by title mode, as pelmora-titles reads
-// it; nothing for an unknown mode or a custom position outside the document.
-// Throws WordError.
-std::optional<QString> ReadRowTitle(const GlobalSettings& settings, word::Document& doc,
-                                    const QString& fileName) {
-    const std::optional<std::u16string> raw = ReadRawTitle(
-        settings.globalGetTitleMode, settings.globalStartpragraph, settings.globalStartpos,
-        settings.globalWordcount, doc, fileName.toStdU16String());
-    if (!raw) return std::nullopt;
-    return FromU16(*raw);
+void WriteRow(BatchList& list, int32_t row, const TitleOutcome& outcome) {
+    list.setTitle(row, outcome.title);
+    if (outcome.fails) {
+        list.setTitleColor(row, kColorRed);
+        list.setResult(row, QStringLiteral("与文件名相同或空等非法字符"));
+    } else {
+        list.setResult(row, QStringLiteral("提取成功"));
+    }
+    list.setChecked(row, !outcome.fails);
 }
 
 }  // namespace
 
 void GetTitleCommand(BatchList& list, const GlobalSettings& settings, Dialogs& dialogs,
-                     Progress& progress) {
+                     Progress& progress, unsigned threads) {
     if (list.count() <= 0) {
         MessageRequest box;
         box.text = QStringLiteral("请先添加要修改的word文件呢.");
@@ -47,68 +46,43 @@ void GetTitleCommand(BatchList& list, const GlobalSettings& settings, Dialogs& d
     const int32_t n = list.count();
     progress.start(n);
 
-    // One application for the whole run; one document open at a time.
-    std::unique_ptr<word::Application> app;
-    try {
-        app = std::make_unique<word::Application>();
-    } catch (...) {
-    }
+    std::vector<TitleJob> jobs;
+    jobs.reserve(size_t(n));
+    for (int32_t i = 1; i <= n; ++i) jobs.push_back({list.path(i), list.fileName(i)});
+    if (threads == 0)
+        threads = ReadThreadCount(IsSlowStorage(QFile::encodeName(list.folder(1)).toStdString()));
 
-    for (int32_t i = 1; i <= n; ++i) {
-        QString title;
-        const QString path = list.path(i);
-        std::unique_ptr<word::Document> doc;
-        if (app) {
-            try {
-                doc = app->Open(QFile::encodeName(path).toStdString());
-            } catch (...) {
-            }
+    TitleReading reading(std::move(jobs), settings, threads);
+    size_t written = 0;
+    bool stopped = false;
+    for (;;) {
+        // Asked before the first wait too, so that a stop takes effect at once.
+        if (!stopped && progress.stopRequested()) {
+            reading.stop();
+            stopped = true;
         }
-        if (doc) {
-            try {
-                if (const std::optional<QString> raw =
-                        ReadRowTitle(settings, *doc, list.fileName(i))) {
-                    if (const std::optional<QString> formatted =
-                            FormatTitle(*raw, settings.globalMaxword))
-                        title = *formatted;
-                }
-            } catch (...) {
-            }
-        }
-        list.setTitle(i, title);
-
-        // The name the file would get keeps its own Word extension.
-        const QString fileName = list.fileName(i);
-        const bool fails =
-            title.isEmpty() || IsGoodFilename(title) == 0 ||
-            fileName.compare(RenamedFileName(fileName, title), Qt::CaseInsensitive) == 0;
-        if (fails) {
-            list.setTitleColor(i, kColorRed);
-            list.setResult(i, QStringLiteral("与文件名相同或空等非法字符"));
-        } else {
-            list.setResult(i, QStringLiteral("提取成功"));
-        }
-        list.setChecked(i, !fails);
-
-        progress.step(i, n);
-        if (doc) {
-            try {
-                doc->Close(true);
-            } catch (...) {
-            }
-        }
+        // After a stop, the rows that were being read are written too, up
+        // to the first one that was never begun.
+        const bool last = stopped && reading.finished();
+        const size_t ready =
+            reading.waitReady(written, last ? std::chrono::milliseconds(0) : kPoll);
+        for (; written < ready; ++written)
+            WriteRow(list, int32_t(written + 1), reading.outcome(written));
+        if (written == size_t(n) || last) break;
+        progress.step(int(written), n);
     }
-    if (app) {
-        try {
-            app->Quit();
-        } catch (...) {
-        }
-    }
+    progress.step(int(written), n);
 
     MessageRequest done;
-    done.text = QStringLiteral("标题提取完成!");
     done.caption = QStringLiteral("提取标题");
     done.icon = MsgIcon::Information;
+    if (written == size_t(n)) {
+        done.text = QStringLiteral("标题提取完成!");
+    } else {
+        done.text = QStringLiteral("标题提取已停止:已提取") + QString::number(written) +
+                    QStringLiteral("个文件,共") + QString::number(n) +
+                    QStringLiteral("个,其余文件未处理。");
+    }
     dialogs.message(done);
 }
 
