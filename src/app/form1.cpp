@@ -1,8 +1,10 @@
 #include "app/form1.h"
 
 #include <QAction>
+#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
@@ -10,6 +12,7 @@
 #include <QMimeData>
 #include <QPointer>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QScreen>
 #include <QToolBar>
 #include <QToolButton>
@@ -59,6 +62,11 @@ const ToolbarButton kButtons[] = {
 };
 enum Command { CmdDir, CmdFile, CmdGetTitle, CmdSetting, CmdRename, CmdAbout, CmdQuit };
 
+// While a command runs: how often the window takes its events, and how often
+// the progress display is painted.
+constexpr qint64 kEventsEveryMs = 30;
+constexpr qint64 kPaintEveryMs = 50;
+
 }  // namespace
 
 std::array<int, 6> ColumnWidths(int listWidth) {
@@ -78,6 +86,11 @@ struct Form1::Private {
     std::function<QAction*(QMenu&, const QPoint&)> popup;
     std::vector<std::pair<QString, QToolButton*>> buttons;
     std::optional<BatchList> list;
+    bool busy = false;
+    bool stopAsked = false;
+    bool quitAfterRun = false;
+    QElapsedTimer sinceEvents;  // invalid: take events at the next ask
+    QElapsedTimer sincePaint;   // invalid: paint at the next step
 };
 
 Form1::Form1(Form1Options options, QWidget* parent)
@@ -153,6 +166,14 @@ void Form1::buildControls() {
     Label4->setObjectName(QStringLiteral("Label4"));
     Label4->setGeometry(656, 408, 41, 17);
 
+    cmdStop = new QPushButton(QStringLiteral("停止"), this);
+    cmdStop->setObjectName(QStringLiteral("cmdStop"));
+    cmdStop->setGeometry(704, 408, 64, 25);
+    cmdStop->setToolTip(QStringLiteral("处理完当前文件后停止(Esc)"));
+    cmdStop->setShortcut(QKeySequence(Qt::Key_Escape));
+    cmdStop->hide();
+    connect(cmdStop, &QPushButton::clicked, this, [this] { d->stopAsked = true; });
+
     MyPopmenu = new QMenu(QStringLiteral("选中操作"), this);
     MyPopmenu->setObjectName(QStringLiteral("MyPopmenu"));
     mDel = MyPopmenu->addAction(QStringLiteral("移除选中文件"));
@@ -206,6 +227,7 @@ void Form1::buildControls() {
 }
 
 void Form1::dropPaths(const QStringList& paths) {
+    if (d->busy) return;
     guarded([&] { AddDroppedCommand(batchList(), *this, dialogs(), paths); });
 }
 
@@ -222,6 +244,57 @@ void Form1::listArguments(const QStringList& arguments) {
 void Form1::dragEnterEvent(QDragEnterEvent* event) { DiDaGrid1->takeDragEnter(event); }
 void Form1::dragMoveEvent(QDragMoveEvent* event) { DiDaGrid1->takeDragMove(event); }
 void Form1::dropEvent(QDropEvent* event) { DiDaGrid1->takeDrop(event); }
+
+void Form1::closeEvent(QCloseEvent* event) {
+    if (!d->busy) {
+        QWidget::closeEvent(event);
+        return;
+    }
+    event->ignore();
+    if (d->quitAfterRun) return;
+    MessageRequest ask;
+    ask.text = QStringLiteral("正在处理文件,确定要退出吗?") + QStringLiteral("\r\n") +
+               QStringLiteral("当前文件处理完后停止,其余文件不再处理。");
+    ask.caption = kAppTitle;
+    ask.buttons = MsgButtons::YesNo;
+    ask.icon = MsgIcon::Question;
+    bool yes = false;
+    guarded([&] { yes = dialogs().message(ask) == AnswerYes; });
+    if (yes && d->busy) {
+        d->stopAsked = true;
+        d->quitAfterRun = true;
+    } else if (yes) {
+        endProgram();  // the run ended while the question was open
+    }
+}
+
+void Form1::setBusy(bool busy) {
+    d->busy = busy;
+    d->stopAsked = false;
+    d->sinceEvents.invalidate();
+    d->sincePaint.invalidate();
+    for (const auto& entry : d->buttons) entry.second->setEnabled(!busy);
+    DiDaGrid1->setEnabled(!busy);
+    cmdStop->setVisible(busy);
+    cmdStop->setEnabled(busy);
+}
+
+bool Form1::isBusy() const { return d->busy; }
+
+bool Form1::stopRequested() {
+    if (!d->sinceEvents.isValid() || d->sinceEvents.elapsed() >= kEventsEveryMs) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+        d->sinceEvents.start();
+    }
+    return d->stopAsked;
+}
+
+void Form1::endProgram() {
+    if (d->quit)
+        d->quit();
+    else
+        QCoreApplication::exit(0);
+}
 
 void Form1::startUp() {
     // Two steps guarded apart: a failure with the settings still leaves a
@@ -284,19 +357,22 @@ void Form1::Toolbar1_ButtonClick(const QString& key) {
             break;
         }
     }
-    if (command < 0) return;
+    // A click that arrives while a command runs (the window takes events
+    // meanwhile) waits for nothing: it is dropped.
+    if (command < 0 || d->busy) return;
     if (command == CmdQuit) {
         // At once: nothing is saved and no window is asked.
-        if (d->quit)
-            d->quit();
-        else
-            QCoreApplication::exit(0);
+        endProgram();
         return;
     }
+    const bool long_ = command == CmdGetTitle || command == CmdRename;
     QPointer<QToolButton> button = toolButton(key);
     if (button) button->setEnabled(false);
+    if (long_) setBusy(true);
     guarded([&] { runCommand(command); });
+    if (long_) setBusy(false);
     if (button) button->setEnabled(true);
+    if (d->quitAfterRun) endProgram();
 }
 
 void Form1::runCommand(int command) {
@@ -316,7 +392,7 @@ void Form1::runCommand(int command) {
             break;
         }
         case CmdRename:
-            RenameCommand(batchList(), dialogs(), journalPath());
+            RenameCommand(batchList(), dialogs(), journalPath(), this);
             break;
         case CmdAbout: {
             frmAbout dialog(this, d->settingsDir);
@@ -349,13 +425,15 @@ void Form1::step(int done, int total) {
     // Division first, in double: 29 of 100 reads 28%.
     const double percent =
         std::floor(static_cast<double>(done) / static_cast<double>(total) * 100.0);
-    if (ProgressBar1) {
-        ProgressBar1->setValue(done);
-        ProgressBar1->repaint();
-    }
-    if (Label4) {
+    if (ProgressBar1) ProgressBar1->setValue(done);
+    if (Label4)
         Label4->setText(QString::number(static_cast<long long>(percent)) + QLatin1Char('%'));
-        Label4->repaint();
+    // Painted here rather than left to the event loop, which a command
+    // without a stop button never gives a turn.
+    if (done == total || !d->sincePaint.isValid() || d->sincePaint.elapsed() >= kPaintEveryMs) {
+        if (ProgressBar1) ProgressBar1->repaint();
+        if (Label4) Label4->repaint();
+        d->sincePaint.start();
     }
 }
 

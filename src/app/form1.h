@@ -20,6 +20,8 @@
 class QLabel;
 class QMenu;
 class QProgressBar;
+class QPushButton;
+class QCloseEvent;
 class QToolBar;
 class QToolButton;
 class QAction;
@@ -63,6 +65,9 @@ class Form1 : public QWidget, public GlobalSettings, public Progress {
     QProgressBar* ProgressBar1 = nullptr;
     QLabel* Label3 = nullptr;
     QLabel* Label4 = nullptr;
+    // Shown while extraction or rename runs; it, or Esc, ends the run after
+    // the current document.
+    QPushButton* cmdStop = nullptr;
     QToolBar* Toolbar1 = nullptr;
     QMenu* MyPopmenu = nullptr;
     QAction* mDel = nullptr;
@@ -101,17 +106,30 @@ class Form1 : public QWidget, public GlobalSettings, public Progress {
     // current folder, and a first "--" is dropped. Nothing given, nothing done.
     void listArguments(const QStringList& arguments);
 
-    // The progress bar ProgressBar1 and its percentage in Label4.
+    // The progress bar ProgressBar1 and its percentage in Label4. Steps
+    // come faster than anyone reads: the two are painted at a bounded rate,
+    // and always at the last step.
     void start(int total) override;
     void step(int done, int total) override;
+    // Lets the window repaint and take input while a command runs; true once
+    // the user has asked to stop.
+    bool stopRequested() override;
+    // A command that reads or moves documents is running: the toolbar and
+    // the list take no input, the stop button shows.
+    bool isBusy() const;
 
   protected:
     // Files and folders dropped anywhere on the window list as on the grid.
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    // Closing while a command runs asks first; yes stops the run and ends
+    // the program after it.
+    void closeEvent(QCloseEvent* event) override;
 
   private:
+    void setBusy(bool busy);
+    void endProgram();
     void dropPaths(const QStringList& paths);
     void buildControls();
     void startUp();

@@ -10,7 +10,8 @@ namespace pelmora {
 
 BatchResult RunRenameBatch(const QString& journalPath, const std::vector<BatchMove>& moves,
                            bool journal,
-                           const std::function<bool(const QString& error)>& goOnWithoutJournal) {
+                           const std::function<bool(const QString& error)>& goOnWithoutJournal,
+                           const std::function<bool(size_t i)>& stopBefore) {
     BatchResult result;
     result.codes.assign(moves.size(), kMoveNotTried);
     RenameJournal log(journalPath);
@@ -27,6 +28,10 @@ BatchResult RunRenameBatch(const QString& journalPath, const std::vector<BatchMo
     }
 
     for (size_t i = 0; i < moves.size(); ++i) {
+        if (stopBefore && stopBefore(i)) {
+            result.stopped = true;
+            break;
+        }
         const BatchMove& m = moves[i];
         if (!result.journaled) {
             result.codes[i] = platform::MoveFileInto(m.from, m.folder, m.newName);

@@ -25,6 +25,7 @@ struct BatchResult {
     bool cancelled = false;  // no journal, and the user chose to stop
     bool journaled = false;  // the moves ran under a journal
     int journalError = 0;    // errno of the journal write that stopped the batch
+    bool stopped = false;    // the user stopped the batch between two moves
     size_t moved = 0;
     std::vector<int32_t> codes;  // per move: 0, a Win32 code, or kMoveNotTried
 };
@@ -32,8 +33,11 @@ struct BatchResult {
 // Runs the moves in order. With journal, the plan replaces the previous
 // journal first (which comes back if no file moves); when that fails,
 // goOnWithoutJournal(error) decides whether the moves run all the same.
+// Before each move, stopBefore(i) may end the batch: move i and the ones
+// after it stay kMoveNotTried.
 BatchResult RunRenameBatch(const QString& journalPath, const std::vector<BatchMove>& moves,
                            bool journal,
-                           const std::function<bool(const QString& error)>& goOnWithoutJournal);
+                           const std::function<bool(const QString& error)>& goOnWithoutJournal,
+                           const std::function<bool(size_t i)>& stopBefore = {});
 
 }  // namespace pelmora

@@ -7,6 +7,7 @@
 #include "platform/dialogs.h"
 #include "platform/files.h"
 #include "platform/paths.h"
+#include "platform/progress.h"
 #include "rename/batch.h"
 #include "rename/conflicts.h"
 #include "rename/journal.h"
@@ -45,7 +46,8 @@ QString ErrorMessageText(int32_t errnumber) {
 
 QString FailureText(int32_t code) { return ErrorMessageText(code) + FormatSettingNumber(code); }
 
-void RenameCommand(BatchList& list, Dialogs& dialogs, const QString& journalPath) {
+void RenameCommand(BatchList& list, Dialogs& dialogs, const QString& journalPath,
+                   Progress* progress) {
     if (list.count() <= 0) {
         MessageRequest box;
         box.text = QStringLiteral("请先添加文件并提取标题!");
@@ -134,6 +136,12 @@ void RenameCommand(BatchList& list, Dialogs& dialogs, const QString& journalPath
         const RowMove& m = rows[plannedRow[k]];
         moves.push_back({m.from, m.folder, m.newName});
     }
+    if (progress) progress->start(int(moves.size()));
+    const auto stopBefore = [&](size_t i) {
+        if (!progress) return false;
+        progress->step(int(i), int(moves.size()));
+        return progress->stopRequested();
+    };
     const BatchResult batch = RunRenameBatch(
         journalPath, moves, planned.size() > collisions.size() + missing,
         [&](const QString& error) {
@@ -144,12 +152,27 @@ void RenameCommand(BatchList& list, Dialogs& dialogs, const QString& journalPath
             ask.text = QStringLiteral("无法写入改名记录,这次改名将不能撤销:") +
                        QStringLiteral("\r\n") + error + QStringLiteral("\r\n还要继续改名吗?");
             return dialogs.message(ask) == AnswerYes;
-        });
+        },
+        stopBefore);
     if (batch.cancelled) return;
+    if (progress && !batch.stopped) progress->step(int(moves.size()), int(moves.size()));
 
     const int32_t journalCode = platform::Win32ErrorFromErrno(batch.journalError);
     size_t next = 0;  // the next planned move
-    for (size_t i = 0; i < rows.size(); ++i) {
+    // A stopped batch leaves the rows from its first move not tried as
+    // they were: they were never reached.
+    size_t reached = rows.size();
+    if (batch.stopped) {
+        size_t k = 0;
+        for (size_t i = 0; i < rows.size(); ++i) {
+            if (rows[i].refused != 0) continue;
+            if (batch.codes[k++] == kMoveNotTried) {
+                reached = i;
+                break;
+            }
+        }
+    }
+    for (size_t i = 0; i < reached; ++i) {
         const RowMove& m = rows[i];
         int32_t code = m.refused;
         if (code == 0) code = batch.codes[next++];
@@ -173,6 +196,16 @@ void RenameCommand(BatchList& list, Dialogs& dialogs, const QString& journalPath
                    QStringLiteral("),改名已停止。") + QStringLiteral("\r\n") +
                    QStringLiteral("已改名的") + FormatSettingNumber(int(batch.moved)) +
                    QStringLiteral("个文件仍可用“撤销上次改名”撤销,其余文件未改动。");
+        dialogs.message(box);
+    } else if (batch.stopped) {
+        MessageRequest box;
+        box.caption = kAppTitle;
+        box.icon = MsgIcon::Information;
+        box.text = QStringLiteral("改名已停止:已改名") + QString::number(batch.moved) +
+                   QStringLiteral("个文件,其余文件未改动。");
+        if (batch.moved > 0 && batch.journaled)
+            box.text +=
+                QStringLiteral("\r\n") + QStringLiteral("已改名的文件可用“撤销上次改名”撤销。");
         dialogs.message(box);
     }
 }

@@ -5,8 +5,11 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProgressBar>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <memory>
+#include <string>
 
 #include "app/form1.h"
 #include "grid/didagrid.h"
@@ -92,6 +95,41 @@ TEST_F(Rename, InPlaceRenamesCheckedRowsOnly) {
     EXPECT_EQ(grid().GetCellText(1, ColTitle), "第一章总则");
     EXPECT_EQ(grid().GetCellProperty(1, ColFlag, "getcheck"), "1");
     EXPECT_EQ(form->globalFilecount, 3);
+}
+
+TEST_F(Rename, StopEndsTheBatchBeforeTheNextMoveAndLeavesTheRestAlone) {
+    list({{"a.doc", "A", true},
+          {"b.doc", "B", true},
+          {"c.doc", "C", false},
+          {"d.doc", "D", true},
+          {"e.doc", "", true}});
+    int moves = 0;
+    bool stopShown = false;
+    platform::moveFileSeams().beforeTakingName = [&](const char* step) {
+        if (std::string(step) != "rename" || ++moves != 2) return;
+        stopShown = form->cmdStop->isVisibleTo(form.get());
+        form->cmdStop->click();
+    };
+    renameInPlace();
+
+    EXPECT_TRUE(stopShown);
+    EXPECT_EQ(Entries(dir()), (QStringList{"A.doc", "B.doc", "c.doc", "d.doc", "e.doc"}));
+    EXPECT_EQ(outcome(1), "改名成功");
+    EXPECT_EQ(outcome(2), "改名成功");
+    expectUntouched(3);
+    expectUntouched(4);
+    expectUntouched(5);  // refused, but after the stop: not reached either
+    ASSERT_EQ(fake.messages.size(), 2u);
+    EXPECT_EQ(fake.messages[1].text,
+              "改名已停止:已改名2个文件,其余文件未改动。\r\n已改名的文件可用“撤销上次改名”撤销。");
+    EXPECT_EQ(form->ProgressBar1->value(), 2);
+    EXPECT_FALSE(form->isBusy());
+
+    // The two moves done are one batch that can be taken back.
+    fake.messages.clear();
+    fake.answers.push_back(AnswerYes);
+    form->mUndo->trigger();
+    EXPECT_EQ(Entries(dir()), (QStringList{"a.doc", "b.doc", "c.doc", "d.doc", "e.doc"}));
 }
 
 TEST_F(Rename, IntoAPickedFolder) {

@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <QEvent>
 #include <QFile>
 #include <QLabel>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 #include <algorithm>
 #include <memory>
@@ -89,6 +92,24 @@ class Extraction : public test::WindowTest {
         return form->globalFilecount == int(files.size());
     }
 
+    // n names for one test document (hard links, as copies take long),
+    // listed in name order.
+    bool listLinks(int n) {
+        const QByteArray source = QFile::encodeName(TestData("en_first.doc"));
+        if (!QFile::exists(TestData("en_first.doc"))) return false;
+        const QChar nul(0);
+        QString selection = dir();
+        for (int i = 0; i < n; ++i) {
+            const QString name = QString("d%1.doc").arg(i, 5, 10, QChar('0'));
+            if (::link(source.constData(), QFile::encodeName(dir() + "/" + name).constData()) != 0)
+                return false;
+            selection += nul + name;
+        }
+        fake.fileSelections.push_back(selection);
+        form->Toolbar1_ButtonClick(QStringLiteral("btnFile"));
+        return form->globalFilecount == n;
+    }
+
     std::vector<Row> extract() {
         fake.messages.clear();
         form->Toolbar1_ButtonClick(QStringLiteral("btnGetTitle"));
@@ -123,7 +144,7 @@ TEST_F(Extraction, EmptyListOnlyShowsTheMessage) {
     EXPECT_TRUE(qobject_cast<QWidget*>(form->toolButton("btnGetTitle"))->isEnabled());
 }
 
-TEST_F(Extraction, ProgressRepaintsAfterEveryRowWithoutTheEventLoop) {
+TEST_F(Extraction, ProgressIsPaintedWithoutTheEventLoopAndEndsExact) {
     ASSERT_TRUE(listFixtures({{"", "a.doc"}, {"", "b.doc"}, {"", "c.doc"}}));
     form->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
@@ -131,31 +152,104 @@ TEST_F(Extraction, ProgressRepaintsAfterEveryRowWithoutTheEventLoop) {
     form->Label4->installEventFilter(&log);
     form->ProgressBar1->installEventFilter(&log);
     extract();
-    EXPECT_EQ(log.labelTexts, (std::vector<QString>{"33%", "66%", "100%"}));
-    // Setting a value may paint by itself as well; each value must show.
-    log.barValues.erase(std::unique(log.barValues.begin(), log.barValues.end()),
-                        log.barValues.end());
-    EXPECT_EQ(log.barValues, (std::vector<int>{1, 2, 3}));
+    // Painted at a bounded rate, never backwards, and always at the end.
+    ASSERT_FALSE(log.labelTexts.empty());
+    EXPECT_EQ(log.labelTexts.back(), "100%");
+    ASSERT_FALSE(log.barValues.empty());
+    EXPECT_TRUE(std::is_sorted(log.barValues.begin(), log.barValues.end()));
+    EXPECT_EQ(log.barValues.back(), 3);
     EXPECT_EQ(form->ProgressBar1->minimum(), 0);
     EXPECT_EQ(form->ProgressBar1->maximum(), 3);
     expectCompletionMessage();
 }
 
 TEST_F(Extraction, PercentageIsComputedInDoubleDivisionFirst) {
-    std::vector<std::pair<QString, QString>> rows;
-    for (int i = 1; i <= 100; ++i) rows.push_back({"", QString("missing%1.doc").arg(i)});
-    ASSERT_TRUE(listFixtures(rows));
-    form->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
-    PaintLog log;
-    form->Label4->installEventFilter(&log);
-    extract();
-    ASSERT_EQ(log.labelTexts.size(), 100u);
-    EXPECT_EQ(log.labelTexts[28], "28%");  // row 29
-    EXPECT_EQ(log.labelTexts[56], "56%");  // row 57
-    EXPECT_EQ(log.labelTexts[57], "57%");  // row 58
-    EXPECT_EQ(log.labelTexts[99], "100%");
-    EXPECT_EQ(form->ProgressBar1->value(), 100);
+    form->start(100);
+    const std::pair<int, const char*> cases[] = {
+        {29, "28%"}, {57, "56%"}, {58, "57%"}, {0, "0%"}, {100, "100%"}};
+    for (const auto& [done, text] : cases) {
+        form->step(done, 100);
+        EXPECT_EQ(form->Label4->text(), text) << done;
+        EXPECT_EQ(form->ProgressBar1->value(), done);
+    }
+}
+
+TEST_F(Extraction, StopEndsTheRunAndLeavesTheRowsNotReached) {
+    constexpr int n = 3000;
+    if (!listLinks(n)) GTEST_SKIP() << "test documents not available";
+    // A stopped run must not touch the rows it did not reach.
+    for (int r = 1; r <= n; ++r) grid().SetCellText(r, ColResult, "before");
+
+    bool busyToolbar = true, busyList = true, stopShown = false;
+    int nested = 0;
+    QTimer::singleShot(0, form.get(), [&] {
+        busyToolbar =
+            form->toolButton("btnDir")->isEnabled() || form->toolButton("btnSetting")->isEnabled();
+        busyList = form->DiDaGrid1->isEnabled();
+        stopShown = form->cmdStop->isVisibleTo(form.get()) && form->cmdStop->isEnabled();
+        // A click that comes in meanwhile starts nothing.
+        form->Toolbar1_ButtonClick(QStringLiteral("btnGetTitle"));
+        nested = int(fake.messages.size());
+        form->cmdStop->click();
+    });
+    const std::vector<Row> got = extract();
+
+    EXPECT_FALSE(busyToolbar);
+    EXPECT_FALSE(busyList);
+    EXPECT_TRUE(stopShown);
+    EXPECT_EQ(nested, 0);
+    int written = 0;
+    while (written < n && got[size_t(written)].result != "before") ++written;
+    for (int i = 0; i < written; ++i) ASSERT_EQ(got[size_t(i)].result, kOk) << i;
+    EXPECT_LT(written, n);
+    for (int i = written; i < n; ++i) ASSERT_EQ(got[size_t(i)].result, "before") << i;
+    ASSERT_EQ(fake.messages.size(), 1u);
+    EXPECT_EQ(fake.messages[0].text,
+              QString("标题提取已停止:已提取%1个文件,共3000个,其余文件未处理。").arg(written));
+    EXPECT_EQ(form->ProgressBar1->value(), written);
+    // Idle again: everything takes input, the stop button is gone.
+    EXPECT_TRUE(form->toolButton("btnDir")->isEnabled());
+    EXPECT_TRUE(form->toolButton("btnGetTitle")->isEnabled());
+    EXPECT_TRUE(form->DiDaGrid1->isEnabled());
+    EXPECT_FALSE(form->cmdStop->isVisibleTo(form.get()));
+    EXPECT_FALSE(form->isBusy());
+}
+
+TEST_F(Extraction, QuittingDuringARunAsksAndEndsAfterIt) {
+    int quits = 0;
+    Form1Options options;
+    options.quit = [&] { ++quits; };
+    form = test::OpenWindow(settings.path(), fake, options);
+    form->globalOnlyenglish = false;
+    form->globalSubdir = false;
+    constexpr int n = 3000;
+    if (!listLinks(n)) GTEST_SKIP() << "test documents not available";
+
+    // No first: the run goes on to the end and the program stays.
+    fake.answers = {AnswerNo};
+    bool closed = true;
+    QTimer::singleShot(0, form.get(), [&] { closed = form->close(); });
+    std::vector<Row> got = extract();
+    EXPECT_FALSE(closed);
+    EXPECT_EQ(quits, 0);
+    EXPECT_EQ(got.back().result, kOk);
+    ASSERT_EQ(fake.messages.size(), 2u);
+    EXPECT_EQ(fake.messages[0].buttons, MsgButtons::YesNo);
+    EXPECT_TRUE(fake.messages[0].text.startsWith("正在处理文件,确定要退出吗?"));
+    EXPECT_EQ(fake.messages[1].text, "标题提取完成!");
+
+    fake.answers = {AnswerYes};
+    for (int r = 1; r <= n; ++r) grid().SetCellText(r, ColResult, "before");
+    QTimer::singleShot(0, form.get(), [&] { form->close(); });
+    got = extract();
+    EXPECT_EQ(quits, 1);
+    EXPECT_EQ(got.back().result, "before");
+    ASSERT_EQ(fake.messages.size(), 2u);
+    EXPECT_TRUE(fake.messages[1].text.startsWith("标题提取已停止"));
+    // Closing when idle asks nothing.
+    fake.messages.clear();
+    EXPECT_TRUE(form->close());
+    EXPECT_TRUE(fake.messages.empty());
 }
 
 TEST_F(Extraction, FirstParagraphMode) {
