@@ -3,6 +3,7 @@
 // without the window. The text is read by the same rules as the window's
 // (titles/rawtitle.h), with the window's defaults for the custom position.
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
@@ -15,6 +16,7 @@
 
 #include "platform/doc/objectmodel.h"
 #include "platform/doc/utf8.h"
+#include "platform/orderedpool.h"
 #include "titles/rawtitle.h"
 #include "titles/titlerules.h"
 
@@ -22,7 +24,7 @@ namespace {
 
 constexpr char kUsage[] =
     "usage: pelmora-titles [--mode 0|1|2|3|4] [--paragraph N] [--start P] [--count W]\n"
-    "                      [--maxword N] [--raw] FILE...\n";
+    "                      [--maxword N] [--raw] [-j N] FILE...\n";
 
 constexpr char kHelp[] =
     "Prints, for each Word file, its path, a tab and its title.\n"
@@ -36,6 +38,8 @@ constexpr char kHelp[] =
     "               of the body (style, size, position, what the lines say)\n"
     "  --maxword N  longest title in characters, 0 to 32767 (default 25)\n"
     "  --raw        print the text as read instead of the title\n"
+    "  -j N, --jobs N  read N files at a time, 1 to 256 (default 1); the lines\n"
+    "               still come out in the order of the files given\n"
     "Control characters are printed as \\r \\n \\t \\v \\a or \\xHH, a backslash\n"
     "as \\\\. A file that cannot be read prints \"error: \" and the reason.\n"
     "Exit status: 0 all files read, 1 some file could not be read, 2 bad usage.\n";
@@ -47,6 +51,7 @@ struct Options {
     int count = pelmora::kDefaultWordCount;
     int maxword = 25;
     bool raw = false;
+    int jobs = 1;
     std::vector<std::string> files;
 };
 
@@ -169,12 +174,16 @@ std::optional<int> ParseArgs(int argc, char** argv, Options& opt) {
         }
         std::string_view name = a;
         std::optional<std::string_view> value;
-        if (auto eq = a.find('='); eq != std::string_view::npos) {
+        if (a.size() > 2 && a.substr(0, 2) == "-j") {
+            name = "-j";
+            value = a.substr(2);
+        } else if (auto eq = a.find('='); eq != std::string_view::npos) {
             name = a.substr(0, eq);
             value = a.substr(eq + 1);
         }
+        if (name == "--jobs") name = "-j";
         if (name != "--mode" && name != "--maxword" && name != "--paragraph" && name != "--start" &&
-            name != "--count") {
+            name != "--count" && name != "-j") {
             std::fprintf(stderr, "pelmora-titles: unknown option %s\n", argv[i]);
             return 2;
         }
@@ -192,6 +201,13 @@ std::optional<int> ParseArgs(int argc, char** argv, Options& opt) {
                 return 2;
             }
             opt.mode = *v;
+        } else if (name == "-j") {
+            auto v = ParseInt(*value, 1, 256);
+            if (!v) {
+                std::fputs("pelmora-titles: -j takes a number from 1 to 256\n", stderr);
+                return 2;
+            }
+            opt.jobs = *v;
         } else {
             auto v = ParseInt(*value, 0, 32767);
             if (!v) {
@@ -212,6 +228,45 @@ std::optional<int> ParseArgs(int argc, char** argv, Options& opt) {
     return std::nullopt;
 }
 
+// The output line for one file; false when the file could not be read.
+bool TitleLine(const Options& opt, const std::string& path, std::string& line) {
+    line = EscapePath(path);
+    line += '\t';
+    bool ok = true;
+    try {
+        pelmora::word::Application app;
+        std::unique_ptr<pelmora::word::Document> doc = app.Open(path);
+        std::u16string text;
+        try {
+            // Nothing (a position the window reads nothing at) prints as empty.
+            const std::string name = std::filesystem::path(path).filename().string();
+            text = pelmora::ReadRawTitle(opt.mode, opt.paragraph, opt.start, opt.count, *doc,
+                                         pelmora::word::fmt::Utf8ToUtf16(name))
+                       .value_or(u"");
+        } catch (...) {
+            doc->Close(false);
+            throw;
+        }
+        doc->Close(false);
+        if (opt.raw) {
+            line += Escape(text);
+        } else {
+            // maxword was checked to be 0..32767, so a title is always formed.
+            line += Escape(
+                pelmora::FormatTitleText(text, static_cast<int16_t>(opt.maxword)).value_or(u""));
+        }
+    } catch (const std::exception& e) {
+        line += "error: ";
+        line += EscapePath(e.what());
+        ok = false;
+    } catch (...) {
+        line += "error: unknown failure";
+        ok = false;
+    }
+    line += '\n';
+    return ok;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -222,40 +277,30 @@ int main(int argc, char** argv) {
     }
 
     int status = 0;
-    pelmora::word::Application app;
-    std::string line;
-    for (const std::string& path : opt.files) {
-        line = EscapePath(path);
-        line += '\t';
-        try {
-            std::unique_ptr<pelmora::word::Document> doc = app.Open(path);
-            std::u16string text;
-            try {
-                // Nothing (a position the window reads nothing at) prints as empty.
-                const std::string name = std::filesystem::path(path).filename().string();
-                text = pelmora::ReadRawTitle(opt.mode, opt.paragraph, opt.start, opt.count, *doc,
-                                             pelmora::word::fmt::Utf8ToUtf16(name))
-                           .value_or(u"");
-            } catch (...) {
-                doc->Close(false);
-                throw;
-            }
-            doc->Close(false);
-            if (opt.raw) {
-                line += Escape(text);
-            } else {
-                // maxword was checked to be 0..32767, so a title is always formed.
-                line += Escape(pelmora::FormatTitleText(text, static_cast<int16_t>(opt.maxword))
-                                   .value_or(u""));
-            }
-        } catch (const std::exception& e) {
-            line += "error: ";
-            line += EscapePath(e.what());
-            status = 1;
+    if (opt.jobs <= 1) {
+        std::string line;
+        for (const std::string& path : opt.files) {
+            if (!TitleLine(opt, path, line)) status = 1;
+            std::fwrite(line.data(), 1, line.size(), stdout);
         }
-        line += '\n';
-        std::fwrite(line.data(), 1, line.size(), stdout);
+        return std::fflush(stdout) == 0 ? status : 1;
     }
-    app.Quit();
+
+    // Lines are printed as soon as every file before them is done, so a
+    // long run shows its output as it goes, in the order given.
+    const size_t n = opt.files.size();
+    std::vector<std::string> lines(n);
+    std::vector<char> ok(n, 1);
+    pelmora::OrderedPool pool(n, unsigned(opt.jobs),
+                              [&](size_t i) { ok[i] = TitleLine(opt, opt.files[i], lines[i]); });
+    size_t written = 0;
+    while (written < n) {
+        const size_t ready = pool.waitReady(written, std::chrono::milliseconds(200));
+        for (; written < ready; ++written) {
+            if (!ok[written]) status = 1;
+            std::fwrite(lines[written].data(), 1, lines[written].size(), stdout);
+            std::string().swap(lines[written]);
+        }
+    }
     return std::fflush(stdout) == 0 ? status : 1;
 }

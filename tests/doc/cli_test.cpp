@@ -248,6 +248,10 @@ TEST(Cli, BadArgumentsExit2WithUsage) {
         {"--count=", "x.doc"},
         {"--start"},
         {"--raw"},
+        {"-j", "0", "x.doc"},
+        {"-j257", "x.doc"},
+        {"--jobs", "x.doc"},
+        {"-j"},
     };
     for (const auto& args : bad) {
         std::string shown;
@@ -288,6 +292,28 @@ TEST(Cli, ManyFilesOneRun) {
     Result r = RunTitles(args);
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out, want);
+}
+
+// Parallel reading prints what one reader prints, byte for byte, in the
+// order given, failures and exit status included.
+TEST(Cli, ParallelReadingKeepsTheOrderAndTheOutput) {
+    std::vector<std::string> files;
+    const char* mix[] = {"zh_first.doc", "empty.doc", "en_first.doc", "no_such.doc",
+                         "random.doc",   "docx.doc",  "short.doc"};
+    for (int i = 0; i < 70; ++i) files.push_back(Doc(mix[i % 7]));
+    const Result one = RunTitles(files);
+    EXPECT_EQ(one.status, 1);
+    for (const char* jobs : {"-j4", "--jobs=2", "-j1"}) {
+        std::vector<std::string> args{jobs};
+        args.insert(args.end(), files.begin(), files.end());
+        const Result many = RunTitles(args);
+        EXPECT_EQ(many.status, one.status) << jobs;
+        EXPECT_EQ(many.out, one.out) << jobs;
+    }
+    const Result good = RunTitles({"-j", "3", Doc("zh_first.doc"), Doc("en_first.doc")});
+    EXPECT_EQ(good.status, 0);
+    EXPECT_EQ(good.out,
+              Line("zh_first.doc", "第一章总则") + Line("en_first.doc", "AnnualReport2026"));
 }
 
 }  // namespace
