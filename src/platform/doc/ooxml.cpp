@@ -10,6 +10,7 @@
 #include <exception>
 #include <functional>
 #include <map>
+#include <mutex>
 #include <optional>
 #include <vector>
 
@@ -34,11 +35,22 @@ using fmt::XmlStream;
 
 // ---------------------------------------------------------------- package
 
+// libzip (1.7) writes its own globals while it opens an archive, so archives
+// on several threads are opened one at a time; reading them needs no lock.
+std::mutex& OpenMutex() {
+    static std::mutex mu;
+    return mu;
+}
+
 class Package {
   public:
     static std::unique_ptr<Package> FromFile(const std::string& path) {
         int err = 0;
-        zip_t* z = zip_open(path.c_str(), ZIP_RDONLY, &err);
+        zip_t* z = nullptr;
+        {
+            std::lock_guard<std::mutex> lock(OpenMutex());
+            z = zip_open(path.c_str(), ZIP_RDONLY, &err);
+        }
         if (!z)
             throw WordError(err == ZIP_ER_NOENT || err == ZIP_ER_OPEN ? "cannot open file"
                                                                       : "not a ZIP package");
@@ -52,7 +64,11 @@ class Package {
         zip_error_fini(&ze);
         if (!src) throw WordError("out of memory");
         zip_error_init(&ze);
-        zip_t* z = zip_open_from_source(src, ZIP_RDONLY, &ze);
+        zip_t* z = nullptr;
+        {
+            std::lock_guard<std::mutex> lock(OpenMutex());
+            z = zip_open_from_source(src, ZIP_RDONLY, &ze);
+        }
         zip_error_fini(&ze);
         if (!z) {
             zip_source_free(src);
@@ -74,7 +90,11 @@ class Package {
             throw WordError("out of memory");
         }
         zip_error_init(&ze);
-        zip_t* z = zip_open_from_source(src, ZIP_RDONLY, &ze);
+        zip_t* z = nullptr;
+        {
+            std::lock_guard<std::mutex> lock(OpenMutex());
+            z = zip_open_from_source(src, ZIP_RDONLY, &ze);
+        }
         zip_error_fini(&ze);
         if (!z) {
             zip_source_free(src);
