@@ -44,6 +44,16 @@ void BatchList::removeRow(int row) {
     --filecount_;
 }
 
+int BatchList::removeRows(const std::vector<int>& rows) {
+    std::vector<int> documentRows;
+    documentRows.reserve(rows.size());
+    for (int r : rows)
+        if (r >= 1 && r <= count()) documentRows.push_back(r);
+    const int removed = grid_.DeleteRows(documentRows);
+    filecount_ -= removed;
+    return removed;
+}
+
 QString BatchList::fileName(int row) const { return grid_.GetCellText(row, ColFileName); }
 QString BatchList::folder(int row) const { return grid_.GetCellText(row, ColPath); }
 QString BatchList::path(int row) const { return JoinPath(folder(row), fileName(row)); }

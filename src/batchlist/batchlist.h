@@ -39,6 +39,8 @@ class BatchList {
     void replace(const std::vector<platform::FoundFile>& files);
     // Removes one document row; the rows below move up.
     void removeRow(int row);
+    // Removes the document rows listed, at once; returns how many went.
+    int removeRows(const std::vector<int>& rows);
 
     QString fileName(int row) const;
     QString folder(int row) const;

@@ -40,17 +40,12 @@ void ApplyEditRule(BatchList& list, const GlobalSettings& settings, int row, int
 }
 
 void RemoveRows(BatchList& list, Dialogs& dialogs, bool checked) {
-    int16_t removed = 0;
-    int r = 1;
-    // A removed row's successor moves up into r and is examined next.
-    while (r <= list.count()) {
-        if (list.checked(r) == checked) {
-            list.removeRow(r);
-            ++removed;
-        } else {
-            ++r;
-        }
-    }
+    // All at once: one row at a time would move every row below each time.
+    std::vector<int> rows;
+    for (int r = 1; r <= list.count(); ++r)
+        if (list.checked(r) == checked) rows.push_back(r);
+    // The report counts in 16 bits.
+    const auto removed = static_cast<int16_t>(list.removeRows(rows));
     MessageRequest report;
     report.text =
         QStringLiteral("一共从列表中") + FormatSettingNumber(removed) + QStringLiteral("个文件!!");

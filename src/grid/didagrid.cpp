@@ -10,6 +10,8 @@
 #include <QUrl>
 #include <algorithm>
 
+#include "grid/gridmodel.h"
+
 namespace pelmora {
 
 namespace {
@@ -18,16 +20,10 @@ const QString kSetCheck = QStringLiteral("setcheck");
 const QString kGetCheck = QStringLiteral("getcheck");
 constexpr uint32_t kWhite = 0xFFFFFF;
 
-// Colours come as 0x00BBGGRR: red in the lowest byte.
-QColor ToQColor(uint32_t c) { return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); }
-uint32_t FromQColor(const QColor& c) {
-    return uint32_t(c.red()) | (uint32_t(c.green()) << 8) | (uint32_t(c.blue()) << 16);
-}
-
 }  // namespace
 
 // Editing goes through the delegate, so only the user's edits pass here: the
-// program's own writes set items directly and raise no notification.
+// program's own writes go to the model directly and raise no notification.
 class DiDaGridDelegate : public QStyledItemDelegate {
   public:
     explicit DiDaGridDelegate(DiDaGrid* grid) : QStyledItemDelegate(grid), grid_(grid) {}
@@ -48,7 +44,8 @@ class DiDaGridDelegate : public QStyledItemDelegate {
     DiDaGrid* grid_;
 };
 
-DiDaGrid::DiDaGrid(QWidget* parent) : QTableWidget(parent) {
+DiDaGrid::DiDaGrid(QWidget* parent) : QTableView(parent), cells_(new GridModel(this)) {
+    setModel(cells_);
     setItemDelegate(new DiDaGridDelegate(this));
     // A double-click opens the row's document, so it does not start editing.
     setEditTriggers(QAbstractItemView::SelectedClicked | QAbstractItemView::EditKeyPressed |
@@ -70,31 +67,17 @@ DiDaGrid::DiDaGrid(QWidget* parent) : QTableWidget(parent) {
         });
 }
 
-QTableWidgetItem* DiDaGrid::cellItem(int row, int col, bool create) {
-    if (row < 0 || col < 0 || col >= columnCount() || row > rowCount()) return nullptr;
-    if (row == 0) {
-        QTableWidgetItem* it = horizontalHeaderItem(col);
-        if (!it && create) {
-            it = new QTableWidgetItem;
-            setHorizontalHeaderItem(col, it);
-        }
-        return it;
-    }
-    QTableWidgetItem* it = item(row - 1, col);
-    if (!it && create) {
-        it = new QTableWidgetItem;
-        setItem(row - 1, col, it);
-    }
-    return it;
+bool DiDaGrid::inRange(int row, int col) const {
+    return row >= 0 && col >= 0 && col < cells_->columnCount() && row <= cells_->rowCount();
 }
 
-const QTableWidgetItem* DiDaGrid::cellItem(int row, int col) const {
-    return const_cast<DiDaGrid*>(this)->cellItem(row, col, false);
-}
+int DiDaGrid::RowCount() const { return cells_->rowCount() + 1; }
+
+int DiDaGrid::columnCount() const { return cells_->columnCount(); }
 
 void DiDaGrid::SetColCount(int count) {
     count = std::max(0, count);
-    setColumnCount(count);
+    cells_->setColumnCount(count);
     colWidths_.resize(size_t(count), 0);
 }
 
@@ -114,70 +97,97 @@ int DiDaGrid::ColWidth(int col) const {
     return colWidths_[size_t(col)];
 }
 
-void DiDaGrid::ClearRows() { setRowCount(0); }
+void DiDaGrid::ClearRows() { cells_->resetRows(0); }
 
-void DiDaGrid::SetRowCount(int n) {
-    setRowCount(0);
-    setRowCount(std::max(0, n - 1));
-}
+void DiDaGrid::SetRowCount(int n) { cells_->resetRows(std::max(0, n - 1)); }
 
 void DiDaGrid::SetCellText(int row, int col, const QString& text) {
-    if (QTableWidgetItem* it = cellItem(row, col, true)) it->setText(text);
+    if (!inRange(row, col)) return;
+    if (row == 0)
+        cells_->setHeaderText(col, text);
+    else
+        cells_->setText(row - 1, col, text);
 }
 
 QString DiDaGrid::GetCellText(int row, int col) const {
-    const QTableWidgetItem* it = cellItem(row, col);
-    return it ? it->text() : QString();
+    if (!inRange(row, col)) return QString();
+    return row == 0 ? cells_->headerText(col) : cells_->text(row - 1, col);
 }
 
 void DiDaGrid::SetCellColor(int row, int col, uint32_t color) {
-    if (QTableWidgetItem* it = cellItem(row, col, true)) it->setBackground(ToQColor(color));
+    if (!inRange(row, col)) return;
+    if (row == 0)
+        cells_->setHeaderColor(col, color);
+    else
+        cells_->setColor(row - 1, col, color);
 }
 
 void DiDaGrid::SetRowColor(int row, uint32_t color) {
-    for (int c = 0; c < columnCount(); ++c) SetCellColor(row, c, color);
-}
-
-uint32_t DiDaGrid::GetCellColor(int row, int col) const {
-    const QTableWidgetItem* it = cellItem(row, col);
-    if (!it || it->background().style() == Qt::NoBrush) return kWhite;
-    return FromQColor(it->background().color());
-}
-
-void DiDaGrid::SetCellStyle(int row, int col, int style) {
-    QTableWidgetItem* it = cellItem(row, col, true);
-    if (!it || row == 0) return;
-    if (style == kStyleCheckBox) {
-        it->setFlags(it->flags() | Qt::ItemIsUserCheckable);
-        it->setCheckState(Qt::Unchecked);
-    } else {
-        it->setFlags(it->flags() & ~Qt::ItemIsUserCheckable);
-        it->setData(Qt::CheckStateRole, QVariant());
+    if (row == 0) {
+        for (int c = 0; c < columnCount(); ++c) cells_->setHeaderColor(c, color);
+    } else if (inRange(row, 0)) {
+        cells_->setRowColor(row - 1, color);
     }
 }
 
+uint32_t DiDaGrid::GetCellColor(int row, int col) const {
+    if (!inRange(row, col)) return kWhite;
+    const uint32_t c = row == 0 ? cells_->headerColor(col) : cells_->color(row - 1, col);
+    return c == GridModel::kNoColor ? kWhite : c;
+}
+
+void DiDaGrid::SetCellStyle(int row, int col, int style) {
+    if (!inRange(row, col)) return;
+    if (row == 0) {
+        cells_->touchHeader(col);  // the header row has no check boxes
+        return;
+    }
+    cells_->setCheck(row - 1, col,
+                     style == kStyleCheckBox ? GridModel::Unchecked : GridModel::NoCheck);
+}
+
 void DiDaGrid::SetCellProperty(int row, int col, const QString& name, const QString& value) {
-    if (name != kSetCheck || row == 0) return;
-    QTableWidgetItem* it = cellItem(row, col, true);
-    if (!it) return;
-    it->setFlags(it->flags() | Qt::ItemIsUserCheckable);
-    it->setCheckState(value == QLatin1String("1") ? Qt::Checked : Qt::Unchecked);
+    if (name != kSetCheck || row == 0 || !inRange(row, col)) return;
+    cells_->setCheck(row - 1, col,
+                     value == QLatin1String("1") ? GridModel::Checked : GridModel::Unchecked);
 }
 
 QString DiDaGrid::GetCellProperty(int row, int col, const QString& name) const {
     if (name != kGetCheck) return QString();
-    const QTableWidgetItem* it = row == 0 ? nullptr : cellItem(row, col);
     const bool checked =
-        it && it->data(Qt::CheckStateRole).isValid() && it->checkState() == Qt::Checked;
+        row != 0 && inRange(row, col) && cells_->check(row - 1, col) == GridModel::Checked;
     return checked ? QStringLiteral("1") : QStringLiteral("0");
 }
 
 void DiDaGrid::DeleteRow(int row, int count) {
-    if (row < 1) return;
-    for (int i = 0; i < count && row - 1 < rowCount(); ++i) removeRow(row - 1);
+    if (row < 1 || count <= 0 || row - 1 >= cells_->rowCount()) return;
+    cells_->removeRows(row - 1, std::min(count, cells_->rowCount() - (row - 1)));
 }
 
-void DiDaGrid::RefreshGrid() { viewport()->update(); }
+int DiDaGrid::DeleteRows(const std::vector<int>& rows) {
+    std::vector<int> modelRows;
+    modelRows.reserve(rows.size());
+    for (int r : rows)
+        if (r >= 1 && r - 1 < cells_->rowCount()) modelRows.push_back(r - 1);
+    std::sort(modelRows.begin(), modelRows.end());
+    modelRows.erase(std::unique(modelRows.begin(), modelRows.end()), modelRows.end());
+    const QModelIndex current = currentIndex();
+    const int currentRow = current.row();
+    const auto above = std::lower_bound(modelRows.begin(), modelRows.end(), currentRow);
+    const bool currentGoes = above != modelRows.end() && *above == currentRow;
+    const int shift = int(above - modelRows.begin());
+    const int removed = cells_->removeRowSet(modelRows);
+    // Many rows at once lay the view out anew and lose the current cell:
+    // it stays on its row when that row stays.
+    if (current.isValid() && !currentIndex().isValid() && !currentGoes)
+        setCurrentIndex(cells_->index(currentRow - shift, current.column()));
+    return removed;
+}
+
+void DiDaGrid::RefreshGrid() {
+    cells_->flush();
+    viewport()->update();
+}
 
 int DiDaGrid::ControlWidth() const { return width(); }
 
@@ -192,9 +202,20 @@ void DiDaGrid::noteCommitted(const QModelIndex& index) { committed_ = index; }
 void DiDaGrid::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) {
     const QPersistentModelIndex done = committed_;
     committed_ = QPersistentModelIndex();
-    QTableWidget::closeEditor(editor, hint);
+    QTableView::closeEditor(editor, hint);
     // An edit left with Escape commits nothing and is no finished edit.
     if (done.isValid()) emit CellEditEnd(done.row() + 1, done.column(), 0);
+}
+
+void DiDaGrid::dataChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight,
+                           const QList<int>& roles) {
+    // The program's writes arrive later as one range, which would also put the
+    // model's text back into an open editor: what the user typed stays.
+    if (topLeft != bottomRight && state() == EditingState) {
+        viewport()->update();
+        return;
+    }
+    QTableView::dataChanged(topLeft, bottomRight, roles);
 }
 
 void DiDaGrid::requestMenu(const QPoint& globalPos, const QModelIndex& index) {
@@ -214,7 +235,7 @@ void DiDaGrid::contextMenuEvent(QContextMenuEvent* event) {
 void DiDaGrid::mouseDoubleClickEvent(QMouseEvent* event) {
     const QModelIndex index = indexAt(event->position().toPoint());
     const QPoint global = event->globalPosition().toPoint();
-    QTableWidget::mouseDoubleClickEvent(event);
+    QTableView::mouseDoubleClickEvent(event);
     if (event->button() != Qt::LeftButton || !index.isValid()) return;
     emit OpenRequest(global.x(), global.y(), index.row() + 1, index.column(), index.row() + 1);
 }

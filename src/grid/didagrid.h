@@ -1,13 +1,14 @@
 #pragma once
 // The batch list's grid: the operations and notifications the program needs,
-// over a Qt table. Row 0 is the header row; rows and columns count from 0.
+// over a Qt table view of our own model. Row 0 is the header row; rows and
+// columns count from 0.
 //
 // Row 0 lives in the table's horizontal header, so it stays in view while the
 // document rows scroll; grid row r >= 1 is table row r - 1.
 
 #include <QString>
 #include <QStringList>
-#include <QTableWidget>
+#include <QTableView>
 #include <cstdint>
 #include <functional>
 #include <vector>
@@ -16,7 +17,9 @@ class QMimeData;
 
 namespace pelmora {
 
-class DiDaGrid : public QTableWidget {
+class GridModel;
+
+class DiDaGrid : public QTableView {
     Q_OBJECT
   public:
     explicit DiDaGrid(QWidget* parent = nullptr);
@@ -34,13 +37,17 @@ class DiDaGrid : public QTableWidget {
     void SetCellProperty(int row, int col, const QString& name, const QString& value);
     QString GetCellProperty(int row, int col, const QString& name) const;
     void DeleteRow(int row, int count);
+    // Deletes the rows listed, in any order, at once; rows that do not exist
+    // are left out. Returns how many went.
+    int DeleteRows(const std::vector<int>& rows);
     void RefreshGrid();
     int ControlWidth() const;  // the control's width in pixels
 
     // The width last given to a column with SetColWidth (0 when never set).
     int ColWidth(int col) const;
     // Rows including the header row: document rows + 1.
-    int RowCount() const { return rowCount() + 1; }
+    int RowCount() const;
+    int columnCount() const;
     // True while the user types in a cell.
     bool IsEditing() const { return state() == EditingState; }
 
@@ -75,6 +82,8 @@ class DiDaGrid : public QTableWidget {
     void FilesDropped(const QStringList& paths);
 
   protected:
+    void dataChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight,
+                     const QList<int>& roles = QList<int>()) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
@@ -84,12 +93,12 @@ class DiDaGrid : public QTableWidget {
 
   private:
     friend class DiDaGridDelegate;
-    QTableWidgetItem* cellItem(int row, int col, bool create);
-    const QTableWidgetItem* cellItem(int row, int col) const;
+    bool inRange(int row, int col) const;
     bool askEditBegin(const QModelIndex& index);
     void noteCommitted(const QModelIndex& index);
     void requestMenu(const QPoint& globalPos, const QModelIndex& index);
 
+    GridModel* cells_;
     std::vector<int> colWidths_;
     QPersistentModelIndex committed_;
     std::function<bool(const QStringList&)> dropFilter_;

@@ -196,6 +196,28 @@ TEST_F(BatchListTest, RemovalKeepsTheOtherRowsCells) {
     EXPECT_EQ(grid().GetCellProperty(1, 3, kGet), k0);
 }
 
+TEST_F(BatchListTest, RemovalOfManyScatteredRowsKeepsTheRestInOrder) {
+    // Hundreds of separate stretches go in one step; the rows past the
+    // count are no document rows and stay.
+    std::vector<Row> rows;
+    for (int i = 0; i < 600; ++i)
+        rows.push_back({QStringLiteral("%1.doc").arg(i), i % 3 == 1 ? k1 : k0});
+    Fill(rows);
+    form->globalFilecount = 590;
+    RemoveRows(form->batchList(), fake, true);
+    std::vector<QString> expected;
+    for (int i = 0; i < 590; ++i)
+        if (i % 3 != 1) expected.push_back(QStringLiteral("%1.doc").arg(i));
+    EXPECT_EQ(Names(), expected);
+    EXPECT_EQ(form->globalFilecount, 590 - 197);
+    EXPECT_EQ(grid().RowCount(), 1 + 590 - 197 + 10);
+    EXPECT_EQ(grid().GetCellText(grid().RowCount() - 1, 1), QStringLiteral("599.doc"));
+    EXPECT_EQ(grid().GetCellProperty(grid().RowCount() - 1, 3, kGet), k0);
+    EXPECT_EQ(grid().GetCellProperty(3, 3, kGet), k0);
+    ASSERT_EQ(fake.messages.size(), 1u);
+    EXPECT_EQ(fake.messages[0].text, QStringLiteral("一共从列表中 197个文件!!"));
+}
+
 TEST_F(BatchListTest, RemovalWalksOnlyTheCountedRows) {
     // After an empty folder the old rows stay shown with a count of 0.
     Fill({{kA, k1}, {kB, k1}});
