@@ -15,6 +15,7 @@
 #include <cstring>
 #include <string>
 
+#include "platform/storage.h"
 #include "support/testutil.h"
 
 namespace pelmora::platform {
@@ -412,6 +413,20 @@ TEST(MoveFileOnFuseFat, MovesByReservationAndNeverReplaces) {
     EXPECT_EQ(ReadFile(d + "/late.doc"), "late");
     EXPECT_EQ(ReadFile(d + "/b.doc"), "beta");
     EXPECT_EQ(Entries(d), (QStringList{"b.doc", "late.doc", "new.doc", "taken.doc"}));
+}
+
+// Reads on FUSE wait on a user-space process: extraction gives them more
+// readers. Local disks and paths that do not exist are not slow.
+TEST(SlowStorage, FuseIsSlowLocalIsNot) {
+    QTemporaryDir local;
+    EXPECT_FALSE(IsSlowStorage(QFile::encodeName(local.path()).toStdString()));
+    EXPECT_FALSE(IsSlowStorage("/no/such/folder"));
+    EXPECT_FALSE(IsSlowStorage(""));
+    FuseFatMount fat;
+    if (!fat.mounted()) GTEST_SKIP() << "no FUSE mount here";
+    WriteFile(fat.path() + "/a.doc", "alpha");
+    EXPECT_TRUE(IsSlowStorage(QFile::encodeName(fat.path()).toStdString()));
+    EXPECT_TRUE(IsSlowStorage(QFile::encodeName(fat.path() + "/a.doc").toStdString()));
 }
 
 // A real second file system: a tmpfs mounted for the test where allowed.
