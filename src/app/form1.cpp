@@ -14,6 +14,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
 #include <QToolBar>
 #include <QToolButton>
 #include <algorithm>
@@ -170,9 +171,14 @@ void Form1::buildControls() {
     cmdStop->setObjectName(QStringLiteral("cmdStop"));
     cmdStop->setGeometry(704, 408, 64, 25);
     cmdStop->setToolTip(QStringLiteral("处理完当前文件后停止(Esc)"));
-    cmdStop->setShortcut(QKeySequence(Qt::Key_Escape));
     cmdStop->hide();
     connect(cmdStop, &QPushButton::clicked, this, [this] { d->stopAsked = true; });
+    // Not the button's own shortcut, which clicks only after its animation:
+    // a short run would end before the stop came.
+    auto* esc = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(esc, &QShortcut::activated, this, [this] {
+        if (d->busy) d->stopAsked = true;
+    });
 
     MyPopmenu = new QMenu(QStringLiteral("选中操作"), this);
     MyPopmenu->setObjectName(QStringLiteral("MyPopmenu"));
@@ -277,6 +283,8 @@ void Form1::setBusy(bool busy) {
     DiDaGrid1->setEnabled(!busy);
     cmdStop->setVisible(busy);
     cmdStop->setEnabled(busy);
+    // The widget that had the keys is disabled now; Space or Esc stops.
+    if (busy) cmdStop->setFocus(Qt::OtherFocusReason);
 }
 
 bool Form1::isBusy() const { return d->busy; }

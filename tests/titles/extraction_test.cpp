@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <QApplication>
 #include <QEvent>
 #include <QFile>
 #include <QLabel>
@@ -213,6 +214,21 @@ TEST_F(Extraction, StopEndsTheRunAndLeavesTheRowsNotReached) {
     EXPECT_TRUE(form->DiDaGrid1->isEnabled());
     EXPECT_FALSE(form->cmdStop->isVisibleTo(form.get()));
     EXPECT_FALSE(form->isBusy());
+}
+
+TEST_F(Extraction, EscStopsTheRunToo) {
+    constexpr int n = 3000;
+    if (!listLinks(n)) GTEST_SKIP() << "test documents not available";
+    form->show();
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    QTimer::singleShot(0, form.get(),
+                       [&] { QTest::keySequence(form.get(), QKeySequence(Qt::Key_Escape)); });
+    const std::vector<Row> got = extract();
+    EXPECT_EQ(got.back().result, "");
+    ASSERT_EQ(fake.messages.size(), 1u);
+    EXPECT_TRUE(fake.messages[0].text.startsWith("标题提取已停止"))
+        << fake.messages[0].text.toStdString();
 }
 
 TEST_F(Extraction, QuittingDuringARunAsksAndEndsAfterIt) {
