@@ -56,15 +56,18 @@ static mode_t mode_of(int flags, va_list ap) {
     return (flags & (O_CREAT | O_TMPFILE)) ? (mode_t)va_arg(ap, int) : 0;
 }
 
+static int open_via(const char* symbol, const char* path, int flags, mode_t mode) {
+    if (is_slow_path(path)) wait_latency();
+    open_fn next = (open_fn)dlsym(RTLD_NEXT, symbol);
+    return note_open(next(path, flags, mode), path);
+}
+
 int open(const char* path, int flags, ...) {
     va_list ap;
     va_start(ap, flags);
     mode_t mode = mode_of(flags, ap);
     va_end(ap);
-    if (is_slow_path(path)) wait_latency();
-    static open_fn next;
-    if (!next) next = NEXT(open);
-    return note_open(next(path, flags, mode), path);
+    return open_via("open", path, flags, mode);
 }
 
 int open64(const char* path, int flags, ...) {
@@ -72,10 +75,7 @@ int open64(const char* path, int flags, ...) {
     va_start(ap, flags);
     mode_t mode = mode_of(flags, ap);
     va_end(ap);
-    if (is_slow_path(path)) wait_latency();
-    static open_fn next;
-    if (!next) next = (open_fn)dlsym(RTLD_NEXT, "open64");
-    return note_open(next(path, flags, mode), path);
+    return open_via("open64", path, flags, mode);
 }
 
 int openat(int dirfd, const char* path, int flags, ...) {
