@@ -81,14 +81,8 @@ TEST(AutoTitleFixtures, TableListsEveryFixtureAndEachOneReads) {
 
 class AutoTitle : public ::testing::TestWithParam<Expected> {};
 
-// Fixtures whose title the RTF reader cannot tell yet: LibreOffice's RTF of
-// the cover keeps no page break the reader sees, and the red letterhead's
-// size and colour do not survive into the leading paragraphs.
-const std::set<std::string> kKnownMisses = {"cover.rtf", "fmt_red_letterhead.rtf"};
-
 TEST_P(AutoTitle, GivesTheTitleAPersonWouldPick) {
     const Expected& e = GetParam();
-    if (kKnownMisses.count(e.file)) GTEST_SKIP() << e.file << ": known miss of the RTF reader";
     const std::u16string title = TitleOf(e.file);
     EXPECT_EQ(title, FromUtf8(e.title)) << e.file << ": expected " << e.title;
 }

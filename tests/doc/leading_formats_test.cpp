@@ -277,6 +277,29 @@ TEST(LeadingFormats, RtfStylesheetCutShortGivesTextOnly) {
     EXPECT_THROW(open->LeadingParagraphs(kLeadingParagraphs), WordError);
 }
 
+// Writers that size East Asian text apart put \afs and \ab after \dbch and
+// the text under \dbch; after \rtlch they size right-to-left text, and
+// Latin text keeps \fs and \b.
+TEST(LeadingFormats, RtfEastAsianSizesUnderDbch) {
+    auto doc = OpenRtfBytes(
+        "{\\rtf1{\\colortbl;\\red255\\green0\\blue0;}"
+        "\\pard\\plain\\fs24{\\loch\\cf1\\dbch\\afs52\\ab\\dbch \\u28023?\\u24030?}\\par"
+        "\\pard\\plain\\fs24{\\dbch\\afs44\\ab\\dbch \\u26149?}{\\loch\\fs28 ab}\\par"
+        "\\pard\\plain\\rtlch\\afs60\\ab \\ltrch\\fs20\\dbch \\u26149?\\par"
+        "\\pard\\plain\\b\\fs32{\\dbch\\afs40\\ab0\\dbch \\u26149?\\plain\\dbch \\u26149?}\\par"
+        "\\pard\\plain{\\dbch\\afs36\\dbch{\\loch x}\\u26149?}\\u26149?\\par}");
+    LeadingBody body = doc->LeadingParagraphs(kLeadingParagraphs);
+    ExpectLeading(body, {
+                            {u"海州\r", kStiNormal, 52, 52, 1, 0, 9, 0, 0, 0xFF0000},
+                            {u"春ab\r", kStiNormal, 28, 44, 0},
+                            {u"春\r", kStiNormal, 20, 20, 0},
+                            // \plain drops the East Asian size with the rest
+                            {u"春春\r", kStiNormal, -1, 40, 0},
+                            // the group's size ends with the group
+                            {u"x春春\r", kStiNormal, 24, 36, 0},
+                        });
+}
+
 // ------------------------------------------------------- .docx by hand
 
 std::string Document(const std::string& body) {

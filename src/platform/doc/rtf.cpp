@@ -42,18 +42,37 @@ int CharsetCodePage(long charset) {
 
 enum class Dest { Text, Skip, FontTable, Upr, StyleSheet, ColorTable, Info };
 
+// Which characters the associated properties (\afs, \ab) that follow apply
+// to: \dbch names the East Asian ones, which some writers size apart from
+// the Latin ones (\fs, \b) and put under \dbch for the text itself.
+enum class RunScript { Other, DoubleByte };
+
 // What a paragraph's formatting needs of the character and paragraph state.
 struct Formatting {
     int halfPoints = 24;  // \fs; RTF's default is 12 points
     bool bold = false;
     bool hidden = false;
     long color = 0;  // \cf: index into the colour table, 0 for auto
-    long style = 0;  // \s
+    RunScript script = RunScript::Other;
+    int eastAsianHalfPoints = -1;  // \afs after \dbch; -1: as \fs
+    int eastAsianBold = -1;        // \ab after \dbch; -1: as \b
+    long style = 0;                // \s
     bool centered = false;
     int outlineLevel = -1;  // \outlinelevel, -1 when the paragraph states none
     bool pageBreakBefore = false;
     bool inTable = false;
-    void Plain() { halfPoints = 24, bold = false, hidden = false, color = 0; }
+    void Plain() {
+        halfPoints = 24, bold = false, hidden = false, color = 0;
+        script = RunScript::Other, eastAsianHalfPoints = -1, eastAsianBold = -1;
+    }
+    // Size and boldness of the text that comes now.
+    int TextHalfPoints() const {
+        return script == RunScript::DoubleByte && eastAsianHalfPoints >= 0 ? eastAsianHalfPoints
+                                                                           : halfPoints;
+    }
+    bool TextBold() const {
+        return script == RunScript::DoubleByte && eastAsianBold >= 0 ? eastAsianBold != 0 : bold;
+    }
     void Pard() {
         style = 0, centered = false, outlineLevel = -1, pageBreakBefore = false, inTable = false;
     }
@@ -181,7 +200,7 @@ class RtfParser {
         s.cur += text;
         s.justEndedParagraph = false;
         if (facts_ && G().story == 0 && !G().fmt.hidden)
-            tally_.Add(text, G().fmt.halfPoints, G().fmt.bold, Color(G().fmt.color));
+            tally_.Add(text, G().fmt.TextHalfPoints(), G().fmt.TextBold(), Color(G().fmt.color));
     }
     void Put(char16_t c) { Put(std::u16string_view(&c, 1)); }
 
@@ -722,6 +741,17 @@ class RtfParser {
             f.halfPoints = hasParam ? static_cast<int>(std::clamp(param, -1L, 100000L)) : 24;
         } else if (w == "b") {
             f.bold = on;
+        } else if (w == "dbch") {
+            f.script = RunScript::DoubleByte;
+        } else if (w == "loch" || w == "hich" || w == "rtlch" || w == "ltrch") {
+            f.script = RunScript::Other;
+        } else if (w == "afs") {
+            // After \rtlch it sizes right-to-left text, which is not told apart.
+            if (f.script == RunScript::DoubleByte)
+                f.eastAsianHalfPoints =
+                    hasParam ? static_cast<int>(std::clamp(param, -1L, 100000L)) : 24;
+        } else if (w == "ab") {
+            if (f.script == RunScript::DoubleByte) f.eastAsianBold = on;
         } else if (w == "v") {
             f.hidden = on;
         } else if (w == "cf") {
