@@ -8,7 +8,6 @@
 //                          list of 100,000: PELMORA_BENCH_DOCS=100000
 
 #include <benchmark/benchmark.h>
-#include <sys/resource.h>
 #include <unistd.h>
 
 #include <QApplication>
@@ -24,8 +23,11 @@
 #include "app/form1.h"
 #include "grid/didagrid.h"
 #include "platform/dialogs.h"
+#include "widgetbench.h"
 
 namespace {
+
+using pelmora::bench::PeakRssMb;
 
 using namespace pelmora;
 
@@ -44,12 +46,6 @@ class BenchDialogs : public Dialogs {
     int exec(QDialog&) override { return 0; }
     bool openDocument(const QString&) override { return false; }
 };
-
-double PeakRssMb() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_maxrss) / 1024.0;
-}
 
 int DocCount() {
     const char* n = std::getenv("PELMORA_BENCH_DOCS");
@@ -179,12 +175,4 @@ BENCHMARK(BM_EndToEnd)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTim
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return pelmora::bench::RunWidgetBenchmarks(argc, argv); }

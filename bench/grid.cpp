@@ -8,7 +8,6 @@
 // resident size with the grid filled.
 
 #include <benchmark/benchmark.h>
-#include <sys/resource.h>
 #include <unistd.h>
 
 #include <QApplication>
@@ -22,18 +21,15 @@
 #include "batchlist/batchlist.h"
 #include "grid/didagrid.h"
 #include "platform/dialogs.h"
+#include "widgetbench.h"
 
 namespace {
+
+using pelmora::bench::PeakRssMb;
 
 using pelmora::DiDaGrid;
 
 constexpr int kCols = 8;
-
-double PeakRssMb() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_maxrss) / 1024.0;  // kilobytes on Linux
-}
 
 double RssMb() {
     long pages = 0, resident = 0;
@@ -187,12 +183,4 @@ BENCHMARK(BM_DeleteEveryOtherRowAtOnce)
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return pelmora::bench::RunWidgetBenchmarks(argc, argv); }
