@@ -373,12 +373,12 @@ void Form1::Toolbar1_ButtonClick(const QString& key) {
         endProgram();
         return;
     }
-    const bool long_ = command == CmdGetTitle || command == CmdRename;
+    const bool blocking = command == CmdGetTitle || command == CmdRename;
     QPointer<QToolButton> button = toolButton(key);
     if (button) button->setEnabled(false);
-    if (long_) setBusy(true);
+    if (blocking) setBusy(true);
     guarded([&] { runCommand(command); });
-    if (long_) setBusy(false);
+    if (blocking) setBusy(false);
     if (button) button->setEnabled(true);
     if (d->quitAfterRun) endProgram();
 }
