@@ -28,7 +28,7 @@ if [[ ! -f "$build/CMakeCache.txt" ]]; then
     -DCMAKE_CXX_FLAGS=-O1 -DPELMORA_BUILD_FUZZ=ON -DPELMORA_BUILD_CORE=OFF -DPELMORA_BUILD_GUI=OFF \
     -DPELMORA_BUILD_TESTS=OFF -DPELMORA_BUILD_BENCH=OFF "${launcher[@]}"
 fi
-cmake --build "$build" -j "${PELMORA_JOBS:-2}" --target doc_fuzz fuzz_formats
+cmake --build "$build" -j "${PELMORA_JOBS:-2}" --target doc_fuzz fuzz_formats xmlscan_fuzz
 bin=$build/fuzz/doc_fuzz
 
 case "${1:-}" in

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "formats_support.h"
+#include "utf.h"
 #include "platform/doc/bytesource.h"
 #include "platform/doc/format.h"
 #include "platform/doc/formats.h"
@@ -378,6 +379,32 @@ TEST(LeadingFormats, DocxStylesInheritanceAndRunProperties) {
     body = bare->LeadingParagraphs(kLeadingParagraphs);
     ExpectLeading(body, {{u"x\r", kStiNormal, 20, 20, 0, 0, 9}});
     EXPECT_TRUE(body.titleProperty.empty());
+}
+
+// Styles parts the fast scanner leaves to expat read as the plain one does.
+TEST(LeadingFormats, DocxStylesOutsideTheFastScannerReadAlike) {
+    const std::string body =
+        "<w:p><w:pPr><w:pStyle w:val=\"1\"/></w:pPr><w:r><w:t>Heading</w:t></w:r></w:p>"
+        "<w:p><w:r><w:rPr><w:rStyle w:val=\"Red\"/></w:rPr><w:t>red</w:t></w:r></w:p>";
+    auto facts = [&](const std::string& styles) {
+        std::string out;
+        for (const auto& p : Package(body, &styles)->LeadingParagraphs(kLeadingParagraphs).paragraphs)
+            out += Show(p.text) + " " + std::to_string(p.formatted) + " " +
+                   std::to_string(p.styleId) + " " + std::to_string(p.maxHalfPoints) + " " +
+                   std::to_string(p.bold) + " " + std::to_string(p.color) + " " +
+                   std::to_string(p.outlineLevel) + "\n";
+        return out;
+    };
+    const std::string plain = facts(kStyles);
+    ASSERT_NE(plain.find("Heading\\r 1 1 44 1"), std::string::npos) << plain;
+    // UTF-16, as a writer may store any part.
+    std::string wide = "\xFF\xFE";
+    for (char16_t c : pelmora::testutf::FromUtf8(kStyles)) wide += {char(c & 0xFF), char(c >> 8)};
+    // The scanner reads every style before it meets a name it leaves to expat.
+    std::string late = kStyles;
+    late.insert(late.rfind("</w:styles>"), "<x:\xE6\xA0\x87 xmlns:x=\"urn:x\"/>");
+    EXPECT_EQ(facts(wide), plain);
+    EXPECT_EQ(facts(late), plain);
 }
 
 TEST(LeadingFormats, DocxDamagedPropertiesGiveTextOnly) {

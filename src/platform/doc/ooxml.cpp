@@ -23,6 +23,7 @@
 #include "platform/doc/storydoc.h"
 #include "platform/doc/utf8.h"
 #include "platform/doc/xmlsax.h"
+#include "platform/doc/xmlscan.h"
 
 namespace pelmora::word {
 
@@ -34,6 +35,10 @@ using fmt::XmlAttrs;
 using fmt::XmlStream;
 
 // ---------------------------------------------------------------- package
+
+// A styles part up to this size is held whole for the fast scanner; a
+// bigger one streams through expat.
+constexpr std::size_t kMaxScannedStyles = 4u << 20;
 
 // libzip (1.7) writes its own globals while it opens an archive, so archives
 // on several threads are opened one at a time; reading them needs no lock.
@@ -761,6 +766,25 @@ class OoxmlDocument : public StoryDocument {
         std::string part = FolderOf(main_) + "/styles.xml";
         if (!pkg_->Has(part)) part = PartOfType("/styles", "word/styles.xml");
         if (part.empty()) return styles_;
+        // The fast scanner takes what it can; expat decides the rest.
+        std::string bytes;
+        bool whole = false;
+        try {
+            pkg_->Read(part, [&](const char* d, std::size_t n, bool last) {
+                if (bytes.size() + n > kMaxScannedStyles) return false;
+                bytes.append(d, n);
+                whole = last;
+                return true;
+            });
+        } catch (const WordError&) {
+            styles_.damaged = true;
+            return styles_;
+        }
+        if (whole) {
+            ooxml::StylesReader reader(styles_);
+            if (fmt::ScanTags(bytes, reader)) return styles_;
+            styles_ = ooxml::Styles{};
+        }
         ooxml::StylesReader reader(styles_);
         try {
             ParsePart(*pkg_, part, reader);

@@ -46,6 +46,8 @@ Ns ClassifyNs(std::string_view uri) {
 }
 
 std::string_view XmlAttrs::Get(Ns ns, std::string_view local) const {
+    for (std::size_t i = 0; i < count_; ++i)
+        if (split_[i].ns == ns && split_[i].local == local) return split_[i].value;
     for (const char** a = raw_; a && a[0]; a += 2) {
         Ns ans;
         std::string_view l = Local(a[0], &ans);
@@ -55,11 +57,23 @@ std::string_view XmlAttrs::Get(Ns ns, std::string_view local) const {
 }
 
 bool XmlAttrs::Has(Ns ns, std::string_view local) const {
+    for (std::size_t i = 0; i < count_; ++i)
+        if (split_[i].ns == ns && split_[i].local == local) return true;
     for (const char** a = raw_; a && a[0]; a += 2) {
         Ns ans;
         if (Local(a[0], &ans) == local && ans == ns) return true;
     }
     return false;
+}
+
+std::vector<XmlAttr> XmlAttrs::List() const {
+    std::vector<XmlAttr> out(split_, split_ + count_);
+    for (const char** a = raw_; a && a[0]; a += 2) {
+        Ns ns;
+        const std::string_view local = Local(a[0], &ns);
+        out.push_back({ns, local, a[1]});
+    }
+    return out;
 }
 
 struct XmlStream::Impl {

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace pelmora::word::fmt {
 
@@ -24,13 +25,20 @@ struct XmlAttr {
 
 class XmlAttrs {
   public:
+    // expat's list of name/value pairs, names as "uri\x01local".
     explicit XmlAttrs(const char** raw) : raw_(raw) {}
+    // Attributes already split.
+    XmlAttrs(const XmlAttr* split, std::size_t count) : split_(split), count_(count) {}
     // Value of the attribute with that namespace and local name, or empty.
     std::string_view Get(Ns ns, std::string_view local) const;
     bool Has(Ns ns, std::string_view local) const;
+    // All of them, in document order.
+    std::vector<XmlAttr> List() const;
 
   private:
-    const char** raw_;
+    const char** raw_ = nullptr;
+    const XmlAttr* split_ = nullptr;
+    std::size_t count_ = 0;
 };
 
 class SaxHandler {
