@@ -54,7 +54,9 @@ void Folder(benchmark::State& state, int mode, int count) {
                 if (mode == 0) {
                     raw = doc->ParagraphText(1);
                 } else {
-                    raw = pelmora::FindTitle(doc->LeadingParagraphs(count), u"x.doc");
+                    // As the title reader does: the property only for a tie.
+                    raw = pelmora::FindTitle(doc->LeadingParagraphs(count, false), u"x.doc",
+                                             [&doc] { return doc->TitleProperty(); });
                 }
                 chars += pelmora::FormatTitleText(raw, 25).value_or(u"").size();
                 doc->Close(false);

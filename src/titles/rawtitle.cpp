@@ -22,7 +22,8 @@ std::optional<std::u16string> ReadRawTitle(int mode, int paragraph, int start, i
             return text.substr(from - 1, static_cast<std::size_t>(count));
         }
         case 4:
-            return FindTitle(doc.LeadingParagraphs(), fileName);
+            return FindTitle(doc.LeadingParagraphs(word::kLeadingParagraphs, false), fileName,
+                             [&doc] { return doc.TitleProperty(); });
         default:
             return std::nullopt;
     }

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <vector>
 
 namespace pelmora {
@@ -618,7 +619,8 @@ int JoinedLines(const std::vector<ParagraphFacts>& ps, const std::vector<Line>& 
 
 }  // namespace
 
-TitleChoice ChooseTitle(const word::LeadingBody& whole, std::u16string_view fileName) {
+TitleChoice ChooseTitle(const word::LeadingBody& whole, std::u16string_view fileName,
+                        const std::function<std::u16string()>& titleProperty) {
     // A page break before a paragraph ends the first page just as a break in
     // the text does: it is how cover pages usually end in .docx and RTF.
     word::LeadingBody firstPage;
@@ -687,11 +689,18 @@ TitleChoice ChooseTitle(const word::LeadingBody& whole, std::u16string_view file
         if (lines[i].kind == Kind::Candidate && ps[i].formatted)
             largest = std::max(largest, SizeOf(ps[i]));
     }
-    const std::u16string property = Compact(Visible(body.titleProperty));
+    // Ties only: the stored Title property, then the file name; then the
+    // earlier line. The property is read only once two lines tie.
+    std::optional<std::u16string> property;
     const std::u16string stem = FileStem(fileName);
-    int best = -1, bestCount = 1, bestScore = 0, bestTie = 0, rank = 0;
+    auto tieOf = [&](const std::u16string& k) {
+        if (!property) property = Compact(Visible(titleProperty ? titleProperty() : body.titleProperty));
+        return (Matches(k, *property) ? 2 : 0) + (Matches(k, stem) ? 1 : 0);
+    };
+    int best = -1, bestCount = 1, bestScore = 0, rank = 0;
+    std::optional<int> bestTie;
     bool bestBody = false;
-    std::u16string bestText;
+    std::u16string bestText, bestKey;
     for (size_t i = 0; i < ps.size(); ++i) {
         if (lines[i].kind != Kind::Candidate) continue;
         const ParagraphFacts& p = ps[i];
@@ -729,16 +738,21 @@ TitleChoice ChooseTitle(const word::LeadingBody& whole, std::u16string_view file
             if (p.centered) score += 8;
             if (p.bold) score += 6;
         }
-        // Ties only: the stored Title property, then the file name; then the
-        // earlier line.
-        const int tie = (Matches(k, property) ? 2 : 0) + (Matches(k, stem) ? 1 : 0);
-        if (best < 0 || score > bestScore || (score == bestScore && tie > bestTie)) {
+        std::optional<int> tie;
+        bool better = best < 0 || score > bestScore;
+        if (!better && score == bestScore) {
+            if (!bestTie) bestTie = tieOf(bestKey);
+            tie = tieOf(k);
+            better = *tie > *bestTie;
+        }
+        if (better) {
             best = int(i);
             bestCount = count;
             bestScore = score;
             bestTie = tie;
             bestBody = bodyLike;
             bestText = std::move(text);
+            bestKey = k;
         }
         i += size_t(count - 1);  // the joined lines are not candidates of their own
         if (bodyLike) break;     // the title comes before the running text
@@ -753,8 +767,9 @@ TitleChoice ChooseTitle(const word::LeadingBody& whole, std::u16string_view file
     return choice;
 }
 
-std::u16string FindTitle(const word::LeadingBody& body, std::u16string_view fileName) {
-    return ChooseTitle(body, fileName).title;
+std::u16string FindTitle(const word::LeadingBody& body, std::u16string_view fileName,
+                         const std::function<std::u16string()>& titleProperty) {
+    return ChooseTitle(body, fileName, titleProperty).title;
 }
 
 }  // namespace pelmora

@@ -3,6 +3,7 @@
 // title from the leading paragraphs of a body, by text patterns always and by
 // formatting where the reader could resolve it. Standard C++ only.
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -25,9 +26,14 @@ struct TitleChoice {
     int count = 1;  // paragraphs joined into the title
 };
 
-TitleChoice ChooseTitle(const word::LeadingBody& body, std::u16string_view fileName);
+// `titleProperty`, when given, reads the stored Title property in place of
+// body.titleProperty; it is called only when two candidates tie, since
+// reading it costs a document part of its own.
+TitleChoice ChooseTitle(const word::LeadingBody& body, std::u16string_view fileName,
+                        const std::function<std::u16string()>& titleProperty = {});
 
 // ChooseTitle(...).title.
-std::u16string FindTitle(const word::LeadingBody& body, std::u16string_view fileName);
+std::u16string FindTitle(const word::LeadingBody& body, std::u16string_view fileName,
+                         const std::function<std::u16string()>& titleProperty = {});
 
 }  // namespace pelmora

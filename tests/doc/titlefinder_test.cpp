@@ -407,6 +407,27 @@ TEST(FinderRules, ReportsWhichRuleDecidedAndWhatWasJoined) {
     EXPECT_NE(columns.title, u"Test");
 }
 
+// The property costs a part of its own: it is read once, and only for a tie.
+TEST(FinderRules, ReadsTheTitlePropertyOnlyForATie) {
+    int reads = 0;
+    auto property = [&] {
+        ++reads;
+        return std::u16string(u"乙地块概况");
+    };
+    const LeadingBody tie = Body({F(u"关于甲地块", 16), F(u"乙地块概况", 16, true), F(u"丙", 16)});
+    EXPECT_EQ(FindTitle(tie, u"", property), u"乙地块概况");
+    EXPECT_EQ(reads, 1);
+    // The callback stands in for the body's own property.
+    EXPECT_EQ(FindTitle(Body({F(u"关于甲地块", 16), F(u"乙地块概况", 16, true)}, u"关于甲地块"),
+                        u"", property),
+              u"乙地块概况");
+    reads = 0;
+    EXPECT_EQ(FindTitle(Body({T(u"海州市人民政府文件"), F(u"码头作业规程", 22, true, true, kStiTitle)}),
+                        u"", property),
+              u"码头作业规程");
+    EXPECT_EQ(reads, 0);
+}
+
 TEST(FinderRules, FallbackIsParagraphOneUntouched) {
     // Mode 0's text, paragraph mark and all: the caller's normalisation is the same.
     const LeadingBody body = Body({T(u"正文第一句，没有标题。")});

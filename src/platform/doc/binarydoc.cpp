@@ -831,14 +831,13 @@ bool BinaryDocument::Describe(ParagraphFacts& p, const std::vector<uint32_t>& cp
     return true;
 }
 
-LeadingBody BinaryDocument::LeadingParagraphs(int maxCount) {
+std::u16string BinaryDocument::StoredTitle() {
+    auto summary = cf_.OpenStream(u"\x05SummaryInformation");
+    return summary ? ReadTitleProperty(*summary) : std::u16string();
+}
+
+LeadingBody BinaryDocument::ReadLeading(int maxCount) {
     LeadingBody body;
-    try {
-        if (auto summary = cf_.OpenStream(u"\x05SummaryInformation"))
-            body.titleProperty = ReadTitleProperty(*summary);
-    } catch (const WordError&) {
-        // A damaged property set only loses the property.
-    }
     struct StopLog {
         std::vector<uint32_t>*& log;
         ~StopLog() { log = nullptr; }

@@ -56,7 +56,8 @@ class BinaryDocument final : public DocumentImpl {
     // Word 97-2003: the text of each paragraph with its formatting resolved
     // through the stylesheet, the FKPs and the piece modifiers. Word 6/95
     // files give the texts alone.
-    LeadingBody LeadingParagraphs(int maxCount) override;
+    LeadingBody ReadLeading(int maxCount) override;
+    std::u16string StoredTitle() override;
 
     // Not part of the object model; for diagnostics and tests.
     bool IsWord6() const { return word6_; }

@@ -21,9 +21,26 @@ std::u16string Document::HeaderText(int section, int index) {
 std::u16string Document::FooterText(int section, int index) {
     return Impl().FooterText(section, index);
 }
-LeadingBody Document::LeadingParagraphs(int maxCount) { return Impl().LeadingParagraphs(maxCount); }
+LeadingBody Document::LeadingParagraphs(int maxCount, bool withTitleProperty) {
+    return Impl().LeadingParagraphs(maxCount, withTitleProperty);
+}
+std::u16string Document::TitleProperty() { return Impl().TitleProperty(); }
 
-LeadingBody DocumentImpl::LeadingParagraphs(int maxCount) {
+LeadingBody DocumentImpl::LeadingParagraphs(int maxCount, bool withTitleProperty) {
+    LeadingBody body = ReadLeading(maxCount);
+    if (withTitleProperty) body.titleProperty = TitleProperty();
+    return body;
+}
+
+std::u16string DocumentImpl::TitleProperty() {
+    try {
+        return StoredTitle();
+    } catch (const WordError&) {
+        return {};  // a damaged property part only loses the property
+    }
+}
+
+LeadingBody DocumentImpl::ReadLeading(int maxCount) {
     LeadingBody body;
     for (int n = 1; n <= maxCount; ++n) {
         ParagraphFacts p;

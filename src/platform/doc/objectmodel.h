@@ -41,7 +41,9 @@ class Document {
 
     // The leading body paragraphs with their formatting, for the automatic
     // title mode. Throws WordError where ParagraphText(1) would.
-    LeadingBody LeadingParagraphs(int maxCount = kLeadingParagraphs);
+    LeadingBody LeadingParagraphs(int maxCount = kLeadingParagraphs, bool withTitleProperty = true);
+    // The stored Title property (often stale); empty when none or unreadable.
+    std::u16string TitleProperty();
 
     // Close(saveChanges): nothing is ever pending, so the file is never written.
     void Close(bool saveChanges);

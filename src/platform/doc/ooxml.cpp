@@ -804,7 +804,7 @@ class OoxmlDocument : public StoryDocument {
     }
 
     // dc:title of the core properties part.
-    std::u16string TitleProperty() override {
+    std::u16string StoredTitle() override {
         if (!pkg_) return flatTitle_;
         const std::string part =
             coreProperties_.empty() ? std::string("docProps/core.xml") : coreProperties_;

@@ -19,11 +19,22 @@ class DocumentImpl {
     virtual std::u16string FooterText(int section, int index) = 0;
 
     // The leading body paragraphs with their formatting (see
-    // paragraphfacts.h). Readers that know no formatting keep this default:
-    // the texts alone, each unformatted, a form feed counting as a break.
-    // Never throws for damaged formatting; throws WordError only where
-    // ParagraphText(1) would.
-    virtual LeadingBody LeadingParagraphs(int maxCount);
+    // paragraphfacts.h) and, when asked, the Title property. Never throws
+    // for damaged formatting; throws WordError only where ParagraphText(1)
+    // would.
+    LeadingBody LeadingParagraphs(int maxCount, bool withTitleProperty = true);
+    // The document's stored Title property; empty when there is none or it
+    // cannot be read. Readers that keep it with the body know it only once
+    // LeadingParagraphs has run.
+    std::u16string TitleProperty();
+
+  protected:
+    // LeadingParagraphs without the property. Readers that know no
+    // formatting keep this default: the texts alone, each unformatted, a
+    // form feed counting as a break.
+    virtual LeadingBody ReadLeading(int maxCount);
+    // The property itself; may throw WordError.
+    virtual std::u16string StoredTitle() { return {}; }
 };
 
 }  // namespace pelmora::word

@@ -850,7 +850,7 @@ class RtfDocument : public StoryDocument {
         return story < storyTexts_.size() ? storyTexts_[story] : u"\r";
     }
 
-    std::u16string TitleProperty() override { return title_; }
+    std::u16string StoredTitle() override { return title_; }
 
     std::string data_;
     std::vector<std::u16string> storyTexts_;

@@ -62,7 +62,7 @@ std::u16string StoryDocument::Story(int section, int index, bool header) {
     return u"\r";
 }
 
-LeadingBody StoryDocument::LeadingParagraphs(int maxCount) {
+LeadingBody StoryDocument::ReadLeading(int maxCount) {
     LeadingBody body;
     const std::size_t want = maxCount > 0 ? static_cast<std::size_t>(maxCount) : 0;
     // One pass for all of them, not one per paragraph, formatting included.
@@ -84,11 +84,6 @@ LeadingBody StoryDocument::LeadingParagraphs(int maxCount) {
         const bool last = p.breakAfter;
         body.paragraphs.push_back(std::move(p));
         if (last) break;
-    }
-    try {
-        body.titleProperty = TitleProperty();
-    } catch (const WordError&) {
-        // A damaged property part only loses the property.
     }
     return body;
 }

@@ -33,19 +33,17 @@ class StoryDocument : public DocumentImpl {
     std::u16string ParagraphText(int n) final;
     std::u16string HeaderText(int section, int index) final;
     std::u16string FooterText(int section, int index) final;
-    // The stored paragraphs with their facts, the first form feed ending them.
-    // The first call reads on with formatting (one pass for all of them).
-    LeadingBody LeadingParagraphs(int maxCount) override;
 
   protected:
+    // The stored paragraphs with their facts, the first form feed ending them.
+    // The first call reads on with formatting (one pass for all of them).
+    LeadingBody ReadLeading(int maxCount) override;
     // Reads on until at least `paragraphs` body paragraphs and `sections`
     // sections are stored, or the body ends. Readers that store everything
     // up front keep this default.
     virtual void Learn(std::size_t paragraphs, std::size_t sections);
     // The text of the story a section names; u"\r" when there is none.
     virtual std::u16string StoryText(const std::string& key) = 0;
-    // The document's Title property; empty when none or unreadable.
-    virtual std::u16string TitleProperty() { return {}; }
 
     // The body's first paragraphs (text and facts); formatting stays default
     // where the reader knows none.

@@ -85,7 +85,7 @@ class WebDocument : public StoryDocument {
     }
 
   private:
-    std::u16string TitleProperty() override { return title_; }
+    std::u16string StoredTitle() override { return title_; }
 
     // The key is the story's element id and the file that holds it, if not the page.
     std::u16string StoryText(const std::string& key) override {
