@@ -7,6 +7,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -23,22 +24,22 @@ namespace {
 
 constexpr int kFolderSize = 2000;
 
-const std::vector<std::string>& Fixtures() {
-    static const std::vector<std::string> files = [] {
-        std::vector<std::string> out;
-        for (const auto& e : fs::directory_iterator(fs::path(PELMORA_TEST_DATA) / "titles")) {
-            const std::string ext = e.path().extension().string();
-            if (e.is_regular_file() && (ext == ".doc" || ext == ".docx"))
-                out.push_back(e.path().string());
-        }
-        return out;
-    }();
-    return files;
+// The fixtures with that extension, or .doc and .docx both for "".
+std::vector<std::string> Fixtures(const std::string& only = "") {
+    std::vector<std::string> out;
+    for (const auto& e : fs::directory_iterator(fs::path(PELMORA_TEST_DATA) / "titles")) {
+        const std::string ext = e.path().extension().string();
+        if (e.is_regular_file() && (only.empty() ? ext == ".doc" || ext == ".docx" : ext == only))
+            out.push_back(e.path().string());
+    }
+    std::sort(out.begin(), out.end());
+    return out;
 }
 
-// One run over the folder; `mode` 0 or 4, reading `count` leading paragraphs.
-void Folder(benchmark::State& state, int mode, int count) {
-    const std::vector<std::string>& files = Fixtures();
+// One run over the folder; `mode` 0 or 4, reading `count` leading
+// paragraphs; the folder holds the fixtures of one extension, or both.
+void Folder(benchmark::State& state, int mode, int count, const std::string& only = "") {
+    const std::vector<std::string> files = Fixtures(only);
     if (files.empty()) {
         state.SkipWithError("no fixtures in tests/data/titles");
         return;
@@ -77,6 +78,19 @@ BENCHMARK(BM_FolderMode4)
     ->Arg(30)
     ->Arg(15)
     ->Unit(benchmark::kMillisecond);
+// Folders of one format: the formats read formatting very differently.
+void BM_FolderDocMode0(benchmark::State& state) { Folder(state, 0, 1, ".doc"); }
+void BM_FolderDocMode4(benchmark::State& state) {
+    Folder(state, 4, pelmora::word::kLeadingParagraphs, ".doc");
+}
+void BM_FolderDocxMode0(benchmark::State& state) { Folder(state, 0, 1, ".docx"); }
+void BM_FolderDocxMode4(benchmark::State& state) {
+    Folder(state, 4, pelmora::word::kLeadingParagraphs, ".docx");
+}
+BENCHMARK(BM_FolderDocMode0)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FolderDocMode4)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FolderDocxMode0)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FolderDocxMode4)->Unit(benchmark::kMillisecond);
 
 // The finder's own share: every fixture's leading body, read once.
 void BM_FinderOnly(benchmark::State& state) {
