@@ -403,8 +403,12 @@ TEST(LeadingFormats, DocxStylesOutsideTheFastScannerReadAlike) {
     // The scanner reads every style before it meets a name it leaves to expat.
     std::string late = kStyles;
     late.insert(late.rfind("</w:styles>"), "<x:\xE6\xA0\x87 xmlns:x=\"urn:x\"/>");
+    // Too big to be held whole: streamed through expat.
+    std::string big = kStyles;
+    big.insert(big.rfind("</w:styles>"), "<!--" + std::string(1100000, 'x') + "-->");
     EXPECT_EQ(facts(wide), plain);
     EXPECT_EQ(facts(late), plain);
+    EXPECT_EQ(facts(big), plain);
 }
 
 TEST(LeadingFormats, DocxDamagedPropertiesGiveTextOnly) {

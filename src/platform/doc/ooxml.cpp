@@ -38,7 +38,7 @@ using fmt::XmlStream;
 
 // A styles part up to this size is held whole for the fast scanner; a
 // bigger one streams through expat.
-constexpr std::size_t kMaxScannedStyles = 4u << 20;
+constexpr std::size_t kMaxScannedStyles = 1u << 20;
 
 // libzip (1.7) writes its own globals while it opens an archive, so archives
 // on several threads are opened one at a time; reading them needs no lock.
