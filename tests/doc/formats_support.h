@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/doc/format.h"
+#include "platform/doc/utf8.h"
 
 namespace pelmora::word::test {
 
@@ -37,20 +38,8 @@ inline std::string Show(const std::u16string& s) {
                                           "\\x06", "\\a",   "\\x08", "\\t",   "\\n",   "\\v",
                                           "\\f",   "\\r",   "\\x0E", "\\x0F"};
             out += c < 16 ? names[c] : "\\x" + std::to_string(static_cast<int>(c));
-        } else if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else if (c < 0x800) {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            out += static_cast<char>(0xE0 | (c >> 12));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
         } else {
-            out += static_cast<char>(0xF0 | (c >> 18));
-            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
+            pelmora::word::fmt::AppendCodePointUtf8(out, c);
         }
     }
     return out;

@@ -13,4 +13,7 @@ std::u16string Utf8ToUtf16(std::string_view utf8);
 // Surrogates and values past U+10FFFF become U+FFFD.
 void AppendCodePoint(std::u16string& out, char32_t cp);
 
+// One code point (at most U+10FFFF) as UTF-8.
+void AppendCodePointUtf8(std::string& out, char32_t c);
+
 }  // namespace pelmora::word::fmt

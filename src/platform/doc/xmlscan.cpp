@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/doc/formats.h"
+#include "platform/doc/utf8.h"
 
 namespace pelmora::word::fmt {
 
@@ -23,24 +24,6 @@ bool IsNameChar(char c) { return IsNameStart(c) || (c >= '0' && c <= '9') || c =
 bool IsXmlChar(char32_t c) {
     return c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0xD7FF) ||
            (c >= 0xE000 && c <= 0xFFFD) || (c >= 0x10000 && c <= 0x10FFFF);
-}
-
-void PutUtf8(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
 }
 
 // Length of the well-formed UTF-8 sequence of an XML character at s, or 0.
@@ -185,6 +168,24 @@ class Scanner {
         return true;
     }
 
+    // name = "value" (or 'value'), the value raw.
+    bool Attribute(std::string_view& name, std::string_view& value) {
+        name = QName();
+        if (name.empty()) return false;
+        Blanks();
+        if (!At('=')) return false;
+        ++pos_;
+        Blanks();
+        if (!At('"') && !At('\'')) return false;
+        const char quote = s_[pos_++];
+        const void* q = std::memchr(s_.data() + pos_, quote, s_.size() - pos_);
+        if (!q) return false;
+        const auto end = static_cast<std::size_t>(static_cast<const char*>(q) - s_.data());
+        value = s_.substr(pos_, end - pos_);
+        pos_ = end + 1;
+        return true;
+    }
+
     // <?xml version="1.0" encoding="UTF-8" standalone="yes"?>, nothing more.
     bool Declaration() {
         pos_ += 5;
@@ -197,17 +198,8 @@ class Scanner {
                 return seen > 0;
             }
             if (pos_ == before) return false;
-            const std::string_view name = QName();
-            Blanks();
-            if (!At('=')) return false;
-            ++pos_;
-            Blanks();
-            if (!At('"') && !At('\'')) return false;
-            const char quote = s_[pos_++];
-            const std::size_t end = s_.find(quote, pos_);
-            if (end == std::string_view::npos) return false;
-            const std::string_view value = s_.substr(pos_, end - pos_);
-            pos_ = end + 1;
+            std::string_view name, value;
+            if (!Attribute(name, value)) return false;
             if (seen == 0 && name == "version" && value == "1.0") {
                 seen = 1;
             } else if (seen == 1 && name == "encoding") {
@@ -259,7 +251,7 @@ class Scanner {
                         cp = cp * (hex ? 16 : 10) + static_cast<char32_t>(v);
                     }
                     if (!IsXmlChar(cp)) return false;
-                    PutUtf8(out, cp);
+                    AppendCodePointUtf8(out, cp);
                 } else {
                     return false;
                 }
@@ -318,19 +310,7 @@ class Scanner {
             // Attributes are set apart by blanks.
             if (pos_ == before || attrs_.size() >= kMaxAttrs) return false;
             RawAttr a;
-            a.qname = QName();
-            if (a.qname.empty()) return false;
-            Blanks();
-            if (!At('=')) return false;
-            ++pos_;
-            Blanks();
-            if (!At('"') && !At('\'')) return false;
-            const char quote = s_[pos_++];
-            const void* q = std::memchr(s_.data() + pos_, quote, s_.size() - pos_);
-            if (!q) return false;
-            const std::size_t end = static_cast<std::size_t>(static_cast<const char*>(q) - s_.data());
-            a.value = s_.substr(pos_, end - pos_);
-            pos_ = end + 1;
+            if (!Attribute(a.qname, a.value)) return false;
             bool plain = true;
             for (char c : a.value) {
                 const auto u = static_cast<unsigned char>(c);
