@@ -694,7 +694,8 @@ TitleChoice ChooseTitle(const word::LeadingBody& whole, std::u16string_view file
     std::optional<std::u16string> property;
     const std::u16string stem = FileStem(fileName);
     auto tieOf = [&](const std::u16string& k) {
-        if (!property) property = Compact(Visible(titleProperty ? titleProperty() : body.titleProperty));
+        if (!property)
+            property = Compact(Visible(titleProperty ? titleProperty() : body.titleProperty));
         return (Matches(k, *property) ? 2 : 0) + (Matches(k, stem) ? 1 : 0);
     };
     int best = -1, bestCount = 1, bestScore = 0, rank = 0;

@@ -9,12 +9,12 @@
 #include <vector>
 
 #include "formats_support.h"
-#include "utf.h"
 #include "platform/doc/bytesource.h"
 #include "platform/doc/format.h"
 #include "platform/doc/formats.h"
 #include "platform/doc/objectmodel.h"
 #include "platform/doc/storydoc.h"
+#include "utf.h"
 
 namespace pelmora::word {
 namespace {
@@ -388,7 +388,8 @@ TEST(LeadingFormats, DocxStylesOutsideTheFastScannerReadAlike) {
         "<w:p><w:r><w:rPr><w:rStyle w:val=\"Red\"/></w:rPr><w:t>red</w:t></w:r></w:p>";
     auto facts = [&](const std::string& styles) {
         std::string out;
-        for (const auto& p : Package(body, &styles)->LeadingParagraphs(kLeadingParagraphs).paragraphs)
+        for (const auto& p :
+             Package(body, &styles)->LeadingParagraphs(kLeadingParagraphs).paragraphs)
             out += Show(p.text) + " " + std::to_string(p.formatted) + " " +
                    std::to_string(p.styleId) + " " + std::to_string(p.maxHalfPoints) + " " +
                    std::to_string(p.bold) + " " + std::to_string(p.color) + " " +

@@ -422,9 +422,10 @@ TEST(FinderRules, ReadsTheTitlePropertyOnlyForATie) {
                         u"", property),
               u"乙地块概况");
     reads = 0;
-    EXPECT_EQ(FindTitle(Body({T(u"海州市人民政府文件"), F(u"码头作业规程", 22, true, true, kStiTitle)}),
-                        u"", property),
-              u"码头作业规程");
+    EXPECT_EQ(
+        FindTitle(Body({T(u"海州市人民政府文件"), F(u"码头作业规程", 22, true, true, kStiTitle)}),
+                  u"", property),
+        u"码头作业规程");
     EXPECT_EQ(reads, 0);
 }
 

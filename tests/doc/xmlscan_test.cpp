@@ -7,8 +7,8 @@
 #include <filesystem>
 #include <string>
 
-#include "xmlevents.h"
 #include "platform/doc/formats.h"
+#include "xmlevents.h"
 
 namespace fs = std::filesystem;
 using pelmora::test::ExpatTags;
@@ -19,8 +19,9 @@ namespace {
 constexpr const char* kW = "http://schemas.openxmlformats.org/wordprocessingml/2006/main";
 
 std::string Styles(const std::string& inner) {
-    return std::string("<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
-                       "<w:styles xmlns:w=\"") +
+    return std::string(
+               "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
+               "<w:styles xmlns:w=\"") +
            kW + "\">" + inner + "</w:styles>";
 }
 
@@ -42,7 +43,8 @@ TEST(XmlScan, GivesExpatsTagsForWellFormedParts) {
         Styles("<w:name w:val=\"标题 1\" x='1'  y = \"2\" />"),
         // Namespace scopes: default namespaces, a prefix bound again inside,
         // the scope ending with the element.
-        std::string("<a xmlns=\"") + kW + "\"><b xmlns=\"\"><c/></b><p:d xmlns:p=\"urn:x\" p:e=\"1\"" +
+        std::string("<a xmlns=\"") + kW +
+            "\"><b xmlns=\"\"><c/></b><p:d xmlns:p=\"urn:x\" p:e=\"1\"" +
             " f=\"2\"><p:g xmlns:p=\"" + kW + "\"/></p:d><h/></a>",
         // Comments, processing instructions, CDATA and text are passed over.
         "\xEF\xBB\xBF<?xml version='1.0'?><!-- c --><?pi x?>\n<r>t &amp; <![CDATA[<x>]]>"

@@ -16,9 +16,7 @@ constexpr std::string_view kXmlNs = "http://www.w3.org/XML/1998/namespace";
 constexpr std::string_view kXmlnsNs = "http://www.w3.org/2000/xmlns/";
 
 bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
-bool IsNameStart(char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_';
-}
+bool IsNameStart(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_'; }
 bool IsNameChar(char c) { return IsNameStart(c) || (c >= '0' && c <= '9') || c == '-' || c == '.'; }
 
 bool IsXmlChar(char32_t c) {
@@ -123,8 +121,7 @@ class Scanner {
         int colons = 0;
         while (pos_ < s_.size() && (IsNameChar(s_[pos_]) || s_[pos_] == ':')) {
             if (s_[pos_] == ':') {
-                if (++colons > 1 || pos_ + 1 >= s_.size() || !IsNameStart(s_[pos_ + 1]))
-                    return {};
+                if (++colons > 1 || pos_ + 1 >= s_.size() || !IsNameStart(s_[pos_ + 1])) return {};
             }
             ++pos_;
         }
@@ -243,7 +240,7 @@ class Scanner {
                     if (digits.empty() || digits.size() > 8) return false;
                     char32_t cp = 0;
                     for (char d : digits) {
-                        int v = d >= '0' && d <= '9'           ? d - '0'
+                        int v = d >= '0' && d <= '9'          ? d - '0'
                                 : hex && d >= 'a' && d <= 'f' ? d - 'a' + 10
                                 : hex && d >= 'A' && d <= 'F' ? d - 'A' + 10
                                                               : -1;
@@ -346,14 +343,17 @@ class Scanner {
                 continue;
             }
             if (a.value == kXmlNs || a.value == kXmlnsNs) return false;
-            bindings_.push_back({prefix, a.value, a.value.empty() ? Ns::None : ClassifyNs(a.value)});
+            bindings_.push_back(
+                {prefix, a.value, a.value.empty() ? Ns::None : ClassifyNs(a.value)});
         }
 
         Binding b;
         const std::size_t colon = qname.find(':');
-        const std::string_view prefix = colon == std::string_view::npos ? "" : qname.substr(0, colon);
+        const std::string_view prefix =
+            colon == std::string_view::npos ? "" : qname.substr(0, colon);
         if (prefix == "xmlns" || !Lookup(prefix, b)) return false;
-        const std::string_view local = colon == std::string_view::npos ? qname : qname.substr(colon + 1);
+        const std::string_view local =
+            colon == std::string_view::npos ? qname : qname.substr(colon + 1);
 
         split_.clear();
         uris_.clear();
@@ -362,7 +362,8 @@ class Scanner {
             const std::size_t c = a.qname.find(':');
             Binding ab{{}, {}, Ns::None};
             if (c != std::string_view::npos && !Lookup(a.qname.substr(0, c), ab)) return false;
-            const std::string_view alocal = c == std::string_view::npos ? a.qname : a.qname.substr(c + 1);
+            const std::string_view alocal =
+                c == std::string_view::npos ? a.qname : a.qname.substr(c + 1);
             // The same expanded name twice is malformed.
             for (std::size_t i = 0; i < split_.size(); ++i)
                 if (split_[i].local == alocal && uris_[i] == ab.uri) return false;
