@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/doc/objectmodel.h"
+#include "reader/document.h"
 #include "titles/titlefinder.h"
 #include "titles/titlerules.h"
 

@@ -20,9 +20,10 @@
 #include <memory>
 #include <optional>
 
-#include "app/form1.h"
-#include "grid/didagrid.h"
-#include "platform/dialogs.h"
+#include "core/dialogs.h"
+#include "gui/didagrid.h"
+#include "gui/form1.h"
+#include "titles/rawtitle.h"
 #include "widgetbench.h"
 
 namespace {
@@ -86,7 +87,7 @@ struct Setup {
         form->globalOnlyenglish = false;
         form->globalSubdir = false;
         form->globalMaxword = 25;
-        form->globalGetTitleMode = TitleModeFirstParagraph;
+        form->globalGetTitleMode = int16_t(TitleMode::TitleModeFirstParagraph);
         form->show();
         if (!QTest::qWaitForWindowExposed(form.get())) std::abort();  // nothing to measure
     }

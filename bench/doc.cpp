@@ -25,7 +25,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/doc/objectmodel.h"
+#include "reader/document.h"
 #include "titles/titlerules.h"
 
 extern char** environ;

@@ -6,16 +6,15 @@
 //
 // bench_formats [benchmark options]
 
-#include "platform/doc/formats.h"
-
 #include <benchmark/benchmark.h>
 
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "platform/doc/format.h"
-#include "platform/doc/objectmodel.h"
+#include "reader/document.h"
+#include "reader/open.h"
+#include "reader/openers.h"
 #include "titles/titlerules.h"
 
 namespace {

@@ -17,10 +17,10 @@
 #include <optional>
 #include <vector>
 
-#include "app/form1.h"
-#include "batchlist/batchlist.h"
-#include "grid/didagrid.h"
-#include "platform/dialogs.h"
+#include "core/batchlist/batchlist.h"
+#include "core/dialogs.h"
+#include "gui/didagrid.h"
+#include "gui/form1.h"
 #include "widgetbench.h"
 
 namespace {
@@ -148,7 +148,7 @@ void BM_WindowListing(benchmark::State& state) {
     pelmora::Form1 form(options);
     form.show();
     QCoreApplication::processEvents();
-    std::vector<pelmora::platform::FoundFile> files;
+    std::vector<pelmora::FoundFile> files;
     for (int i = 0; i < rows; ++i)
         files.push_back({QStringLiteral("/home/user/文档/项目资料/2026年/第%1组").arg(i / 500),
                          QStringLiteral("报告%1.doc").arg(i, 6, 10, QLatin1Char('0'))});

@@ -17,8 +17,8 @@
 #include <cstdio>
 #include <vector>
 
-#include "settings/globalsettings.h"
-#include "titles/titleread.h"
+#include "core/extraction/titleread.h"
+#include "core/settings/globalsettings.h"
 
 namespace {
 

@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/doc/format.h"
-#include "platform/doc/formats.h"
-#include "platform/doc/objectmodel.h"
+#include "reader/document.h"
+#include "reader/open.h"
+#include "reader/openers.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "xmlevents.h"
+#include "reader/xmlevents.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view xml(reinterpret_cast<const char*>(data), size);

@@ -20,7 +20,7 @@ while (( $(date +%s) < end )); do
   run=$(( left < 60 ? left : 60 ))
   (( run > 0 )) || break
   PELMORA_FAULT_SECONDS=$run PELMORA_FAULT_FILES=$FILES PELMORA_FAULT_SEED=$RANDOM$RANDOM \
-    nice -n 10 build/tests/faults/test_faults --gtest_brief=1 >"$log" 2>&1 || status=1
+    nice -n 10 build/tests/core/faults/test_faults --gtest_brief=1 >"$log" 2>&1 || status=1
   grep -E 'fault injection|Failure|lost|copies|left behind|not back' "$log" || true
   grep -E '^fault injection' "$log" >>"$log.all" || true
 done

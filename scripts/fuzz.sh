@@ -6,7 +6,7 @@
 # Seeds: tests/data/*.doc and the .doc files of the shared corpus beside the
 # checkout (linked, never copied into the tree). New inputs go to
 # fuzz/corpus-work/, crashes, leaks and hangs to fuzz/findings/.
-# A finding, once fixed, is kept in tests/data/fuzz/ (read by test_doc).
+# A finding, once fixed, is kept in tests/data/fuzz/ (read by test_reader).
 #
 # Usage: scripts/fuzz.sh [SECONDS]
 #        scripts/fuzz.sh --build-only

@@ -14,6 +14,9 @@ else
   "$root/scripts/check-format.sh"
 fi
 
+# Every include runs down the layers of src/.
+"$root/scripts/include-graph.sh" --check
+
 # Both builds share one compiler cache: the same sources compile once.
 export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$root} CCACHE_NOHASHDIR=${CCACHE_NOHASHDIR:-1}
 export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}

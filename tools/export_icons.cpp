@@ -6,7 +6,7 @@
 #include <QImage>
 #include <cstdio>
 
-#include "app/icons.h"
+#include "gui/icons.h"
 
 int main(int argc, char** argv) {
     QGuiApplication app(argc, argv);

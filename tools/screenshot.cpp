@@ -11,11 +11,11 @@
 #include <QTimer>
 #include <cstdio>
 
-#include "about/frmabout.h"
-#include "app/form1.h"
-#include "grid/didagrid.h"
-#include "platform/dialogs.h"
-#include "settings/frmoptions.h"
+#include "core/dialogs.h"
+#include "gui/didagrid.h"
+#include "gui/form1.h"
+#include "gui/frmabout.h"
+#include "gui/frmoptions.h"
 
 namespace {
 
@@ -98,7 +98,9 @@ int main(int argc, char** argv) {
     ok = Save(form, out + QStringLiteral("/main-rows.png")) && ok;
 
     {
-        pelmora::frmOptions optionsDialog(form, &form);
+        pelmora::frmOptions optionsDialog(
+            form, pelmora::SettingsStore(form.settingsPath(), form.dialogs()), form.programFolder(),
+            &form);
         optionsDialog.show();
         ok = Save(optionsDialog, out + QStringLiteral("/options.png")) && ok;
     }

@@ -1,7 +1,7 @@
 #include <QApplication>
 
-#include "app/form1.h"
-#include "app/icons.h"
+#include "gui/form1.h"
+#include "gui/icons.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);

@@ -1,32 +1,37 @@
 #include "titles/rawtitle.h"
 
-#include "platform/doc/objectmodel.h"
+#include "reader/document.h"
 #include "titles/titlefinder.h"
 
 namespace pelmora {
 
-std::optional<std::u16string> ReadRawTitle(int mode, int paragraph, int start, int count,
+std::optional<TitleMode> TitleModeFromNumber(int number) {
+    if (number < int(TitleMode::TitleModeFirstParagraph) || number > int(TitleMode::TitleModeAuto))
+        return std::nullopt;
+    return static_cast<TitleMode>(number);
+}
+
+std::optional<std::u16string> ReadRawTitle(TitleMode mode, int paragraph, int start, int count,
                                            word::Document& doc, std::u16string_view fileName) {
     switch (mode) {
-        case 0:
+        case TitleMode::TitleModeFirstParagraph:
             return doc.ParagraphText(1);
-        case 1:
+        case TitleMode::TitleModeHeader:
             return doc.HeaderText(1, word::kPrimaryHeaderFooter);
-        case 2:
+        case TitleMode::TitleModeFooter:
             return doc.FooterText(1, word::kPrimaryHeaderFooter);
-        case 3: {
+        case TitleMode::TitleModeCustom: {
             if (paragraph < 1 || start < 1 || count < 0) return std::nullopt;
             const std::u16string text = doc.ParagraphText(paragraph);
             const auto from = static_cast<std::size_t>(start);
             if (from > text.size()) return std::u16string();
             return text.substr(from - 1, static_cast<std::size_t>(count));
         }
-        case 4:
+        case TitleMode::TitleModeAuto:
             return FindTitle(doc.LeadingParagraphs(word::kLeadingParagraphs, false), fileName,
                              [&doc] { return doc.TitleProperty(); });
-        default:
-            return std::nullopt;
     }
+    return std::nullopt;
 }
 
 }  // namespace pelmora

@@ -3,6 +3,7 @@
 // extraction run and pelmora-titles share it, so both give the same title.
 // Standard C++ only.
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -13,21 +14,34 @@ namespace word {
 class Document;
 }
 
+// The title modes, as the settings number them (globalGetTitleMode).
+enum class TitleMode : int16_t {
+    TitleModeFirstParagraph = 0,
+    TitleModeHeader = 1,
+    TitleModeFooter = 2,
+    TitleModeCustom = 3,
+    // Picks the title from the leading paragraphs' text and formatting.
+    TitleModeAuto = 4,
+};
+
+// The mode a settings number names; nothing for any other number.
+std::optional<TitleMode> TitleModeFromNumber(int number);
+
 // The custom position's defaults in the settings: paragraph 5, from its first
 // character, at most 25 characters.
 inline constexpr int kDefaultStartParagraph = 5;
 inline constexpr int kDefaultStartPos = 1;
 inline constexpr int kDefaultWordCount = 25;
 
-// Mode 0: the first paragraph; 1: the primary header of section 1; 2: its
-// primary footer; 3: paragraph `paragraph` from character `start` (1 is the
-// first, in UTF-16 units), at most `count` characters; 4: the title the
-// finder picks from the leading body paragraphs, told the document's file
-// name `fileName` (titles/titlefinder.h). Nothing for another
-// mode or, in mode 3, paragraph or start below 1 or count below 0; an empty
-// text when start lies past the paragraph's end. Throws word::WordError
-// where the document does (no such paragraph, unreadable file).
-std::optional<std::u16string> ReadRawTitle(int mode, int paragraph, int start, int count,
+// The first paragraph; the primary header of section 1; its primary
+// footer; paragraph `paragraph` from character `start` (1 is the first, in
+// UTF-16 units), at most `count` characters; or the title the finder picks
+// from the leading body paragraphs, told the document's file name
+// `fileName` (titles/titlefinder.h). Nothing when, in the custom mode,
+// paragraph or start is below 1 or count below 0; an empty text when start
+// lies past the paragraph's end. Throws word::WordError where the document
+// does (no such paragraph, unreadable file).
+std::optional<std::u16string> ReadRawTitle(TitleMode mode, int paragraph, int start, int count,
                                            word::Document& doc, std::u16string_view fileName = {});
 
 }  // namespace pelmora

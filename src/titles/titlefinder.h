@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/doc/paragraphfacts.h"
+#include "reader/paragraph.h"
 
 namespace pelmora {
 

@@ -8,7 +8,7 @@
 #include <optional>
 #include <vector>
 
-#include "platform/dialogs.h"
+#include "core/dialogs.h"
 
 class QDialog;
 

@@ -10,8 +10,8 @@
 #include <memory>
 #include <vector>
 
-#include "app/form1.h"
-#include "grid/didagrid.h"
+#include "gui/didagrid.h"
+#include "gui/form1.h"
 #include "support/fake_dialogs.h"
 #include "support/testutil.h"
 

@@ -1,0 +1,78 @@
+#include "core/batchlist/rowcommands.h"
+
+#include "core/batchlist/batchlist.h"
+#include "core/dialogs.h"
+#include "core/files/filenames.h"
+#include "core/settings/globalsettings.h"
+#include "core/settings/number.h"
+
+namespace pelmora {
+
+namespace {
+
+const QString kRefused = QStringLiteral("文件名为空或非法字符,请重输!");
+
+}  // namespace
+
+void ApplyEditRule(BatchList& list, const GlobalSettings& settings, int row, int col) {
+    if (col == ColTitle && list.count() > 0) {
+        const QString typed = list.title(row);
+        if (typed.isEmpty() || IsGoodFilename(typed) != -1) {
+            list.setResult(row, kRefused);
+            list.setChecked(row, false);
+        } else {
+            // A negative maximum length gives no title at all; a text of only
+            // blanks and line breaks gives an empty one. Neither may stay
+            // checked, or the rename would name the file ".doc".
+            const QString title = FormatTitle(typed, settings.globalMaxword).value_or(QString());
+            list.setTitle(row, title);
+            if (title.isEmpty()) {
+                list.setResult(row, kRefused);
+                list.setChecked(row, false);
+            } else {
+                list.setResult(row, QStringLiteral("修改成功"));
+                list.setTitleColor(row, kColorWhite);
+                list.setChecked(row, true);
+            }
+        }
+    }
+    list.refresh();
+}
+
+void RemoveRows(BatchList& list, Dialogs& dialogs, bool checked) {
+    // All at once: one row at a time would move every row below each time.
+    std::vector<int> rows;
+    for (int r = 1; r <= list.count(); ++r)
+        if (list.checked(r) == checked) rows.push_back(r);
+    // The report counts in 16 bits.
+    const auto removed = static_cast<int16_t>(list.removeRows(rows));
+    MessageRequest report;
+    report.text =
+        QStringLiteral("一共从列表中") + FormatSettingNumber(removed) + QStringLiteral("个文件!!");
+    report.caption = kAppTitle;
+    report.buttons = MsgButtons::Ok;
+    dialogs.message(report);
+}
+
+void CheckAllRows(BatchList& list) {
+    for (int r = 1; r <= list.count(); ++r) list.setChecked(r, true);
+    list.refresh();
+}
+
+void InvertChecks(BatchList& list) {
+    for (int r = 1; r <= list.count(); ++r) list.setChecked(r, !list.checked(r));
+    list.refresh();
+}
+
+void OpenRowDocument(const BatchList& list, Dialogs& dialogs, int row) {
+    if (row < 1 || row > list.count()) return;
+    const QString path = list.path(row);
+    if (dialogs.openDocument(path)) return;
+    MessageRequest failure;
+    failure.text = QStringLiteral("无法打开文件:") + path;
+    failure.caption = kAppTitle;
+    failure.icon = MsgIcon::Warning;
+    dialogs.message(failure);
+}
+
+}  // namespace pelmora

@@ -1,0 +1,149 @@
+#include "core/collect/collect.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSet>
+#include <QStringList>
+#include <vector>
+
+#include "core/batchlist/batchlist.h"
+#include "core/dialogs.h"
+#include "core/files/ansicodepage.h"
+#include "core/files/filenames.h"
+#include "core/files/files.h"
+#include "core/files/paths.h"
+#include "core/settings/globalsettings.h"
+
+namespace pelmora {
+
+namespace {
+
+const QString kFolderPrompt = QStringLiteral("选择目录:");
+const QString kOpenTitle = QStringLiteral("选择要改名的word文件,可多选");
+
+void ShowNoDocumentMessage(Dialogs& dialogs) {
+    MessageRequest box;
+    box.text = QStringLiteral("该文件夹下没有发现Word文件,请重新选择文件夹");
+    box.caption = QStringLiteral("添加文件夹");
+    box.icon = MsgIcon::Information;
+    dialogs.message(box);
+}
+
+// The found documents that the English-only setting lets through.
+std::vector<FoundFile> Accepted(const GlobalSettings& settings,
+                                const std::vector<FoundFile>& found) {
+    std::vector<FoundFile> accepted;
+    accepted.reserve(found.size());
+    for (const FoundFile& f : found) {
+        const bool chinese = IsChineseText(f.name) != 0;
+        if (!chinese || !settings.globalOnlyenglish) accepted.push_back(f);
+    }
+    return accepted;
+}
+
+FoundFile SplitPath(const QString& path) {
+    const qsizetype sep = path.lastIndexOf(kPathSep);
+    QString folder = sep < 0 ? QString() : path.left(sep);
+    if (sep == 0) folder = QString(kPathSep);  // a file in the root folder
+    return {folder, path.mid(sep + 1)};
+}
+
+}  // namespace
+
+void AddFolder(BatchList& list, const GlobalSettings& settings, Dialogs& dialogs,
+               const QString& folder) {
+    list.forgetRows();
+    const std::vector<FoundFile> found = FindDocFiles(folder, settings.globalSubdir);
+    if (found.empty()) {
+        // The rows already listed stay on screen, but count as none.
+        ShowNoDocumentMessage(dialogs);
+        return;
+    }
+    list.replace(Accepted(settings, found));
+}
+
+void AddFolderCommand(BatchList& list, const GlobalSettings& settings, Dialogs& dialogs) {
+    const std::optional<QString> folder = dialogs.browseForFolder(kFolderPrompt);
+    // Cancelled: nothing is listed and the rows stay as they are.
+    if (!folder || folder->isEmpty()) return;
+    AddFolder(list, settings, dialogs, *folder);
+}
+
+void AddFilesCommand(BatchList& list, Dialogs& dialogs) {
+    const QString selection = dialogs.openFiles(kOpenTitle, WordFileFilter());
+    if (selection.isEmpty()) return;
+
+    std::vector<FoundFile> files;
+    const QStringList parts = selection.split(QChar(0));
+    if (parts.size() == 1) {
+        files.push_back(SplitPath(parts.front()));
+    } else {
+        const QString& folder = parts.front();
+        for (qsizetype i = 1; i < parts.size(); ++i) {
+            // An empty name would make the row's path its folder.
+            if (!parts[i].isEmpty()) files.push_back({folder, parts[i]});
+        }
+    }
+    if (files.empty() || files.front().name.isEmpty()) return;
+    list.replace(files);
+}
+
+bool IsDroppable(const QStringList& paths) {
+    for (const QString& path : paths) {
+        const QFileInfo info(path);
+        if (info.isDir() || (info.isFile() && IsWordFileName(info.fileName()))) return true;
+    }
+    return false;
+}
+
+void AddDroppedCommand(BatchList& list, const GlobalSettings& settings, Dialogs& dialogs,
+                       const QStringList& paths) {
+    QStringList folders;
+    std::vector<FoundFile> files;
+    for (const QString& path : paths) {
+        const QFileInfo info(path);
+        if (info.isDir())
+            folders.push_back(path);
+        else if (info.isFile() && IsWordFileName(info.fileName()))
+            files.push_back(SplitPath(path));
+    }
+    if (folders.isEmpty()) {
+        // As picked files: nothing usable changes nothing.
+        if (!files.empty()) list.replace(files);
+        return;
+    }
+    if (folders.size() == 1 && files.empty()) {
+        AddFolder(list, settings, dialogs, folders.front());
+        return;
+    }
+
+    // In the order dropped; a file met twice (dropped and inside a dropped
+    // folder) is listed once.
+    std::vector<FoundFile> all;
+    QSet<QString> seen;
+    auto add = [&](const FoundFile& f) {
+        const QString key = QDir::cleanPath(JoinPath(f.folder, f.name));
+        if (!seen.contains(key)) {
+            seen.insert(key);
+            all.push_back(f);
+        }
+    };
+    for (const QString& path : paths) {
+        const QFileInfo info(path);
+        if (info.isDir()) {
+            for (const FoundFile& f : Accepted(settings, FindDocFiles(path, settings.globalSubdir)))
+                add(f);
+        } else if (info.isFile() && IsWordFileName(info.fileName())) {
+            add(SplitPath(path));
+        }
+    }
+    if (all.empty()) {
+        ShowNoDocumentMessage(dialogs);
+        return;
+    }
+    list.replace(all);
+}
+
+int16_t IsChineseText(const QString& text) { return HasDoubleByteInAnsiCodePage(text) ? -1 : 0; }
+
+}  // namespace pelmora

@@ -1,0 +1,138 @@
+#pragma once
+// The file system as the commands use it: listing a folder's documents and
+// moving a file with the results of the Win32 move call (never replacing,
+// Win32 error codes).
+
+#include <sys/types.h>
+
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <vector>
+
+#include "core/files/foundfile.h"
+
+namespace pelmora {
+
+// Win32 error codes that a move can end with.
+enum Win32Error : int32_t {
+    kErrorSuccess = 0,
+    kErrorFileNotFound = 2,
+    kErrorPathNotFound = 3,
+    kErrorTooManyOpenFiles = 4,
+    kErrorAccessDenied = 5,
+    kErrorNotEnoughMemory = 8,
+    kErrorNotSameDevice = 17,
+    kErrorWriteProtect = 19,
+    kErrorGenFailure = 31,
+    kErrorSharingViolation = 32,
+    kErrorFileExists = 80,
+    kErrorDiskFull = 112,
+    kErrorInvalidName = 123,
+    kErrorAlreadyExists = 183,
+    kErrorFilenameExcedRange = 206,
+    kErrorFileTooLarge = 223,
+    kErrorIoDevice = 1117,
+    kErrorTooManyLinks = 1142,
+    kErrorCantResolveFilename = 1921,
+};
+
+// The nearest Win32 code for an errno value.
+int32_t Win32ErrorFromErrno(int err);
+
+// The names of the ordinary files in a folder (no folders, no hidden
+// dot-files, no broken links) whose extension is ".doc", ".docx" or ".docm"
+// in any letter case,
+// sorted by name without regard to case (ties: by code unit). A folder that
+// cannot be listed gives nothing.
+QStringList ListDocFiles(const QString& folder);
+
+// The documents of a folder, and with subfolders on also those of every
+// subfolder below it, depth first: a folder's own files, then each
+// subfolder (sorted as above; hidden and linked folders are not entered).
+std::vector<FoundFile> FindDocFiles(const QString& folder, bool subfolders);
+
+// What tells one file from another: a file keeps these through a rename on
+// its own file system; a copy gets a new device and inode.
+struct FileIdentity {
+    uint64_t device = 0;
+    uint64_t inode = 0;
+    int64_t size = 0;
+    int64_t mtimeNs = 0;  // modification time in nanoseconds since 1970
+
+    bool sameInode(const FileIdentity& o) const { return device == o.device && inode == o.inode; }
+    bool operator==(const FileIdentity& o) const = default;
+};
+// The identity of the entry at path (not following a link), or nothing.
+std::optional<FileIdentity> IdentityOf(const QString& path);
+std::optional<FileIdentity> IdentityOfNative(const char* path);
+
+// The prefix of every temporary file this program makes beside a file it
+// writes: ".pelmora-tmp-<pid>-XXXXXX", hidden so that listings skip it.
+extern const char kTempPrefix[];
+
+// Called with the identity of the file that will appear under the target
+// name, before any of its content is written; returning an errno value stops
+// the write (nothing appears under the name).
+// Where the name is reserved by an exclusive create, the observer first sees
+// kReservationPending (device and inode 0): a crash before the next report
+// leaves an empty file of ours under the name.
+using PlacedObserver = std::function<int(const FileIdentity&)>;
+inline constexpr FileIdentity kReservationPending{};
+
+// Writes a file whole or not at all: fill() writes the content into a new
+// hidden temporary file beside target, which is synced and then given the
+// name target. With replace, an existing target is replaced atomically;
+// without, an existing target is never touched and the write fails with
+// EEXIST, also when it appears while the write runs. Where the file system
+// can neither rename without replacing nor make hard links (FAT, exFAT
+// through FUSE, some network mounts), the name is reserved by an exclusive
+// create and the content copied into it. Returns 0 or an errno value; on
+// failure nothing new is left behind.
+int WriteFileAtomically(const QByteArray& target, const std::function<int(int fd)>& fill,
+                        bool replace, const PlacedObserver& placed = {});
+
+// Moves a file, or renames it within its folder. Never replaces an existing
+// file, also not one that appears while the move runs. Across file systems
+// (and where no rename can refuse to replace) the file is copied by
+// WriteFileAtomically and only then is the original removed; a failure at
+// any step leaves the original in place and nothing new behind. Returns 0
+// on success, else a Win32 error code (2 no such file, 183 the new name
+// exists, 123 a refused name, 206 a name too long, 5 access denied, 112
+// disk full, others their nearest code). placed sees each copy's identity
+// before the copy gets the new name.
+int32_t MoveFile(const QString& from, const QString& to, const PlacedObserver& placed = {});
+
+// MoveFile to folder + "/" + newName, refusing (123) a new name that
+// IsRefusedNewName refuses before anything is touched.
+int32_t MoveFileInto(const QString& from, const QString& folder, const QString& newName,
+                     const PlacedObserver& placed = {});
+
+// Test seam: forces the copy path and failures at its steps.
+struct MoveFileSeams {
+    bool forceCrossDevice = false;   // the first rename fails with EXDEV
+    bool noRenameNoReplace = false;  // the no-replace rename is missing (EINVAL)
+    bool noHardLinks = false;        // link() fails with EPERM
+    int failCopyWriteWith = 0;       // errno of the copy's first write
+    int failSyncWith = 0;            // errno of the copy's fsync
+    int failUnlinkSourceWith = 0;    // errno of removing the original
+    // Runs just before the new name is taken, so a test can race it: step
+    // "rename" before the direct rename of a move, "place" before a synced
+    // temporary file gets its name.
+    std::function<void(const char* step)> beforeTakingName = nullptr;
+};
+MoveFileSeams& moveFileSeams();
+
+// Whether a process of this id runs (kill(pid, 0) finds it).
+bool ProcessRuns(long pid);
+
+// Removes this program's temporary files in folder that no running process
+// writes: ".pelmora-tmp-<pid>-XXXXXX" of a pid that no longer runs, and the
+// names earlier versions used: "<own>.tmp<pid>_N" of such a pid, and
+// ".pelmora-move-XXXXXX" and "<own>.XXXXXX" (no pid) once a minute old, where
+// own are the given file names. Returns how many were removed.
+int RemoveStaleTemporaries(const QString& folder, const QStringList& ownNames = {});
+
+}  // namespace pelmora

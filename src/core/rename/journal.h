@@ -1,0 +1,116 @@
+#pragma once
+// The journal of the last rename batch: the planned moves, written and
+// synced before the first file moves, and a mark per move as it is done, so
+// that the batch can be undone also after a crash or a restart.
+//
+// File format (UTF-8 text, one record a line; tab, newline, carriage return
+// and backslash in paths are escaped as \t \n \r \\):
+//   pelmora rename journal 2
+//   pid<TAB>n                           the process that wrote the plan
+//   move<TAB>old path<TAB>new path      one per planned move, in order
+//   begun<TAB>i<TAB>dev<TAB>ino<TAB>size<TAB>mtime   move i (from 0) is about
+//                                       to happen to the file of this identity
+//   placed<TAB>i<TAB>dev<TAB>ino        a copy of this inode is about to get
+//                                       the new name (moves by copy)
+//   back<TAB>i<TAB>dev<TAB>ino          the same for the copy back of an undo
+//   done<TAB>i                          move i has happened
+//   undone<TAB>i                        move i has been taken back
+// Version 1 journals (no pid, begun, placed, back) are still read; their
+// moves are taken back by path alone.
+
+#include <QString>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "core/files/files.h"
+
+namespace pelmora {
+
+struct JournalEntry {
+    QString from;
+    QString to;
+    bool done = false;
+    bool undone = false;
+    std::optional<FileIdentity> source = std::nullopt;  // from the begun mark
+    std::vector<FileIdentity> placed = {};              // copies made for the move
+    std::vector<FileIdentity> back = {};                // copies made to undo it
+};
+
+class RenameJournal {
+  public:
+    // The journal beside the settings file.
+    static QString PathBesideSettings(const QString& settingsPath);
+
+    explicit RenameJournal(QString path);
+    ~RenameJournal();
+    RenameJournal(const RenameJournal&) = delete;
+    RenameJournal& operator=(const RenameJournal&) = delete;
+
+    // Puts the planned moves in place of the previous journal, on disk before
+    // it returns; the previous one is kept aside (".prev") until finish()
+    // says whether the new batch moved anything. False (and the previous
+    // journal untouched) when it cannot.
+    bool begin(const std::vector<std::pair<QString, QString>>& moves, QString* error = nullptr);
+    // Marks, each written at once; false (see lastError()) when the write failed.
+    bool markBegun(size_t i, const FileIdentity& source);
+    bool markPlaced(size_t i, const FileIdentity& copy);
+    bool markBack(size_t i, const FileIdentity& copy);
+    bool markDone(size_t i);
+    bool markUndone(size_t i);
+    // Syncs the marks and closes the file. After begin(): with keep, the
+    // previous journal is dropped; without (no file moved), it comes back.
+    void finish(bool keep = true);
+
+    // The errno of the last failed write, 0 when none failed.
+    int lastError() const { return lastError_; }
+
+    // Opens an existing journal for adding marks.
+    bool openForMarks();
+
+    // The journal's entries; nothing when it is absent, unreadable or not a
+    // journal. Marks naming unknown moves are ignored.
+    // writerPid receives the pid of the writing process (0 when unknown).
+    static std::optional<std::vector<JournalEntry>> Read(const QString& path,
+                                                         long* writerPid = nullptr);
+    // Where begin() keeps the previous journal.
+    static QString PreviousPath(const QString& path);
+
+    const QString& path() const { return path_; }
+
+  private:
+    bool appendLine(const QByteArray& line);
+
+    QString path_;
+    int fd_ = -1;
+    int lastError_ = 0;
+    bool begun_ = false;
+};
+
+// The outcome of taking back one move.
+struct UndoneMove {
+    size_t index = 0;
+    QString from;      // where the file was before the rename (and is again on success)
+    QString to;        // where the rename put it
+    int32_t code = 0;  // 0, or the Win32 code of the failed move back
+};
+
+struct UndoReport {
+    bool hadJournal = false;        // false: there was nothing to undo
+    bool unreadable = false;        // a journal is there but cannot be read
+    size_t duplicatesRemoved = 0;   // copies left by an interrupted move
+    std::vector<UndoneMove> moves;  // newest first
+    size_t undone() const;
+    size_t failed() const;
+};
+
+// Moves every file the journal's batch moved and that has not been moved
+// back to its old path, newest first, never replacing a file that has
+// appeared there. Whether a move happened is judged by the file's identity
+// at the old and new names, not by the marks alone, so a move whose mark a
+// crash cut off is found, and a file that is no longer the one moved is left
+// alone (code 2). Copies an interrupted move left under the new name are
+// removed first. The journal is removed once nothing in it is left to undo.
+UndoReport UndoLastBatch(const QString& journalPath);
+
+}  // namespace pelmora

@@ -1,0 +1,77 @@
+#include <QDesktopServices>
+#include <QDialog>
+#include <QDir>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QUrl>
+
+#include "core/dialogs.h"
+
+namespace pelmora {
+
+int QtDialogs::message(const MessageRequest& request) {
+    QMessageBox box(owner_);
+    box.setWindowTitle(request.caption.isEmpty() ? kAppTitle : request.caption);
+    box.setText(request.text);
+    switch (request.icon) {
+        case MsgIcon::None:
+            box.setIcon(QMessageBox::NoIcon);
+            break;
+        case MsgIcon::Information:
+            box.setIcon(QMessageBox::Information);
+            break;
+        case MsgIcon::Warning:
+            box.setIcon(QMessageBox::Warning);
+            break;
+        case MsgIcon::Critical:
+            box.setIcon(QMessageBox::Critical);
+            break;
+        case MsgIcon::Question:
+            box.setIcon(QMessageBox::Question);
+            break;
+    }
+    if (request.buttons == MsgButtons::YesNo) {
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box.setDefaultButton(QMessageBox::Yes);
+        // No Cancel button: closing the box by its frame answers No.
+        box.setEscapeButton(QMessageBox::No);
+        return box.exec() == QMessageBox::Yes ? AnswerYes : AnswerNo;
+    }
+    box.setStandardButtons(QMessageBox::Ok);
+    box.exec();
+    return AnswerOk;
+}
+
+std::optional<QString> QtDialogs::browseForFolder(const QString& prompt) {
+    const QString dir = QFileDialog::getExistingDirectory(owner_, prompt, QDir::homePath());
+    if (dir.isEmpty()) return std::nullopt;
+    return QDir::toNativeSeparators(dir);
+}
+
+QString QtDialogs::openFiles(const QString& title, const QString& filter) {
+    const QStringList files = QFileDialog::getOpenFileNames(owner_, title, QString(), filter);
+    if (files.isEmpty()) return QString();
+    if (files.size() == 1) return files.front();
+    // Several files: the folder, then each name, NUL-separated.
+    QString text = QFileInfo(files.front()).absolutePath();
+    for (const QString& f : files) {
+        text += QChar(0);
+        text += QFileInfo(f).fileName();
+    }
+    return text;
+}
+
+std::optional<QString> QtDialogs::saveFile(const QString& title, const QString& filter,
+                                           const QString& suggestedName) {
+    const QString file = QFileDialog::getSaveFileName(owner_, title, suggestedName, filter);
+    if (file.isEmpty()) return std::nullopt;
+    return file;
+}
+
+int QtDialogs::exec(QDialog& dialog) { return dialog.exec(); }
+
+bool QtDialogs::openDocument(const QString& path) {
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
+
+}  // namespace pelmora

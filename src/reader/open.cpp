@@ -1,0 +1,158 @@
+#include "reader/open.h"
+
+#include <cstring>
+#include <string>
+
+#include "reader/binary/worddoc.h"
+#include "reader/openers.h"
+#include "reader/text/ascii.h"
+
+namespace pelmora::word {
+
+namespace {
+
+static_assert(kSniffBytes == BlockCache::kBlockSize,
+              "the head Sniff judges is the first block the binary reader caches");
+
+bool StartsWith(std::string_view s, std::string_view p) { return s.substr(0, p.size()) == p; }
+
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f'; }
+
+bool LooksLikeHtml(std::string_view s) {
+    // Comments may come first in exported pages.
+    for (int guard = 0; guard < 16 && StartsWith(s, "<!--"); ++guard) {
+        std::size_t e = s.find("-->");
+        if (e == std::string_view::npos) return false;
+        s.remove_prefix(e + 3);
+        while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
+    }
+    std::string head = fmt::AsciiLower(s.substr(0, 64));
+    if (StartsWith(head, "<?xml")) {
+        // An XHTML page: look for the html element a little further on.
+        std::string more = fmt::AsciiLower(s.substr(0, 1024));
+        return more.find("<html") != std::string::npos;
+    }
+    // Web systems that export "Word files" often send a bare fragment.
+    for (const char* tag :
+         {"<html", "<!doctype html", "<head", "<body", "<meta", "<title", "<div", "<table", "<p>",
+          "<p ", "<style", "<h1", "<h2", "<h3", "<font", "<span", "<center"})
+        if (StartsWith(head, tag)) return true;
+    return false;
+}
+
+bool LooksLikeMime(std::string_view s) {
+    // MHT: RFC 822 headers, one of them MIME-Version, before the first blank line.
+    std::size_t end = s.find("\r\n\r\n");
+    std::size_t end2 = s.find("\n\n");
+    if (end == std::string_view::npos || (end2 != std::string_view::npos && end2 < end)) end = end2;
+    std::string headers =
+        fmt::AsciiLower(s.substr(0, end == std::string_view::npos ? s.size() : end));
+    return StartsWith(headers, "mime-version:") ||
+           headers.find("\nmime-version:") != std::string::npos;
+}
+
+}  // namespace
+
+std::size_t TextStart(std::string_view bytes, bool* utf16) {
+    bytes = bytes.substr(0, kSniffBytes);
+    std::size_t i = 0;
+    bool wide = false, bigEndian = false;
+    if (StartsWith(bytes, "\xEF\xBB\xBF")) {
+        i = 3;
+    } else if (StartsWith(bytes, "\xFF\xFE") || StartsWith(bytes, "\xFE\xFF")) {
+        wide = true;
+        bigEndian = bytes[0] == '\xFE';
+        i = 2;
+    }
+    if (utf16) *utf16 = wide;
+    if (!wide) {
+        while (i < bytes.size() && IsBlank(bytes[i])) ++i;
+        return i;
+    }
+    while (i + 1 < bytes.size()) {
+        const char lo = bigEndian ? bytes[i + 1] : bytes[i];
+        const char hi = bigEndian ? bytes[i] : bytes[i + 1];
+        if (hi != '\0' || !IsBlank(lo)) break;
+        i += 2;
+    }
+    return i;
+}
+
+Format Sniff(std::string_view head) {
+    head = head.substr(0, kSniffBytes);
+    if (head.empty()) return Format::Empty;
+    if (StartsWith(head, "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1")) return Format::Compound;
+    if (StartsWith(head, "PK\x03\x04") || StartsWith(head, "PK\x05\x06")) return Format::Zip;
+    if (StartsWith(head, "\xFF\x57\x50\x43")) return Format::WordPerfect;
+    // wIdent 0xA5DB (Word 2), 0xA59B (Word 1), Word for DOS, Mac Word 4 and 5.
+    using namespace std::string_view_literals;
+    for (std::string_view sig : {"\xDB\xA5"sv, "\x9B\xA5"sv, "\x31\xBE\x00\x00"sv,
+                                 "\xFE\x37\x00\x1C"sv, "\xFE\x37\x00\x23"sv})
+        if (StartsWith(head, sig)) return Format::Word2OrOlder;
+
+    bool utf16 = false;
+    std::string_view s = head.substr(TextStart(head, &utf16));
+    std::string narrow;
+    if (utf16) {
+        // A UTF-16 page: its ASCII letters are enough to judge it.
+        for (char c : s)
+            if (c != '\0') narrow.push_back(c);
+        s = narrow;
+    }
+    if (!utf16 && StartsWith(s, "{\\rtf")) return Format::Rtf;
+    if (StartsWith(s, "<?xml") &&
+        s.find("schemas.microsoft.com/office/word/2003/wordml") != std::string_view::npos &&
+        s.find(":wordDocument") != std::string_view::npos)
+        return Format::WordXml;
+    if (LooksLikeHtml(s) || LooksLikeMime(s)) return Format::Web;
+    if (StartsWith(s, "<")) return Format::Xml;
+    return Format::Unknown;
+}
+
+const char* Reason(Format format) {
+    switch (format) {
+        case Format::Empty:
+            return "empty file";
+        case Format::Compound:
+        case Format::Zip:
+        case Format::Rtf:
+        case Format::Web:
+        case Format::WordXml:
+            return "";
+        case Format::Xml:
+            return "XML or markup file, not a Word document";
+        case Format::Word2OrOlder:
+            return "Word 2.0 or older document (not supported)";
+        case Format::WordPerfect:
+            return "WordPerfect document, not a Word document";
+        case Format::Unknown:
+            break;
+    }
+    return "not a Word document";
+}
+
+std::unique_ptr<DocumentImpl> Open(std::unique_ptr<ByteSource> src) {
+    // One read of the first block serves the format check and the binary reader.
+    unsigned char head[kSniffBytes];
+    const size_t n = src->ReadAt(0, head, sizeof head);
+    const Format format = Sniff(std::string_view(reinterpret_cast<const char*>(head), n));
+    switch (format) {
+        case Format::Compound:
+            return std::make_unique<BinaryDocument>(std::move(src), head, n);
+        case Format::Zip:
+            return OpenOoxmlSource(std::move(src));
+        case Format::Rtf:
+            return OpenRtfBytes(ReadAll(*src, kMaxRtfBytes));
+        case Format::Web: {
+            std::string path = src->Path();
+            return OpenWebBytes(ReadAll(*src, kMaxWebBytes), std::move(path));
+        }
+        case Format::WordXml:
+            return OpenWordXmlBytes(ReadAll(*src, kMaxPartBytes));
+        default:
+            break;
+    }
+    throw WordError(Reason(format));
+}
+
+}  // namespace pelmora::word

@@ -1,0 +1,45 @@
+#pragma once
+// Openers of the readers besides the binary one: Office Open XML (.docx,
+// .docm, .dotx), Word 2003 XML, RTF and web pages (HTML, MHT), and the limits
+// they keep against hostile files. The object model does not call them by
+// name: open.h's Open picks one by content. Each gives the same texts as
+// the binary reader (see document.h); every failure is a WordError with a
+// short reason in English.
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "reader/documentimpl.h"
+#include "reader/io/bytesource.h"
+
+namespace pelmora::word {
+
+// True when the file is a ZIP package whose main part is a WordprocessingML
+// document. Never throws.
+bool IsWordPackage(const std::string& path);
+
+// Openers by format. They throw WordError for anything they cannot read.
+std::unique_ptr<DocumentImpl> OpenOoxmlDocument(const std::string& path);
+std::unique_ptr<DocumentImpl> OpenRtfDocument(const std::string& path);
+std::unique_ptr<DocumentImpl> OpenWebDocument(const std::string& path);
+std::unique_ptr<DocumentImpl> OpenWordXmlDocument(const std::string& path);
+
+// The same over bytes in memory (fuzzing, tests).
+std::unique_ptr<DocumentImpl> OpenOoxmlBytes(std::string bytes);
+std::unique_ptr<DocumentImpl> OpenRtfBytes(std::string bytes);
+// `path` (optional) is where the page lies, for header files saved beside it.
+std::unique_ptr<DocumentImpl> OpenWebBytes(std::string bytes, std::string path = {});
+std::unique_ptr<DocumentImpl> OpenWordXmlBytes(std::string bytes);
+// A package read through the source, which the document keeps.
+std::unique_ptr<DocumentImpl> OpenOoxmlSource(std::unique_ptr<ByteSource> src);
+
+// Limits against hostile files.
+inline constexpr std::size_t kMaxPartBytes = 64u << 20;  // one decompressed package part
+inline constexpr long long kMaxZipEntries = 10000;       // entries in a package
+inline constexpr std::size_t kMaxRtfBytes = 256u << 20;  // RTF on disk (pictures make them big)
+inline constexpr std::size_t kMaxWebBytes = 64u << 20;   // web page or MHT on disk
+inline constexpr int kMaxNesting = 1000;                 // RTF groups, XML and HTML elements
+
+}  // namespace pelmora::word

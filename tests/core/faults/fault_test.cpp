@@ -1,0 +1,247 @@
+// Rename batches killed at random moments and raced by files that appear at
+// their new names, in a loop. After each round, recovery and undo must leave
+// every document exactly once (by content) and, after undo, at its old name.
+//
+// PELMORA_FAULT_SECONDS, PELMORA_FAULT_FILES and PELMORA_FAULT_SEED make the
+// loop longer, wider or repeatable (scripts/fault-soak.sh).
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QByteArray>
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QHash>
+#include <QTemporaryDir>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <random>
+#include <thread>
+
+#include "core/files/files.h"
+#include "core/files/paths.h"
+#include "core/rename/batch.h"
+#include "core/rename/journal.h"
+#include "core/rename/recovery.h"
+
+namespace pelmora {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+long EnvOr(const char* name, long fallback) {
+    const char* v = std::getenv(name);
+    return v && *v ? std::strtol(v, nullptr, 10) : fallback;
+}
+
+bool Write(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly | QIODevice::NewOnly) && f.write(bytes) == bytes.size();
+}
+
+// Every file of the folders by content hash, and what else lies there.
+struct Census {
+    QHash<QByteArray, QStringList> byHash;
+    QStringList temporaries;
+};
+
+Census Take(const QStringList& folders) {
+    Census c;
+    for (const QString& folder : folders) {
+        const QDir dir(folder);
+        for (const QString& name : dir.entryList(QDir::Files | QDir::Hidden | QDir::System)) {
+            const QString path = JoinPath(folder, name);
+            if (name.startsWith(QLatin1Char('.'))) c.temporaries << path;
+            QFile f(path);
+            if (!f.open(QIODevice::ReadOnly)) continue;
+            c.byHash[QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha1)] << path;
+        }
+    }
+    return c;
+}
+
+enum class Route { InPlace, Across, Reservation };
+
+void SetRoute(Route route) {
+    MoveFileSeams& s = moveFileSeams();
+    s = {};
+    s.forceCrossDevice = route == Route::Across;
+    s.noRenameNoReplace = s.noHardLinks = route == Route::Reservation;
+}
+
+struct Figures {
+    long batches = 0, kills = 0, killedUndos = 0, races = 0, files = 0, losses = 0, duplicates = 0,
+         notRestored = 0, leftovers = 0;
+};
+
+class FaultLoop {
+  public:
+    FaultLoop(unsigned seed, int files) : rng_(seed), files_(files) {}
+
+    // One round: a batch in a child, killed at a random moment (or left to
+    // end), perhaps raced; then recovery, checks, an undo (itself perhaps
+    // killed) and the final checks.
+    void round(Figures& fig) {
+        QTemporaryDir work, settings;
+        ASSERT_TRUE(work.isValid() && settings.isValid());
+        const QString src = work.path() + "/src", dst = work.path() + "/dst";
+        QDir().mkpath(src);
+        QDir().mkpath(dst);
+        const bool into = coin(2);
+        const QString target = into ? dst : src;
+        const Route route = Route(pick(3));
+        const QString journal = JoinPath(settings.path(), QStringLiteral("lastrename.journal"));
+
+        std::vector<BatchMove> moves;
+        QHash<QString, QByteArray> original;  // old path -> content
+        for (int i = 0; i < files_; ++i) {
+            const QString from = src + QStringLiteral("/f%1.doc").arg(i);
+            // Sizes across several copy buffers, each content unique.
+            QByteArray content =
+                QByteArray::number(i) + ':' + QByteArray(int(pick(100000)), char('a' + i % 26));
+            ASSERT_TRUE(Write(from, content));
+            original[from] = content;
+            moves.push_back({from, target, QStringLiteral("标题%1.doc").arg(i)});
+        }
+        ++fig.batches;
+        fig.files += files_;
+
+        // A file that appears at one of the new names while the batch runs.
+        bool race = coin(2);
+        const QString racePath = JoinPath(target, moves[pick(moves.size())].newName);
+        const QByteArray raceContent = "racer " + QByteArray::number(fig.batches);
+
+        const auto start = Clock::now();
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            SetRoute(route);
+            RunRenameBatch(journal, moves, true, [](const QString&) { return false; });
+            ::_exit(0);
+        }
+        const auto delay = std::chrono::microseconds(pick(std::max<long>(1, budgetUs_)));
+        if (race) {
+            std::this_thread::sleep_for(delay / 2);
+            race = Write(racePath, raceContent);  // fails when the move got there first
+            fig.races += race;
+        }
+        std::this_thread::sleep_for(race ? delay / 2 : delay);
+        const bool kill = !coin(4);  // three in four batches are killed
+        if (kill) ::kill(child, SIGKILL);
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        fig.kills += WIFSIGNALED(status);  // killed before it ended
+        if (!kill) learn(Clock::now() - start);
+        // A kill that came after the end: aim earlier next time.
+        if (kill && !WIFSIGNALED(status)) budgetUs_ = std::max<long>(1000, budgetUs_ * 2 / 3);
+
+        const QStringList folders = into ? QStringList{src, dst} : QStringList{src};
+        RecoverAfterCrash(settings.path());
+        check(folders, original, race ? raceContent : QByteArray(), fig, "after the batch");
+
+        // Undo, killed in one round of four, then undone to its end.
+        if (coin(4)) {
+            const pid_t undo = ::fork();
+            ASSERT_GE(undo, 0);
+            if (undo == 0) {
+                SetRoute(route);
+                UndoLastBatch(journal);
+                ::_exit(0);
+            }
+            // An undo takes as long as the moves it takes back: often far
+            // less than a whole batch.
+            std::this_thread::sleep_for(
+                std::chrono::microseconds(pick(std::max<long>(1, budgetUs_ / 8))));
+            ::kill(undo, SIGKILL);
+            ::waitpid(undo, &status, 0);
+            fig.killedUndos += WIFSIGNALED(status);
+            RecoverAfterCrash(settings.path());
+            check(folders, original, race ? raceContent : QByteArray(), fig, "after a killed undo");
+        }
+        SetRoute(route);
+        const UndoReport report = UndoLastBatch(journal);
+        moveFileSeams() = {};
+        EXPECT_EQ(report.failed(), 0u);
+        check(folders, original, race ? raceContent : QByteArray(), fig, "after undo");
+        for (auto it = original.cbegin(); it != original.cend(); ++it) {
+            QFile f(it.key());
+            if (!f.open(QIODevice::ReadOnly) || f.readAll() != it.value()) {
+                ++fig.notRestored;
+                ADD_FAILURE() << "not back at its old name: " << it.key().toStdString();
+            }
+        }
+        EXPECT_FALSE(QFile::exists(journal))
+            << "undo left its journal although everything was undone";
+    }
+
+  private:
+    long pick(size_t n) { return long(std::uniform_int_distribution<size_t>(0, n - 1)(rng_)); }
+    bool coin(int n) { return pick(size_t(n)) == 0; }
+    // Kill moments spread over the time a whole batch takes.
+    void learn(Clock::duration whole) {
+        const long us = long(std::chrono::duration_cast<std::chrono::microseconds>(whole).count());
+        budgetUs_ = us + us / 4;
+    }
+
+    void check(const QStringList& folders, const QHash<QString, QByteArray>& original,
+               const QByteArray& racer, Figures& fig, const char* when) {
+        const Census c = Take(folders);
+        for (auto it = original.cbegin(); it != original.cend(); ++it) {
+            const QStringList at =
+                c.byHash.value(QCryptographicHash::hash(it.value(), QCryptographicHash::Sha1));
+            if (at.isEmpty()) {
+                ++fig.losses;
+                ADD_FAILURE() << when << ": lost " << it.key().toStdString();
+            } else if (at.size() > 1) {
+                ++fig.duplicates;
+                ADD_FAILURE() << when << ": " << at.size() << " copies of "
+                              << it.key().toStdString() << ": " << at.join(' ').toStdString();
+            }
+        }
+        if (!racer.isEmpty() &&
+            c.byHash.value(QCryptographicHash::hash(racer, QCryptographicHash::Sha1)).size() != 1) {
+            ++fig.losses;
+            ADD_FAILURE() << when << ": the file raced in at a new name is gone or doubled";
+        }
+        if (!c.temporaries.isEmpty()) {
+            fig.leftovers += c.temporaries.size();
+            ADD_FAILURE() << when << ": left behind " << c.temporaries.join(' ').toStdString();
+        }
+    }
+
+    std::mt19937_64 rng_;
+    int files_;
+    long budgetUs_ = 20000;
+};
+
+TEST(FaultInjection, KilledAndRacedBatchesLoseNothingAndUndoFully) {
+    const long seconds = EnvOr("PELMORA_FAULT_SECONDS", 0);
+    const int files = int(EnvOr("PELMORA_FAULT_FILES", 30));
+    const unsigned seed = unsigned(EnvOr("PELMORA_FAULT_SEED", long(::time(nullptr))));
+    // The short loop: 12 rounds, more (up to 40) until three batches were killed mid-way.
+    const long rounds = seconds > 0 ? LONG_MAX : 40;
+    const auto end = Clock::now() + std::chrono::seconds(seconds);
+    FaultLoop loop(seed, files);
+    Figures fig;
+    for (long r = 0; r < rounds && (seconds == 0 || Clock::now() < end); ++r) {
+        if (seconds == 0 && r >= 12 && fig.kills >= 3) break;
+        loop.round(fig);
+        if (::testing::Test::HasFailure()) break;  // the first fault tells most
+    }
+    std::printf(
+        "fault injection (seed %u): batches %ld, kills %ld, killed undos %ld, races %ld, files "
+        "%ld, "
+        "losses %ld, duplicates %ld, not restored %ld, leftovers %ld\n",
+        seed, fig.batches, fig.kills, fig.killedUndos, fig.races, fig.files, fig.losses,
+        fig.duplicates, fig.notRestored, fig.leftovers);
+    std::fflush(stdout);
+    EXPECT_GT(fig.kills, 0);
+}
+
+}  // namespace
+}  // namespace pelmora

@@ -1,0 +1,197 @@
+// Planning a batch without moving anything (new names, collisions, letter
+// case by file system) and the journal file of the last batch.
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <set>
+
+#include "core/files/filenames.h"
+#include "core/files/mounts.h"
+#include "core/rename/conflicts.h"
+#include "core/rename/journal.h"
+#include "support/testutil.h"
+
+namespace pelmora {
+namespace {
+
+using test::Entries;
+using test::WriteFile;
+
+// ---- Planning without a disk ----
+
+TEST(RenamedFileName, KeepsAWordExtensionLowerCased) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"a.doc", "T.doc"},      {"A.DOC", "T.doc"}, {"a.Docx", "T.docx"}, {"a.DOCM", "T.docm"},
+        {"a.txt", "T.doc"},      {"docx", "T.doc"},  {".docx", "T.doc"},   {"a.docx.bak", "T.doc"},
+        {"报告.docx", "T.docx"}, {"", "T.doc"},
+    };
+    for (const auto& [name, want] : cases)
+        EXPECT_EQ(RenamedFileName(QString::fromUtf8(name), "T"), QString::fromUtf8(want)) << name;
+}
+
+TEST(WordFileName, ListedExtensionsInAnyCaseAfterAName) {
+    for (const char* name : {"a.doc", "A.DOC", "b.Docx", "c.docm", "报告.DOCX", "x.y.doc"})
+        EXPECT_TRUE(IsWordFileName(QString::fromUtf8(name))) << name;
+    for (const char* name : {".doc", ".docx", "doc", "a.dot", "a.doc.bak", "a.rtf", ""})
+        EXPECT_FALSE(IsWordFileName(QString::fromUtf8(name))) << name;
+    // The dialog filter offers every listed extension in both cases.
+    EXPECT_EQ(WordFileFilter(), QStringLiteral("Word(*.DOC *.doc *.DOCX *.docx *.DOCM *.docm)"));
+}
+
+TEST(FindCollisions, DiskAndEarlierRowsCaseByFileSystem) {
+    struct Case {
+        const char* what;
+        std::set<QString> disk;
+        bool foldCase;
+        std::vector<std::pair<QString, QString>> moves;
+        std::vector<size_t> want;
+    };
+    const Case cases[] = {
+        {"free names",
+         {"/d/a.doc", "/d/b.doc"},
+         false,
+         {{"/d/a.doc", "/d/A1.doc"}, {"/d/b.doc", "/d/B1.doc"}},
+         {}},
+        {"taken on disk", {"/d/a.doc", "/d/X.doc"}, false, {{"/d/a.doc", "/d/X.doc"}}, {0}},
+        {"same name twice",
+         {"/d/a.doc", "/d/b.doc"},
+         false,
+         {{"/d/a.doc", "/d/X.doc"}, {"/d/b.doc", "/d/X.doc"}},
+         {1}},
+        {"case differs, exact fs",
+         {"/d/a.doc", "/d/b.doc"},
+         false,
+         {{"/d/a.doc", "/d/X.doc"}, {"/d/b.doc", "/d/x.doc"}},
+         {}},
+        {"case differs, folding fs",
+         {"/d/a.doc", "/d/b.doc"},
+         true,
+         {{"/d/a.doc", "/d/X.doc"}, {"/d/b.doc", "/d/x.doc"}},
+         {1}},
+        {"freed by an earlier move",
+         {"/d/b.doc", "/d/c.doc"},
+         false,
+         {{"/d/c.doc", "/d/d.doc"}, {"/d/b.doc", "/d/c.doc"}},
+         {}},
+        {"held until a later move",
+         {"/d/b.doc", "/d/c.doc"},
+         false,
+         {{"/d/b.doc", "/d/c.doc"}, {"/d/c.doc", "/d/d.doc"}},
+         {0}},
+        {"missing source claims nothing",
+         {"/d/b.doc"},
+         false,
+         {{"/d/a.doc", "/d/X.doc"}, {"/d/b.doc", "/d/X.doc"}},
+         {}},
+        {"other folder", {"/d/a.doc", "/e/X.doc"}, false, {{"/d/a.doc", "/d/X.doc"}}, {}},
+    };
+    for (const Case& c : cases) {
+        std::vector<PlannedMove> moves;
+        for (const auto& [from, to] : c.moves) moves.push_back({0, from, to});
+        CollisionCheck check;
+        check.exists = [&](const QString& p) {
+            for (const QString& d : c.disk)
+                if (c.foldCase ? d.compare(p, Qt::CaseInsensitive) == 0 : d == p) return true;
+            return false;
+        };
+        check.ignoresCase = [&](const QString&) { return c.foldCase; };
+        EXPECT_EQ(FindCollisions(moves, check), c.want) << c.what;
+    }
+}
+
+TEST(IgnoresCase, MountTypes) {
+    for (const char* t : {"vfat", "msdos", "exfat", "ntfs", "ntfs3", "fuseblk", "cifs", "smb3",
+                          "fuse.fusefat", "fuse.exfat", "fuse.ntfs-3g", "fuse.lowntfs-3g"})
+        EXPECT_TRUE(IsCaseInsensitiveFsType(QString::fromLatin1(t))) << t;
+    for (const char* t : {"ext4", "xfs", "btrfs", "tmpfs", "overlay", "nfs", ""})
+        EXPECT_FALSE(IsCaseInsensitiveFsType(QString::fromLatin1(t))) << t;
+    QTemporaryDir tmp;
+    EXPECT_FALSE(IgnoresCase(tmp.path() + "/new/name.doc"));  // /tmp here is a Linux file system
+}
+
+TEST(IgnoresCase, DeepestMountFromTheMountTable) {
+    const QByteArray table =
+        "/dev/sda1 / ext4 rw 0 0\n"
+        "/dev/sdb1 /media/usb vfat rw 0 0\n"
+        "/dev/sdc1 /media/usb\\040stick exfat rw 0 0\n"
+        "//srv/share /mnt/share cifs rw 0 0\n"
+        "tmpfs /mnt/share/local tmpfs rw 0 0\n"
+        "/dev/sdd1 /media/usb ntfs3 rw 0 0\n"
+        "broken-line\n";
+    const std::pair<const char*, const char*> cases[] = {
+        {"/home/a.doc", "ext4"},
+        {"/media/usb/a.doc", "ntfs3"},  // mounted over the earlier vfat
+        {"/media/usbx/a.doc", "ext4"},  // a longer name is no folder below
+        {"/media/usb stick/a.doc", "exfat"},
+        {"/mnt/share/x/a.doc", "cifs"},
+        {"/mnt/share/local/a.doc", "tmpfs"},
+    };
+    for (const auto& [path, type] : cases)
+        EXPECT_EQ(MountTypeIn(table, QString::fromUtf8(path)), QString::fromLatin1(type)) << path;
+    EXPECT_EQ(MountTypeIn("", "/a"), "");
+}
+
+// ---- The journal file ----
+
+TEST(Journal, DamagedOrForeignFilesAreNoJournal) {
+    QTemporaryDir tmp;
+    const QString p = tmp.path() + "/j";
+    EXPECT_FALSE(RenameJournal::Read(p).has_value());
+    const QByteArray bad[] = {"", "something else\n", "pelmora rename journal 1\nmove\t\\q\t/b\n",
+                              "pelmora rename journal 1\nmove\t\t/b\n"};
+    for (const QByteArray& text : bad) {
+        WriteFile(p, text);
+        EXPECT_FALSE(RenameJournal::Read(p).has_value()) << text.toStdString();
+    }
+}
+
+TEST(Journal, PathsWithControlCharactersAndCutMarks) {
+    QTemporaryDir tmp;
+    const QString p = tmp.path() + "/j";
+    {
+        RenameJournal j(p);
+        ASSERT_TRUE(
+            j.begin({{"/a\tb\\c.doc", "/x\ny.doc"}, {"/2.doc", "/3.doc"}, {"/4.doc", "/5.doc"}}));
+        j.markDone(0);
+        j.markDone(2);
+        j.markUndone(2);
+    }
+    // A mark cut short by a crash, and marks naming moves that do not exist.
+    QFile f(p);
+    ASSERT_TRUE(f.open(QIODevice::Append));
+    f.write("done\t99\ndone\t1");
+    f.close();
+    const auto entries = RenameJournal::Read(p);
+    ASSERT_TRUE(entries.has_value());
+    ASSERT_EQ(entries->size(), 3u);
+    EXPECT_EQ((*entries)[0].from, "/a\tb\\c.doc");
+    EXPECT_EQ((*entries)[0].to, "/x\ny.doc");
+    EXPECT_TRUE((*entries)[0].done);
+    EXPECT_FALSE((*entries)[1].done);
+    EXPECT_TRUE((*entries)[2].done);
+    EXPECT_TRUE((*entries)[2].undone);
+}
+
+TEST(Journal, CrashAfterSomeMovesUndoesJustThose) {
+    // The journal as a crash after the first move leaves it: the plan and one mark.
+    QTemporaryDir tmp;
+    const QString d = tmp.path();
+    WriteFile(d + "/A.doc", "a");  // move 0 done
+    WriteFile(d + "/b.doc", "b");  // move 1 never happened
+    {
+        RenameJournal j(d + "/j");
+        ASSERT_TRUE(j.begin({{d + "/a.doc", d + "/A.doc"}, {d + "/b.doc", d + "/B.doc"}}));
+        j.markDone(0);
+    }
+    const UndoReport report = UndoLastBatch(d + "/j");
+    EXPECT_TRUE(report.hadJournal);
+    ASSERT_EQ(report.moves.size(), 1u);
+    EXPECT_EQ(report.undone(), 1u);
+    EXPECT_EQ(Entries(d), (QStringList{"a.doc", "b.doc"}));
+}
+
+}  // namespace
+}  // namespace pelmora
