@@ -1,0 +1,68 @@
+#pragma once
+// What the title finder knows of one line, worked out once: its text, what
+// the text looks like (a date, a document number, a kind word at its end...)
+// and the formatting the reader resolved for it. The skip rules and the
+// score read these facts and nothing else. Standard C++ only.
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "reader/paragraph.h"
+
+namespace pelmora {
+
+// Facts of a text, for one line or several joined into one title.
+struct TextFeatures {
+    std::u16string text;     // visible text
+    std::u16string compact;  // without blanks
+    bool latin = false;      // mostly Latin script
+
+    bool rule = false;            // a drawn rule typed as characters ("────")
+    bool mark = false;            // secrecy or urgency: "机密★1年", "特急", "DRAFT"
+    bool copyNumber = false;      // "000123", "份号：000123"
+    bool docNumber = false;       // "X政发〔2024〕12号", "第3号"
+    bool codeLine = false;        // "ICS 27.120.99", "GB/T 1.1—2020", "NB"
+    bool replaces = false;        // "代替 GB/T 1.1—2009"
+    bool attachment = false;      // "附件1", "附件：", "附表2"
+    bool letterheadText = false;  // "XX市人民政府文件", "中华人民共和国国家标准"
+    bool date = false;            // "2024年3月5日", "（2023年3月）", "5 March 2024"
+    bool genre = false;           // "MEMORANDUM", "本科毕业论文"
+    bool salutation = false;      // "各区县人民政府：", "Dear Ms Chen,"
+    bool field = false;           // "合同编号：…", "编制单位：…", "To: …", "No. 12"
+    bool bodyLike = false;        // running text rather than a heading
+    bool kindEnding = false;      // ends in a document kind: "…的通知", "…Report"
+    bool about = false;           // "关于…"
+    bool numberedHeading = false;  // "第一章", "一、", "（一）", "1 项目概述"
+    bool orgLine = false;          // an organisation or department
+    size_t labelLength = 0;        // "题目：X": the label's compact length, colon included
+    size_t subjectLength = 0;      // "Subject: X": the same for a subject line
+};
+
+TextFeatures TextFeaturesOf(std::u16string text);
+
+// A body line: its text's facts and its paragraph's formatting.
+struct LineFeatures : TextFeatures {
+    bool formatted = false;  // the reader resolved its formatting; else all below is default
+    int size = 0;            // half-points most visible characters have (else the largest)
+    bool centered = false;
+    bool bold = false;
+    bool red = false;
+    bool titleStyle = false;
+    bool subtitleStyle = false;
+    int headingLevel = 0;  // 1..9 by style or outline level; 0 for body text
+    bool pageBreakBefore = false;
+    int tableRow = 0;  // 1-based row and cell of its table; 0 outside tables
+    int tableCell = 0;
+};
+
+LineFeatures LineFeaturesOf(const word::ParagraphFacts& p);
+
+// The same formatting: lines set as one title look alike.
+bool SameLook(const word::ParagraphFacts& a, const word::ParagraphFacts& b);
+
+// The value after a title or subject label in the visible text, without
+// the underscores covers draw the field with.
+std::u16string ValueAfterLabel(const std::u16string& text, size_t labelLength);
+
+}  // namespace pelmora
