@@ -16,15 +16,18 @@
 
 #include "reader/document.h"
 #include "reader/text/utf8.h"
+#include "titles/explain.h"
 #include "titles/orderedpool.h"
 #include "titles/rawtitle.h"
+#include "titles/titlefinder.h"
 #include "titles/titlerules.h"
 
 namespace {
 
 constexpr char kUsage[] =
     "usage: pelmora-titles [--mode 0|1|2|3|4] [--paragraph N] [--start P] [--count W]\n"
-    "                      [--maxword N] [--raw] [-j N] FILE...\n";
+    "                      [--maxword N] [--raw] [-j N] FILE...\n"
+    "       pelmora-titles --explain FILE...\n";
 
 constexpr char kHelp[] =
     "Prints, for each Word file, its path, a tab and its title.\n"
@@ -40,6 +43,9 @@ constexpr char kHelp[] =
     "  --raw        print the text as read instead of the title\n"
     "  -j N, --jobs N  read N files at a time, 1 to 256 (default 1); the lines\n"
     "               still come out in the order of the files given\n"
+    "  --explain    for each file, how the automatic mode picks its title: every\n"
+    "               leading line with its facts, the rule that passed it over or\n"
+    "               its score, the pick and its runners-up\n"
     "Control characters are printed as \\r \\n \\t \\v \\a or \\xHH, a backslash\n"
     "as \\\\. A file that cannot be read prints \"error: \" and the reason.\n"
     "Exit status: 0 all files read, 1 some file could not be read, 2 bad usage.\n";
@@ -51,6 +57,7 @@ struct Options {
     int count = pelmora::kDefaultWordCount;
     int maxword = 25;
     bool raw = false;
+    bool explain = false;
     int jobs = 1;
     std::vector<std::string> files;
 };
@@ -154,6 +161,10 @@ std::optional<int> ParseArgs(int argc, char** argv, Options& opt) {
             opt.raw = true;
             continue;
         }
+        if (a == "--explain") {
+            opt.explain = true;
+            continue;
+        }
         std::string_view name = a;
         std::optional<std::string_view> value;
         if (a.size() > 2 && a.substr(0, 2) == "-j") {
@@ -211,20 +222,26 @@ std::optional<int> ParseArgs(int argc, char** argv, Options& opt) {
     return std::nullopt;
 }
 
-// The output line for one file; false when the file could not be read.
+// The output line for one file (with --explain, its lines); false when the
+// file could not be read.
 bool TitleLine(const Options& opt, const std::string& path, std::string& line) {
     line = EscapePath(path);
-    line += '\t';
+    line += opt.explain ? '\n' : '\t';
     bool ok = true;
     try {
         pelmora::word::Application app;
         std::unique_ptr<pelmora::word::Document> doc = app.Open(path);
         std::u16string text;
         try {
+            const std::u16string name =
+                pelmora::word::fmt::Utf8ToUtf16(std::filesystem::path(path).filename().string());
+            if (opt.explain) {
+                line += pelmora::ExplanationText(pelmora::ExplainAutoTitle(*doc, name));
+                doc->Close(false);
+                return true;
+            }
             // Nothing (a position the window reads nothing at) prints as empty.
-            const std::string name = std::filesystem::path(path).filename().string();
-            text = pelmora::ReadRawTitle(opt.mode, opt.paragraph, opt.start, opt.count, *doc,
-                                         pelmora::word::fmt::Utf8ToUtf16(name))
+            text = pelmora::ReadRawTitle(opt.mode, opt.paragraph, opt.start, opt.count, *doc, name)
                        .value_or(u"");
         } catch (...) {
             doc->Close(false);

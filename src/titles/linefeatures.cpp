@@ -10,6 +10,17 @@ namespace {
 using namespace titletext;
 namespace lx = lexicon;
 
+bool HasKindEnding(std::u16string_view k);
+
+bool AllHanText(std::u16string_view s) { return std::all_of(s.begin(), s.end(), IsHan); }
+
+// "（公开）" without its brackets.
+std::u16string_view WithoutBrackets(std::u16string_view k) {
+    if (k.size() >= 3 && IsIn(k.front(), u"(（[【") && IsIn(k.back(), u")）]】"))
+        return k.substr(1, k.size() - 2);
+    return k;
+}
+
 bool IsRule(std::u16string_view k) {
     return std::all_of(k.begin(), k.end(), [](char16_t c) { return IsIn(c, lx::kRuleChars); });
 }
@@ -67,9 +78,14 @@ bool IsAttachment(std::u16string_view k) {
            });
 }
 
+// "海州市人民政府文件": an issuing body, then 文件; "招标文件" is a kind of
+// document instead.
 bool IsLetterheadText(std::u16string_view k) {
     if (k.size() < 4 || k.size() > 24) return false;
-    if (k.ends_with(u"文件")) return true;
+    if (k.ends_with(u"文件")) {
+        const std::u16string_view body = k.substr(0, k.size() - 2);
+        return EndsWithAny(body, lx::kOrgEndingsZh) || body.ends_with(u"委");
+    }
     return k.ends_with(u"标准") &&
            (k.starts_with(u"中华人民共和国") || EndsWithAny(k, lx::kStandardKinds));
 }
@@ -82,10 +98,12 @@ bool IsCodeLine(std::u16string_view t, std::u16string_view k) {
     while (caps < k.size() && k[caps] >= u'A' && k[caps] <= u'Z') ++caps;
     // "NB", "GB" alone: the big letters of a standard's cover.
     if (caps >= 1 && caps <= 4 && caps == k.size()) return true;
-    // "NB/T XXXXX—XXXX": a standard's number with placeholders.
+    // "NB/T XXXXX—XXXX": a standard's number with placeholders; "A/B testing"
+    // is words.
     if (caps >= 1 && caps <= 4 && caps < k.size() && k[caps] == u'/' &&
-        std::none_of(k.begin(), k.end(),
-                     [](char16_t c) { return IsHan(c) && c != 0x2014 && c != 0xFF0D; }))
+        std::none_of(k.begin(), k.end(), [](char16_t c) {
+            return (IsHan(c) && c != 0x2014 && c != 0xFF0D) || (c >= u'a' && c <= u'z');
+        }))
         return true;
     if (!std::any_of(k.begin(), k.end(), IsDigit)) return false;
     size_t run = 0;
@@ -155,9 +173,12 @@ bool IsGenre(std::u16string_view k) {
     return paper && academic && core.size() <= 14;
 }
 
+// "各区县人民政府：" addresses its readers; "某某制度修订说明：" is a title
+// that ends in a colon.
 bool IsSalutation(std::u16string_view t, std::u16string_view k) {
     if (!PrefixNoCase(t, lx::kSalutationStarts).empty()) return true;
-    return !k.empty() && IsColon(k.back()) && !IsMostlyLatin(k) && k.size() <= 40;
+    return !k.empty() && IsColon(k.back()) && !IsMostlyLatin(k) && k.size() <= 40 &&
+           !HasKindEnding(k.substr(0, k.size() - 1));
 }
 
 bool IsField(std::u16string_view t, std::u16string_view k) {
@@ -185,16 +206,31 @@ bool HasKindEnding(std::u16string_view k) {
 }
 
 bool IsOrgLine(std::u16string_view t, std::u16string_view k) {
-    if (k.size() > 24) return false;
+    if (k.size() > 24 && !IsMostlyLatin(k)) return false;
     if (EndsWithAny(k, lx::kOrgEndingsZh)) return true;
-    return t.size() <= 48 &&
-           std::any_of(std::begin(lx::kOrgEndingsEn), std::end(lx::kOrgEndingsEn),
-                       [&](std::u16string_view w) { return EndsWithNoCase(t, w); });
+    if (t.size() > 60) return false;
+    if (std::any_of(std::begin(lx::kOrgEndingsEn), std::end(lx::kOrgEndingsEn),
+                    [&](std::u16string_view w) { return EndsWithNoCase(t, w); }))
+        return true;
+    // "University of …", "… Institute of Technology": the kind comes first or
+    // stands inside; a kind of document at the end makes it a title again.
+    if (!PrefixNoCase(t, lx::kOrgStartsEn).empty()) return !HasKindEnding(k);
+    if (WordCount(t) > 8 || HasKindEnding(k)) return false;
+    for (size_t i = 0; i < t.size();) {
+        while (i < t.size() && !IsAsciiLetter(t[i])) ++i;
+        size_t e = i;
+        while (e < t.size() && IsAsciiLetter(t[e])) ++e;
+        if (EqualsAnyNoCase(t.substr(i, e - i), lx::kOrgWordsEn)) return true;
+        i = e;
+    }
+    return false;
 }
 
 // A leading year ("2024 Annual Report") is no number.
 bool IsNumberedHeading(std::u16string_view t) {
     if (t.empty()) return false;
+    // "①", "⑴", "⒈", "❶": numbers in a circle or with their stop.
+    if ((t[0] >= 0x2460 && t[0] <= 0x249B) || (t[0] >= 0x2776 && t[0] <= 0x2793)) return true;
     if (t.starts_with(u"第")) {
         size_t i = 1;
         while (i < t.size() && (IsDigit(t[i]) || IsChineseNumeral(t[i]))) ++i;
@@ -226,26 +262,132 @@ bool IsBodyLike(std::u16string_view t, std::u16string_view k) {
     return !latin && k.size() > 40 && k.find(0xFF0C) != std::u16string_view::npos;
 }
 
-size_t LabelLength(std::u16string_view k) {
-    for (std::u16string_view label : lx::kTitleLabels) {
-        if (!StartsWithNoCase(k, label)) continue;
-        // A bare Chinese label (a table cell): the value follows in the next
-        // paragraph. A bare "Title" is more often a column heading.
-        if (k.size() == label.size()) {
-            if (IsHan(label[0])) return label.size();
-            continue;
-        }
-        if (IsColon(k[label.size()])) return label.size() + 1;
+bool IsPlaceholder(std::u16string_view t, std::u16string_view k) {
+    if (k.empty()) return false;
+    const char16_t f = k.front(), b = k.back();
+    // Wholly in angle, square or curly brackets: "<Project Name>", "[论文标题]", "{title}".
+    if (k.size() >= 3 &&
+        ((f == u'<' && b == u'>') || (f == u'[' && b == u']') || (f == u'{' && b == u'}') ||
+         (f == 0x3010 && b == 0x3011) || (f == 0xFF1C && b == 0xFF1E)))
+        return true;
+    // Only characters that stand in for text: "XXXXXXXX", "××××", "ⅩⅩⅩ".
+    size_t stand = 0;
+    for (char16_t c : k) stand += IsIn(c, lx::kPlaceholderChars) ? 1 : 0;
+    if (stand >= 2 && stand == k.size()) return true;
+    if (EqualsAnyNoCase(k, lx::kPlaceholderLines)) return true;
+    // A bracketed instruction of several words: "[Why is the project being undertaken?]".
+    const size_t open = t.find(u'[');
+    if (open != std::u16string_view::npos) {
+        const size_t close = t.find(u']', open);
+        if (close != std::u16string_view::npos && WordCount(t.substr(open, close - open)) >= 4 &&
+            (close - open) * 2 >= t.size())
+            return true;
     }
-    return 0;
+    return false;
 }
 
-size_t SubjectLength(std::u16string_view k) {
-    for (std::u16string_view label : lx::kSubjectLabels) {
-        if (StartsWithNoCase(k, label) && k.size() > label.size() && IsColon(k[label.size()]))
-            return label.size() + 1;
+// Wholly in round brackets: an instruction or remark, not a title.
+bool IsNote(std::u16string_view k) {
+    return k.size() >= 3 && (k.front() == u'(' || k.front() == 0xFF08) &&
+           (k.back() == u')' || k.back() == 0xFF09) && k.find_first_of(u")）") == k.size() - 1;
+}
+
+std::u16string_view WithoutColon(std::u16string_view k) {
+    if (!k.empty() && IsColon(k.back())) k.remove_suffix(1);
+    return k;
+}
+
+bool IsSectionHeading(std::u16string_view k) {
+    const std::u16string_view c = WithoutColon(k);
+    return EqualsAnyNoCase(c, lx::kSectionHeadingsEn) ||
+           EqualsAnyNoCase(c, lx::kSectionHeadingsZh) || EqualsAnyNoCase(c, lx::kCvSectionsEn) ||
+           EqualsAnyNoCase(c, lx::kCvSectionsZh);
+}
+
+// "CS330 Software Engineering": two to four capitals, three or four digits,
+// a few words.
+bool IsCourseLine(std::u16string_view t) {
+    size_t i = 0;
+    while (i < t.size() && t[i] >= u'A' && t[i] <= u'Z') ++i;
+    if (i < 2 || i > 4) return false;
+    size_t j = i;
+    while (j < t.size() && IsBlank(t[j])) ++j;
+    size_t d = j;
+    while (d < t.size() && t[d] >= u'0' && t[d] <= u'9') ++d;
+    if (d - j < 3 || d - j > 4) return false;
+    return d < t.size() && IsBlank(t[d]) && WordCount(t) <= 6;
+}
+
+bool IsCapitalWord(std::u16string_view w) {
+    if (w.size() < 2 || w[0] < u'A' || w[0] > u'Z') return false;
+    return std::all_of(w.begin() + 1, w.end(), [](char16_t c) {
+        return (c >= u'a' && c <= u'z') || c == u'-' || c == u'\'' || c == 0x2019;
+    });
+}
+
+// A person's name: a Chinese family name and one or two characters, or Latin
+// given name, an initial and a family name ("Stryder R. Coleman").
+bool IsPersonName(std::u16string_view t, std::u16string_view k) {
+    if (k.size() >= 2 && k.size() <= 3 && AllHanText(k) && IsIn(k[0], lx::kFamilyNamesZh) &&
+        !EndsWithAny(k, lx::kKindEndingsZh) && !EndsWithAny(k, lx::kOrgEndingsZh))
+        return true;
+    // Latin: two to four words, each capitalised or an initial, one initial at least.
+    std::u16string_view rest = Trim(t);
+    int words = 0, initials = 0;
+    while (!rest.empty()) {
+        size_t e = 0;
+        while (e < rest.size() && !IsBlank(rest[e])) ++e;
+        const std::u16string_view w = rest.substr(0, e);
+        if (w.size() == 2 && w[0] >= u'A' && w[0] <= u'Z' && w[1] == u'.')
+            ++initials;
+        else if (!IsCapitalWord(w))
+            return false;
+        ++words;
+        rest = Trim(rest.substr(e));
     }
-    return 0;
+    return words >= 2 && words <= 4 && initials >= 1 && initials < words;
+}
+
+// A letter's recipient or address lines: short, ending in a comma.
+bool IsAddressLine(std::u16string_view t, std::u16string_view k, bool latin) {
+    return latin && !k.empty() && k.back() == u',' && WordCount(t) <= 6;
+}
+
+bool IsContact(std::u16string_view t, std::u16string_view k) {
+    if (k.find(u'@') != std::u16string_view::npos && k.find(u'.') != std::u16string_view::npos &&
+        WordCount(t) <= 6)
+        return true;
+    if (StartsWithNoCase(k, u"http://") || StartsWithNoCase(k, u"https://") ||
+        StartsWithNoCase(k, u"www."))
+        return true;
+    // A telephone number: seven digits or more, little else.
+    size_t digits = 0, other = 0;
+    for (char16_t c : k) {
+        if (IsDigit(c))
+            ++digits;
+        else if (!IsIn(c, u"+-()（）/.—－"))
+            ++other;
+    }
+    return digits >= 7 && other <= 4;
+}
+
+bool EndsInContinuation(std::u16string_view t, std::u16string_view k, bool latin) {
+    if (k.empty()) return false;
+    if (!latin) return IsIn(k.back(), lx::kContinuationEndsZh);
+    t = Trim(t);
+    if (!t.empty() && IsIn(t.back(), u"-–—:")) return true;
+    const size_t blank = t.find_last_of(u" \u00A0\u3000");
+    if (blank == std::u16string_view::npos) return false;
+    return EqualsAnyNoCase(t.substr(blank + 1), lx::kContinuationWordsEn);
+}
+
+// "2021", "03/02 开学第一次例会", "2020/06/13-…", "2024年3月…".
+bool IsDatedHeading(std::u16string_view k) {
+    size_t i = 0;
+    while (i < k.size() && IsDigit(k[i])) ++i;
+    if (i == 4 && i == k.size()) return true;
+    if (i < 1 || i > 4 || i + 1 >= k.size()) return false;
+    return IsIn(k[i], u"/.-年") && IsDigit(k[i + 1]);
 }
 
 bool IsRed(uint32_t color) {
@@ -265,30 +407,55 @@ TextFeatures TextFeaturesOf(std::u16string text) {
     f.latin = IsMostlyLatin(k);
     if (k.empty()) return f;
     f.rule = IsRule(k);
-    f.mark = IsMark(k);
+    f.mark = IsMark(k) || IsMark(WithoutBrackets(k));
     f.copyNumber = IsCopyNumber(k);
     f.docNumber = IsDocNumber(k);
     f.codeLine = IsCodeLine(t, k);
+    f.capitalsOnly = k.size() <= 4 && std::all_of(k.begin(), k.end(), [](char16_t c) {
+                         return c >= u'A' && c <= u'Z';
+                     });
     f.replaces = k.starts_with(u"代替") && IsCodeLine(k.substr(2), k.substr(2));
     f.attachment = IsAttachment(k);
     f.letterheadText = IsLetterheadText(k);
     f.date = IsDate(t);
+    f.datedHeading = IsDatedHeading(k);
     f.genre = IsGenre(k);
+    f.courseLine = IsCourseLine(t);
     f.salutation = IsSalutation(t, k);
-    f.bodyLike = IsBodyLike(t, k);
+    f.addressLine = IsAddressLine(t, k, f.latin);
+    f.contact = IsContact(t, k);
+    f.bodyLike = IsBodyLike(t, k) && !f.addressLine;
     f.field = IsField(t, k);
     f.kindEnding = HasKindEnding(k);
     f.about = k.starts_with(u"关于");
     f.numberedHeading = IsNumberedHeading(t);
     f.orgLine = IsOrgLine(t, k);
-    f.labelLength = LabelLength(k);
-    f.subjectLength = SubjectLength(k);
+    f.placeholder = IsPlaceholder(t, k);
+    f.note = IsNote(k);
+    f.contents = EqualsAnyNoCase(WithoutColon(k), lx::kContentsHeadings);
+    f.sectionHeading = IsSectionHeading(k);
+    f.personName = IsPersonName(t, k);
+    f.continues = EndsInContinuation(t, k, f.latin);
+    f.label = LabelOf(t, k);
     return f;
 }
 
 LineFeatures LineFeaturesOf(const word::ParagraphFacts& p) {
     LineFeatures f;
-    static_cast<TextFeatures&>(f) = TextFeaturesOf(Visible(p.text));
+    std::u16string visible = Visible(p.text);
+    // "附件1" and a line break, then the title: the label is not part of it.
+    const size_t br = p.text.find_first_of(u"\v\n");
+    if (br != std::u16string::npos) {
+        const std::u16string lead = Visible(p.text.substr(0, br));
+        const std::u16string rest = Visible(p.text.substr(br + 1));
+        const std::u16string k = Compact(lead);
+        if (!k.empty() && !Compact(rest).empty() &&
+            (IsAttachment(k) || IsDocNumber(k) || IsMark(k) || IsDate(lead))) {
+            f.droppedLead = lead;
+            visible = rest;
+        }
+    }
+    static_cast<TextFeatures&>(f) = TextFeaturesOf(std::move(visible));
     f.tableRow = p.tableRow;
     f.tableCell = p.tableCell;
     if (!p.formatted) return f;
@@ -309,27 +476,24 @@ LineFeatures LineFeaturesOf(const word::ParagraphFacts& p) {
         level = p.styleId - word::kStiHeading1 + 1;
     if (p.outlineLevel >= 0 && p.outlineLevel < 9) level = std::min(level, p.outlineLevel + 1);
     f.headingLevel = level < 10 ? level : 0;
+    f.contentsStyle = std::any_of(
+        std::begin(lx::kContentsStyles), std::end(lx::kContentsStyles), [&](std::u16string_view w) {
+            return StartsWithNoCase(p.styleName, w) || EqualsNoCase(p.styleName, Trim(w));
+        });
+    f.listItem = std::any_of(std::begin(lx::kListStyles), std::end(lx::kListStyles),
+                             [&](std::u16string_view w) { return EqualsNoCase(p.styleName, w); });
     f.pageBreakBefore = p.pageBreakBefore;
     return f;
 }
 
-bool SameLook(const word::ParagraphFacts& a, const word::ParagraphFacts& b) {
-    return a.formatted && b.formatted && a.styleId == b.styleId &&
-           a.mainHalfPoints == b.mainHalfPoints && a.centered == b.centered && a.bold == b.bold &&
+bool SameFace(const LineFeatures& a, const LineFeatures& b) {
+    return a.formatted && b.formatted && a.size == b.size && a.bold == b.bold &&
            a.tableRow == b.tableRow && a.tableCell == b.tableCell;
 }
 
-std::u16string ValueAfterLabel(const std::u16string& t, size_t labelLength) {
-    size_t seen = 0, i = 0;
-    while (i < t.size() && seen < labelLength) {
-        if (!IsBlank(t[i])) ++seen;
-        ++i;
-    }
-    std::u16string value;
-    for (; i < t.size(); ++i) {
-        if (t[i] != u'_' && t[i] != 0xFF3F) value += t[i];
-    }
-    return std::u16string(Trim(value));
+bool SameLook(const LineFeatures& a, const LineFeatures& b) {
+    return SameFace(a, b) && a.centered == b.centered && a.titleStyle == b.titleStyle &&
+           a.headingLevel == b.headingLevel;
 }
 
 }  // namespace pelmora

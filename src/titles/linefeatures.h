@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "reader/paragraph.h"
+#include "titles/labels.h"
 
 namespace pelmora {
 
@@ -23,20 +24,30 @@ struct TextFeatures {
     bool copyNumber = false;      // "000123", "份号：000123"
     bool docNumber = false;       // "X政发〔2024〕12号", "第3号"
     bool codeLine = false;        // "ICS 27.120.99", "GB/T 1.1—2020", "NB"
+    bool capitalsOnly = false;    // one word of 1 to 4 capitals: "GB", "CMMI"
     bool replaces = false;        // "代替 GB/T 1.1—2009"
     bool attachment = false;      // "附件1", "附件：", "附表2"
     bool letterheadText = false;  // "XX市人民政府文件", "中华人民共和国国家标准"
     bool date = false;            // "2024年3月5日", "（2023年3月）", "5 March 2024"
-    bool genre = false;           // "MEMORANDUM", "本科毕业论文"
+    bool datedHeading = false;    // opens with a date or is a year: "2021", "03/02 例会"
+    bool genre = false;           // "MEMORANDUM", "本科毕业论文", "Bachelor Thesis"
+    bool courseLine = false;      // "CS330 Software Engineering"
     bool salutation = false;      // "各区县人民政府：", "Dear Ms Chen,"
+    bool addressLine = false;     // a letter's recipient or address: "The Manager,"
+    bool contact = false;         // an e-mail address, a telephone number, a web address
     bool field = false;           // "合同编号：…", "编制单位：…", "To: …", "No. 12"
     bool bodyLike = false;        // running text rather than a heading
     bool kindEnding = false;      // ends in a document kind: "…的通知", "…Report"
     bool about = false;           // "关于…"
     bool numberedHeading = false;  // "第一章", "一、", "（一）", "1 项目概述"
     bool orgLine = false;          // an organisation or department
-    size_t labelLength = 0;        // "题目：X": the label's compact length, colon included
-    size_t subjectLength = 0;      // "Subject: X": the same for a subject line
+    bool placeholder = false;      // stands in for a title: "XXXX", "<Project Name>", "[…]"
+    bool note = false;             // wholly in brackets: "（学位论文/实践成果）"
+    bool contents = false;         // a table of contents' heading: "目录", "Contents"
+    bool sectionHeading = false;   // "摘要", "Executive Summary", "WORK EXPERIENCE"
+    bool personName = false;       // "王文豪", "Stryder R. Coleman"
+    bool continues = false;        // ends in a word that needs the next line: "of the", "的"
+    Label label;                   // "题目：X", "Subject: X"
 };
 
 TextFeatures TextFeaturesOf(std::u16string text);
@@ -50,19 +61,24 @@ struct LineFeatures : TextFeatures {
     bool red = false;
     bool titleStyle = false;
     bool subtitleStyle = false;
-    int headingLevel = 0;  // 1..9 by style or outline level; 0 for body text
+    int headingLevel = 0;        // 1..9 by style or outline level; 0 for body text
+    bool contentsStyle = false;  // a table-of-contents line by its style
+    bool listItem = false;       // a list item by its style
     bool pageBreakBefore = false;
     int tableRow = 0;  // 1-based row and cell of its table; 0 outside tables
     int tableCell = 0;
+    bool columnHeader = false;  // a cell of a table's row of column headings
+    // Text before the paragraph's first manual line break that says what
+    // the paragraph is not ("附件1"), left out of the text above.
+    std::u16string droppedLead;
 };
 
 LineFeatures LineFeaturesOf(const word::ParagraphFacts& p);
 
 // The same formatting: lines set as one title look alike.
-bool SameLook(const word::ParagraphFacts& a, const word::ParagraphFacts& b);
-
-// The value after a title or subject label in the visible text, without
-// the underscores covers draw the field with.
-std::u16string ValueAfterLabel(const std::u16string& text, size_t labelLength);
+bool SameLook(const LineFeatures& a, const LineFeatures& b);
+// One look but for the style and the alignment: a title wrapped onto a
+// second line keeps its size, weight and place.
+bool SameFace(const LineFeatures& a, const LineFeatures& b);
 
 }  // namespace pelmora

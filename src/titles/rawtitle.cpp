@@ -1,6 +1,7 @@
 #include "titles/rawtitle.h"
 
 #include "reader/document.h"
+#include "reader/error.h"
 #include "titles/titlefinder.h"
 
 namespace pelmora {
@@ -9,6 +10,35 @@ std::optional<TitleMode> TitleModeFromNumber(int number) {
     if (number < int(TitleMode::TitleModeFirstParagraph) || number > int(TitleMode::TitleModeAuto))
         return std::nullopt;
     return static_cast<TitleMode>(number);
+}
+
+TitleSources TitleSourcesOf(word::Document& doc) {
+    TitleSources s;
+    s.titleProperty = [&doc] { return doc.TitleProperty(); };
+    // The header of section 1, a paragraph to a line.
+    s.firstPageHeader = [&doc] {
+        std::vector<word::ParagraphFacts> out;
+        try {
+            const std::u16string text = doc.HeaderText(1, word::kPrimaryHeaderFooter);
+            size_t from = 0;
+            while (from < text.size() && out.size() < size_t(word::kLeadingParagraphs)) {
+                size_t end = text.find(u'\r', from);
+                if (end == std::u16string::npos) end = text.size();
+                word::ParagraphFacts p;
+                p.text = text.substr(from, end - from) + u'\r';
+                out.push_back(std::move(p));
+                from = end + 1;
+            }
+        } catch (const word::WordError&) {
+        }
+        return out;
+    };
+    return s;
+}
+
+TitleExplanation ExplainAutoTitle(word::Document& doc, std::u16string_view fileName) {
+    return ExplainTitle(doc.LeadingParagraphs(word::kLeadingParagraphs, false), fileName,
+                        TitleSourcesOf(doc));
 }
 
 std::optional<std::u16string> ReadRawTitle(TitleMode mode, int paragraph, int start, int count,
@@ -29,7 +59,7 @@ std::optional<std::u16string> ReadRawTitle(TitleMode mode, int paragraph, int st
         }
         case TitleMode::TitleModeAuto:
             return FindTitle(doc.LeadingParagraphs(word::kLeadingParagraphs, false), fileName,
-                             [&doc] { return doc.TitleProperty(); });
+                             TitleSourcesOf(doc));
     }
     return std::nullopt;
 }

@@ -13,6 +13,8 @@ namespace pelmora {
 namespace word {
 class Document;
 }
+struct TitleSources;
+struct TitleExplanation;
 
 // The title modes, as the settings number them (globalGetTitleMode).
 enum class TitleMode : int16_t {
@@ -43,5 +45,12 @@ inline constexpr int kDefaultWordCount = 25;
 // does (no such paragraph, unreadable file).
 std::optional<std::u16string> ReadRawTitle(TitleMode mode, int paragraph, int start, int count,
                                            word::Document& doc, std::u16string_view fileName = {});
+
+// What else the automatic mode may read of the document, each part only
+// when the finder asks for it.
+TitleSources TitleSourcesOf(word::Document& doc);
+
+// How the automatic mode picks its title in this document.
+TitleExplanation ExplainAutoTitle(word::Document& doc, std::u16string_view fileName);
 
 }  // namespace pelmora

@@ -6,53 +6,65 @@ namespace pelmora {
 
 namespace {
 
+using L = const LineFeatures&;
+using B = const BodyContext&;
+
 // ---- Skip rules ----
 
 constexpr SkipRule kSkipRules[] = {
-    {"empty", [](const LineFeatures& l, const BodyContext&) { return l.compact.empty(); }},
-    {"rule", [](const LineFeatures& l, const BodyContext&) { return l.rule; }},
-    {"mark", [](const LineFeatures& l, const BodyContext&) { return l.mark; }},
-    {"copy-number", [](const LineFeatures& l, const BodyContext&) { return l.copyNumber; }},
+    {"empty", [](L l, B) { return l.compact.empty(); }},
+    {"rule", [](L l, B) { return l.rule; }},
+    {"contents", [](L l, B) { return l.contents || l.contentsStyle; }},
+    {"section-heading", [](L l, B) { return l.sectionHeading; }},
+    {"mark", [](L l, B) { return l.mark; }},
+    {"copy-number", [](L l, B) { return l.copyNumber; }},
+    // A bare acronym set as the title ("CMMI") is the title, not a code.
     {"document-number",
-     [](const LineFeatures& l, const BodyContext&) { return l.docNumber || l.codeLine; }},
-    {"replaces", [](const LineFeatures& l, const BodyContext&) { return l.replaces; }},
-    {"attachment", [](const LineFeatures& l, const BodyContext&) { return l.attachment; }},
-    {"letterhead", [](const LineFeatures& l, const BodyContext&) { return l.letterheadText; }},
+     [](L l, B) {
+         return l.docNumber ||
+                (l.codeLine && !(l.capitalsOnly && (l.titleStyle || l.headingLevel == 1)));
+     }},
+    {"replaces", [](L l, B) { return l.replaces; }},
+    {"attachment", [](L l, B) { return l.attachment; }},
+    {"letterhead", [](L l, B) { return l.letterheadText; }},
     // Red and big: a letterhead by its look alone.
     {"red-letterhead",
-     [](const LineFeatures& l, const BodyContext& b) {
-         return l.formatted && l.red && l.size >= std::max(36, b.bodySize + 8);
-     }},
-    {"date", [](const LineFeatures& l, const BodyContext&) { return l.date; }},
-    {"genre", [](const LineFeatures& l, const BodyContext&) { return l.genre; }},
-    {"salutation", [](const LineFeatures& l, const BodyContext&) { return l.salutation; }},
+     [](L l, B b) { return l.formatted && l.red && l.size >= std::max(36, b.bodySize + 8); }},
+    {"date", [](L l, B) { return l.date; }},
+    {"genre", [](L l, B) { return l.genre || l.courseLine; }},
+    {"salutation", [](L l, B) { return l.salutation; }},
+    {"address", [](L l, B) { return l.addressLine; }},
+    {"contact", [](L l, B) { return l.contact; }},
     // "摘要：本文……。" is running text behind a label, not a field line.
-    {"field", [](const LineFeatures& l, const BodyContext&) { return l.field && !l.bodyLike; }},
+    {"field", [](L l, B) { return l.field && !l.bodyLike; }},
+    {"column-header", [](L l, B) { return l.columnHeader; }},
 };
 
 // ---- Score terms ----
 
+int IfHead(const Candidate& c, bool (*test)(L), int points) {
+    return c.head->formatted && test(*c.head) ? points : 0;
+}
+
 constexpr ScoreTerm kScoreTerms[] = {
     // Earlier is better.
-    {"position", [](const Candidate& c, const BodyContext&) { return -std::min(30, 3 * c.rank); }},
-    {"running-text",
-     [](const Candidate& c, const BodyContext&) { return c.joined.bodyLike ? -50 : 0; }},
-    {"kind-ending",
-     [](const Candidate& c, const BodyContext&) { return c.joined.kindEnding ? 10 : 0; }},
-    {"about", [](const Candidate& c, const BodyContext&) { return c.joined.about ? 5 : 0; }},
-    {"numbered-heading",
-     [](const Candidate& c, const BodyContext&) { return c.joined.numberedHeading ? -20 : 0; }},
-    {"organisation",
-     [](const Candidate& c, const BodyContext&) { return c.joined.orgLine ? -15 : 0; }},
-    {"very-short",
-     [](const Candidate& c, const BodyContext&) { return c.joined.compact.size() <= 2 ? -10 : 0; }},
+    {"position", [](const Candidate& c, B) { return -std::min(30, 3 * c.rank); }},
+    {"running-text", [](const Candidate& c, B) { return c.joined.bodyLike ? -50 : 0; }},
+    {"kind-ending", [](const Candidate& c, B) { return c.joined.kindEnding ? 10 : 0; }},
+    {"about", [](const Candidate& c, B) { return c.joined.about ? 5 : 0; }},
+    {"numbered-heading", [](const Candidate& c, B) { return c.joined.numberedHeading ? -20 : 0; }},
+    {"list-item", [](const Candidate& c, B) { return c.head->listItem ? -20 : 0; }},
+    {"note", [](const Candidate& c, B) { return c.joined.note ? -20 : 0; }},
+    {"organisation", [](const Candidate& c, B) { return c.joined.orgLine ? -15 : 0; }},
+    {"person-name", [](const Candidate& c, B) { return c.joined.personName ? -12 : 0; }},
+    {"very-short", [](const Candidate& c, B) { return c.joined.compact.size() <= 2 ? -10 : 0; }},
     {"table",
-     [](const Candidate& c, const BodyContext&) {
+     [](const Candidate& c, B) {
          if (c.head->tableRow > 1) return -20;
          return c.head->tableRow == 1 && c.head->tableCell > 1 ? -10 : 0;
      }},
     {"style",
-     [](const Candidate& c, const BodyContext&) {
+     [](const Candidate& c, B) {
          const LineFeatures& h = *c.head;
          if (!h.formatted) return 0;
          if (h.titleStyle) return 40;
@@ -61,22 +73,28 @@ constexpr ScoreTerm kScoreTerms[] = {
          return h.headingLevel > 1 ? 5 : 0;
      }},
     {"size",
-     [](const Candidate& c, const BodyContext& b) {
+     [](const Candidate& c, B b) {
          const LineFeatures& h = *c.head;
          if (!h.formatted || b.bodySize <= 0) return 0;
          if (h.size > b.bodySize) return std::min(40, 2 * (h.size - b.bodySize));
          return h.size > 0 && h.size < b.bodySize ? -5 : 0;
      }},
     {"largest",
-     [](const Candidate& c, const BodyContext& b) {
+     [](const Candidate& c, B b) {
          const LineFeatures& h = *c.head;
          return h.formatted && b.bodySize > 0 && h.size > b.bodySize && h.size == b.largest ? 10
                                                                                             : 0;
      }},
-    {"centred", [](const Candidate& c,
-                   const BodyContext&) { return c.head->formatted && c.head->centered ? 8 : 0; }},
-    {"bold", [](const Candidate& c,
-                const BodyContext&) { return c.head->formatted && c.head->bold ? 6 : 0; }},
+    {"centred",
+     [](const Candidate& c, B) {
+         return IfHead(
+             c, [](L l) { return l.centered; }, 8);
+     }},
+    {"bold",
+     [](const Candidate& c, B) {
+         return IfHead(
+             c, [](L l) { return l.bold; }, 6);
+     }},
 };
 
 }  // namespace
@@ -100,6 +118,12 @@ int Score(const Candidate& candidate, const BodyContext& body, std::vector<Score
         if (parts && points != 0) parts->push_back({term.name, points});
     }
     return total;
+}
+
+bool LooksLikeTitle(const LineFeatures& l, const BodyContext& b) {
+    if (!l.formatted) return false;
+    if (l.titleStyle || l.headingLevel == 1) return true;
+    return (l.centered || l.bold) && b.bodySize > 0 && l.size > b.bodySize;
 }
 
 }  // namespace pelmora

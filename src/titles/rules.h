@@ -54,4 +54,8 @@ std::span<const ScoreTerm> ScoreTerms();
 int Score(const Candidate& candidate, const BodyContext& body,
           std::vector<ScorePart>* parts = nullptr);
 
+// Set apart from the body by its look: the Title style or a top heading,
+// or centred or bold and bigger than the body text.
+bool LooksLikeTitle(const LineFeatures& line, const BodyContext& body);
+
 }  // namespace pelmora

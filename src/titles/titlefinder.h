@@ -20,7 +20,23 @@ enum class TitleRule {
     Label,           // "题目：X", "项目名称：X", "Title: X": the text after the label
     Subject,         // a memo's or letter's "Subject:" / "Re:" / "事由：" line
     Scored,          // the best scored candidate
-    FirstParagraph,  // no candidate looked like a title: paragraph 1 as mode 0 takes it
+    TextBox,         // the best line of the text boxes: the body holds no title
+    Header,          // a line of the page header: the body holds no title
+    Template,        // the title is a placeholder ("XXXX", "[论文题目]"): no title
+    FirstParagraph,  // no candidate looked like a title: paragraph 1's text, or nothing
+};
+
+// What else a document may hold its title in, read only when the body
+// gives none.
+struct TitleSources {
+    // The stored Title property; called only when two candidates tie for the
+    // best score, since reading it costs a document part of its own. Empty:
+    // the body's titleProperty.
+    std::function<std::u16string()> titleProperty;
+    // The paragraphs of the text boxes in the first part of the body.
+    std::function<std::vector<word::ParagraphFacts>()> textBoxes;
+    // The paragraphs of the page header the first page shows.
+    std::function<std::vector<word::ParagraphFacts>()> firstPageHeader;
 };
 
 // One title the finder could give.
@@ -44,21 +60,25 @@ struct TitleChoice {
     std::vector<TitleCandidate> candidates;
 };
 
-// `titleProperty`, when given, reads the stored Title property in place of
-// body.titleProperty; it is called only when two candidates tie for the
-// best score, since reading it costs a document part of its own.
 TitleChoice ChooseTitle(const word::LeadingBody& body, std::u16string_view fileName,
-                        const std::function<std::u16string()>& titleProperty = {});
+                        const TitleSources& sources = {});
+// `titleProperty`, when given, reads the stored Title property in place of
+// body.titleProperty.
+TitleChoice ChooseTitle(const word::LeadingBody& body, std::u16string_view fileName,
+                        const std::function<std::u16string()>& titleProperty);
 
 // ChooseTitle(...).title.
 std::u16string FindTitle(const word::LeadingBody& body, std::u16string_view fileName,
-                         const std::function<std::u16string()>& titleProperty = {});
+                         const TitleSources& sources = {});
+std::u16string FindTitle(const word::LeadingBody& body, std::u16string_view fileName,
+                         const std::function<std::u16string()>& titleProperty);
 
 // Why the finder chose what it chose: every leading line it looked at, with
 // its facts, the skip rule that passed it over or the score of the
 // candidate it starts.
 struct ExplainedLine {
-    int index = 0;  // 0-based paragraph index
+    std::string_view source = "body";  // "body", "text box" or "header"
+    int index = 0;                     // 0-based paragraph index in its source
     LineFeatures features;
     std::string_view skippedBy;  // empty for a candidate
     int candidate = -1;          // index into TitleExplanation::scored of the one it starts
@@ -69,11 +89,12 @@ struct ExplainedLine {
 struct TitleExplanation {
     TitleChoice choice;
     BodyContext body;
-    std::vector<TitleCandidate> scored;  // every scored candidate, in line order
+    std::vector<TitleCandidate>
+        scored;  // every scored candidate, in line order, sources after the body
     std::vector<ExplainedLine> lines;
 };
 
 TitleExplanation ExplainTitle(const word::LeadingBody& body, std::u16string_view fileName,
-                              const std::function<std::u16string()>& titleProperty = {});
+                              const TitleSources& sources = {});
 
 }  // namespace pelmora

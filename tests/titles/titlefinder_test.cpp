@@ -429,10 +429,10 @@ TEST(FinderRules, ReadsTheTitlePropertyOnlyForATie) {
     EXPECT_EQ(reads, 0);
 }
 
-TEST(FinderRules, FallbackIsParagraphOneUntouched) {
-    // Mode 0's text, paragraph mark and all: the caller's normalisation is the same.
-    const LeadingBody body = Body({T(u"正文第一句，没有标题。")});
-    EXPECT_EQ(FindTitle(body, u""), u"正文第一句，没有标题。\r");
+TEST(FinderRules, FallbackIsParagraphOnesVisibleText) {
+    // Mode 0's text without its marks; nothing when it shows nothing but a picture.
+    EXPECT_EQ(FindTitle(Body({T(u"正文第一句，没有标题。")}), u""), u"正文第一句，没有标题。");
+    EXPECT_EQ(FindTitle(Body({T(u"\x08\x08 \x08"), T(u"正文第一句，没有标题。")}), u""), u"");
 }
 
 TEST(FinderRules, NoLineBreakCellMarkOrControlSurvives) {
