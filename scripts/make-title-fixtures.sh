@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Regenerates the automatic-title fixtures in tests/data/titles from the Flat
-# ODF sources in tests/data/titles/src: every source as .doc (Word 97) and
-# .docx, a few also as RTF and HTML. Needs LibreOffice Writer without GUI
+# ODF sources in tests/data/titles/src and the layouts in
+# tests/data/titles/layouts (turned into Flat ODF by scripts/layout-to-fodt.py):
+# every source as .doc (Word 97) and .docx, a few also as RTF and HTML. Needs LibreOffice Writer without GUI
 # (apt-get install libreoffice-writer-nogui); CI uses the committed files.
 # The titles a person would pick are in tests/data/titles/expected.tsv.
 #
@@ -27,6 +28,14 @@ convert() {  # filter files...
 }
 convert 'doc:MS Word 97' "$src"/*.fodt
 convert 'docx:MS Word 2007 XML' "$src"/*.fodt
+# One layout kind to a file; each layout says in its comment what it shows.
+laid="$profile/layouts"
+mkdir -p "$laid"
+for layout in "$here"/tests/data/titles/layouts/*.layout; do
+  python3 "$here/scripts/layout-to-fodt.py" "$layout" "$laid/$(basename "$layout" .layout).fodt"
+done
+convert 'doc:MS Word 97' "$laid"/*.fodt
+convert 'docx:MS Word 2007 XML' "$laid"/*.fodt
 few=(notice_split cover thesis memo form_first_row fmt_red_letterhead)
 convert 'rtf:Rich Text Format' $(printf "$src/%s.fodt " "${few[@]}")
 convert 'html:HTML (StarWriter)' $(printf "$src/%s.fodt " "${few[@]}")

@@ -232,9 +232,9 @@ inline constexpr W kSectionHeadingsZh[] = {u"目录",     u"目次", u"摘要", 
 // A table of contents' own heading.
 inline constexpr W kContentsHeadings[] = {u"contents", u"tableofcontents", u"目录", u"目次",
                                           u"目錄"};
-// Style names of table-of-contents lines (Word's "toc 1", "目录 1").
-inline constexpr W kContentsStyles[] = {u"toc ", u"目录 ", u"contents ", u"toc heading",
-                                        u"contents heading"};
+// Style names of table-of-contents lines, before their level: Word's "toc 1",
+// "目录 1", LibreOffice's "Contents 1".
+inline constexpr W kContentsStyles[] = {u"toc ", u"目录 ", u"contents "};
 // A résumé's sections.
 inline constexpr W kCvSectionsEn[] = {u"workexperience",
                                       u"experience",

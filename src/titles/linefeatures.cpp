@@ -478,7 +478,8 @@ LineFeatures LineFeaturesOf(const word::ParagraphFacts& p) {
     f.headingLevel = level < 10 ? level : 0;
     f.contentsStyle = std::any_of(
         std::begin(lx::kContentsStyles), std::end(lx::kContentsStyles), [&](std::u16string_view w) {
-            return StartsWithNoCase(p.styleName, w) || EqualsNoCase(p.styleName, Trim(w));
+            return StartsWithNoCase(p.styleName, w) && p.styleName.size() > w.size() &&
+                   IsDigit(p.styleName[w.size()]);
         });
     f.listItem = std::any_of(std::begin(lx::kListStyles), std::end(lx::kListStyles),
                              [&](std::u16string_view w) { return EqualsNoCase(p.styleName, w); });

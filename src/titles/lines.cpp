@@ -12,21 +12,36 @@ namespace {
 
 using namespace titletext;
 
-// The font size most of the formatted text has: what "bigger" is measured by.
+// What "bigger" is measured by: the size most of the running text has; on a
+// page without running text (a cover), the smallest size that holds a fair
+// share of its characters, since the title there may well be the longest line.
 int BodySize(const std::vector<LineFeatures>& lines) {
-    std::map<int, size_t> weight;
+    std::map<int, size_t> running, all;
+    size_t runningChars = 0, allChars = 0;
     for (const LineFeatures& l : lines) {
-        if (l.formatted && l.size > 0) weight[l.size] += l.compact.size();
-    }
-    int best = 0;
-    size_t bestWeight = 0;
-    for (const auto& [size, w] : weight) {
-        if (w > bestWeight) {
-            best = size;
-            bestWeight = w;
+        if (!l.formatted || l.size <= 0) continue;
+        all[l.size] += l.compact.size();
+        allChars += l.compact.size();
+        if (l.bodyLike) {
+            running[l.size] += l.compact.size();
+            runningChars += l.compact.size();
         }
     }
-    return best;
+    if (runningChars >= 20) {
+        int best = 0;
+        size_t bestWeight = 0;
+        for (const auto& [size, w] : running) {
+            if (w > bestWeight) {
+                best = size;
+                bestWeight = w;
+            }
+        }
+        return best;
+    }
+    for (const auto& [size, w] : all) {
+        if (w * 100 >= allChars * 15) return size;
+    }
+    return 0;
 }
 
 // A table whose first row holds three short cells or more heads columns:

@@ -27,9 +27,11 @@ constexpr SkipRule kSkipRules[] = {
     {"replaces", [](L l, B) { return l.replaces; }},
     {"attachment", [](L l, B) { return l.attachment; }},
     {"letterhead", [](L l, B) { return l.letterheadText; }},
-    // Red and big: a letterhead by its look alone.
+    // Red and big: a 公文's letterhead by its look alone.
     {"red-letterhead",
-     [](L l, B b) { return l.formatted && l.red && l.size >= std::max(36, b.bodySize + 8); }},
+     [](L l, B b) {
+         return l.formatted && l.red && !l.latin && l.size >= std::max(36, b.bodySize + 8);
+     }},
     {"date", [](L l, B) { return l.date; }},
     {"genre", [](L l, B) { return l.genre || l.courseLine; }},
     {"salutation", [](L l, B) { return l.salutation; }},
@@ -55,7 +57,7 @@ constexpr ScoreTerm kScoreTerms[] = {
     {"numbered-heading", [](const Candidate& c, B) { return c.joined.numberedHeading ? -20 : 0; }},
     {"list-item", [](const Candidate& c, B) { return c.head->listItem ? -20 : 0; }},
     {"note", [](const Candidate& c, B) { return c.joined.note ? -20 : 0; }},
-    {"organisation", [](const Candidate& c, B) { return c.joined.orgLine ? -15 : 0; }},
+    {"organisation", [](const Candidate& c, B) { return c.joined.orgLine ? -25 : 0; }},
     {"person-name", [](const Candidate& c, B) { return c.joined.personName ? -12 : 0; }},
     {"very-short", [](const Candidate& c, B) { return c.joined.compact.size() <= 2 ? -10 : 0; }},
     {"table",
@@ -82,8 +84,11 @@ constexpr ScoreTerm kScoreTerms[] = {
     {"largest",
      [](const Candidate& c, B b) {
          const LineFeatures& h = *c.head;
-         return h.formatted && b.bodySize > 0 && h.size > b.bodySize && h.size == b.largest ? 10
-                                                                                            : 0;
+         // An organisation's name is often the biggest line of a cover.
+         return h.formatted && b.bodySize > 0 && h.size > b.bodySize && h.size == b.largest &&
+                        !c.joined.orgLine
+                    ? 10
+                    : 0;
      }},
     {"centred",
      [](const Candidate& c, B) {
@@ -123,7 +128,8 @@ int Score(const Candidate& candidate, const BodyContext& body, std::vector<Score
 bool LooksLikeTitle(const LineFeatures& l, const BodyContext& b) {
     if (!l.formatted) return false;
     if (l.titleStyle || l.headingLevel == 1) return true;
-    return (l.centered || l.bold) && b.bodySize > 0 && l.size > b.bodySize;
+    return (l.centered && l.bold) ||
+           ((l.centered || l.bold) && b.bodySize > 0 && l.size > b.bodySize);
 }
 
 }  // namespace pelmora

@@ -225,7 +225,7 @@ std::optional<std::u16string> HeaderTitle(const std::vector<ParagraphFacts>& hea
         const TextFeatures f = TextFeaturesOf(t);
         const std::u16string& k = f.compact;
         if (k.empty() || f.date || f.placeholder || f.genre || f.orgLine || f.docNumber || f.mark ||
-            f.contact)
+            f.contact || f.letterheadText)
             continue;
         // Page numbers: "45", "·1·", "- 3 -", "第3页", "Page 4 of 11".
         const bool words = std::any_of(k.begin(), k.end(), [](char16_t c) {
@@ -270,10 +270,9 @@ TitleExplanation Explain(const word::LeadingBody& whole, std::u16string_view fil
     const Lines lines = ReadLines(ps);
     out.body = lines.body;
 
-    // 5: nothing better: paragraph 1's text, unless it holds only a picture,
-    // a table of contents' heading or a placeholder.
-    const std::string_view firstSkip = lines.size() ? lines.skipName(0) : "";
-    if (!ps.empty() && firstSkip != "contents" && firstSkip != "section-heading" &&
+    // 5: nothing better: paragraph 1's text, unless it is a line that is
+    // never a title (a picture, a table of contents' heading, a date...).
+    if (!ps.empty() && (lines.candidate(0) || lines.skipName(0) == "field") &&
         !lines[0].placeholder)
         choice.title = lines[0].droppedLead.empty() ? Visible(ps[0].text) : lines[0].text;
 

@@ -18,6 +18,7 @@
 
 #include "reader/document.h"
 #include "support/utf.h"
+#include "titles/rawtitle.h"
 #include "titles/titlefinder.h"
 #include "titles/titlerules.h"
 
@@ -50,12 +51,15 @@ std::vector<Expected> ReadExpected() {
     return rows;
 }
 
+// As the window reads it: the whole automatic mode, header and text boxes included.
 std::u16string TitleOf(const std::string& file) {
     pelmora::word::Application word;
     auto doc = word.Open((kDir / file).string());
-    const pelmora::word::LeadingBody body = doc->LeadingParagraphs();
+    const std::u16string raw =
+        pelmora::ReadRawTitle(pelmora::TitleMode::TitleModeAuto, 5, 1, 25, *doc, FromUtf8(file))
+            .value_or(u"");
     doc->Close(false);
-    return pelmora::FormatTitleText(pelmora::FindTitle(body, FromUtf8(file)), 25).value_or(u"");
+    return pelmora::FormatTitleText(raw, 25).value_or(u"");
 }
 
 TEST(AutoTitleFixtures, TableListsEveryFixtureAndEachOneReads) {

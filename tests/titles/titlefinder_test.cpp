@@ -345,7 +345,7 @@ INSTANTIATE_TEST_SUITE_P(
               T(u""), T(u"Access and inclusion for people with disabilities")},
              u"AGuidetoDisabilityAccessandInclusionPlans(DAIPs)"
              u"forWesternAustralianPublicAuthorities"},
-        Case{"OnlySkippedLinesGiveParagraphOne", {T(u"2024年3月5日"), T(u"")}, u"2024年3月5日"}),
+        Case{"OnlySkippedLinesGiveNoTitle", {T(u"2024年3月5日"), T(u"")}, u""}),
     CaseName);
 
 // Formatting outweighs position when it is strong, not otherwise.
