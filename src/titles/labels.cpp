@@ -86,6 +86,7 @@ Label LabelOf(std::u16string_view text, std::u16string_view k) {
             if (l.kind != Label::None && (!l.bare || w.size() > 2)) return l;
         }
     }
+    if (!IsAsciiLetter(k[0])) return {};
     // "Title: X", "Meeting Title:" (value below). A bare "Title" heads a column.
     for (std::u16string_view w : lx::kTitleLabelsEn) {
         if (StartsWithNoCase(k, w) && k.size() > w.size() && IsColon(k[w.size()]))

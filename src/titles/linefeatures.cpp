@@ -1,5 +1,8 @@
 #include "titles/linefeatures.h"
 
+#include <unordered_map>
+#include <vector>
+
 #include "titles/lexicon.h"
 #include "titles/text.h"
 
@@ -120,12 +123,18 @@ bool IsMonthName(std::u16string_view word) {
 }
 
 bool IsDate(std::u16string_view t) {
+    if (t.size() > 40) return false;
     // "（2023年3月）" is a date too.
     if (t.size() >= 2 && (t.front() == u'(' || t.front() == 0xFF08) &&
         (t.back() == u')' || t.back() == 0xFF09))
         t = Trim(t.substr(1, t.size() - 2));
     const std::u16string k = Compact(t);
     if (k.empty() || k.size() > 24) return false;
+    // Every date holds a number, but for a month's name alone.
+    if (std::none_of(k.begin(), k.end(),
+                     [](char16_t c) { return IsDigit(c) || IsChineseNumeral(c); }) &&
+        WordCount(t) > 1)
+        return false;
     // Chinese and numeric dates: only digits, numerals, 年月日号 and separators.
     bool chinese = true;
     int digits = 0;
@@ -198,17 +207,38 @@ bool IsField(std::u16string_view t, std::u16string_view k) {
     return EqualsAnyNoCase(label, lx::kFieldLabelsEn);
 }
 
+// The words of a list by their last character (lower case): a line's last
+// character names the few words it can end in.
+class ByLastChar {
+  public:
+    explicit ByLastChar(std::span<const std::u16string_view> words) {
+        for (std::u16string_view w : words) {
+            if (!w.empty()) index_[Lower(w.back())].push_back(w);
+        }
+    }
+    bool EndsIn(std::u16string_view s) const {
+        if (s.empty()) return false;
+        const auto it = index_.find(Lower(s.back()));
+        if (it == index_.end()) return false;
+        return std::any_of(it->second.begin(), it->second.end(),
+                           [&](std::u16string_view w) { return EndsWithNoCase(s, w); });
+    }
+
+  private:
+    std::unordered_map<char16_t, std::vector<std::u16string_view>> index_;
+};
+
 bool HasKindEnding(std::u16string_view k) {
+    static const ByLastChar kZh(lx::kKindEndingsZh), kEn(lx::kKindEndingsEn);
     const std::u16string_view core = WithoutTrailingRemark(k);
-    if (EndsWithAny(core, lx::kKindEndingsZh)) return true;
-    return std::any_of(std::begin(lx::kKindEndingsEn), std::end(lx::kKindEndingsEn),
-                       [&](std::u16string_view w) { return EndsWithNoCase(core, w); });
+    return kZh.EndsIn(core) || kEn.EndsIn(core);
 }
 
 bool IsOrgLine(std::u16string_view t, std::u16string_view k) {
-    if (k.size() > 24 && !IsMostlyLatin(k)) return false;
-    if (EndsWithAny(k, lx::kOrgEndingsZh)) return true;
-    if (t.size() > 60) return false;
+    if (k.empty() || (k.size() > 24 && !IsMostlyLatin(k))) return false;
+    static const ByLastChar kZh(lx::kOrgEndingsZh);
+    if (IsHan(k.back())) return kZh.EndsIn(k);
+    if (t.size() > 60 || !IsMostlyLatin(k)) return false;
     if (std::any_of(std::begin(lx::kOrgEndingsEn), std::end(lx::kOrgEndingsEn),
                     [&](std::u16string_view w) { return EndsWithNoCase(t, w); }))
         return true;
@@ -262,7 +292,7 @@ bool IsBodyLike(std::u16string_view t, std::u16string_view k) {
     return !latin && k.size() > 40 && k.find(0xFF0C) != std::u16string_view::npos;
 }
 
-bool IsPlaceholder(std::u16string_view t, std::u16string_view k) {
+bool IsPlaceholder(std::u16string_view k) {
     if (k.empty()) return false;
     const char16_t f = k.front(), b = k.back();
     // Wholly in angle, square or curly brackets: "<Project Name>", "[论文标题]", "{title}".
@@ -271,19 +301,21 @@ bool IsPlaceholder(std::u16string_view t, std::u16string_view k) {
          (f == 0x3010 && b == 0x3011) || (f == 0xFF1C && b == 0xFF1E)))
         return true;
     // Only characters that stand in for text: "XXXXXXXX", "××××", "ⅩⅩⅩ".
-    size_t stand = 0;
-    for (char16_t c : k) stand += IsIn(c, lx::kPlaceholderChars) ? 1 : 0;
-    if (stand >= 2 && stand == k.size()) return true;
+    if (k.size() >= 2 &&
+        std::all_of(k.begin(), k.end(), [](char16_t c) { return IsIn(c, lx::kPlaceholderChars); }))
+        return true;
     if (EqualsAnyNoCase(k, lx::kPlaceholderLines)) return true;
-    // A bracketed instruction of several words: "[Why is the project being undertaken?]".
-    const size_t open = t.find(u'[');
-    if (open != std::u16string_view::npos) {
-        const size_t close = t.find(u']', open);
-        if (close != std::u16string_view::npos && WordCount(t.substr(open, close - open)) >= 4 &&
-            (close - open) * 2 >= t.size())
-            return true;
-    }
     return false;
+}
+
+// A bracketed instruction of several words that fills most of its line:
+// "[Why is the project being undertaken? Describe …]".
+bool IsBracketedInstruction(std::u16string_view t) {
+    const size_t open = t.find(u'[');
+    if (open == std::u16string_view::npos) return false;
+    const size_t close = t.find(u']', open);
+    return close != std::u16string_view::npos && (close - open) * 2 >= t.size() &&
+           WordCount(t.substr(open, close - open)) >= 4;
 }
 
 // Wholly in round brackets: an instruction or remark, not a title.
@@ -398,7 +430,7 @@ bool IsRed(uint32_t color) {
 
 }  // namespace
 
-TextFeatures TextFeaturesOf(std::u16string text) {
+TextFeatures BaseFeaturesOf(std::u16string text) {
     TextFeatures f;
     f.text = std::move(text);
     f.compact = Compact(f.text);
@@ -406,7 +438,32 @@ TextFeatures TextFeaturesOf(std::u16string text) {
     const std::u16string& k = f.compact;
     f.latin = IsMostlyLatin(k);
     if (k.empty()) return f;
+    f.addressLine = IsAddressLine(t, k, f.latin);
+    f.bodyLike = IsBodyLike(t, k) && !f.addressLine;
+    f.kindEnding = HasKindEnding(k);
+    f.datedHeading = IsDatedHeading(k);
+    return f;
+}
+
+void CompleteFeatures(TextFeatures& f) {
+    if (f.complete) return;
+    f.complete = true;
+    const std::u16string& t = f.text;
+    const std::u16string& k = f.compact;
+    if (k.empty()) return;
+    f.about = k.starts_with(u"关于");
+    f.numberedHeading = IsNumberedHeading(t);
+    f.continues = EndsInContinuation(t, k, f.latin);
+    f.label = LabelOf(t, k);
+    f.field = IsField(t, k);
     f.rule = IsRule(k);
+    f.attachment = IsAttachment(k);
+    f.salutation = IsSalutation(t, k);
+    // The rest describes short lines only; running text is none of them.
+    if (k.size() > 80) {
+        f.placeholder = IsBracketedInstruction(t);
+        return;
+    }
     f.mark = IsMark(k) || IsMark(WithoutBrackets(k));
     f.copyNumber = IsCopyNumber(k);
     f.docNumber = IsDocNumber(k);
@@ -415,32 +472,38 @@ TextFeatures TextFeaturesOf(std::u16string text) {
                          return c >= u'A' && c <= u'Z';
                      });
     f.replaces = k.starts_with(u"代替") && IsCodeLine(k.substr(2), k.substr(2));
-    f.attachment = IsAttachment(k);
     f.letterheadText = IsLetterheadText(k);
-    f.date = IsDate(t);
-    f.datedHeading = IsDatedHeading(k);
-    f.genre = IsGenre(k);
+    f.date = k.size() <= 30 && IsDate(t);
+    f.genre = k.size() <= 30 && IsGenre(k);
     f.courseLine = IsCourseLine(t);
-    f.salutation = IsSalutation(t, k);
-    f.addressLine = IsAddressLine(t, k, f.latin);
-    f.contact = IsContact(t, k);
-    f.bodyLike = IsBodyLike(t, k) && !f.addressLine;
-    f.field = IsField(t, k);
-    f.kindEnding = HasKindEnding(k);
-    f.about = k.starts_with(u"关于");
-    f.numberedHeading = IsNumberedHeading(t);
+    f.contact = k.size() <= 60 && IsContact(t, k);
     f.orgLine = IsOrgLine(t, k);
-    f.placeholder = IsPlaceholder(t, k);
+    f.placeholder = IsPlaceholder(k) || IsBracketedInstruction(t);
     f.note = IsNote(k);
-    f.contents = EqualsAnyNoCase(WithoutColon(k), lx::kContentsHeadings);
-    f.sectionHeading = IsSectionHeading(k);
-    f.personName = IsPersonName(t, k);
-    f.continues = EndsInContinuation(t, k, f.latin);
-    f.label = LabelOf(t, k);
+    f.contents = k.size() <= 20 && EqualsAnyNoCase(WithoutColon(k), lx::kContentsHeadings);
+    f.sectionHeading = k.size() <= 30 && IsSectionHeading(k);
+    f.personName = k.size() <= 40 && IsPersonName(t, k);
+}
+
+TextFeatures TextFeaturesOf(std::u16string text) {
+    TextFeatures f = BaseFeaturesOf(std::move(text));
+    CompleteFeatures(f);
     return f;
 }
 
-LineFeatures LineFeaturesOf(const word::ParagraphFacts& p) {
+TextFeatures JoinFactsOf(std::u16string text) {
+    TextFeatures f;
+    f.text = std::move(text);
+    f.compact = Compact(f.text);
+    f.latin = IsMostlyLatin(f.compact);
+    if (f.compact.empty()) return f;
+    f.bodyLike = IsBodyLike(f.text, f.compact);
+    f.kindEnding = HasKindEnding(f.compact);
+    f.continues = EndsInContinuation(f.text, f.compact, f.latin);
+    return f;
+}
+
+LineFeatures LineFeaturesOf(const word::ParagraphFacts& p, bool complete) {
     LineFeatures f;
     std::u16string visible = Visible(p.text);
     // "附件1" and a line break, then the title: the label is not part of it.
@@ -455,7 +518,8 @@ LineFeatures LineFeaturesOf(const word::ParagraphFacts& p) {
             visible = rest;
         }
     }
-    static_cast<TextFeatures&>(f) = TextFeaturesOf(std::move(visible));
+    static_cast<TextFeatures&>(f) = BaseFeaturesOf(std::move(visible));
+    if (complete) CompleteFeatures(f);
     f.tableRow = p.tableRow;
     f.tableCell = p.tableCell;
     if (!p.formatted) return f;

@@ -48,9 +48,19 @@ struct TextFeatures {
     bool personName = false;       // "王文豪", "Stryder R. Coleman"
     bool continues = false;        // ends in a word that needs the next line: "of the", "的"
     Label label;                   // "题目：X", "Subject: X"
+    // False while only the facts above `about` are known (BaseFeaturesOf).
+    bool complete = false;
 };
 
 TextFeatures TextFeaturesOf(std::u16string text);
+// The facts every line needs, cheap to tell: text, compact, latin,
+// addressLine, bodyLike, kindEnding, datedHeading. CompleteFeatures adds
+// the rest, which only lines the finder still looks at need.
+TextFeatures BaseFeaturesOf(std::u16string text);
+void CompleteFeatures(TextFeatures& features);
+// Only what joining lines asks of a title so far: compact, latin,
+// bodyLike, kindEnding, continues.
+TextFeatures JoinFactsOf(std::u16string text);
 
 // A body line: its text's facts and its paragraph's formatting.
 struct LineFeatures : TextFeatures {
@@ -73,7 +83,7 @@ struct LineFeatures : TextFeatures {
     std::u16string droppedLead;
 };
 
-LineFeatures LineFeaturesOf(const word::ParagraphFacts& p);
+LineFeatures LineFeaturesOf(const word::ParagraphFacts& p, bool complete = true);
 
 // The same formatting: lines set as one title look alike.
 bool SameLook(const LineFeatures& a, const LineFeatures& b);

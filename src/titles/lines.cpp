@@ -133,15 +133,28 @@ bool GoesOn(const Lines& lines, const LineFeatures& cur, const LineFeatures& nex
 
 }  // namespace
 
+// Lines after the running text that ends the search are not read further.
+constexpr SkipRule kPastRunningText{"after-running-text",
+                                    [](const LineFeatures&, const BodyContext&) { return true; }};
+
 Lines ReadLines(std::span<const word::ParagraphFacts> ps) {
     Lines lines;
     lines.features.reserve(ps.size());
-    for (const word::ParagraphFacts& p : ps) lines.features.push_back(LineFeaturesOf(p));
+    for (const word::ParagraphFacts& p : ps) lines.features.push_back(LineFeaturesOf(p, false));
     MarkColumnHeaders(lines.features);
     lines.body.bodySize = BodySize(lines.features);
     lines.skipped.reserve(ps.size());
-    for (const LineFeatures& f : lines.features)
+    // The search ends at the second paragraph of running text at the latest.
+    int running = 0;
+    for (LineFeatures& f : lines.features) {
+        if (running >= 2) {
+            lines.skipped.push_back(&kPastRunningText);
+            continue;
+        }
+        CompleteFeatures(f);
         lines.skipped.push_back(SkipRuleFor(f, lines.body));
+        if (!lines.skipped.back() && f.bodyLike) ++running;
+    }
     for (size_t i = 0; i < lines.size(); ++i) {
         if (lines.candidate(i) && lines[i].formatted)
             lines.body.largest = std::max(lines.body.largest, lines[i].size);
@@ -174,10 +187,17 @@ Joined JoinLines(const Lines& lines, size_t first, std::u16string text) {
         return out;
     }
     size_t last = first;
+    // The facts of the title so far: the head's own, until a line is joined.
+    TextFeatures joined;
+    const TextFeatures* sofarFacts = &head;
+    if (out.text != head.text) {
+        joined = JoinFactsOf(out.text);
+        sofarFacts = &joined;
+    }
     for (size_t j = first + 1; j < lines.size() && j <= first + 2; ++j) {
         const LineFeatures& cur = lines[last];
         const LineFeatures& next = lines[j];
-        const TextFeatures sofar = TextFeaturesOf(out.text);
+        const TextFeatures& sofar = *sofarFacts;
         if (lines.skipName(j) == "empty") {
             // A cover's name, empty lines, then its kind of document in the same
             // alignment: "某某系统" … "验收报告".
@@ -219,6 +239,8 @@ Joined JoinLines(const Lines& lines, size_t first, std::u16string text) {
         out.text = Join(std::move(out.text), next.text);
         out.count = int(j - first + 1);
         last = j;
+        joined = JoinFactsOf(out.text);
+        sofarFacts = &joined;
     }
     return out;
 }

@@ -51,15 +51,15 @@ int IfHead(const Candidate& c, bool (*test)(L), int points) {
 constexpr ScoreTerm kScoreTerms[] = {
     // Earlier is better.
     {"position", [](const Candidate& c, B) { return -std::min(30, 3 * c.rank); }},
-    {"running-text", [](const Candidate& c, B) { return c.joined.bodyLike ? -50 : 0; }},
-    {"kind-ending", [](const Candidate& c, B) { return c.joined.kindEnding ? 10 : 0; }},
-    {"about", [](const Candidate& c, B) { return c.joined.about ? 5 : 0; }},
-    {"numbered-heading", [](const Candidate& c, B) { return c.joined.numberedHeading ? -20 : 0; }},
+    {"running-text", [](const Candidate& c, B) { return c.joined->bodyLike ? -50 : 0; }},
+    {"kind-ending", [](const Candidate& c, B) { return c.joined->kindEnding ? 10 : 0; }},
+    {"about", [](const Candidate& c, B) { return c.joined->about ? 5 : 0; }},
+    {"numbered-heading", [](const Candidate& c, B) { return c.joined->numberedHeading ? -20 : 0; }},
     {"list-item", [](const Candidate& c, B) { return c.head->listItem ? -20 : 0; }},
-    {"note", [](const Candidate& c, B) { return c.joined.note ? -20 : 0; }},
-    {"organisation", [](const Candidate& c, B) { return c.joined.orgLine ? -25 : 0; }},
-    {"person-name", [](const Candidate& c, B) { return c.joined.personName ? -12 : 0; }},
-    {"very-short", [](const Candidate& c, B) { return c.joined.compact.size() <= 2 ? -10 : 0; }},
+    {"note", [](const Candidate& c, B) { return c.joined->note ? -20 : 0; }},
+    {"organisation", [](const Candidate& c, B) { return c.joined->orgLine ? -25 : 0; }},
+    {"person-name", [](const Candidate& c, B) { return c.joined->personName ? -12 : 0; }},
+    {"very-short", [](const Candidate& c, B) { return c.joined->compact.size() <= 2 ? -10 : 0; }},
     {"table",
      [](const Candidate& c, B) {
          if (c.head->tableRow > 1) return -20;
@@ -86,7 +86,7 @@ constexpr ScoreTerm kScoreTerms[] = {
          const LineFeatures& h = *c.head;
          // An organisation's name is often the biggest line of a cover.
          return h.formatted && b.bodySize > 0 && h.size > b.bodySize && h.size == b.largest &&
-                        !c.joined.orgLine
+                        !c.joined->orgLine
                     ? 10
                     : 0;
      }},

@@ -32,11 +32,11 @@ const SkipRule* SkipRuleFor(const LineFeatures& line, const BodyContext& body);
 
 // A title candidate: one line, or several set as one title.
 struct Candidate {
-    int first = 0;             // 0-based index of its first line
-    int count = 1;             // lines joined
-    int rank = 0;              // how many candidates come before it
-    const LineFeatures* head;  // its first line: the candidate's look
-    TextFeatures joined;       // the joined text's facts
+    int first = 0;               // 0-based index of its first line
+    int count = 1;               // lines joined
+    int rank = 0;                // how many candidates come before it
+    const LineFeatures* head;    // its first line: the candidate's look
+    const TextFeatures* joined;  // the joined text's facts
 };
 
 struct ScoreTerm {

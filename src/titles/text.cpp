@@ -2,61 +2,6 @@
 
 namespace pelmora::titletext {
 
-bool IsBlank(char16_t c) {
-    return c == u' ' || c == u'\t' || c == 0x00A0 || c == 0x3000 || (c >= 0x2000 && c <= 0x200B) ||
-           c == 0xFEFF;
-}
-
-bool IsAsciiAlnum(char16_t c) {
-    return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
-}
-
-bool IsAsciiLetter(char16_t c) { return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'); }
-
-bool IsDigit(char16_t c) { return (c >= u'0' && c <= u'9') || (c >= 0xFF10 && c <= 0xFF19); }
-
-bool IsChineseNumeral(char16_t c) { return IsIn(c, u"〇零一二三四五六七八九十百两"); }
-
-bool IsColon(char16_t c) { return c == u':' || c == 0xFF1A; }
-
-bool IsHan(char16_t c) { return c >= 0x2E80; }
-
-char16_t Lower(char16_t c) { return c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c; }
-
-bool IsIn(char16_t c, std::u16string_view set) { return set.find(c) != std::u16string_view::npos; }
-
-bool StartsWithNoCase(std::u16string_view s, std::u16string_view prefix) {
-    if (s.size() < prefix.size()) return false;
-    for (size_t i = 0; i < prefix.size(); ++i) {
-        if (Lower(s[i]) != Lower(prefix[i])) return false;
-    }
-    return true;
-}
-
-bool EndsWithNoCase(std::u16string_view s, std::u16string_view suffix) {
-    return s.size() >= suffix.size() &&
-           StartsWithNoCase(s.substr(s.size() - suffix.size()), suffix);
-}
-
-bool EqualsNoCase(std::u16string_view a, std::u16string_view b) {
-    return a.size() == b.size() && StartsWithNoCase(a, b);
-}
-
-bool StartsWithAny(std::u16string_view s, std::span<const std::u16string_view> words) {
-    return std::any_of(words.begin(), words.end(),
-                       [&](std::u16string_view w) { return s.starts_with(w); });
-}
-
-bool EndsWithAny(std::u16string_view s, std::span<const std::u16string_view> words) {
-    return std::any_of(words.begin(), words.end(),
-                       [&](std::u16string_view w) { return s.ends_with(w); });
-}
-
-bool EqualsAnyNoCase(std::u16string_view s, std::span<const std::u16string_view> words) {
-    return std::any_of(words.begin(), words.end(),
-                       [&](std::u16string_view w) { return EqualsNoCase(s, w); });
-}
-
 std::u16string_view PrefixNoCase(std::u16string_view s,
                                  std::span<const std::u16string_view> words) {
     for (std::u16string_view w : words) {

@@ -11,23 +11,71 @@
 
 namespace pelmora::titletext {
 
-bool IsBlank(char16_t c);
-bool IsAsciiAlnum(char16_t c);
-bool IsAsciiLetter(char16_t c);
-bool IsDigit(char16_t c);  // ASCII and full-width digits
-bool IsChineseNumeral(char16_t c);
-bool IsColon(char16_t c);  // ':' and '：'
-bool IsHan(char16_t c);    // CJK ideographs and their punctuation: U+2E80 and above
-char16_t Lower(char16_t c);
-bool IsIn(char16_t c, std::u16string_view set);
+// The helpers below run for every character of every leading line: inline.
+inline bool IsIn(char16_t c, std::u16string_view set) {
+    for (char16_t x : set) {
+        if (x == c) return true;
+    }
+    return false;
+}
 
-bool StartsWithNoCase(std::u16string_view s, std::u16string_view prefix);
-bool EndsWithNoCase(std::u16string_view s, std::u16string_view suffix);
-bool EqualsNoCase(std::u16string_view a, std::u16string_view b);
+inline bool IsBlank(char16_t c) {
+    return c == u' ' || c == u'\t' || c == 0x00A0 || c == 0x3000 || (c >= 0x2000 && c <= 0x200B) ||
+           c == 0xFEFF;
+}
 
-bool StartsWithAny(std::u16string_view s, std::span<const std::u16string_view> words);
-bool EndsWithAny(std::u16string_view s, std::span<const std::u16string_view> words);
-bool EqualsAnyNoCase(std::u16string_view s, std::span<const std::u16string_view> words);
+inline bool IsAsciiAlnum(char16_t c) {
+    return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
+}
+
+inline bool IsAsciiLetter(char16_t c) {
+    return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
+}
+
+// ASCII and full-width digits.
+inline bool IsDigit(char16_t c) { return (c >= u'0' && c <= u'9') || (c >= 0xFF10 && c <= 0xFF19); }
+
+inline bool IsChineseNumeral(char16_t c) { return IsIn(c, u"〇零一二三四五六七八九十百两"); }
+
+inline bool IsColon(char16_t c) { return c == u':' || c == 0xFF1A; }
+
+// CJK ideographs and their punctuation: U+2E80 and above.
+inline bool IsHan(char16_t c) { return c >= 0x2E80; }
+
+inline char16_t Lower(char16_t c) { return c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c; }
+
+inline bool StartsWithNoCase(std::u16string_view s, std::u16string_view prefix) {
+    if (s.size() < prefix.size()) return false;
+    for (size_t i = 0; i < prefix.size(); ++i) {
+        if (Lower(s[i]) != Lower(prefix[i])) return false;
+    }
+    return true;
+}
+
+inline bool EndsWithNoCase(std::u16string_view s, std::u16string_view suffix) {
+    return s.size() >= suffix.size() &&
+           StartsWithNoCase(s.substr(s.size() - suffix.size()), suffix);
+}
+
+inline bool EqualsNoCase(std::u16string_view a, std::u16string_view b) {
+    return a.size() == b.size() && StartsWithNoCase(a, b);
+}
+
+inline bool StartsWithAny(std::u16string_view s, std::span<const std::u16string_view> words) {
+    return std::any_of(words.begin(), words.end(),
+                       [&](std::u16string_view w) { return s.starts_with(w); });
+}
+
+inline bool EndsWithAny(std::u16string_view s, std::span<const std::u16string_view> words) {
+    return std::any_of(words.begin(), words.end(),
+                       [&](std::u16string_view w) { return s.ends_with(w); });
+}
+
+inline bool EqualsAnyNoCase(std::u16string_view s, std::span<const std::u16string_view> words) {
+    return std::any_of(words.begin(), words.end(),
+                       [&](std::u16string_view w) { return EqualsNoCase(s, w); });
+}
+
 // The word of `words` that s starts with (no case), or an empty view.
 std::u16string_view PrefixNoCase(std::u16string_view s, std::span<const std::u16string_view> words);
 

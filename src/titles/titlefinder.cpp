@@ -121,20 +121,20 @@ Scoring Score(const Lines& lines) {
         if (runningText && !LooksLikeTitle(lines[i], lines.body) && !lines[i].bodyLike) continue;
         const Joined joined = JoinLines(lines, i, lines[i].text);
         const size_t head = joined.dropped ? i + 1 : i;
+        TextFeatures own;
+        if (joined.count > 1 || joined.dropped) own = TextFeaturesOf(joined.text);
         Candidate c{int(i), joined.count, rank++, &lines[head],
-                    joined.count > 1 || joined.dropped
-                        ? TextFeaturesOf(joined.text)
-                        : static_cast<const TextFeatures&>(lines[i])};
+                    joined.count > 1 || joined.dropped ? &own : &lines[i]};
         TitleCandidate t = Taken(TitleRule::Scored, i, joined);
         t.score = Score(c, lines.body, &t.parts);
-        const bool bodyLike = c.joined.bodyLike;
+        const bool bodyLike = c.joined->bodyLike;
         out.candidates.push_back(std::move(t));
-        out.placeholder.push_back(c.joined.placeholder && !joined.dropped);
+        out.placeholder.push_back(c.joined->placeholder && !joined.dropped);
         out.bodyLike.push_back(bodyLike);
         out.afterContents.push_back(contents);
-        out.weak.push_back((c.head->tableRow > 0 && !c.joined.kindEnding &&
+        out.weak.push_back((c.head->tableRow > 0 && !c.joined->kindEnding &&
                             !LooksLikeTitle(*c.head, lines.body)) ||
-                           c.joined.numberedHeading);
+                           c.joined->numberedHeading);
         i += size_t(joined.count - 1);  // the joined lines are not candidates of their own
         if (!bodyLike) {
             titleSeen = true;
