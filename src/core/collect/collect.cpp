@@ -86,7 +86,9 @@ FoundFile SplitPath(const QString& path) {
 
 void AddFolder(BatchList& list, const GlobalSettings& settings, Dialogs& dialogs,
                const QString& folder) {
-    ListGathered(list, dialogs, Accepted(settings, FindDocFiles(folder, settings.globalSubdir)));
+    ListGathered(
+        list, dialogs,
+        Accepted(settings, FindDocFiles(folder, settings.globalSubdir, settings.globalKinds)));
 }
 
 void AddFolderCommand(BatchList& list, const GlobalSettings& settings, Dialogs& dialogs) {
@@ -96,8 +98,9 @@ void AddFolderCommand(BatchList& list, const GlobalSettings& settings, Dialogs& 
     AddFolder(list, settings, dialogs, *folder);
 }
 
-void AddFilesCommand(BatchList& list, Dialogs& dialogs) {
-    const QString selection = dialogs.openFiles(kOpenTitle, WordFileFilter());
+void AddFilesCommand(BatchList& list, const GlobalSettings& settings, Dialogs& dialogs) {
+    const QString selection =
+        dialogs.openFiles(kOpenTitle, DocumentFileFilter(settings.globalKinds));
     if (selection.isEmpty()) return;
 
     std::vector<FoundFile> files;
@@ -115,10 +118,11 @@ void AddFilesCommand(BatchList& list, Dialogs& dialogs) {
     list.replace(files);
 }
 
-bool IsDroppable(const QStringList& paths) {
+bool IsDroppable(const QStringList& paths, const QStringList& kinds) {
     for (const QString& path : paths) {
         const QFileInfo info(path);
-        if (info.isDir() || (info.isFile() && IsWordFileName(info.fileName()))) return true;
+        if (info.isDir() || (info.isFile() && IsListedFileName(info.fileName(), kinds)))
+            return true;
     }
     return false;
 }
@@ -131,7 +135,7 @@ void AddDroppedCommand(BatchList& list, const GlobalSettings& settings, Dialogs&
         const QFileInfo info(path);
         if (info.isDir())
             folders.push_back(path);
-        else if (info.isFile() && IsWordFileName(info.fileName()))
+        else if (info.isFile() && IsListedFileName(info.fileName(), settings.globalKinds))
             files.push_back(SplitPath(path));
     }
     if (folders.isEmpty()) {
@@ -158,10 +162,11 @@ void AddDroppedCommand(BatchList& list, const GlobalSettings& settings, Dialogs&
     for (const QString& path : paths) {
         const QFileInfo info(path);
         if (info.isDir()) {
-            const Gathered found = Accepted(settings, FindDocFiles(path, settings.globalSubdir));
+            const Gathered found =
+                Accepted(settings, FindDocFiles(path, settings.globalSubdir, settings.globalKinds));
             for (const FoundFile& f : found.files) add(f);
             all.leftOut += found.leftOut;
-        } else if (info.isFile() && IsWordFileName(info.fileName())) {
+        } else if (info.isFile() && IsListedFileName(info.fileName(), settings.globalKinds)) {
             add(SplitPath(path));
         }
     }

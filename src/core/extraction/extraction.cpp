@@ -27,9 +27,8 @@ void WriteRow(BatchList& list, int32_t row, const TitleOutcome& outcome) {
     list.setRowColor(row, kColorWhite);
     if (outcome.fails) {
         list.setTitleColor(row, kColorRed);
-        list.setResult(row, outcome.unreadable.isEmpty()
-                                ? QStringLiteral("与文件名相同或空等非法字符")
-                                : outcome.unreadable);
+        list.setResult(row, outcome.failure.isEmpty() ? QStringLiteral("与文件名相同或空等非法字符")
+                                                      : outcome.failure);
     } else {
         list.setResult(row, QStringLiteral("提取成功"));
     }

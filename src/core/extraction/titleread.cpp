@@ -4,9 +4,11 @@
 #include <exception>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "core/files/filenames.h"
 #include "reader/document.h"
+#include "reader/open.h"
 #include "titles/orderedpool.h"
 #include "titles/rawtitle.h"
 
@@ -56,6 +58,7 @@ const ReasonText kReasons[] = {
 }  // namespace
 
 QString UnreadableText(std::string_view reason) {
+    if (reason == word::kOldWpsReason) return QStringLiteral("WPS 旧版格式,无法读取");
     const QString prefix = QStringLiteral("无法读取:");
     for (const ReasonText& r : kReasons) {
         if (reason.find(r.part) == std::string_view::npos) continue;
@@ -82,21 +85,21 @@ TitleOutcome ReadTitleOutcome(word::Application& app, const GlobalSettings& sett
                 const QString text(reinterpret_cast<const QChar*>(raw->data()),
                                    static_cast<qsizetype>(raw->size()));
                 if (const std::optional<QString> formatted =
-                        FormatTitle(text, settings.globalMaxword))
+                        FormatTitle(text, settings.globalMaxword, TitleRulesOf(settings)))
                     out.title = *formatted;
             }
         } catch (const std::exception& e) {
             // A damaged story is the file's fault; a paragraph it lacks is not.
-            out.unreadable = UnreadableText(e.what());
+            out.failure = UnreadableText(e.what());
         } catch (...) {
         }
         doc->Close(true);
     } catch (const std::exception& e) {
-        out.unreadable = UnreadableText(e.what());
+        out.failure = UnreadableText(e.what());
     } catch (...) {
-        out.unreadable = UnreadableText("");
+        out.failure = UnreadableText("");
     }
-    if (!out.unreadable.isEmpty()) out.title.clear();
+    if (!out.failure.isEmpty()) out.title.clear();
     // The name the file would get keeps its own Word extension; the rename
     // refuses by that same name (CON.doc, .x.doc, control characters).
     const QString newName = RenamedFileName(job.fileName, out.title);

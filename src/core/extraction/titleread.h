@@ -24,9 +24,11 @@ struct TitleJob {
 };
 
 struct TitleOutcome {
-    QString title;       // the formed title; empty when none could be read
-    bool fails = true;   // empty, a name the rename refuses, or the file's own name
-    QString unreadable;  // why the document could not be read; empty when it could
+    QString title;      // the formed title; empty when none could be read
+    bool fails = true;  // empty, a name the rename refuses, or the file's own name
+    // Why the document could not be read, as the row says it; empty when
+    // it could (the usual failure text then).
+    QString failure;
 };
 
 // The result text of a row whose document could not be read, from the
