@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "reader/error.h"
-#include "reader/openers.h"
+#include "reader/limits.h"
 
 namespace pelmora::word {
 
@@ -118,8 +118,7 @@ void RunTally::Add(std::u16string_view text, int halfPoints, bool bold, uint32_t
     auto add = [ink](auto& seen, auto value) {
         for (auto& [v, n] : seen)
             if (v == value) return void(n += ink);
-        // A handful of distinct values in a title paragraph; a flood is damage.
-        if (seen.size() < 64) seen.emplace_back(value, ink);
+        if (seen.size() < kMaxDistinctValues) seen.emplace_back(value, ink);
     };
     add(sizes_, halfPoints);
     add(colors_, color);
@@ -153,8 +152,8 @@ int BuiltInStyleOfName(std::u16string_view name) {
     if (n == u"subtitle" || n == u"副标题") return kStiSubtitle;
     for (std::u16string_view prefix :
          {std::u16string_view(u"heading"), std::u16string_view(u"标题")}) {
-        if (n.size() == prefix.size() + 1 && n.compare(0, prefix.size(), prefix) == 0 &&
-            n.back() >= u'1' && n.back() <= u'9')
+        if (n.size() == prefix.size() + 1 && n.starts_with(prefix) && n.back() >= u'1' &&
+            n.back() <= u'9')
             return kStiHeading1 + (n.back() - u'1');
     }
     return kStiUser;

@@ -36,10 +36,6 @@ using fmt::XmlStream;
 
 // ---------------------------------------------------------------- package
 
-// A styles part up to this size is held whole for the fast scanner; a
-// bigger one streams through expat.
-constexpr std::size_t kMaxScannedStyles = 1u << 20;
-
 // libzip (1.7) writes its own globals while it opens an archive, so archives
 // on several threads are opened one at a time; reading them needs no lock.
 std::mutex& OpenMutex() {
@@ -298,10 +294,6 @@ std::map<std::string, Relationship> ReadRels(const Package& pkg, const std::stri
     return r.rels;
 }
 
-bool EndsWith(std::string_view s, std::string_view suffix) {
-    return s.size() >= suffix.size() && s.substr(s.size() - suffix.size()) == suffix;
-}
-
 // Checks that a part's root element is w:document.
 class RootCheck : public SaxHandler {
   public:
@@ -325,9 +317,9 @@ std::string FindMainPart(const Package& pkg, std::string* coreProperties = nullp
     std::vector<std::string> candidates;
     try {
         for (const auto& [id, rel] : ReadRels(pkg, "")) {
-            if (EndsWith(rel.type, "/officeDocument") && !rel.target.empty())
+            if (rel.type.ends_with("/officeDocument") && !rel.target.empty())
                 candidates.push_back(rel.target);
-            if (coreProperties && EndsWith(rel.type, "/core-properties") && !rel.target.empty())
+            if (coreProperties && rel.type.ends_with("/core-properties") && !rel.target.empty())
                 *coreProperties = rel.target;
         }
     } catch (const WordError&) {
@@ -444,7 +436,7 @@ class StoryReader : public SaxHandler {
                 inline_ = std::make_unique<StoryReader>(SIZE_MAX, SIZE_MAX);
                 inlineDepth_ = stack_.size();
                 inlineKind_ = RefKind(a.Get(Ns::W, "type")) + (local == "ftr" ? 3 : 0);
-            } else if (EndsWith(local, "Change")) {
+            } else if (local.ends_with("Change")) {
                 Skip();
             }
             return;
@@ -524,7 +516,7 @@ class StoryReader : public SaxHandler {
                    local == "txbxContent" || local == "sdtPr" || local == "sdtEndPr" ||
                    local == "tblPr" || local == "tblGrid" || local == "trPr" || local == "tcPr" ||
                    local == "customXmlPr" || local == "smartTagPr" || local == "pict" ||
-                   local == "object" || EndsWith(local, "Change")) {
+                   local == "object" || local.ends_with("Change")) {
             if (local == "pict" || local == "object") Put(u'\x01');
             Skip();
         } else if (local == "altChunk") {
@@ -602,7 +594,7 @@ class StoryReader : public SaxHandler {
 
     void Text(std::string_view utf8) override {
         if (inline_) return inline_->Text(utf8);
-        if (inTitle_ && titleProperty.size() < 1024) fmt::AppendUtf8(titleProperty, utf8);
+        if (inTitle_ && titleProperty.size() < kMaxTitleChars) fmt::AppendUtf8(titleProperty, utf8);
         if (!inText_ || skipDepth_ || !Visible()) return;
         const std::size_t from = para_.size();
         fmt::AppendUtf8(para_, utf8);
@@ -798,7 +790,7 @@ class OoxmlDocument : public StoryDocument {
     std::string PartOfType(std::string_view type, const std::string& usual) {
         if (!rels_) Target("");
         for (const auto& [id, rel] : *rels_)
-            if (EndsWith(rel.type, type) && !rel.target.empty() && pkg_->Has(rel.target))
+            if (rel.type.ends_with(type) && !rel.target.empty() && pkg_->Has(rel.target))
                 return rel.target;
         return pkg_->Has(usual) ? usual : std::string();
     }
@@ -819,7 +811,7 @@ class OoxmlDocument : public StoryDocument {
                 if (in) stop = true;
             }
             void Text(std::string_view utf8) override {
-                if (in && title.size() < 1024) fmt::AppendUtf8(title, utf8);
+                if (in && title.size() < kMaxTitleChars) fmt::AppendUtf8(title, utf8);
             }
         } reader;
         ParsePart(*pkg_, part, reader);
@@ -841,7 +833,7 @@ class OoxmlDocument : public StoryDocument {
     std::u16string StoryText(const std::string& key) override {
         auto inlined = inlineTexts_.find(key);
         if (inlined != inlineTexts_.end()) return inlined->second;
-        if (key.compare(0, 4, "rel:") != 0 || !pkg_) return u"\r";
+        if (!key.starts_with("rel:") || !pkg_) return u"\r";
         const std::string target = Target(key.substr(4));
         if (target.empty()) return u"\r";
         StoryReader r(SIZE_MAX, SIZE_MAX);

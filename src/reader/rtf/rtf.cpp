@@ -107,7 +107,7 @@ class RtfParser {
 
     // Returns true when the whole input was read.
     bool Run() {
-        if (d_.substr(0, 5) != "{\\rtf") throw WordError("not an RTF file");
+        if (!d_.starts_with("{\\rtf")) throw WordError("not an RTF file");
         stack_.push_back({});
         std::size_t pos = 1;  // inside the root group
         while (pos < d_.size() && !stop_) {
@@ -194,7 +194,7 @@ class RtfParser {
 
     // Appends decoded text to the current story.
     void Put(std::u16string_view text) {
-        if (StyleName() && style_.name.size() < 256) style_.name += text;
+        if (StyleName() && style_.name.size() < kMaxStyleNameChars) style_.name += text;
         if (G().story < 0 || G().dest != Dest::Text) return;
         Story& s = stories_[static_cast<std::size_t>(G().story)];
         s.cur += text;
@@ -299,7 +299,7 @@ class RtfParser {
             p.pageBreakBefore = f.pageBreakBefore;
             int level = f.outlineLevel;
             // A style states its level, or the style it is based on.
-            for (int depth = 0; level < 0 && style && depth < 16; ++depth) {
+            for (int depth = 0; level < 0 && style && depth < kMaxStyleChain; ++depth) {
                 level = style->outlineLevel;
                 auto base = styles_.find(style->basedOn);
                 style = base == styles_.end() || style->basedOn < 0 ? nullptr : &base->second;
@@ -318,7 +318,7 @@ class RtfParser {
         return colors_[static_cast<std::size_t>(index)];
     }
     void EndColor() {
-        if (colors_.size() < 4096) colors_.push_back(colorSet_ ? color_ : kAutoColor);
+        if (colors_.size() < kMaxRtfColors) colors_.push_back(colorSet_ ? color_ : kAutoColor);
         color_ = 0;
         colorSet_ = false;
     }
@@ -341,7 +341,7 @@ class RtfParser {
         }
         name.pop_back();
         while (!name.empty() && name.front() == u' ') name.erase(0, 1);
-        if (paragraphStyle_ && styles_.size() < 4096) styles_.emplace(styleIndex_, style_);
+        if (paragraphStyle_ && styles_.size() < kMaxRtfStyles) styles_.emplace(styleIndex_, style_);
     }
 
     void EndParagraph(const char16_t* mark) {
@@ -811,7 +811,7 @@ class RtfDocument : public StoryDocument {
         bool utf16 = false;
         const std::size_t start = TextStart(data_, &utf16);
         if (start) data_.erase(0, start);
-        if (utf16 || data_.compare(0, 5, "{\\rtf") != 0) throw WordError("not an RTF file");
+        if (utf16 || !data_.starts_with("{\\rtf")) throw WordError("not an RTF file");
     }
 
   private:

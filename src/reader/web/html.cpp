@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <optional>
 
-#include "reader/openers.h"
+#include "reader/limits.h"
 #include "reader/story.h"
 #include "reader/text/ascii.h"
 #include "reader/web/css.h"
@@ -304,18 +304,18 @@ class HtmlReader {
 
     std::size_t Markup(std::u16string_view s, std::size_t i) {
         std::u16string_view rest = s.substr(i);
-        if (rest.substr(0, 4) == u"<!--") {
+        if (rest.starts_with(u"<!--")) {
             std::size_t e = s.find(u"-->", i + 4);
             return e == std::u16string_view::npos ? s.size() : e + 3;
         }
-        if (rest.substr(0, 5) == u"<![if" || rest.substr(0, 6) == u"<![ if") {
+        if (rest.starts_with(u"<![if") || rest.starts_with(u"<![ if")) {
             // Downlevel-revealed conditionals ("<![if !supportLists]>") hold
             // the stand-ins Word writes for browsers: list numbers, VML
             // fallbacks. Word itself skips them.
             std::size_t e = s.find(u"<![endif]>", i);
             return e == std::u16string_view::npos ? s.size() : e + 10;
         }
-        if (rest.substr(0, 2) == u"<!" || rest.substr(0, 2) == u"<?") {
+        if (rest.starts_with(u"<!") || rest.starts_with(u"<?")) {
             std::size_t e = s.find(u'>', i);
             return e == std::u16string_view::npos ? s.size() : e + 1;
         }
@@ -376,7 +376,8 @@ class HtmlReader {
                     n = e;
                 }
             }
-            if (!name.empty() && tag.attrs.size() < 64) tag.attrs.emplace(name, std::move(value));
+            if (!name.empty() && tag.attrs.size() < kMaxHtmlAttrs)
+                tag.attrs.emplace(name, std::move(value));
         }
         std::size_t after = n < s.size() ? n + 1 : s.size();
         if (tag.end) {
@@ -400,7 +401,7 @@ class HtmlReader {
             }
             std::u16string_view raw =
                 s.substr(after, (e == std::u16string_view::npos ? s.size() : e) - after);
-            if (tag.name == "style" && css.size() < (1u << 20)) {
+            if (tag.name == "style" && css.size() < kMaxCssBytes) {
                 css += raw;
                 rules_.Add(LowerAscii16(raw));
             }
@@ -481,7 +482,7 @@ class HtmlReader {
                 if ((kind == "header" || kind == "footer") && id != tag.attrs.end()) {
                     o.flow = &stories_->byId[LowerAscii16(id->second)];
                     o.dropped = false;
-                } else if (kind.rfind("field-", 0) != 0) {
+                } else if (!kind.starts_with("field-")) {
                     o.dropped = true;
                 }
             }

@@ -4,14 +4,13 @@
 #include <string>
 #include <vector>
 
-#include "reader/openers.h"
+#include "reader/limits.h"
 #include "reader/text/utf8.h"
 
 namespace pelmora::word::fmt {
 
 namespace {
 
-constexpr std::size_t kMaxAttrs = 256;  // per tag; more is left to expat
 constexpr std::string_view kXmlNs = "http://www.w3.org/XML/1998/namespace";
 constexpr std::string_view kXmlnsNs = "http://www.w3.org/2000/xmlns/";
 
@@ -305,7 +304,7 @@ class Scanner {
                 break;
             }
             // Attributes are set apart by blanks.
-            if (pos_ == before || attrs_.size() >= kMaxAttrs) return false;
+            if (pos_ == before || attrs_.size() >= kMaxScannedAttrs) return false;
             RawAttr a;
             if (!Attribute(a.qname, a.value)) return false;
             bool plain = true;
