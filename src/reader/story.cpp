@@ -4,6 +4,7 @@
 
 #include "reader/error.h"
 #include "reader/limits.h"
+#include "reader/marks.h"
 
 namespace pelmora::word {
 
@@ -80,7 +81,7 @@ LeadingBody StoryDocument::ReadLeading(int maxCount) {
     ParagraphText(1);  // throws where the object model would
     for (std::size_t i = 0; i < want && i < paragraphs_.size(); ++i) {
         ParagraphFacts p = paragraphs_[i];
-        if (p.text.find(u'\f') != std::u16string::npos) p.breakAfter = true;
+        if (p.text.find(kPageBreak) != std::u16string::npos) p.breakAfter = true;
         const bool last = p.breakAfter;
         body.paragraphs.push_back(std::move(p));
         if (last) break;
@@ -225,7 +226,7 @@ void CellLayout::CellEnd() {
         c.pending.formatted = lastFormatted_;
         if (c.pending.formatted) c.pending.styleId = kStiNormal;
     }
-    Emit(std::move(c.pending), u"\r\a");
+    Emit(std::move(c.pending), kCellEnd);
 }
 
 void CellLayout::RowEnd() {
@@ -235,7 +236,7 @@ void CellLayout::RowEnd() {
         mark.formatted = lastFormatted_;
         if (mark.formatted) mark.styleId = kStiNormal;
         if (open_.size() == 1) ++cell_;  // the row-end mark is the cell after the last
-        Emit(std::move(mark), u"\r\a");
+        Emit(std::move(mark), kCellEnd);
         open_.back().rowOpen = false;
     }
 }

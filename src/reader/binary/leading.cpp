@@ -123,7 +123,7 @@ LeadingBody BinaryDocument::ReadLeading(int maxCount) {
             break;
         }
         cpLog_ = nullptr;
-        p.breakAfter = p.text.find(u'\f') != std::u16string::npos;
+        p.breakAfter = p.text.find(kPageBreak) != std::u16string::npos;
         ParaProps pp;
         bool known = false;
         if (!fib_.word6) {
