@@ -3,9 +3,11 @@
 #include <QFile>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "core/files/filenames.h"
 #include "reader/document.h"
+#include "reader/open.h"
 #include "titles/orderedpool.h"
 #include "titles/rawtitle.h"
 
@@ -27,12 +29,15 @@ TitleOutcome ReadTitleOutcome(word::Application& app, const GlobalSettings& sett
                 const QString text(reinterpret_cast<const QChar*>(raw->data()),
                                    static_cast<qsizetype>(raw->size()));
                 if (const std::optional<QString> formatted =
-                        FormatTitle(text, settings.globalMaxword))
+                        FormatTitle(text, settings.globalMaxword, TitleRulesOf(settings)))
                     out.title = *formatted;
             }
         } catch (...) {
         }
         doc->Close(true);
+    } catch (const word::WordError& e) {
+        if (std::string_view(e.what()) == word::kOldWpsReason)
+            out.failure = QStringLiteral("WPS 旧版格式,无法读取");
     } catch (...) {
         // Not opened, or not closed: the row simply gets no title.
     }

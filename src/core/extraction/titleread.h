@@ -25,6 +25,9 @@ struct TitleJob {
 struct TitleOutcome {
     QString title;      // the formed title; empty when none could be read
     bool fails = true;  // empty, not a good file name, or the file's own name
+    // The row's outcome text when the document could not be read for a
+    // reason the user can act on; empty for the usual failure text.
+    QString failure;
 };
 
 // Reads one document's title by the settings' title mode, forms it and
