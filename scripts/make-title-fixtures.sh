@@ -2,8 +2,9 @@
 # Regenerates the automatic-title fixtures in tests/data/titles from the Flat
 # ODF sources in tests/data/titles/src and the layouts in
 # tests/data/titles/layouts (turned into Flat ODF by scripts/layout-to-fodt.py):
-# every source as .doc (Word 97) and .docx, a few also as RTF and HTML. Needs LibreOffice Writer without GUI
-# (apt-get install libreoffice-writer-nogui); CI uses the committed files.
+# every source as .doc (Word 97) and .docx, a few also as RTF and HTML. Needs
+# LibreOffice Writer without GUI (apt-get install libreoffice-writer-nogui);
+# CI uses the committed files.
 # The titles a person would pick are in tests/data/titles/expected.tsv.
 #
 # Each source says in its comment what stands before its title: empty lines,
@@ -16,27 +17,21 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 src="$here/tests/data/titles/src"
 out="$here/tests/data/titles"
-profile=$(mktemp -d)
-trap 'rm -rf "$profile"' EXIT
-
-command -v soffice >/dev/null || { echo "soffice not found: apt-get install libreoffice-writer-nogui" >&2; exit 1; }
-
-convert() {  # filter files...
-  local filter=$1
-  shift
-  soffice -env:UserInstallation="file://$profile" --headless --norestore --convert-to "$filter" --outdir "$out" "$@" >/dev/null
-}
-convert 'doc:MS Word 97' "$src"/*.fodt
-convert 'docx:MS Word 2007 XML' "$src"/*.fodt
+source "$here/scripts/lib/soffice.sh"
+soffice_start
+soffice_convert_all 'doc:MS Word 97' "$out" "$src"/*.fodt
+soffice_convert_all 'docx:MS Word 2007 XML' "$out" "$src"/*.fodt
 # One layout kind to a file; each layout says in its comment what it shows.
-laid="$profile/layouts"
+laid="$soffice_dir/layouts"
 mkdir -p "$laid"
 for layout in "$here"/tests/data/titles/layouts/*.layout; do
   python3 "$here/scripts/layout-to-fodt.py" "$layout" "$laid/$(basename "$layout" .layout).fodt"
 done
-convert 'doc:MS Word 97' "$laid"/*.fodt
-convert 'docx:MS Word 2007 XML' "$laid"/*.fodt
+soffice_convert_all 'doc:MS Word 97' "$out" "$laid"/*.fodt
+soffice_convert_all 'docx:MS Word 2007 XML' "$out" "$laid"/*.fodt
 few=(notice_split cover thesis memo form_first_row fmt_red_letterhead)
-convert 'rtf:Rich Text Format' $(printf "$src/%s.fodt " "${few[@]}")
-convert 'html:HTML (StarWriter)' $(printf "$src/%s.fodt " "${few[@]}")
+for n in "${few[@]}"; do
+  soffice_convert 'rtf:Rich Text Format' "$out" "$src/$n.fodt" >/dev/null
+  soffice_convert 'html:HTML (StarWriter)' "$out" "$src/$n.fodt" >/dev/null
+done
 echo "fixtures written to $out"

@@ -12,10 +12,13 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
+#include <QShowEvent>
 #include <QStorageInfo>
 #include <QTreeView>
 #include <algorithm>
 
+#include "core/files/filenames.h"
 #include "core/files/mounts.h"
 #include "core/settings/number.h"
 #include "gui/namedwidget.h"
@@ -51,7 +54,10 @@ frmOptions::frmOptions(GlobalSettings& settings, SettingsStore store, QString pr
     setWindowTitle(QStringLiteral("选项设置"));
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-    setFixedSize(658, 253);
+    // The designed 658 x 253 with a margin right of the groups, whose frames
+    // would end on the window's last pixel column; below it the groups of
+    // the further settings.
+    setFixedSize(658 + kRightMargin, 345);
     buildControls();
     opening();
     notifyDirChange_ = true;
@@ -116,6 +122,23 @@ void frmOptions::buildControls() {
     Dir1->setHeaderHidden(true);
     Dir1->setSelectionMode(QAbstractItemView::SingleSelection);
     Dir1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // A deep folder is indented past the list's width: the column grows to
+    // its names and the list scrolls sideways to the shown folder.
+    Dir1->header()->setStretchLastSection(false);
+    Dir1->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    // The model reads folders in the background: rows that arrive above the
+    // shown folder push it out of view, so each folder read on its way brings
+    // it back, until the user scrolls or picks another.
+    connect(dirModel_, &QFileSystemModel::directoryLoaded, this, [this](const QString& loaded) {
+        if (!keepShownInView_ || shownDir_.isEmpty()) return;
+        const QString dir = QDir::cleanPath(loaded);
+        if (shownDir_ == dir || dir == QLatin1String("/") ||
+            shownDir_.startsWith(dir + QLatin1Char('/')))
+            scrollToShown();
+    });
+    for (QScrollBar* bar : {Dir1->verticalScrollBar(), Dir1->horizontalScrollBar()})
+        connect(bar, &QAbstractSlider::actionTriggered, this, [this] { keepShownInView_ = false; });
+    connect(Dir1, &QAbstractItemView::pressed, this, [this] { keepShownInView_ = false; });
 
     connect(Drive1, &QComboBox::activated, this, &frmOptions::driveChosen);
     connect(Dir1->selectionModel(), &QItemSelectionModel::currentChanged, this,
@@ -127,6 +150,8 @@ void frmOptions::buildControls() {
             });
     // The designed content: the current folder, without a change notification.
     setDirPath(QDir::currentPath());
+
+    buildMoreControls();
 
     connect(Command1, &QPushButton::clicked, this, &frmOptions::save);
     connect(Command2, &QPushButton::clicked, this, &frmOptions::reject);
@@ -141,15 +166,64 @@ void frmOptions::buildControls() {
     setTabOrder(Option1[3], Option1[4]);
     setTabOrder(Option1[4], pragraph);
     setTabOrder(pragraph, startpos);
-    setTabOrder(startpos, Drive1);
+    QWidget* previous = startpos;
+    for (QWidget* w : QList<QWidget*>{chkKinds.begin(), chkKinds.end()} +
+                          QList<QWidget*>{chkReplace, chkKeepBlanks}) {
+        setTabOrder(previous, w);
+        previous = w;
+    }
+    setTabOrder(previous, Drive1);
     setTabOrder(Drive1, Dir1);
     setTabOrder(Dir1, Command2);
     Command1->setDefault(true);
     Command1->setFocus();
 }
 
+void frmOptions::buildMoreControls() {
+    fraKinds =
+        Named(new QGroupBox(QStringLiteral("列出的文件类型"), this), "fraKinds", 24, 252, 361, 81);
+    const QStringList& kinds = DocumentExtensions();
+    for (qsizetype i = 0; i < kinds.size(); ++i) {
+        const QString name = QStringLiteral("chkKind") + kinds[i].mid(1);
+        auto* box = new QCheckBox(kinds[i], fraKinds);
+        Named(box, name.toLatin1().constData(), 16 + int(i % 4) * 84, 18 + int(i / 4) * 20, 80, 20);
+        chkKinds << box;
+        connect(box, &QCheckBox::toggled, this, [this, box](bool on) {
+            if (on) return;
+            for (const QCheckBox* other : chkKinds)
+                if (other->isChecked()) return;
+            const QSignalBlocker blocker(box);
+            box->setChecked(true);  // nothing listed would make every folder empty
+        });
+    }
+
+    fraNames =
+        Named(new QGroupBox(QStringLiteral("标题与文件名"), this), "fraNames", 400, 252, 258, 81);
+    chkReplace = Named(new QCheckBox(QStringLiteral("替换非法字符"), fraNames), "chkReplace", 16,
+                       20, 226, 22);
+    chkReplace->setToolTip(
+        QStringLiteral("标题中的 / \\ : * ? \" < > | 换成全角的 ／ ＼ ： ＊ ？ ＂ ＜ ＞ ｜"));
+    chkKeepBlanks = Named(new QCheckBox(QStringLiteral("保留英文单词间的空格"), fraNames),
+                          "chkKeepBlanks", 16, 46, 226, 22);
+    chkKeepBlanks->setToolTip(QStringLiteral("英文单词之间保留一个空格,如 Annual Report"));
+    showMoreSettings();
+}
+
+// The further settings come from their own file, which always reads.
+void frmOptions::showMoreSettings() {
+    chkReplace->setChecked(settings_.globalReplaceIllegal);
+    chkKeepBlanks->setChecked(settings_.globalKeepBlanks);
+    const QStringList& kinds = DocumentExtensions();
+    for (qsizetype i = 0; i < kinds.size(); ++i) {
+        const QSignalBlocker blocker(chkKinds[i]);
+        chkKinds[i]->setChecked(settings_.globalKinds.contains(kinds[i]));
+    }
+}
+
 void frmOptions::opening() {
-    if (!store_.read(settings_)) return;  // the designed content stays
+    const bool read = store_.read(settings_);
+    showMoreSettings();
+    if (!read) return;  // the designed content stays
     Check1->setChecked(settings_.globalSubdir);
     Check2->setChecked(settings_.globalOnlyenglish);
     txtMaxword->setText(FormatSettingNumber(settings_.globalMaxword));
@@ -195,6 +269,12 @@ void frmOptions::save() {
     settings_.globalStartpragraph = ParseSettingNumber(pragraph->text()).value;
     settings_.globalStartpos = ParseSettingNumber(startpos->text()).value;
     settings_.globalDefaultDir = dirPath();
+    settings_.globalReplaceIllegal = chkReplace->isChecked();
+    settings_.globalKeepBlanks = chkKeepBlanks->isChecked();
+    QStringList kinds;
+    for (qsizetype i = 0; i < chkKinds.size(); ++i)
+        if (chkKinds[i]->isChecked()) kinds << DocumentExtensions()[i];
+    settings_.globalKinds = kinds;
     store_.write(settings_);
     accept();
 }
@@ -210,10 +290,32 @@ void frmOptions::setDirPath(const QString& path) {
         index = dirModel_->index(clean);
     }
     if (!index.isValid()) return;
-    if (Dir1->currentIndex() == index) return;
+    keepShownInView_ = true;
+    if (Dir1->currentIndex() == index) {
+        scrollToShown();
+        return;
+    }
     Dir1->setCurrentIndex(index);  // raises the change when notifications are on
     Dir1->expand(index);
-    Dir1->scrollTo(index);
+    scrollToShown();
+}
+
+void frmOptions::scrollToShown() {
+    const QModelIndex index = Dir1->currentIndex();
+    if (!index.isValid()) return;
+    Dir1->scrollTo(index, QAbstractItemView::PositionAtCenter);
+    // Sideways too: the folder's name from its start, its parent's mark left of it.
+    const QRect item = Dir1->visualRect(index);
+    const QRect view = Dir1->viewport()->rect();
+    if (item.left() < 0 || item.left() + std::min(item.width(), view.width()) > view.right()) {
+        QScrollBar* bar = Dir1->horizontalScrollBar();
+        bar->setValue(bar->value() + item.left() - 2 * Dir1->indentation());
+    }
+}
+
+void frmOptions::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    scrollToShown();  // the list has its real size only now
 }
 
 void frmOptions::selectDriveFor(const QString& path) {

@@ -14,6 +14,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
+class QShowEvent;
 class QTreeView;
 
 namespace pelmora {
@@ -46,6 +47,14 @@ class frmOptions : public QDialog {
     UpDown* UpDown4 = nullptr;
     QComboBox* Drive1 = nullptr;
     QTreeView* Dir1 = nullptr;
+    // Below the designed controls: the title rules and the kinds listed.
+    QGroupBox* fraNames = nullptr;
+    QCheckBox* chkReplace = nullptr;     // 替换非法字符
+    QCheckBox* chkKeepBlanks = nullptr;  // 保留英文单词间的空格
+    QGroupBox* fraKinds = nullptr;
+    // One per DocumentExtensions() entry, in that order; the last one
+    // checked cannot be unchecked, so something is always listed.
+    QList<QCheckBox*> chkKinds;
 
     // The folder the folder list shows.
     QString dirPath() const;
@@ -53,8 +62,18 @@ class frmOptions : public QDialog {
     // list); raises the change of Dir1 when the shown folder changes.
     void setDirPath(const QString& path);
 
+    // Room right of the designed 658 pixels, so that the right-hand groups'
+    // frames show whole.
+    static constexpr int kRightMargin = 8;
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+
   private:
+    void scrollToShown();
     void buildControls();
+    void buildMoreControls();
+    void showMoreSettings();
     void opening();
     void save();
     void driveChosen(int index);
@@ -68,6 +87,7 @@ class frmOptions : public QDialog {
     QFileSystemModel* dirModel_ = nullptr;
     QString shownDir_;
     bool notifyDirChange_ = false;
+    bool keepShownInView_ = false;  // until the user scrolls the folder list
 };
 
 }  // namespace pelmora

@@ -65,6 +65,33 @@ TEST_F(AddCommands, WordOpenXmlFilesAreListedBesideDocFiles) {
     expectFreshRows();
 }
 
+TEST_F(AddCommands, TheListedKindsFollowTheSetting) {
+    makeFiles(dir(), {"a.doc", "b.docx", "c.docm", "d.dot", "e.dotx", "f.dotm", "g.WPS", "h.wpt",
+                      "i.odt", "j.ott", "k.rtf", "l.txt", "m.odt.bak", "中文.odt"});
+    makeFiles(dir() + "/sub", {"deep.odt", "deep.doc"});
+    addFolder(dir());
+    EXPECT_EQ(column(ColFileName),
+              (QStringList{"a.doc", "b.docx", "c.docm", "g.WPS", "i.odt", "k.rtf", "中文.odt"}));
+
+    form->globalKinds = DocumentExtensions();
+    addFolder(dir());
+    EXPECT_EQ(column(ColFileName).size(), 12);
+
+    // English-only and subfolders work for every kind as for .doc.
+    form->globalKinds = {".odt"};
+    form->globalOnlyenglish = true;
+    form->globalSubdir = true;
+    addFolder(dir());
+    EXPECT_EQ(column(ColFileName), (QStringList{"i.odt", "deep.odt"}));
+    EXPECT_EQ(column(ColPath), (QStringList{dir(), dir() + "/sub"}));
+
+    // The open-file dialog offers the listed kinds alone.
+    form->globalKinds = {".dot", ".ott"};
+    addFiles(QString());
+    ASSERT_EQ(fake.openFilesCalls.size(), 1u);
+    EXPECT_EQ(fake.openFilesCalls[0].filter, "文档(*.DOT *.dot *.OTT *.ott)");
+}
+
 TEST_F(AddCommands, EnglishOnlyFilter) {
     makeFiles(dir(), {"report.doc", "报告.doc", "a，b.doc", "plan中.doc"});
     struct Case {
@@ -78,23 +105,32 @@ TEST_F(AddCommands, EnglishOnlyFilter) {
         EXPECT_EQ(column(ColFileName), c.rows) << c.onlyEnglish;
         EXPECT_EQ(grid().RowCount(), c.rows.size() + 1);
     }
-    EXPECT_TRUE(fake.messages.empty());
+    // The three left out are counted, with the reason and where to change it.
+    ASSERT_EQ(fake.messages.size(), 1u);
+    EXPECT_EQ(fake.messages[0].text,
+              "已列出1个文件;另有3个Word文件的文件名含有中文,因为设置了“只搜索英文文件名”,"
+              "没有列出。\r\n要列出这些文件,请在“选项”中取消“只搜索英文文件名”。");
+    EXPECT_EQ(fake.messages[0].caption, "添加文件夹");
 }
 
-TEST_F(AddCommands, EnglishOnlyWithOnlyChineseNamesEmptiesTheListSilently) {
+// Nothing listed changes nothing, as for a folder without documents; the
+// message says why the folder seemed empty.
+TEST_F(AddCommands, EnglishOnlyWithOnlyChineseNamesKeepsTheRowsAndSaysWhy) {
     makeFiles(dir() + "/en", {"x.doc", "y.doc"});
-    makeFiles(dir() + "/zh", {"报告.doc", "总则.doc"});
+    makeFiles(dir() + "/zh", {"报告.doc", "总则.doc", "a.txt"});
     addFolder(dir() + "/en");
     form->globalOnlyenglish = true;
     addFolder(dir() + "/zh");
-    EXPECT_EQ(form->globalFilecount, 0);
-    EXPECT_EQ(grid().RowCount(), 1);
-    EXPECT_TRUE(fake.messages.empty());
+    EXPECT_EQ(form->globalFilecount, 2);
+    EXPECT_EQ(column(ColFileName), (QStringList{"x.doc", "y.doc"}));
+    ASSERT_EQ(fake.messages.size(), 1u);
+    EXPECT_TRUE(fake.messages[0].text.startsWith("该文件夹下的2个Word文件的文件名含有中文"));
+    EXPECT_TRUE(fake.messages[0].text.contains("取消“只搜索英文文件名”"));
 }
 
-TEST_F(AddCommands, FolderWithoutDocsShowsTheMessageAndLeavesTheRowsVisible) {
+TEST_F(AddCommands, FolderWithoutDocsShowsTheMessageAndChangesNothing) {
     makeFiles(dir() + "/docs", {"a.doc", "b.doc"});
-    makeFiles(dir() + "/none", {"a.txt", "b.odt", "c.docx.bak"});
+    makeFiles(dir() + "/none", {"a.txt", "b.ods", "c.docx.bak"});
     QDir(dir() + "/none").mkdir("sub.doc");
     addFolder(dir() + "/docs");
     addFolder(dir() + "/none");
@@ -104,7 +140,8 @@ TEST_F(AddCommands, FolderWithoutDocsShowsTheMessageAndLeavesTheRowsVisible) {
     EXPECT_EQ(fake.messages[0].caption, "添加文件夹");
     EXPECT_EQ(fake.messages[0].icon, MsgIcon::Information);
     EXPECT_EQ(fake.messages[0].buttons, MsgButtons::Ok);
-    EXPECT_EQ(form->globalFilecount, 0);
+    // The rows and their count stay: 提取标题 still works on them.
+    EXPECT_EQ(form->globalFilecount, 2);
     EXPECT_EQ(grid().RowCount(), 3);
     EXPECT_EQ(grid().GetCellText(2, ColFileName), "b.doc");
 
@@ -170,7 +207,8 @@ TEST_F(AddCommands, OnePickedFile) {
     addFiles(dir() + "/报告 final.doc");
     ASSERT_EQ(fake.openFilesCalls.size(), 1u);
     EXPECT_EQ(fake.openFilesCalls[0].title, "选择要改名的word文件,可多选");
-    EXPECT_EQ(fake.openFilesCalls[0].filter, "Word(*.DOC *.doc *.DOCX *.docx *.DOCM *.docm)");
+    EXPECT_EQ(fake.openFilesCalls[0].filter,
+              "文档(*.DOC *.doc *.DOCX *.docx *.DOCM *.docm *.WPS *.wps *.ODT *.odt *.RTF *.rtf)");
     EXPECT_EQ(form->globalFilecount, 1);
     EXPECT_EQ(column(ColFileName), (QStringList{"报告 final.doc"}));
     EXPECT_EQ(column(ColPath), (QStringList{dir()}));

@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QToolButton>
 #include <QTreeView>
 #include <functional>
@@ -308,19 +309,127 @@ TEST_F(OptionsDialogTest, FocusStartsOnSaveAndFollowsTheDesignedOrder) {
         EXPECT_EQ(d.focusWidget(), d.Command1);
         std::vector<QString> order;
         QWidget* w = d.Command1;
-        for (int guard = 0; guard < 100 && order.size() < 14; ++guard) {
+        for (int guard = 0; guard < 100 && order.size() < 27; ++guard) {
             if (w->focusPolicy() & Qt::TabFocus) order.push_back(w->objectName());
             w = w->nextInFocusChain();
             if (w == d.Command1) break;
         }
-        const std::vector<QString> expected{"Command1",  "Check2",    "Check1",    "txtMaxword",
-                                            "Option1_0", "Option1_1", "Option1_2", "Option1_3",
-                                            "Option1_4", "pragraph",  "startpos",  "Drive1",
-                                            "Dir1",      "Command2"};
+        std::vector<QString> expected{"Command1",  "Check2",    "Check1",    "txtMaxword",
+                                      "Option1_0", "Option1_1", "Option1_2", "Option1_3",
+                                      "Option1_4", "pragraph",  "startpos"};
+        for (const QString& ext : DocumentExtensions()) expected.push_back("chkKind" + ext.mid(1));
+        for (const char* name : {"chkReplace", "chkKeepBlanks", "Drive1", "Dir1", "Command2"})
+            expected.push_back(name);
         EXPECT_EQ(order, expected);
-        EXPECT_EQ(d.size(), QSize(658, 253));
+        // The designed 658 x 253 with a margin right of the groups, and the
+        // further settings' groups below it.
+        EXPECT_EQ(d.size(), QSize(658 + frmOptions::kRightMargin, 345));
+        EXPECT_EQ(d.Command2->geometry(), QRect(520, 200, 73, 41));
+        EXPECT_EQ(d.Frame1->geometry(), QRect(400, 24, 258, 169));
+        // Every frame's right edge lies inside the window, not on its edge.
+        for (QWidget* group :
+             {static_cast<QWidget*>(d.fraKinds), static_cast<QWidget*>(d.fraNames),
+              static_cast<QWidget*>(d.Frame1), static_cast<QWidget*>(d.fraSample1)})
+            EXPECT_LT(group->geometry().right(), d.width() - 4)
+                << group->objectName().toStdString();
         return QDialog::Rejected;
     });
+}
+
+// The folder list reads folders in the background; the saved folder, deep
+// among many, must end up in view, also sideways.
+TEST_F(OptionsDialogTest, TheSavedFolderIsScrolledIntoView) {
+    QString deep = target_;
+    // ASCII names: the settings file is GB18030, which the test writes as bytes.
+    for (const char* part : {"papers", "2024", "office", "incoming-register", "done", "q3"})
+        deep += QStringLiteral("/") + QString::fromLatin1(part);
+    QDir().mkpath(deep);
+    for (int i = 0; i < 40; ++i)
+        QDir().mkpath(target_ + QStringLiteral("/papers/a%1").arg(i, 2, 10, QChar('0')));
+    for (int i = 0; i < 40; ++i) QDir().mkpath(target_ + QStringLiteral("/%1").arg(i));
+    QByteArray file = fileWith();
+    file.replace(target_.toUtf8(), deep.toUtf8());
+    start(file);
+    openOptions([&](frmOptions& d) {
+        d.show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&d));
+        EXPECT_EQ(d.dirPath(), deep);
+        const auto inView = [&] {
+            const QRect item = d.Dir1->visualRect(d.Dir1->currentIndex());
+            const QRect view = d.Dir1->viewport()->rect();
+            return item.isValid() && view.contains(item.topLeft()) &&
+                   view.contains(QPoint(item.left() + 20, item.bottom()));
+        };
+        // Waits for the reads to end, then asks again.
+        QTest::qWait(1500);
+        EXPECT_TRUE(QTest::qWaitFor(inView, 5000));
+        return QDialog::Rejected;
+    });
+}
+
+TEST_F(OptionsDialogTest, FurtherSettingsLiveInTheirOwnFile) {
+    start(fileWith());
+    const QString more = dir_.filePath(QStringLiteral("pelmora-options.ini"));
+    WriteFile(more, "Kinds=.odt .dot\r\nReplaceIllegal=true\r\n");
+    openOptions([&](frmOptions& d) {
+        EXPECT_TRUE(d.chkReplace->isChecked());
+        EXPECT_FALSE(d.chkKeepBlanks->isChecked());
+        QStringList shown;
+        for (QCheckBox* box : d.chkKinds)
+            if (box->isChecked()) shown << box->text();
+        EXPECT_EQ(shown, (QStringList{".dot", ".odt"}));
+        d.chkKeepBlanks->setChecked(true);
+        d.chkReplace->setChecked(false);
+        d.chkKinds[0]->setChecked(true);  // .doc
+        return save(d);
+    });
+    EXPECT_TRUE(form_->globalKeepBlanks);
+    EXPECT_FALSE(form_->globalReplaceIllegal);
+    EXPECT_EQ(form_->globalKinds, (QStringList{".doc", ".dot", ".odt"}));
+    // userdata.ini keeps its nine lines, as other copies of the program read it.
+    EXPECT_EQ(ReadFile(path()), fileWith());
+    const QByteArray text = ReadFile(more);
+    EXPECT_TRUE(text.contains("KeepBlanks=true\r\n")) << text.constData();
+    EXPECT_TRUE(text.contains("Kinds=.doc .dot .odt\r\n")) << text.constData();
+    EXPECT_TRUE(dialogs_.messages.empty());
+
+    // Cancel writes neither file.
+    const QByteArray before = ReadFile(more);
+    openOptions([&](frmOptions& d) {
+        d.chkKeepBlanks->setChecked(false);
+        return QDialog::Rejected;
+    });
+    EXPECT_EQ(ReadFile(more), before);
+}
+
+TEST_F(OptionsDialogTest, TheLastListedKindCannotBeUnchecked) {
+    start(fileWith());
+    WriteFile(dir_.filePath(QStringLiteral("pelmora-options.ini")), "Kinds=.rtf\r\n");
+    openOptions([&](frmOptions& d) {
+        QCheckBox* rtf = d.chkKinds.back();
+        EXPECT_EQ(rtf->text(), ".rtf");
+        rtf->click();
+        EXPECT_TRUE(rtf->isChecked());
+        d.chkKinds[1]->click();  // .docx on: now .rtf may go
+        rtf->click();
+        EXPECT_FALSE(rtf->isChecked());
+        return save(d);
+    });
+    EXPECT_EQ(form_->globalKinds, QStringList{".docx"});
+}
+
+TEST_F(OptionsDialogTest, WithoutTheFurtherFileTheDefaultsShow) {
+    start(fileWith());
+    openOptions([&](frmOptions& d) {
+        EXPECT_FALSE(d.chkReplace->isChecked());
+        EXPECT_FALSE(d.chkKeepBlanks->isChecked());
+        QStringList shown;
+        for (QCheckBox* box : d.chkKinds)
+            if (box->isChecked()) shown << box->text();
+        EXPECT_EQ(shown, DefaultListedExtensions());
+        return QDialog::Rejected;
+    });
+    EXPECT_FALSE(QFile::exists(dir_.filePath(QStringLiteral("pelmora-options.ini"))));
 }
 
 }  // namespace

@@ -105,6 +105,11 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"Paragraph5", {"--mode", "3"}, "zh_first.doc", "第二章附则（第五段）"},
         Case{"NoHeaderIsEmpty", {"--mode", "1"}, "en_first.doc", ""},
         Case{"FieldResults", {"--maxword", "40"}, "fields.doc", "Reportonlinedated12/8/26page1"},
+        Case{"KeepBlanks", {"--keep-blanks"}, "en_first.doc", "Annual Report 2026"},
+        Case{"ReplaceIllegal",
+             {"--maxword", "40", "--replace-illegal", "--keep-blanks"},
+             "fields.doc",
+             "Report online dated 12／8／26 page 1"},
         Case{"TitleEscapesControls", {"--mode=2"}, "line_break.doc", "Left\\tRightC:\\\\dir"},
         Case{"TitleKeepsCellMark", {}, "table_first.doc", "单元格甲\\a"},
         Case{"RawParagraph", {"--raw"}, "line_break.doc", "First line\\vsecond line\\r"},
@@ -206,6 +211,16 @@ TEST(Cli, AutomaticModeGivesTheWindowsTitle) {
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out, notice + "\t关于做好2024年度安全生产工作的通知\n");
     EXPECT_EQ(RunTitles({"--mode", "5", notice}).status, 2);
+}
+
+TEST(Cli, WpsFilesAreReadAndOldOnesSayWhy) {
+    const std::string dir = std::string(PELMORA_TEST_DATA) + "/kinds/";
+    Result r = RunTitles({dir + "notice.wps", dir + "old-dos.wps", dir + "old-2000.wps"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out,
+              dir + "notice.wps\t关于召开2024年度工作会议的通知\n" + dir +
+                  "old-dos.wps\terror: old WPS document (before WPS 2005), not supported\n" + dir +
+                  "old-2000.wps\terror: old WPS document (before WPS 2005), not supported\n");
 }
 
 TEST(Cli, MissingParagraphFiveIsAnError) {
