@@ -203,7 +203,10 @@ bool IsField(std::u16string_view t, std::u16string_view k) {
     if (label.empty()) return false;
     const bool chinese =
         std::all_of(label.begin(), label.end(), [](char16_t c) { return IsHan(c) || IsBlank(c); });
-    if (chinese) return Compact(label).size() <= 8;
+    // "修订说明：" with nothing after it is a title that ends in a colon.
+    if (chinese)
+        return Compact(label).size() <= 8 &&
+               !(Trim(t.substr(colon + 1)).empty() && HasKindEnding(Compact(label)));
     return EqualsAnyNoCase(label, lx::kFieldLabelsEn);
 }
 

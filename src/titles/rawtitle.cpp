@@ -36,6 +36,17 @@ TitleSources TitleSourcesOf(word::Document& doc) {
     return s;
 }
 
+AutoTitles ReadAutoTitles(word::Document& doc, std::u16string_view fileName) {
+    const TitleChoice c = ChooseTitle(doc.LeadingParagraphs(word::kLeadingParagraphs, false),
+                                      fileName, TitleSourcesOf(doc));
+    AutoTitles out;
+    out.title = c.title;
+    for (const TitleCandidate& t : c.candidates) {
+        if (t.title != c.title) out.runnersUp.push_back(t.title);
+    }
+    return out;
+}
+
 TitleExplanation ExplainAutoTitle(word::Document& doc, std::u16string_view fileName) {
     return ExplainTitle(doc.LeadingParagraphs(word::kLeadingParagraphs, false), fileName,
                         TitleSourcesOf(doc));

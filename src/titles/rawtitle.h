@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace pelmora {
 
@@ -45,6 +46,14 @@ inline constexpr int kDefaultWordCount = 25;
 // does (no such paragraph, unreadable file).
 std::optional<std::u16string> ReadRawTitle(TitleMode mode, int paragraph, int start, int count,
                                            word::Document& doc, std::u16string_view fileName = {});
+
+// The automatic mode's title and the other titles it found, best first
+// (at most four), raw: the caller still formats and judges each.
+struct AutoTitles {
+    std::u16string title;
+    std::vector<std::u16string> runnersUp;
+};
+AutoTitles ReadAutoTitles(word::Document& doc, std::u16string_view fileName);
 
 // What else the automatic mode may read of the document, each part only
 // when the finder asks for it.
