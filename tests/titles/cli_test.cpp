@@ -223,6 +223,18 @@ TEST(Cli, WpsFilesAreReadAndOldOnesSayWhy) {
                   "old-2000.wps\terror: old WPS document (before WPS 2005), not supported\n");
 }
 
+// --explain: the path, then a line for each leading line read, the pick last.
+TEST(Cli, ExplainTellsHowTheAutomaticModeDecides) {
+    const std::string notice = std::string(PELMORA_TEST_DATA) + "/titles/letterhead_notice.doc";
+    Result r = RunTitles({"--explain", notice, Doc("missing.doc")});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out.rfind(notice + "\n", 0), 0u) << r.out;
+    for (const char* part : {"skipped: letterhead", "skipped: document-number",
+                             "pick (best score): \"关于印发《海州市城市排水管理办法》的通知\"",
+                             "missing.doc\nerror: "})
+        EXPECT_NE(r.out.find(part), std::string::npos) << part << "\n" << r.out;
+}
+
 TEST(Cli, MissingParagraphFiveIsAnError) {
     Result r = RunTitles({"--mode", "3", Doc("short.doc")});
     EXPECT_EQ(r.status, 1);
