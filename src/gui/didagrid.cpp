@@ -1,13 +1,20 @@
 #include "gui/didagrid.h"
 
+#include <QAbstractItemView>
 #include <QBrush>
 #include <QColor>
+#include <QCompleter>
 #include <QContextMenuEvent>
+#include <QCoreApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QHeaderView>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QPointer>
+#include <QStyle>
 #include <QStyledItemDelegate>
 #include <QUrl>
 #include <algorithm>
@@ -32,6 +39,43 @@ class GridViewModel : public GridModel {
 
 }  // namespace
 
+// Keys that end an edit, pressed while a cell's choices are shown: they reach
+// the editor as they do without the list, so the delegate ends the edit as
+// ever (Return and Tab commit the text shown, Escape reverts).
+class ChoiceKeys : public QObject {
+  public:
+    ChoiceKeys(QLineEdit* editor, QAbstractItemView* popup)
+        : QObject(popup), editor_(editor), popup_(popup) {}
+
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() != QEvent::KeyPress && event->type() != QEvent::ShortcutOverride)
+            return false;
+        auto* key = static_cast<QKeyEvent*>(event);
+        switch (key->key()) {
+            case Qt::Key_Return:
+            case Qt::Key_Enter:
+            case Qt::Key_Escape:
+            case Qt::Key_Tab:
+            case Qt::Key_Backtab:
+                break;
+            default:
+                return false;
+        }
+        // No shortcut of the window (Esc stops a run) takes the key first.
+        if (event->type() == QEvent::ShortcutOverride) {
+            event->accept();
+            return true;
+        }
+        popup_->hide();
+        if (editor_) QCoreApplication::sendEvent(editor_, event);
+        return true;
+    }
+
+  private:
+    QPointer<QLineEdit> editor_;
+    QAbstractItemView* popup_;
+};
+
 // Editing goes through the delegate, so only the user's edits pass here: the
 // program's own writes go to the model directly and raise no notification.
 class DiDaGridDelegate : public QStyledItemDelegate {
@@ -41,7 +85,9 @@ class DiDaGridDelegate : public QStyledItemDelegate {
     QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
                           const QModelIndex& index) const override {
         if (!grid_->askEditBegin(index)) return nullptr;
-        return QStyledItemDelegate::createEditor(parent, option, index);
+        QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
+        if (auto* line = qobject_cast<QLineEdit*>(editor)) offerChoices(line, index);
+        return editor;
     }
 
     void setModelData(QWidget* editor, QAbstractItemModel* model,
@@ -51,6 +97,53 @@ class DiDaGridDelegate : public QStyledItemDelegate {
     }
 
   private:
+    // The cell's choices other than its text, listed under the editor as it
+    // opens. A completer's list leaves typing to the editor; it lists every
+    // choice whatever is typed, and a click on one commits it as Return would.
+    void offerChoices(QLineEdit* editor, const QModelIndex& index) const {
+        QStringList choices = index.data(GridModel::ChoicesRole).toStringList();
+        choices.removeAll(index.data(Qt::EditRole).toString());
+        if (choices.isEmpty()) return;
+        auto* completer = new QCompleter(choices, editor);
+        completer->setCompletionMode(QCompleter::UnfilteredPopupCompletion);
+        completer->setMaxVisibleItems(int(choices.size()));
+        editor->setCompleter(completer);
+        QAbstractItemView* popup = completer->popup();
+        // Installed after the completer's own filter, so it sees keys first.
+        popup->installEventFilter(new ChoiceKeys(editor, popup));
+        const QPointer<QLineEdit> guard(editor);
+        auto* self = const_cast<DiDaGridDelegate*>(this);
+        QObject::connect(completer, qOverload<const QString&>(&QCompleter::activated), self,
+                         [self, guard](const QString& text) {
+                             if (!guard) return;
+                             guard->setText(text);
+                             // Later: the click that chose is still being handled.
+                             QMetaObject::invokeMethod(
+                                 self,
+                                 [self, guard] {
+                                     if (!guard) return;
+                                     emit self->commitData(guard);
+                                     emit self->closeEditor(guard);
+                                 },
+                                 Qt::QueuedConnection);
+                         });
+        // Once the view has placed and shown the editor.
+        QMetaObject::invokeMethod(
+            completer,
+            [completer, guard, popup] {
+                if (!guard || !guard->isVisible()) return;
+                // As wide as the longest choice needs, at least the cell.
+                const int frame = 2 * popup->frameWidth();
+                const int width = std::max(
+                    guard->width(), popup->sizeHintForColumn(0) + frame +
+                                        popup->style()->pixelMetric(QStyle::PM_ScrollBarExtent));
+                completer->complete(QRect(0, 0, width, guard->height()));
+                // Nothing marked: Return takes the text in the editor.
+                popup->selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::Clear);
+            },
+            Qt::QueuedConnection);
+    }
+
     DiDaGrid* grid_;
 };
 

@@ -63,6 +63,10 @@ QString BatchList::flag(int row) const { return grid_.GetCellProperty(row, ColFl
 bool BatchList::checked(int row) const { return flag(row) == kChecked; }
 
 void BatchList::setTitle(int row, const QString& title) { grid_.SetCellText(row, ColTitle, title); }
+QStringList BatchList::titleChoices(int row) const { return grid_.GetCellChoices(row, ColTitle); }
+void BatchList::setTitleChoices(int row, const QStringList& titles) {
+    grid_.SetCellChoices(row, ColTitle, titles);
+}
 void BatchList::setResult(int row, const QString& result) {
     grid_.SetCellText(row, ColResult, result);
 }

@@ -49,6 +49,11 @@ class BatchList {
     QString flag(int row) const;  // "1" checked, "0" not
 
     void setTitle(int row, const QString& title);
+    // The titles the automatic mode found for the row, best first: the one
+    // it picked (when usable), then its runners-up. Empty when it found no
+    // runner-up, and after an extraction in another mode.
+    QStringList titleChoices(int row) const;
+    void setTitleChoices(int row, const QStringList& titles);
     void setResult(int row, const QString& result);
     void setChecked(int row, bool checked);
     void setTitleColor(int row, uint32_t color);

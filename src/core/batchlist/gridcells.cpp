@@ -84,6 +84,16 @@ QString GridCells::GetCellProperty(int row, int col, const QString& name) const 
     return checked ? QStringLiteral("1") : QStringLiteral("0");
 }
 
+void GridCells::SetCellChoices(int row, int col, const QStringList& choices) {
+    if (row == 0 || !inRange(row, col)) return;
+    cells_->setChoices(row - 1, col, choices);
+}
+
+QStringList GridCells::GetCellChoices(int row, int col) const {
+    if (row == 0 || !inRange(row, col)) return QStringList();
+    return cells_->choices(row - 1, col);
+}
+
 void GridCells::DeleteRow(int row, int count) {
     if (row < 1 || count <= 0 || row - 1 >= cells_->rowCount()) return;
     cells_->removeRows(row - 1, std::min(count, cells_->rowCount() - (row - 1)));

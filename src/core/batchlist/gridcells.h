@@ -5,6 +5,7 @@
 // without a view (tests, benchmarks) a GridCells over a bare model does.
 
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 #include <vector>
 
@@ -29,6 +30,9 @@ class GridCells {
     void SetCellStyle(int row, int col, int style);  // 2: unchecked check box
     void SetCellProperty(int row, int col, const QString& name, const QString& value);
     QString GetCellProperty(int row, int col, const QString& name) const;
+    // The texts an editor of the cell offers besides its own; none in row 0.
+    void SetCellChoices(int row, int col, const QStringList& choices);
+    QStringList GetCellChoices(int row, int col) const;
     void DeleteRow(int row, int count);
     // Deletes the rows listed, in any order, at once; rows that do not exist
     // are left out. Returns how many went.

@@ -37,6 +37,8 @@ QVariant GridModel::data(const QModelIndex& index, int role) const {
             const Check c = check(row, col);
             return c == NoCheck ? QVariant() : QVariant::fromValue(Qt::CheckState(c - 1));
         }
+        case ChoicesRole:
+            return choices(row, col);
         default:
             return {};
     }
@@ -92,6 +94,7 @@ void GridModel::eraseRows(int first, int count) {
         if (!c.texts.empty()) c.texts.erase(size_t(first), size_t(count));
         if (!c.colors.empty()) c.colors.erase(size_t(first), size_t(count));
         if (!c.checks.empty()) c.checks.erase(size_t(first), size_t(count));
+        if (!c.choices.empty()) c.choices.erase(size_t(first), size_t(count));
     }
 }
 
@@ -131,6 +134,7 @@ int GridModel::removeRowSet(std::vector<int> rows) {
         if (!c.texts.empty()) c.texts.keepOnly(keep);
         if (!c.colors.empty()) c.colors.keepOnly(keep);
         if (!c.checks.empty()) c.checks.keepOnly(keep);
+        if (!c.choices.empty()) c.choices.keepOnly(keep);
     }
     if (kept > 0) {
         beginInsertRows(QModelIndex(), 0, kept - 1);
@@ -166,6 +170,7 @@ void GridModel::resetRows(int n) {
             c.texts.clear();
             c.colors.clear();
             c.checks.clear();
+            c.choices.clear();
         }
         rows_ = 0;
         endRemoveRows();
@@ -221,6 +226,15 @@ GridModel::Check GridModel::check(int row, int col) const {
 void GridModel::setCheck(int row, int col, Check check) {
     store(cols_[size_t(col)].checks, row, uint8_t(check), uint8_t(NoCheck));
     markDirty(row, col, col);
+}
+
+QStringList GridModel::choices(int row, int col) const {
+    const auto& choices = cols_[size_t(col)].choices;
+    return choices.empty() ? QStringList() : choices[size_t(row)];
+}
+
+void GridModel::setChoices(int row, int col, const QStringList& choices) {
+    store(cols_[size_t(col)].choices, row, choices, QStringList());
 }
 
 QString GridModel::headerText(int col) const { return header_[size_t(col)].text; }

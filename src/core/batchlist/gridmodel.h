@@ -1,8 +1,8 @@
 #pragma once
-// The grid's cells, column by column: per cell a text, a background colour
-// and a check state, each column's values in one vector that exists only once
-// a value was set in that column. The header row is kept apart and shown as
-// the horizontal header. Rows count from 0 here (the first document row).
+// The grid's cells, column by column: per cell a text, a background colour,
+// a check state and the texts an editor may offer, each column's values in one vector that exists
+// only once a value was set in that column. The header row is kept apart and shown as the
+// horizontal header. Rows count from 0 here (the first document row).
 //
 // The program's writes do not each tell the view: they mark a dirty range
 // that is announced once, on the next pass of the event loop or at flush().
@@ -10,6 +10,7 @@
 
 #include <QAbstractTableModel>
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 #include <vector>
 
@@ -22,6 +23,8 @@ class GridModel : public QAbstractTableModel {
   public:
     static constexpr uint32_t kNoColor = 0xFFFFFFFF;  // no colours have the top byte
     enum Check : uint8_t { NoCheck = 0, Unchecked, PartlyChecked, Checked };
+    // The data role of a cell's choices (a QStringList).
+    static constexpr int ChoicesRole = Qt::UserRole + 1;
 
     explicit GridModel(QObject* parent = nullptr);
 
@@ -48,6 +51,10 @@ class GridModel : public QAbstractTableModel {
     void setRowColor(int row, uint32_t color);
     Check check(int row, int col) const;
     void setCheck(int row, int col, Check check);
+    // Texts offered to whoever edits the cell; they move with the row and
+    // change nothing shown.
+    QStringList choices(int row, int col) const;
+    void setChoices(int row, int col, const QStringList& choices);
 
     // The header row. A header cell never written shows its column number.
     QString headerText(int col) const;
@@ -69,6 +76,7 @@ class GridModel : public QAbstractTableModel {
         GapVector<QString> texts;
         GapVector<uint32_t> colors;
         GapVector<uint8_t> checks;
+        GapVector<QStringList> choices;
     };
     struct HeaderCell {
         QString text;

@@ -22,6 +22,14 @@ constexpr std::chrono::milliseconds kPoll{15};
 
 void WriteRow(BatchList& list, int32_t row, const TitleOutcome& outcome) {
     list.setTitle(row, outcome.title);
+    // Runners-up of an earlier run in another mode, or of another version
+    // of the file, no longer apply.
+    QStringList choices;
+    if (!outcome.runnersUp.isEmpty()) {
+        if (!outcome.fails) choices.push_back(outcome.title);
+        choices += outcome.runnersUp;
+    }
+    list.setTitleChoices(row, choices);
     // The row's colours told of an earlier extraction or rename, whose
     // result this one replaces.
     list.setRowColor(row, kColorWhite);

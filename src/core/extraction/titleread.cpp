@@ -69,25 +69,43 @@ QString UnreadableText(std::string_view reason) {
     return prefix + QString::fromUtf8(reason.data(), qsizetype(reason.size()));
 }
 
+namespace {
+
+QString FormedTitle(const std::u16string& raw, const GlobalSettings& settings) {
+    const QString text(reinterpret_cast<const QChar*>(raw.data()),
+                       static_cast<qsizetype>(raw.size()));
+    return FormatTitle(text, settings.globalMaxword, TitleRulesOf(settings)).value_or(QString());
+}
+
+// The name the file would get keeps its own Word extension; the rename
+// refuses by that same name (CON.doc, .x.doc, control characters).
+bool TitleFails(const QString& fileName, const QString& title) {
+    const QString newName = RenamedFileName(fileName, title);
+    return title.isEmpty() || IsGoodFilename(title) == 0 || IsRefusedNewName(newName) ||
+           fileName.compare(newName, Qt::CaseInsensitive) == 0;
+}
+
+}  // namespace
+
 TitleOutcome ReadTitleOutcome(word::Application& app, const GlobalSettings& settings,
                               const TitleJob& job) {
     TitleOutcome out;
+    std::vector<std::u16string> others;
     try {
         const std::unique_ptr<word::Document> doc =
             app.Open(QFile::encodeName(job.path).toStdString());
         try {
             const std::optional<TitleMode> mode = TitleModeFromNumber(settings.globalGetTitleMode);
-            const std::optional<std::u16string> raw =
-                mode ? ReadRawTitle(*mode, settings.globalStartpragraph, settings.globalStartpos,
-                                    settings.globalWordcount, *doc, job.fileName.toStdU16String())
-                     : std::nullopt;
-            if (raw) {
-                const QString text(reinterpret_cast<const QChar*>(raw->data()),
-                                   static_cast<qsizetype>(raw->size()));
-                if (const std::optional<QString> formatted =
-                        FormatTitle(text, settings.globalMaxword, TitleRulesOf(settings)))
-                    out.title = *formatted;
+            std::optional<std::u16string> raw;
+            if (mode == TitleMode::TitleModeAuto) {
+                AutoTitles found = ReadAutoTitles(*doc, job.fileName.toStdU16String());
+                raw = std::move(found.title);
+                others = std::move(found.runnersUp);
+            } else if (mode) {
+                raw = ReadRawTitle(*mode, settings.globalStartpragraph, settings.globalStartpos,
+                                   settings.globalWordcount, *doc, job.fileName.toStdU16String());
             }
+            if (raw) out.title = FormedTitle(*raw, settings);
         } catch (const std::exception& e) {
             // A damaged story is the file's fault; a paragraph it lacks is not.
             out.failure = UnreadableText(e.what());
@@ -99,13 +117,20 @@ TitleOutcome ReadTitleOutcome(word::Application& app, const GlobalSettings& sett
     } catch (...) {
         out.failure = UnreadableText("");
     }
-    if (!out.failure.isEmpty()) out.title.clear();
-    // The name the file would get keeps its own Word extension; the rename
-    // refuses by that same name (CON.doc, .x.doc, control characters).
-    const QString newName = RenamedFileName(job.fileName, out.title);
-    out.fails = out.title.isEmpty() || IsGoodFilename(out.title) == 0 ||
-                IsRefusedNewName(newName) ||
-                job.fileName.compare(newName, Qt::CaseInsensitive) == 0;
+    if (!out.failure.isEmpty()) {
+        out.title.clear();
+        others.clear();
+    }
+    out.fails = TitleFails(job.fileName, out.title);
+    // Two raw titles may form the same text once blanks go and the length
+    // is cut; a title the rename would refuse is no choice at all.
+    for (const std::u16string& raw : others) {
+        if (out.runnersUp.size() >= kMaxRunnersUp) break;
+        const QString title = FormedTitle(raw, settings);
+        if (title != out.title && !out.runnersUp.contains(title) &&
+            !TitleFails(job.fileName, title))
+            out.runnersUp.push_back(title);
+    }
     return out;
 }
 

@@ -3,6 +3,7 @@
 // in row order; no widget involved, so the window and the benchmarks share it.
 
 #include <QString>
+#include <QStringList>
 #include <chrono>
 #include <memory>
 #include <string_view>
@@ -29,7 +30,13 @@ struct TitleOutcome {
     // Why the document could not be read, as the row says it; empty when
     // it could (the usual failure text then).
     QString failure;
+    // In the automatic mode, the other titles it found, formed as the title
+    // is and only those that would not fail; none equals the title.
+    QStringList runnersUp;
 };
+
+// The most runners-up a row offers.
+inline constexpr int kMaxRunnersUp = 5;
 
 // The result text of a row whose document could not be read, from the
 // reader's reason ("encrypted document" gives "无法读取:文档已加密"). One text
