@@ -40,7 +40,9 @@ class RunnersUp : public test::WindowTest {
         form->globalWordcount = 25;
         form->resize(900, 500);
         form->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+        // Keys go to the active window's focus, or to its open list.
+        form->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
     }
 
     // Lists these fixtures in this order and reads their titles in `mode`.
