@@ -93,6 +93,8 @@ void RenameCommand(BatchList& list, Dialogs& dialogs, const QString& journalPath
             m.refused = kErrorFileNotFound;  // the path would name the folder itself
         } else if (IsRefusedNewName(m.newName)) {
             m.refused = kErrorInvalidName;
+        } else if (m.folder == folder && m.newName == fileName) {
+            m.refused = kErrorAlreadyExists;  // renamed before: nothing to move
         }
         rows.push_back(std::move(m));
     }
@@ -170,10 +172,15 @@ void RenameCommand(BatchList& list, Dialogs& dialogs, const QString& journalPath
             }
         }
     }
+    size_t failed = 0;
     for (size_t i = 0; i < reached; ++i) {
         const RowMove& m = rows[i];
         int32_t code = m.refused;
         if (code == 0) code = batch.codes[next++];
+        failed += code != 0;
+        // The row follows its file, so that opening, undoing and renaming
+        // it again act on the file where it is now.
+        if (code == 0) list.setLocation(m.row, m.folder, m.newName);
 
         QString outcome;
         if (code == 0) {
@@ -204,6 +211,21 @@ void RenameCommand(BatchList& list, Dialogs& dialogs, const QString& journalPath
         if (batch.moved > 0 && batch.journaled)
             box.text +=
                 QStringLiteral("\r\n") + QStringLiteral("已改名的文件可用“撤销上次改名”撤销。");
+        dialogs.message(box);
+    } else {
+        MessageRequest box;
+        box.caption = kAppTitle;
+        box.icon = failed > 0 ? MsgIcon::Warning : MsgIcon::Information;
+        if (rows.empty()) {
+            box.text = QStringLiteral("没有勾选要改名的文件。");
+        } else {
+            box.text = QStringLiteral("批量改名完成:已改名") + QString::number(batch.moved) +
+                       QStringLiteral("个文件。");
+            if (failed > 0)
+                box.text += QStringLiteral("\r\n") + QStringLiteral("有") +
+                            QString::number(failed) +
+                            QStringLiteral("个文件未改名,原因见“处理结果”一栏。");
+        }
         dialogs.message(box);
     }
 }
