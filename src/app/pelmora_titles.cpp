@@ -24,7 +24,8 @@ namespace {
 
 constexpr char kUsage[] =
     "usage: pelmora-titles [--mode 0|1|2|3|4] [--paragraph N] [--start P] [--count W]\n"
-    "                      [--maxword N] [--raw] [-j N] FILE...\n";
+    "                      [--maxword N] [--keep-blanks] [--replace-illegal] [--raw]\n"
+    "                      [-j N] FILE...\n";
 
 constexpr char kHelp[] =
     "Prints, for each Word file, its path, a tab and its title.\n"
@@ -37,6 +38,8 @@ constexpr char kHelp[] =
     "  --mode 4     automatic: the title a person would pick from the first part\n"
     "               of the body (style, size, position, what the lines say)\n"
     "  --maxword N  longest title in characters, 0 to 32767 (default 25)\n"
+    "  --keep-blanks  keep one blank between Latin words (保留英文单词间的空格)\n"
+    "  --replace-illegal  / \\ : * ? \" < > | become full-width (替换非法字符)\n"
     "  --raw        print the text as read instead of the title\n"
     "  -j N, --jobs N  read N files at a time, 1 to 256 (default 1); the lines\n"
     "               still come out in the order of the files given\n"
@@ -50,6 +53,7 @@ struct Options {
     int start = pelmora::kDefaultStartPos;
     int count = pelmora::kDefaultWordCount;
     int maxword = 25;
+    pelmora::TitleRules rules;
     bool raw = false;
     int jobs = 1;
     std::vector<std::string> files;
@@ -154,6 +158,10 @@ std::optional<int> ParseArgs(int argc, char** argv, Options& opt) {
             opt.raw = true;
             continue;
         }
+        if (a == "--keep-blanks" || a == "--replace-illegal") {
+            (a == "--keep-blanks" ? opt.rules.keepLatinBlanks : opt.rules.replaceIllegal) = true;
+            continue;
+        }
         std::string_view name = a;
         std::optional<std::string_view> value;
         if (a.size() > 2 && a.substr(0, 2) == "-j") {
@@ -235,8 +243,9 @@ bool TitleLine(const Options& opt, const std::string& path, std::string& line) {
             line += Escape(text);
         } else {
             // maxword was checked to be 0..32767, so a title is always formed.
-            line += Escape(
-                pelmora::FormatTitleText(text, static_cast<int16_t>(opt.maxword)).value_or(u""));
+            line +=
+                Escape(pelmora::FormatTitleText(text, static_cast<int16_t>(opt.maxword), opt.rules)
+                           .value_or(u""));
         }
     } catch (const std::exception& e) {
         line += "error: ";

@@ -217,7 +217,8 @@ void Form1::buildControls() {
 
     // Files and folders from the file manager replace the rows.
     setAcceptDrops(true);
-    DiDaGrid1->setDropFilter(IsDroppable);
+    DiDaGrid1->setDropFilter(
+        [this](const QStringList& paths) { return IsDroppable(paths, globalKinds); });
     connect(DiDaGrid1, &DiDaGrid::FilesDropped, this,
             [this](const QStringList& paths) { dropPaths(paths); });
 
@@ -394,7 +395,7 @@ void Form1::runCommand(int command) {
             AddFolderCommand(batchList(), *this, dialogs());
             break;
         case CmdFile:
-            AddFilesCommand(batchList(), dialogs());
+            AddFilesCommand(batchList(), *this, dialogs());
             break;
         case CmdGetTitle:
             GetTitleCommand(batchList(), *this, dialogs(), *this);
@@ -406,7 +407,7 @@ void Form1::runCommand(int command) {
             break;
         }
         case CmdRename:
-            RenameCommand(batchList(), dialogs(), journalPath(), this);
+            RenameCommand(batchList(), *this, dialogs(), journalPath(), this);
             break;
         case CmdAbout: {
             frmAbout dialog(this, d->settingsDir);

@@ -16,6 +16,7 @@
 #include <QTreeView>
 #include <algorithm>
 
+#include "core/files/filenames.h"
 #include "core/files/mounts.h"
 #include "core/settings/number.h"
 #include "gui/namedwidget.h"
@@ -51,7 +52,8 @@ frmOptions::frmOptions(GlobalSettings& settings, SettingsStore store, QString pr
     setWindowTitle(QStringLiteral("选项设置"));
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-    setFixedSize(658, 253);
+    // The designed 658 x 253, and below it the groups of the further settings.
+    setFixedSize(658, 345);
     buildControls();
     opening();
     notifyDirChange_ = true;
@@ -128,6 +130,8 @@ void frmOptions::buildControls() {
     // The designed content: the current folder, without a change notification.
     setDirPath(QDir::currentPath());
 
+    buildMoreControls();
+
     connect(Command1, &QPushButton::clicked, this, &frmOptions::save);
     connect(Command2, &QPushButton::clicked, this, &frmOptions::reject);
 
@@ -141,15 +145,64 @@ void frmOptions::buildControls() {
     setTabOrder(Option1[3], Option1[4]);
     setTabOrder(Option1[4], pragraph);
     setTabOrder(pragraph, startpos);
-    setTabOrder(startpos, Drive1);
+    QWidget* previous = startpos;
+    for (QWidget* w : QList<QWidget*>{chkKinds.begin(), chkKinds.end()} +
+                          QList<QWidget*>{chkReplace, chkKeepBlanks}) {
+        setTabOrder(previous, w);
+        previous = w;
+    }
+    setTabOrder(previous, Drive1);
     setTabOrder(Drive1, Dir1);
     setTabOrder(Dir1, Command2);
     Command1->setDefault(true);
     Command1->setFocus();
 }
 
+void frmOptions::buildMoreControls() {
+    fraKinds =
+        Named(new QGroupBox(QStringLiteral("列出的文件类型"), this), "fraKinds", 24, 252, 361, 81);
+    const QStringList& kinds = DocumentExtensions();
+    for (qsizetype i = 0; i < kinds.size(); ++i) {
+        const QString name = QStringLiteral("chkKind") + kinds[i].mid(1);
+        auto* box = new QCheckBox(kinds[i], fraKinds);
+        Named(box, name.toLatin1().constData(), 16 + int(i % 4) * 84, 18 + int(i / 4) * 20, 80, 20);
+        chkKinds << box;
+        connect(box, &QCheckBox::toggled, this, [this, box](bool on) {
+            if (on) return;
+            for (const QCheckBox* other : chkKinds)
+                if (other->isChecked()) return;
+            const QSignalBlocker blocker(box);
+            box->setChecked(true);  // nothing listed would make every folder empty
+        });
+    }
+
+    fraNames =
+        Named(new QGroupBox(QStringLiteral("标题与文件名"), this), "fraNames", 400, 252, 258, 81);
+    chkReplace = Named(new QCheckBox(QStringLiteral("替换非法字符"), fraNames), "chkReplace", 16,
+                       20, 226, 22);
+    chkReplace->setToolTip(
+        QStringLiteral("标题中的 / \\ : * ? \" < > | 换成全角的 ／ ＼ ： ＊ ？ ＂ ＜ ＞ ｜"));
+    chkKeepBlanks = Named(new QCheckBox(QStringLiteral("保留英文单词间的空格"), fraNames),
+                          "chkKeepBlanks", 16, 46, 226, 22);
+    chkKeepBlanks->setToolTip(QStringLiteral("英文单词之间保留一个空格,如 Annual Report"));
+    showMoreSettings();
+}
+
+// The further settings come from their own file, which always reads.
+void frmOptions::showMoreSettings() {
+    chkReplace->setChecked(settings_.globalReplaceIllegal);
+    chkKeepBlanks->setChecked(settings_.globalKeepBlanks);
+    const QStringList& kinds = DocumentExtensions();
+    for (qsizetype i = 0; i < kinds.size(); ++i) {
+        const QSignalBlocker blocker(chkKinds[i]);
+        chkKinds[i]->setChecked(settings_.globalKinds.contains(kinds[i]));
+    }
+}
+
 void frmOptions::opening() {
-    if (!store_.read(settings_)) return;  // the designed content stays
+    const bool read = store_.read(settings_);
+    showMoreSettings();
+    if (!read) return;  // the designed content stays
     Check1->setChecked(settings_.globalSubdir);
     Check2->setChecked(settings_.globalOnlyenglish);
     txtMaxword->setText(FormatSettingNumber(settings_.globalMaxword));
@@ -195,6 +248,12 @@ void frmOptions::save() {
     settings_.globalStartpragraph = ParseSettingNumber(pragraph->text()).value;
     settings_.globalStartpos = ParseSettingNumber(startpos->text()).value;
     settings_.globalDefaultDir = dirPath();
+    settings_.globalReplaceIllegal = chkReplace->isChecked();
+    settings_.globalKeepBlanks = chkKeepBlanks->isChecked();
+    QStringList kinds;
+    for (qsizetype i = 0; i < chkKinds.size(); ++i)
+        if (chkKinds[i]->isChecked()) kinds << DocumentExtensions()[i];
+    settings_.globalKinds = kinds;
     store_.write(settings_);
     accept();
 }

@@ -46,6 +46,14 @@ class frmOptions : public QDialog {
     UpDown* UpDown4 = nullptr;
     QComboBox* Drive1 = nullptr;
     QTreeView* Dir1 = nullptr;
+    // Below the designed controls: the title rules and the kinds listed.
+    QGroupBox* fraNames = nullptr;
+    QCheckBox* chkReplace = nullptr;     // 替换非法字符
+    QCheckBox* chkKeepBlanks = nullptr;  // 保留英文单词间的空格
+    QGroupBox* fraKinds = nullptr;
+    // One per DocumentExtensions() entry, in that order; the last one
+    // checked cannot be unchecked, so something is always listed.
+    QList<QCheckBox*> chkKinds;
 
     // The folder the folder list shows.
     QString dirPath() const;
@@ -55,6 +63,8 @@ class frmOptions : public QDialog {
 
   private:
     void buildControls();
+    void buildMoreControls();
+    void showMoreSettings();
     void opening();
     void save();
     void driveChosen(int index);

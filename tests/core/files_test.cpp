@@ -38,6 +38,8 @@ QStringList Entries(const QString& folder) {
 
 // ---- Listing ----
 
+const QStringList kWordKinds = {".doc", ".docx", ".docm"};
+
 TEST(ListDocFiles, OrdinaryDocFilesOnlySortedByName) {
     QTemporaryDir tmp;
     const QString d = tmp.path();
@@ -48,15 +50,27 @@ TEST(ListDocFiles, OrdinaryDocFilesOnlySortedByName) {
     ASSERT_EQ(::symlink("b.doc", QFile::encodeName(d + "/link.doc").constData()), 0);
     ASSERT_EQ(::symlink("missing", QFile::encodeName(d + "/broken.doc").constData()), 0);
 
-    EXPECT_EQ(ListDocFiles(d),
+    EXPECT_EQ(ListDocFiles(d, kWordKinds),
               (QStringList{"A.DOC", "a.doc", "b.doc", "c.Doc", "link.doc", "x.docx", "中文.doc"}));
+}
+
+TEST(ListDocFiles, OnlyTheKindsAskedFor) {
+    QTemporaryDir tmp;
+    const QString d = tmp.path();
+    for (const char* name :
+         {"a.doc", "b.ODT", "c.wps", "d.rtf", "e.dot", "f.ott", "g.odt.bak", ".odt", "h.wpt"})
+        WriteFile(d + "/" + name, "x");
+    EXPECT_EQ(ListDocFiles(d, {".odt", ".wps"}), (QStringList{"b.ODT", "c.wps"}));
+    EXPECT_EQ(ListDocFiles(d, DocumentExtensions()),
+              (QStringList{"a.doc", "b.ODT", "c.wps", "d.rtf", "e.dot", "f.ott", "h.wpt"}));
+    EXPECT_TRUE(ListDocFiles(d, {}).isEmpty());
 }
 
 TEST(ListDocFiles, MissingOrEmptyFolderGivesNothing) {
     QTemporaryDir tmp;
-    EXPECT_TRUE(ListDocFiles(tmp.path()).isEmpty());
-    EXPECT_TRUE(ListDocFiles(tmp.path() + "/nope").isEmpty());
-    EXPECT_TRUE(ListDocFiles(QString()).isEmpty());
+    EXPECT_TRUE(ListDocFiles(tmp.path(), kWordKinds).isEmpty());
+    EXPECT_TRUE(ListDocFiles(tmp.path() + "/nope", kWordKinds).isEmpty());
+    EXPECT_TRUE(ListDocFiles(QString(), kWordKinds).isEmpty());
 }
 
 TEST(FindDocFiles, SubfoldersDepthFirstAfterTheFolderOwnFiles) {
@@ -71,12 +85,12 @@ TEST(FindDocFiles, SubfoldersDepthFirstAfterTheFolderOwnFiles) {
     ASSERT_EQ(::symlink(".", QFile::encodeName(d + "/a/self").constData()), 0);
 
     std::vector<std::pair<QString, QString>> got;
-    for (const FoundFile& f : FindDocFiles(d, true)) got.emplace_back(f.folder, f.name);
+    for (const FoundFile& f : FindDocFiles(d, true, kWordKinds)) got.emplace_back(f.folder, f.name);
     const std::vector<std::pair<QString, QString>> want = {
         {d, "z.doc"}, {d + "/a", "a1.doc"}, {d + "/a/deep", "d.doc"}, {d + "/B", "b1.doc"}};
     EXPECT_EQ(got, want);
 
-    const std::vector<FoundFile> flat = FindDocFiles(d, false);
+    const std::vector<FoundFile> flat = FindDocFiles(d, false, kWordKinds);
     ASSERT_EQ(flat.size(), 1u);
     EXPECT_EQ(flat[0].name, "z.doc");
 }

@@ -22,23 +22,33 @@ using test::WriteFile;
 
 // ---- Planning without a disk ----
 
-TEST(RenamedFileName, KeepsAWordExtensionLowerCased) {
+TEST(RenamedFileName, KeepsADocumentExtensionLowerCased) {
     const std::pair<const char*, const char*> cases[] = {
         {"a.doc", "T.doc"},      {"A.DOC", "T.doc"}, {"a.Docx", "T.docx"}, {"a.DOCM", "T.docm"},
         {"a.txt", "T.doc"},      {"docx", "T.doc"},  {".docx", "T.doc"},   {"a.docx.bak", "T.doc"},
-        {"报告.docx", "T.docx"}, {"", "T.doc"},
+        {"报告.docx", "T.docx"}, {"", "T.doc"},      {"a.WPS", "T.wps"},   {"a.wpt", "T.wpt"},
+        {"a.odt", "T.odt"},      {"a.Ott", "T.ott"}, {"a.dot", "T.dot"},   {"a.DOTX", "T.dotx"},
+        {"a.dotm", "T.dotm"},    {"a.rtf", "T.rtf"}, {".odt", "T.doc"},    {"a.odt.tmp", "T.doc"},
     };
     for (const auto& [name, want] : cases)
         EXPECT_EQ(RenamedFileName(QString::fromUtf8(name), "T"), QString::fromUtf8(want)) << name;
 }
 
-TEST(WordFileName, ListedExtensionsInAnyCaseAfterAName) {
+TEST(ListedFileName, ListedExtensionsInAnyCaseAfterAName) {
+    const QStringList word = {".doc", ".docx", ".docm"};
     for (const char* name : {"a.doc", "A.DOC", "b.Docx", "c.docm", "报告.DOCX", "x.y.doc"})
-        EXPECT_TRUE(IsWordFileName(QString::fromUtf8(name))) << name;
+        EXPECT_TRUE(IsListedFileName(QString::fromUtf8(name), word)) << name;
     for (const char* name : {".doc", ".docx", "doc", "a.dot", "a.doc.bak", "a.rtf", ""})
-        EXPECT_FALSE(IsWordFileName(QString::fromUtf8(name))) << name;
+        EXPECT_FALSE(IsListedFileName(QString::fromUtf8(name), word)) << name;
+    for (const char* name : {"a.wps", "B.ODT", "c.rtf"})
+        EXPECT_TRUE(IsListedFileName(QString::fromUtf8(name), DefaultListedExtensions())) << name;
+    for (const char* name : {"a.dot", "a.dotx", "a.wpt", "a.ott"})
+        EXPECT_FALSE(IsListedFileName(QString::fromUtf8(name), DefaultListedExtensions())) << name;
     // The dialog filter offers every listed extension in both cases.
-    EXPECT_EQ(WordFileFilter(), QStringLiteral("Word(*.DOC *.doc *.DOCX *.docx *.DOCM *.docm)"));
+    EXPECT_EQ(DocumentFileFilter(word),
+              QStringLiteral("文档(*.DOC *.doc *.DOCX *.docx *.DOCM *.docm)"));
+    EXPECT_EQ(DefaultListedExtensions(),
+              (QStringList{".doc", ".docx", ".docm", ".wps", ".odt", ".rtf"}));
 }
 
 TEST(FindCollisions, DiskAndEarlierRowsCaseByFileSystem) {

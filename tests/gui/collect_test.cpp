@@ -65,6 +65,33 @@ TEST_F(AddCommands, WordOpenXmlFilesAreListedBesideDocFiles) {
     expectFreshRows();
 }
 
+TEST_F(AddCommands, TheListedKindsFollowTheSetting) {
+    makeFiles(dir(), {"a.doc", "b.docx", "c.docm", "d.dot", "e.dotx", "f.dotm", "g.WPS", "h.wpt",
+                      "i.odt", "j.ott", "k.rtf", "l.txt", "m.odt.bak", "中文.odt"});
+    makeFiles(dir() + "/sub", {"deep.odt", "deep.doc"});
+    addFolder(dir());
+    EXPECT_EQ(column(ColFileName),
+              (QStringList{"a.doc", "b.docx", "c.docm", "g.WPS", "i.odt", "k.rtf", "中文.odt"}));
+
+    form->globalKinds = DocumentExtensions();
+    addFolder(dir());
+    EXPECT_EQ(column(ColFileName).size(), 12);
+
+    // English-only and subfolders work for every kind as for .doc.
+    form->globalKinds = {".odt"};
+    form->globalOnlyenglish = true;
+    form->globalSubdir = true;
+    addFolder(dir());
+    EXPECT_EQ(column(ColFileName), (QStringList{"i.odt", "deep.odt"}));
+    EXPECT_EQ(column(ColPath), (QStringList{dir(), dir() + "/sub"}));
+
+    // The open-file dialog offers the listed kinds alone.
+    form->globalKinds = {".dot", ".ott"};
+    addFiles(QString());
+    ASSERT_EQ(fake.openFilesCalls.size(), 1u);
+    EXPECT_EQ(fake.openFilesCalls[0].filter, "文档(*.DOT *.dot *.OTT *.ott)");
+}
+
 TEST_F(AddCommands, EnglishOnlyFilter) {
     makeFiles(dir(), {"report.doc", "报告.doc", "a，b.doc", "plan中.doc"});
     struct Case {
@@ -94,7 +121,7 @@ TEST_F(AddCommands, EnglishOnlyWithOnlyChineseNamesEmptiesTheListSilently) {
 
 TEST_F(AddCommands, FolderWithoutDocsShowsTheMessageAndLeavesTheRowsVisible) {
     makeFiles(dir() + "/docs", {"a.doc", "b.doc"});
-    makeFiles(dir() + "/none", {"a.txt", "b.odt", "c.docx.bak"});
+    makeFiles(dir() + "/none", {"a.txt", "b.ods", "c.docx.bak"});
     QDir(dir() + "/none").mkdir("sub.doc");
     addFolder(dir() + "/docs");
     addFolder(dir() + "/none");
@@ -170,7 +197,8 @@ TEST_F(AddCommands, OnePickedFile) {
     addFiles(dir() + "/报告 final.doc");
     ASSERT_EQ(fake.openFilesCalls.size(), 1u);
     EXPECT_EQ(fake.openFilesCalls[0].title, "选择要改名的word文件,可多选");
-    EXPECT_EQ(fake.openFilesCalls[0].filter, "Word(*.DOC *.doc *.DOCX *.docx *.DOCM *.docm)");
+    EXPECT_EQ(fake.openFilesCalls[0].filter,
+              "文档(*.DOC *.doc *.DOCX *.docx *.DOCM *.docm *.WPS *.wps *.ODT *.odt *.RTF *.rtf)");
     EXPECT_EQ(form->globalFilecount, 1);
     EXPECT_EQ(column(ColFileName), (QStringList{"报告 final.doc"}));
     EXPECT_EQ(column(ColPath), (QStringList{dir()}));

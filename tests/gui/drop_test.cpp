@@ -141,6 +141,16 @@ TEST_F(Drop, OnlyLocalWordFilesAndFoldersAreTaken) {
     EXPECT_EQ(column(ColFileName), (QStringList{"k.doc"}));  // rows unchanged
 }
 
+TEST_F(Drop, DroppedFilesAndFoldersFollowTheListedKinds) {
+    make(dir() + "/f", {"a.odt", "b.doc", "c.dotx"});
+    EXPECT_TRUE(drop({dir() + "/f/a.odt", dir() + "/f/c.dotx"}));
+    EXPECT_EQ(column(ColFileName), (QStringList{"a.odt"}));
+    form->globalKinds = {".dotx"};
+    EXPECT_FALSE(enter({dir() + "/f/a.odt"}));
+    EXPECT_TRUE(drop({dir() + "/f"}));
+    EXPECT_EQ(column(ColFileName), (QStringList{"c.dotx"}));
+}
+
 TEST_F(Drop, OntoTheWindowOutsideTheList) {
     make(dir(), {"w.doc"});
     EXPECT_TRUE(drop({dir() + "/w.doc"}, form.get()));

@@ -308,19 +308,91 @@ TEST_F(OptionsDialogTest, FocusStartsOnSaveAndFollowsTheDesignedOrder) {
         EXPECT_EQ(d.focusWidget(), d.Command1);
         std::vector<QString> order;
         QWidget* w = d.Command1;
-        for (int guard = 0; guard < 100 && order.size() < 14; ++guard) {
+        for (int guard = 0; guard < 100 && order.size() < 27; ++guard) {
             if (w->focusPolicy() & Qt::TabFocus) order.push_back(w->objectName());
             w = w->nextInFocusChain();
             if (w == d.Command1) break;
         }
-        const std::vector<QString> expected{"Command1",  "Check2",    "Check1",    "txtMaxword",
-                                            "Option1_0", "Option1_1", "Option1_2", "Option1_3",
-                                            "Option1_4", "pragraph",  "startpos",  "Drive1",
-                                            "Dir1",      "Command2"};
+        std::vector<QString> expected{"Command1",  "Check2",    "Check1",    "txtMaxword",
+                                      "Option1_0", "Option1_1", "Option1_2", "Option1_3",
+                                      "Option1_4", "pragraph",  "startpos"};
+        for (const QString& ext : DocumentExtensions()) expected.push_back("chkKind" + ext.mid(1));
+        for (const char* name : {"chkReplace", "chkKeepBlanks", "Drive1", "Dir1", "Command2"})
+            expected.push_back(name);
         EXPECT_EQ(order, expected);
-        EXPECT_EQ(d.size(), QSize(658, 253));
+        // The designed 658 x 253, and the further settings' groups below it.
+        EXPECT_EQ(d.size(), QSize(658, 345));
+        EXPECT_EQ(d.Command2->geometry(), QRect(520, 200, 73, 41));
+        for (QWidget* group :
+             {static_cast<QWidget*>(d.fraKinds), static_cast<QWidget*>(d.fraNames)})
+            EXPECT_TRUE(d.rect().contains(group->geometry())) << group->objectName().toStdString();
         return QDialog::Rejected;
     });
+}
+
+TEST_F(OptionsDialogTest, FurtherSettingsLiveInTheirOwnFile) {
+    start(fileWith());
+    const QString more = dir_.filePath(QStringLiteral("pelmora-options.ini"));
+    WriteFile(more, "Kinds=.odt .dot\r\nReplaceIllegal=true\r\n");
+    openOptions([&](frmOptions& d) {
+        EXPECT_TRUE(d.chkReplace->isChecked());
+        EXPECT_FALSE(d.chkKeepBlanks->isChecked());
+        QStringList shown;
+        for (QCheckBox* box : d.chkKinds)
+            if (box->isChecked()) shown << box->text();
+        EXPECT_EQ(shown, (QStringList{".dot", ".odt"}));
+        d.chkKeepBlanks->setChecked(true);
+        d.chkReplace->setChecked(false);
+        d.chkKinds[0]->setChecked(true);  // .doc
+        return save(d);
+    });
+    EXPECT_TRUE(form_->globalKeepBlanks);
+    EXPECT_FALSE(form_->globalReplaceIllegal);
+    EXPECT_EQ(form_->globalKinds, (QStringList{".doc", ".dot", ".odt"}));
+    // userdata.ini keeps its nine lines, as other copies of the program read it.
+    EXPECT_EQ(ReadFile(path()), fileWith());
+    const QByteArray text = ReadFile(more);
+    EXPECT_TRUE(text.contains("KeepBlanks=true\r\n")) << text.constData();
+    EXPECT_TRUE(text.contains("Kinds=.doc .dot .odt\r\n")) << text.constData();
+    EXPECT_TRUE(dialogs_.messages.empty());
+
+    // Cancel writes neither file.
+    const QByteArray before = ReadFile(more);
+    openOptions([&](frmOptions& d) {
+        d.chkKeepBlanks->setChecked(false);
+        return QDialog::Rejected;
+    });
+    EXPECT_EQ(ReadFile(more), before);
+}
+
+TEST_F(OptionsDialogTest, TheLastListedKindCannotBeUnchecked) {
+    start(fileWith());
+    WriteFile(dir_.filePath(QStringLiteral("pelmora-options.ini")), "Kinds=.rtf\r\n");
+    openOptions([&](frmOptions& d) {
+        QCheckBox* rtf = d.chkKinds.back();
+        EXPECT_EQ(rtf->text(), ".rtf");
+        rtf->click();
+        EXPECT_TRUE(rtf->isChecked());
+        d.chkKinds[1]->click();  // .docx on: now .rtf may go
+        rtf->click();
+        EXPECT_FALSE(rtf->isChecked());
+        return save(d);
+    });
+    EXPECT_EQ(form_->globalKinds, QStringList{".docx"});
+}
+
+TEST_F(OptionsDialogTest, WithoutTheFurtherFileTheDefaultsShow) {
+    start(fileWith());
+    openOptions([&](frmOptions& d) {
+        EXPECT_FALSE(d.chkReplace->isChecked());
+        EXPECT_FALSE(d.chkKeepBlanks->isChecked());
+        QStringList shown;
+        for (QCheckBox* box : d.chkKinds)
+            if (box->isChecked()) shown << box->text();
+        EXPECT_EQ(shown, DefaultListedExtensions());
+        return QDialog::Rejected;
+    });
+    EXPECT_FALSE(QFile::exists(dir_.filePath(QStringLiteral("pelmora-options.ini"))));
 }
 
 }  // namespace

@@ -16,7 +16,10 @@ const QString kRefused = QStringLiteral("文件名为空或非法字符,请重�
 
 void ApplyEditRule(BatchList& list, const GlobalSettings& settings, int row, int col) {
     if (col == ColTitle && list.count() > 0) {
-        const QString typed = list.title(row);
+        // With 替换非法字符 on, the characters a name may not hold are
+        // replaced before the test, as extraction and rename replace them.
+        const QString typed =
+            settings.globalReplaceIllegal ? ReplaceIllegal(list.title(row)) : list.title(row);
         if (typed.isEmpty() || IsGoodFilename(typed) != -1) {
             list.setResult(row, kRefused);
             list.setChecked(row, false);
@@ -24,7 +27,8 @@ void ApplyEditRule(BatchList& list, const GlobalSettings& settings, int row, int
             // A negative maximum length gives no title at all; a text of only
             // blanks and line breaks gives an empty one. Neither may stay
             // checked, or the rename would name the file ".doc".
-            const QString title = FormatTitle(typed, settings.globalMaxword).value_or(QString());
+            const QString title = FormatTitle(typed, settings.globalMaxword, TitleRulesOf(settings))
+                                      .value_or(QString());
             list.setTitle(row, title);
             if (title.isEmpty()) {
                 list.setResult(row, kRefused);

@@ -53,7 +53,8 @@ FoundFile SplitPath(const QString& path) {
 void AddFolder(BatchList& list, const GlobalSettings& settings, Dialogs& dialogs,
                const QString& folder) {
     list.forgetRows();
-    const std::vector<FoundFile> found = FindDocFiles(folder, settings.globalSubdir);
+    const std::vector<FoundFile> found =
+        FindDocFiles(folder, settings.globalSubdir, settings.globalKinds);
     if (found.empty()) {
         // The rows already listed stay on screen, but count as none.
         ShowNoDocumentMessage(dialogs);
@@ -69,8 +70,9 @@ void AddFolderCommand(BatchList& list, const GlobalSettings& settings, Dialogs& 
     AddFolder(list, settings, dialogs, *folder);
 }
 
-void AddFilesCommand(BatchList& list, Dialogs& dialogs) {
-    const QString selection = dialogs.openFiles(kOpenTitle, WordFileFilter());
+void AddFilesCommand(BatchList& list, const GlobalSettings& settings, Dialogs& dialogs) {
+    const QString selection =
+        dialogs.openFiles(kOpenTitle, DocumentFileFilter(settings.globalKinds));
     if (selection.isEmpty()) return;
 
     std::vector<FoundFile> files;
@@ -88,10 +90,11 @@ void AddFilesCommand(BatchList& list, Dialogs& dialogs) {
     list.replace(files);
 }
 
-bool IsDroppable(const QStringList& paths) {
+bool IsDroppable(const QStringList& paths, const QStringList& kinds) {
     for (const QString& path : paths) {
         const QFileInfo info(path);
-        if (info.isDir() || (info.isFile() && IsWordFileName(info.fileName()))) return true;
+        if (info.isDir() || (info.isFile() && IsListedFileName(info.fileName(), kinds)))
+            return true;
     }
     return false;
 }
@@ -104,7 +107,7 @@ void AddDroppedCommand(BatchList& list, const GlobalSettings& settings, Dialogs&
         const QFileInfo info(path);
         if (info.isDir())
             folders.push_back(path);
-        else if (info.isFile() && IsWordFileName(info.fileName()))
+        else if (info.isFile() && IsListedFileName(info.fileName(), settings.globalKinds))
             files.push_back(SplitPath(path));
     }
     if (folders.isEmpty()) {
@@ -131,9 +134,10 @@ void AddDroppedCommand(BatchList& list, const GlobalSettings& settings, Dialogs&
     for (const QString& path : paths) {
         const QFileInfo info(path);
         if (info.isDir()) {
-            for (const FoundFile& f : Accepted(settings, FindDocFiles(path, settings.globalSubdir)))
+            for (const FoundFile& f : Accepted(
+                     settings, FindDocFiles(path, settings.globalSubdir, settings.globalKinds)))
                 add(f);
-        } else if (info.isFile() && IsWordFileName(info.fileName())) {
+        } else if (info.isFile() && IsListedFileName(info.fileName(), settings.globalKinds)) {
             add(SplitPath(path));
         }
     }

@@ -12,21 +12,25 @@ class BatchList;
 class Dialogs;
 struct GlobalSettings;
 
-// "btnDir": replaces the rows by the Word files of one picked folder.
+// The documents are the files of the kinds the settings list (globalKinds).
+
+// "btnDir": replaces the rows by the documents of one picked folder.
 void AddFolderCommand(BatchList& list, const GlobalSettings& settings, Dialogs& dialogs);
-// "btnFile": replaces the rows by the files picked in the open-file dialog.
-void AddFilesCommand(BatchList& list, Dialogs& dialogs);
+// "btnFile": replaces the rows by the files picked in the open-file dialog,
+// whose filter offers the listed kinds.
+void AddFilesCommand(BatchList& list, const GlobalSettings& settings, Dialogs& dialogs);
 // "btnDir" once its folder is known: the folder's documents by the
 // settings' filters, or the no-document message.
 void AddFolder(BatchList& list, const GlobalSettings& settings, Dialogs& dialogs,
                const QString& folder);
 
-// Whether a drop of these paths would list anything: a folder, or a Word file.
-bool IsDroppable(const QStringList& paths);
-// Files or folders dropped from the file manager. Files only: their Word
-// files, as picked ones, each with its own folder. One folder alone: as
-// "btnDir" with that folder. Several folders, or folders and files: the
-// folders' documents by the same filters and the dropped Word files, in the
+// Whether a drop of these paths would list anything: a folder, or a file of
+// one of the kinds listed.
+bool IsDroppable(const QStringList& paths, const QStringList& kinds);
+// Files or folders dropped from the file manager. Files only: those of the
+// listed kinds, as picked ones, each with its own folder. One folder alone:
+// as "btnDir" with that folder. Several folders, or folders and files: the
+// folders' documents by the same filters and the dropped documents, in the
 // order dropped, each with its own folder.
 void AddDroppedCommand(BatchList& list, const GlobalSettings& settings, Dialogs& dialogs,
                        const QStringList& paths);

@@ -27,7 +27,7 @@ TitleOutcome ReadTitleOutcome(word::Application& app, const GlobalSettings& sett
                 const QString text(reinterpret_cast<const QChar*>(raw->data()),
                                    static_cast<qsizetype>(raw->size()));
                 if (const std::optional<QString> formatted =
-                        FormatTitle(text, settings.globalMaxword))
+                        FormatTitle(text, settings.globalMaxword, TitleRulesOf(settings)))
                     out.title = *formatted;
             }
         } catch (...) {

@@ -2,8 +2,6 @@
 
 #include <array>
 
-#include "titles/titlerules.h"
-
 namespace pelmora {
 
 namespace {
@@ -14,48 +12,59 @@ std::u16string_view View(const QString& s) {
 
 }  // namespace
 
-const QStringList& WordExtensions() {
-    static const QStringList kExtensions = {QStringLiteral(".doc"), QStringLiteral(".docx"),
-                                            QStringLiteral(".docm")};
+const QStringList& DocumentExtensions() {
+    static const QStringList kExtensions = {
+        QStringLiteral(".doc"), QStringLiteral(".docx"), QStringLiteral(".docm"),
+        QStringLiteral(".dot"), QStringLiteral(".dotx"), QStringLiteral(".dotm"),
+        QStringLiteral(".wps"), QStringLiteral(".wpt"),  QStringLiteral(".odt"),
+        QStringLiteral(".ott"), QStringLiteral(".rtf")};
     return kExtensions;
 }
 
-QString WordFileFilter() {
-    QStringList patterns;
-    for (const QString& ext : WordExtensions()) {
-        patterns << QLatin1Char('*') + ext.toUpper() << QLatin1Char('*') + ext;
-    }
-    return QStringLiteral("Word(") + patterns.join(QLatin1Char(' ')) + QLatin1Char(')');
+const QStringList& DefaultListedExtensions() {
+    static const QStringList kExtensions = {QStringLiteral(".doc"),  QStringLiteral(".docx"),
+                                            QStringLiteral(".docm"), QStringLiteral(".wps"),
+                                            QStringLiteral(".odt"),  QStringLiteral(".rtf")};
+    return kExtensions;
 }
 
-bool IsWordFileName(const QString& name) {
-    for (const QString& ext : WordExtensions()) {
+QString DocumentFileFilter(const QStringList& kinds) {
+    QStringList patterns;
+    for (const QString& ext : kinds) {
+        patterns << QLatin1Char('*') + ext.toUpper() << QLatin1Char('*') + ext;
+    }
+    return QStringLiteral("文档(") + patterns.join(QLatin1Char(' ')) + QLatin1Char(')');
+}
+
+bool IsListedFileName(const QString& name, const QStringList& kinds) {
+    for (const QString& ext : kinds) {
         if (name.size() > ext.size() && name.endsWith(ext, Qt::CaseInsensitive)) return true;
     }
     return false;
 }
 
 QString RenamedExtension(const QString& fileName) {
-    const QStringList& extensions = WordExtensions();
-    for (const QString& ext : extensions) {
-        if (ext != extensions.front() && fileName.endsWith(ext, Qt::CaseInsensitive) &&
-            fileName.size() > ext.size())
-            return ext;
+    for (const QString& ext : DocumentExtensions()) {
+        if (fileName.size() > ext.size() && fileName.endsWith(ext, Qt::CaseInsensitive)) return ext;
     }
-    return extensions.front();
+    return QStringLiteral(".doc");
 }
 
 QString RenamedFileName(const QString& fileName, const QString& title) {
     return title + RenamedExtension(fileName);
 }
 
-std::optional<QString> FormatTitle(const QString& title, int16_t maxword) {
-    std::optional<std::u16string> out = FormatTitleText(View(title), maxword);
+std::optional<QString> FormatTitle(const QString& title, int16_t maxword, TitleRules rules) {
+    std::optional<std::u16string> out = FormatTitleText(View(title), maxword, rules);
     if (!out) return std::nullopt;
     return QString::fromStdU16String(*out);
 }
 
 int16_t IsGoodFilename(const QString& file) { return IsGoodFilenameText(View(file)); }
+
+QString ReplaceIllegal(const QString& text) {
+    return QString::fromStdU16String(ReplaceIllegalText(View(text)));
+}
 
 bool IsRefusedFileName(const QString& name) {
     if (name.isEmpty()) return true;

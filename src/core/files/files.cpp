@@ -94,38 +94,40 @@ QStringList SortedEntries(const QString& folder, QDir::Filters filters,
     return names;
 }
 
-void FindInto(const QString& folder, bool subfolders, int depth, QSet<QString>& seen,
-              std::vector<FoundFile>& out) {
+void FindInto(const QString& folder, bool subfolders, const QStringList& kinds, int depth,
+              QSet<QString>& seen, std::vector<FoundFile>& out) {
     // Bind mounts can still loop; the canonical path set and the depth bound
     // keep the walk finite.
     const QString canonical = QFileInfo(folder).canonicalFilePath();
     if (canonical.isEmpty() || seen.contains(canonical)) return;
     seen.insert(canonical);
-    for (const QString& name : ListDocFiles(folder)) out.push_back({folder, name});
+    for (const QString& name : ListDocFiles(folder, kinds)) out.push_back({folder, name});
     if (!subfolders || depth >= 64) return;
     const QStringList subs =
         SortedEntries(folder, QDir::Dirs | QDir::NoDotAndDotDot | QDir::NoSymLinks, {});
-    for (const QString& sub : subs) FindInto(JoinPath(folder, sub), true, depth + 1, seen, out);
+    for (const QString& sub : subs)
+        FindInto(JoinPath(folder, sub), true, kinds, depth + 1, seen, out);
 }
 
 }  // namespace
 
-QStringList ListDocFiles(const QString& folder) {
+QStringList ListDocFiles(const QString& folder, const QStringList& kinds) {
     // QDir::Files without QDir::Hidden/System: ordinary files (and links to
     // them), no dot-files, no broken links.
     QStringList patterns;
-    for (const QString& ext : WordExtensions()) patterns << QLatin1Char('*') + ext;
+    for (const QString& ext : kinds) patterns << QLatin1Char('*') + ext;
     QStringList names = SortedEntries(folder, QDir::Files, patterns);
     // A wildcard also matches a name that is only the extension, which is a
     // hidden file here and already filtered; keep the rule explicit.
-    names.removeIf([](const QString& n) { return !IsWordFileName(n); });
+    names.removeIf([&](const QString& n) { return !IsListedFileName(n, kinds); });
     return names;
 }
 
-std::vector<FoundFile> FindDocFiles(const QString& folder, bool subfolders) {
+std::vector<FoundFile> FindDocFiles(const QString& folder, bool subfolders,
+                                    const QStringList& kinds) {
     std::vector<FoundFile> out;
     QSet<QString> seen;
-    FindInto(folder, subfolders, 0, seen, out);
+    FindInto(folder, subfolders, kinds, 0, seen, out);
     return out;
 }
 

@@ -43,16 +43,16 @@ enum Win32Error : int32_t {
 int32_t Win32ErrorFromErrno(int err);
 
 // The names of the ordinary files in a folder (no folders, no hidden
-// dot-files, no broken links) whose extension is ".doc", ".docx" or ".docm"
-// in any letter case,
-// sorted by name without regard to case (ties: by code unit). A folder that
-// cannot be listed gives nothing.
-QStringList ListDocFiles(const QString& folder);
+// dot-files, no broken links) whose extension is one of `kinds` (".doc",
+// ".odt" ...) in any letter case, sorted by name without regard to case
+// (ties: by code unit). A folder that cannot be listed gives nothing.
+QStringList ListDocFiles(const QString& folder, const QStringList& kinds);
 
 // The documents of a folder, and with subfolders on also those of every
 // subfolder below it, depth first: a folder's own files, then each
 // subfolder (sorted as above; hidden and linked folders are not entered).
-std::vector<FoundFile> FindDocFiles(const QString& folder, bool subfolders);
+std::vector<FoundFile> FindDocFiles(const QString& folder, bool subfolders,
+                                    const QStringList& kinds);
 
 // What tells one file from another: a file keeps these through a rename on
 // its own file system; a copy gets a new device and inode.

@@ -12,6 +12,7 @@
 #include "core/rename/batch.h"
 #include "core/rename/conflicts.h"
 #include "core/rename/journal.h"
+#include "core/settings/globalsettings.h"
 #include "core/settings/number.h"
 
 namespace pelmora {
@@ -46,8 +47,8 @@ QString ErrorMessageText(int32_t errnumber) {
 
 QString FailureText(int32_t code) { return ErrorMessageText(code) + FormatSettingNumber(code); }
 
-void RenameCommand(BatchList& list, Dialogs& dialogs, const QString& journalPath,
-                   Progress* progress) {
+void RenameCommand(BatchList& list, const GlobalSettings& settings, Dialogs& dialogs,
+                   const QString& journalPath, Progress* progress) {
     if (list.count() <= 0) {
         MessageRequest box;
         box.text = QStringLiteral("请先添加文件并提取标题!");
@@ -83,7 +84,8 @@ void RenameCommand(BatchList& list, Dialogs& dialogs, const QString& journalPath
         const QString folder = list.folder(r);
         if (inPlace) target = folder;
         const QString fileName = list.fileName(r);
-        const QString title = list.title(r);
+        const QString title =
+            settings.globalReplaceIllegal ? ReplaceIllegal(list.title(r)) : list.title(r);
         RowMove m{r,    0, JoinPath(folder, fileName), target, RenamedFileName(fileName, title),
                   title};
         if (title.isEmpty()) {

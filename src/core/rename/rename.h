@@ -7,13 +7,15 @@ namespace pelmora {
 class BatchList;
 class Dialogs;
 class Progress;
+struct GlobalSettings;
 
 // "btnRename": moves the checked rows' files to their titles, recording the
 // batch in the journal at journalPath first. With progress, each move is a
 // step, and a stop asked through it ends the batch before the next move: the
-// rows not reached keep their state.
-void RenameCommand(BatchList& list, Dialogs& dialogs, const QString& journalPath,
-                   Progress* progress = nullptr);
+// rows not reached keep their state. With 替换非法字符 on, a title's
+// characters that a name may not hold are replaced in the new name.
+void RenameCommand(BatchList& list, const GlobalSettings& settings, Dialogs& dialogs,
+                   const QString& journalPath, Progress* progress = nullptr);
 // The text for a system error number of a failed rename.
 QString ErrorMessageText(int32_t errnumber);
 // That text, a blank and the number ("文件已存在!! 183"); the minus sign

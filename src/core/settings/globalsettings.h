@@ -1,12 +1,18 @@
 #pragma once
 #include <QString>
+#include <QStringList>
 #include <cstdint>
+
+#include "core/files/filenames.h"
+#include "titles/titlerules.h"
 
 namespace pelmora {
 
-// The nine persistent settings. globalGetTitleMode numbers a TitleMode
-// (titles/rawtitle.h); other numbers are kept but read no title. Before anything is loaded they
-// hold false, 0 and the empty string.
+// The settings. The first nine are the ones userdata.ini holds;
+// globalGetTitleMode numbers a TitleMode (titles/rawtitle.h), and other
+// numbers are kept but read no title. Before anything is loaded they hold
+// false, 0 and the empty string. The rest live in a file of their own beside
+// it (moresettings.h) and hold their defaults until it is read.
 struct GlobalSettings {
     bool globalFirst = false;
     bool globalSubdir = false;
@@ -17,6 +23,18 @@ struct GlobalSettings {
     int16_t globalStartpragraph = 0;
     int16_t globalStartpos = 0;
     int16_t globalWordcount = 0;
+
+    // 替换非法字符: / \ : * ? " < > | in a title become full-width.
+    bool globalReplaceIllegal = false;
+    // 保留英文单词间的空格: one blank stays between Latin words.
+    bool globalKeepBlanks = false;
+    // The kinds of document listed, as extensions out of DocumentExtensions().
+    QStringList globalKinds = DefaultListedExtensions();
 };
+
+// The title rules these settings ask for.
+inline TitleRules TitleRulesOf(const GlobalSettings& s) {
+    return TitleRules{s.globalKeepBlanks, s.globalReplaceIllegal};
+}
 
 }  // namespace pelmora

@@ -5,6 +5,7 @@
 #include "core/dialogs.h"
 #include "core/settings/codec.h"
 #include "core/settings/fileio.h"
+#include "core/settings/moresettings.h"
 #include "core/settings/number.h"
 #include "titles/rawtitle.h"
 
@@ -160,6 +161,18 @@ void SetDefaultSettings(GlobalSettings& settings, const QString& programDir) {
     settings.globalStartpragraph = 5;
     settings.globalStartpos = 1;
     settings.globalWordcount = 25;
+}
+
+bool SettingsStore::read(GlobalSettings& settings) const {
+    const bool ok = ReadSettingFile(path_, settings, *dialogs_);
+    ReadMoreSettings(MoreSettingsPath(path_), settings);
+    return ok;
+}
+
+bool SettingsStore::write(const GlobalSettings& settings) const {
+    WriteSettingFile(path_, settings, *dialogs_);
+    WriteMoreSettings(MoreSettingsPath(path_), settings, *dialogs_);
+    return true;
 }
 
 }  // namespace pelmora

@@ -24,17 +24,15 @@ void SetDefaultSettings(GlobalSettings& settings, const QString& programDir);
 
 namespace pelmora {
 
-// The settings file at one path, with its errors reported through the
-// dialogs: what the window and the options dialog read and write.
+// The settings file at one path and the file of further settings beside it
+// (moresettings.h), with their errors reported through the dialogs: what
+// the window and the options dialog read and write. read() is
+// ReadSettingFile's result; the further settings always load.
 class SettingsStore {
   public:
     SettingsStore(QString path, Dialogs& dialogs) : path_(std::move(path)), dialogs_(&dialogs) {}
-    bool read(GlobalSettings& settings) const {
-        return ReadSettingFile(path_, settings, *dialogs_);
-    }
-    bool write(const GlobalSettings& settings) const {
-        return WriteSettingFile(path_, settings, *dialogs_);
-    }
+    bool read(GlobalSettings& settings) const;
+    bool write(const GlobalSettings& settings) const;
     const QString& path() const { return path_; }
 
   private:
