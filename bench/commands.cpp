@@ -47,6 +47,7 @@ class BenchDialogs : public Dialogs {
         return std::nullopt;
     }
     int exec(QDialog&) override { return 0; }
+    DefaultProgram defaultProgram(const QString&) override { return {}; }
     bool openDocument(const QString&) override { return false; }
 };
 

@@ -133,6 +133,7 @@ class SilentDialogs : public pelmora::Dialogs {
         return std::nullopt;
     }
     int exec(QDialog&) override { return 0; }
+    pelmora::DefaultProgram defaultProgram(const QString&) override { return {}; }
     bool openDocument(const QString&) override { return false; }
 };
 

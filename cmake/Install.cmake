@@ -13,6 +13,17 @@ if(TARGET pelmora)
           DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/applications)
   install(FILES ${PELMORA_DATA}/${PELMORA_APP_ID}.metainfo.xml
           DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/metainfo)
+  # "Open with Pelmora" on folders, in the file managers' own action menus:
+  # the entry itself claims no folder type, so it never becomes the program
+  # that opens folders.
+  set(fm ${PELMORA_DATA}/file-manager)
+  install(FILES ${fm}/${PELMORA_APP_ID}.folder.desktop
+          DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/file-manager/actions)
+  install(FILES ${fm}/${PELMORA_APP_ID}.folder.servicemenu.desktop
+          DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/kio/servicemenus
+          RENAME ${PELMORA_APP_ID}.folder.desktop)
+  install(FILES ${fm}/${PELMORA_APP_ID}.folder.nemo_action
+          DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/nemo/actions)
   foreach(size 16 22 24 32 48 64 128 256)
     install(FILES ${PELMORA_DATA}/icons/${size}x${size}/apps/pelmora.png
             DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/icons/hicolor/${size}x${size}/apps)

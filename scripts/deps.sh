@@ -11,6 +11,7 @@ PACKAGES=(
   libzip-dev libexpat1-dev
   ccache clang-format
   fusefat dosfstools
+  xdg-utils desktop-file-utils qt6-translations-l10n
 )
 # Extra tools for fuzzing (clang with libFuzzer and sanitizers).
 if [[ "${PELMORA_FUZZ:-0}" == 1 ]]; then

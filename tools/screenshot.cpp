@@ -32,6 +32,7 @@ class PrintingDialogs : public pelmora::Dialogs {
         return std::nullopt;
     }
     int exec(QDialog&) override { return 0; }
+    pelmora::DefaultProgram defaultProgram(const QString&) override { return {}; }
     bool openDocument(const QString&) override { return false; }
 };
 

@@ -6,6 +6,8 @@
 #include <QStringList>
 #include <optional>
 
+#include "core/desktop/defaultprogram.h"
+
 class QDialog;
 class QWidget;
 
@@ -48,6 +50,10 @@ class Dialogs {
     // Runs a modal dialog of our own (options, about); returns its result code.
     virtual int exec(QDialog& dialog) = 0;
 
+    // The program the desktop would open a document with; asked before
+    // openDocument, which would otherwise start that program blindly.
+    virtual DefaultProgram defaultProgram(const QString& path) = 0;
+
     // Opens a document for viewing with the desktop's default application;
     // never blocks. False when it could not be started.
     virtual bool openDocument(const QString& path) = 0;
@@ -65,6 +71,7 @@ class QtDialogs : public Dialogs {
     std::optional<QString> saveFile(const QString& title, const QString& filter,
                                     const QString& suggestedName) override;
     int exec(QDialog& dialog) override;
+    DefaultProgram defaultProgram(const QString& path) override;
     bool openDocument(const QString& path) override;
 
   private:

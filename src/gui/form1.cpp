@@ -13,6 +13,7 @@
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QResizeEvent>
 #include <QScreen>
 #include <QShortcut>
 #include <QToolBar>
@@ -63,6 +64,10 @@ const ToolbarButton kButtons[] = {
 };
 enum Command { CmdDir, CmdFile, CmdGetTitle, CmdSetting, CmdRename, CmdAbout, CmdQuit };
 
+// The window's client area as designed; at this size every control lies
+// where the layout table puts it.
+constexpr QSize kDesignedSize(776, 442);
+
 // While a command runs: how often the window takes its events, and how often
 // the progress display is painted.
 constexpr qint64 kEventsEveryMs = 30;
@@ -94,10 +99,18 @@ struct Form1::Private {
     QElapsedTimer sincePaint;   // invalid: paint at the next step
 };
 
+QString MainCaption(const QString& settingsFolder, const QString& programFolder) {
+    // The portable edition keeps its settings beside the program; an
+    // installed one keeps them per user and is no portable copy.
+    const auto clean = [](const QString& f) { return QDir::cleanPath(QDir(f).absolutePath()); };
+    const bool portable =
+        !settingsFolder.isEmpty() && clean(settingsFolder) == clean(programFolder);
+    return portable ? QStringLiteral("Pelmora2.0(绿色版)") : QStringLiteral("Pelmora2.0");
+}
+
 Form1::Form1(Form1Options options, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                          Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
-                          Qt::MSWindowsFixedSizeDialogHint),
+                          Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint),
       d(new Private) {
     d->qtDialogs.setOwner(this);
     d->dialogs = options.dialogs ? options.dialogs : &d->qtDialogs;
@@ -109,9 +122,11 @@ Form1::Form1(Form1Options options, QWidget* parent)
     d->popup = std::move(options.popup);
 
     setObjectName(QStringLiteral("Form1"));
-    setWindowTitle(QStringLiteral("Pelmora2.0(绿色版)"));
+    setWindowTitle(MainCaption(d->settingsDir, programFolder()));
     setWindowIcon(AppIcon());
-    setFixedSize(776, 442);
+    // The designed size is the smallest; larger, the list takes the room.
+    setMinimumSize(kDesignedSize);
+    resize(kDesignedSize);
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         move(screen->availableGeometry().center() - rect().center());
     }
@@ -238,6 +253,31 @@ void Form1::buildControls() {
     });
 }
 
+void Form1::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    layoutControls();
+}
+
+void Form1::layoutControls() {
+    if (!Toolbar1) return;  // a resize before the controls exist
+    // Offsets from the designed 776 x 442: the list grows both ways, the
+    // progress row stays at the bottom with the bar taking the width.
+    const int dw = std::max(0, width() - kDesignedSize.width());
+    const int dh = std::max(0, height() - kDesignedSize.height());
+    Toolbar1->setGeometry(0, 0, 776 + dw, 73);
+    DiDaGrid1->setGeometry(8, 80, 737 + dw, 321 + dh);
+    Label3->setGeometry(16, 416 + dh, 65, 17);
+    ProgressBar1->setGeometry(88, 408 + dh, 553 + dw, 25);
+    Label4->setGeometry(656 + dw, 408 + dh, 41, 17);
+    cmdStop->setGeometry(704 + dw, 408 + dh, 64, 25);
+    if (DiDaGrid1->columnCount() == 6) setColumnWidths();
+}
+
+void Form1::setColumnWidths() {
+    const std::array<int, 6> widths = ColumnWidths(DiDaGrid1->ControlWidth());
+    for (int c = 0; c < 6; ++c) DiDaGrid1->SetColWidth(c, widths[size_t(c)]);
+}
+
 void Form1::dropPaths(const QStringList& paths) {
     if (d->busy) return;
     guarded([&] { AddDroppedCommand(batchList(), *this, dialogs(), paths); });
@@ -324,9 +364,8 @@ void Form1::startUp() {
     });
     guarded([this] { RecoverAfterCrash(QFileInfo(settingsPath()).absolutePath()); });
     guarded([this] {
-        const std::array<int, 6> widths = ColumnWidths(DiDaGrid1->ControlWidth());
         DiDaGrid1->SetColCount(6);
-        for (int c = 0; c < 6; ++c) DiDaGrid1->SetColWidth(c, widths[size_t(c)]);
+        setColumnWidths();
         for (int c = 1; c <= 5; ++c) DiDaGrid1->SetCellText(0, c, ColumnHeaders()[c - 1]);
     });
 }

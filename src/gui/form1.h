@@ -22,6 +22,7 @@ class QMenu;
 class QProgressBar;
 class QPushButton;
 class QCloseEvent;
+class QResizeEvent;
 class QToolBar;
 class QToolButton;
 class QAction;
@@ -51,6 +52,10 @@ struct Form1Options {
 // Column widths 0 to 5 for a list W pixels wide: w = W / 6 in single
 // precision, rounded half to even; then w - 800, w, w + 200, w - 80, w, w.
 std::array<int, 6> ColumnWidths(int listWidth);
+
+// The main window's caption: "(绿色版)", the portable edition, only while
+// the settings lie in the program's own folder.
+QString MainCaption(const QString& settingsFolder, const QString& programFolder);
 
 class Form1 : public QWidget, public GlobalSettings, public Progress {
     Q_OBJECT
@@ -126,8 +131,12 @@ class Form1 : public QWidget, public GlobalSettings, public Progress {
     // Closing while a command runs asks first; yes stops the run and ends
     // the program after it.
     void closeEvent(QCloseEvent* event) override;
+    // Larger than designed, the list and the progress row take the room.
+    void resizeEvent(QResizeEvent* event) override;
 
   private:
+    void layoutControls();
+    void setColumnWidths();
     void setBusy(bool busy);
     void endProgram();
     void dropPaths(const QStringList& paths);

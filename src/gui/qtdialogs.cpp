@@ -70,6 +70,8 @@ std::optional<QString> QtDialogs::saveFile(const QString& title, const QString& 
 
 int QtDialogs::exec(QDialog& dialog) { return dialog.exec(); }
 
+DefaultProgram QtDialogs::defaultProgram(const QString& path) { return LookUpDefaultProgram(path); }
+
 bool QtDialogs::openDocument(const QString& path) {
     return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }

@@ -84,6 +84,10 @@ Format Sniff(std::string_view head) {
     if (StartsWith(head, "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1")) return Format::Compound;
     if (StartsWith(head, "PK\x03\x04") || StartsWith(head, "PK\x05\x06")) return Format::Zip;
     if (StartsWith(head, "\xFF\x57\x50\x43")) return Format::WordPerfect;
+    // WPS for DOS 1.x-3.x and WPS NT: a 1024-byte header whose first two
+    // bytes are the version (1 to 4) and 0xFF.
+    if (head.size() >= 2 && head[0] >= 1 && head[0] <= 4 && head[1] == '\xFF')
+        return Format::OldWps;
     // wIdent 0xA5DB (Word 2), 0xA59B (Word 1), Word for DOS, Mac Word 4 and 5.
     using namespace std::string_view_literals;
     for (std::string_view sig : {"\xDB\xA5"sv, "\x9B\xA5"sv, "\x31\xBE\x00\x00"sv,
@@ -106,6 +110,8 @@ Format Sniff(std::string_view head) {
         return Format::WordXml;
     if (LooksLikeHtml(s) || LooksLikeMime(s)) return Format::Web;
     if (StartsWith(s, "<")) return Format::Xml;
+    // WPS 97 marks its text block "[WPSTEXT]" (pictures may come first).
+    if (head.find("[WPSTEXT]") != std::string_view::npos) return Format::OldWps;
     return Format::Unknown;
 }
 
@@ -125,20 +131,42 @@ const char* Reason(Format format) {
             return "Word 2.0 or older document (not supported)";
         case Format::WordPerfect:
             return "WordPerfect document, not a Word document";
+        case Format::OldWps:
+            return kOldWpsReason;
         case Format::Unknown:
             break;
     }
     return "not a Word document";
 }
 
+namespace {
+
+bool HasWpsName(const std::string& path) {
+    if (path.size() < 5) return false;
+    const std::string ext = fmt::AsciiLower(std::string_view(path).substr(path.size() - 4));
+    return ext == ".wps" || ext == ".wpt";
+}
+
+}  // namespace
+
 std::unique_ptr<DocumentImpl> Open(std::unique_ptr<ByteSource> src) {
     // One read of the first block serves the format check and the binary reader.
     unsigned char head[kSniffBytes];
     const size_t n = src->ReadAt(0, head, sizeof head);
     const Format format = Sniff(std::string_view(reinterpret_cast<const char*>(head), n));
+    const bool wpsName = HasWpsName(src->Path());
     switch (format) {
         case Format::Compound:
-            return std::make_unique<BinaryDocument>(std::move(src), head, n);
+            if (!wpsName) return std::make_unique<BinaryDocument>(std::move(src), head, n);
+            try {
+                return std::make_unique<BinaryDocument>(std::move(src), head, n);
+            } catch (const WordError& e) {
+                // A compound file without Word inside: WPS 2000 or Works.
+                if (std::string_view(e.what()).find("no WordDocument stream") !=
+                    std::string_view::npos)
+                    throw WordError(kOldWpsReason);
+                throw;
+            }
         case Format::Zip:
             return OpenOoxmlSource(std::move(src));
         case Format::Rtf:
@@ -149,6 +177,9 @@ std::unique_ptr<DocumentImpl> Open(std::unique_ptr<ByteSource> src) {
         }
         case Format::WordXml:
             return OpenWordXmlBytes(ReadAll(*src, kMaxPartBytes));
+        case Format::Unknown:
+            if (wpsName) throw WordError(kOldWpsReason);
+            break;
         default:
             break;
     }

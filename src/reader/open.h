@@ -22,8 +22,13 @@ enum class Format {
     Xml,           // other markup that is neither a page nor Word XML
     Word2OrOlder,  // Word for Windows 1.x/2.x, Word for DOS, Mac Word 4/5
     WordPerfect,
+    OldWps,  // WPS before 2005: WPS for DOS, WPS 97/2000 (not Word inside)
     Unknown,
 };
+
+// The reason for a document in an old WPS format. WPS 2005 and later write
+// Word 97-2003 binaries, which the binary reader takes whatever the name.
+inline constexpr char kOldWpsReason[] = "old WPS document (before WPS 2005), not supported";
 
 // How much of a source's head Sniff is given.
 inline constexpr std::size_t kSniffBytes = 4096;
@@ -42,7 +47,9 @@ const char* Reason(Format format);
 std::size_t TextStart(std::string_view bytes, bool* utf16 = nullptr);
 
 // Opens the source with the reader for its format. Throws WordError: the
-// reader's own reason, or Reason(Sniff(head)) when no reader takes it.
+// reader's own reason, or Reason(Sniff(head)) when no reader takes it. The
+// reader is chosen by content alone; the name only sharpens the reason: a
+// file named .wps or .wpt that no reader takes is an old WPS document.
 std::unique_ptr<DocumentImpl> Open(std::unique_ptr<ByteSource> src);
 
 }  // namespace pelmora::word

@@ -92,7 +92,15 @@ INSTANTIATE_TEST_SUITE_P(
                  QStringLiteral(" 为什么? "), kRefused, "0", false},
         EditCase{"Plain", QStringLiteral("Q3-Q4"), 25, QStringLiteral("Q3-Q4"), kChanged, "1",
                  true},
-        EditCase{"QuotesAllowed", QStringLiteral("say \"hi\""), 25, QStringLiteral("say\"hi\""),
+        // Names the rename refuses are refused here already.
+        EditCase{"Quotes", QStringLiteral("say \"hi\""), 25, QStringLiteral("say\"hi\""), kRefused,
+                 "0", false},
+        EditCase{"Device", QStringLiteral("con"), 25, QStringLiteral("con"), kRefused, "0", false},
+        EditCase{"DeviceWithExtension", QStringLiteral("AUX.txt"), 25, QStringLiteral("AUX.txt"),
+                 kRefused, "0", false},
+        EditCase{"Hidden", QStringLiteral(".hidden"), 25, QStringLiteral(".hidden"), kRefused, "0",
+                 false},
+        EditCase{"DeviceNameInside", QStringLiteral("CONTRACT"), 25, QStringLiteral("CONTRACT"),
                  kChanged, "1", true},
         EditCase{"BlanksAndBreaksGo", QStringLiteral(" 第一章 总则\r\n"), 25,
                  QStringLiteral("第一章总则"), kChanged, "1", true},
@@ -218,8 +226,20 @@ TEST_F(BatchListTest, RemovalOfManyScatteredRowsKeepsTheRestInOrder) {
     EXPECT_EQ(fake.messages[0].text, QStringLiteral("一共从列表中 197个文件!!"));
 }
 
+// The list holds 100,000 rows: the count of removed ones must not wrap at
+// 16 bits (40,000 once read -25536).
+TEST_F(BatchListTest, RemovalOfFortyThousandRowsCountsThemAll) {
+    std::vector<Row> rows(40001, Row{kA, k1});
+    rows.back().flag = k0;
+    Fill(rows);
+    RemoveRows(form->batchList(), fake, true);
+    EXPECT_EQ(form->globalFilecount, 1);
+    ASSERT_EQ(fake.messages.size(), 1u);
+    EXPECT_EQ(fake.messages[0].text, QStringLiteral("一共从列表中 40000个文件!!"));
+}
+
 TEST_F(BatchListTest, RemovalWalksOnlyTheCountedRows) {
-    // After an empty folder the old rows stay shown with a count of 0.
+    // A count below the rows shown (a public field) limits the removal.
     Fill({{kA, k1}, {kB, k1}});
     form->globalFilecount = 0;
     RemoveRows(form->batchList(), fake, true);
@@ -263,6 +283,33 @@ TEST_F(BatchListTest, ReportsADocumentThatCannotBeOpened) {
     EXPECT_EQ(fake.messages[0].caption, QStringLiteral("Pelmora"));
 }
 
+// With no word processor the desktop's program for a Word file is this one,
+// or none at all: neither may start, and the user is told why.
+TEST_F(BatchListTest, NeverOpensADocumentWithThisProgramOrNone) {
+    Fill({{kA, k0}});
+    const DefaultProgram ours{DefaultProgram::Kind::Found, kDesktopEntryId,
+                              QStringLiteral("pelmora")};
+    const DefaultProgram userMade{DefaultProgram::Kind::Found,
+                                  QStringLiteral("userapp-pelmora-X.desktop"),
+                                  QStringLiteral("/usr/bin/pelmora")};
+    const DefaultProgram none{DefaultProgram::Kind::None, {}, {}};
+    for (const DefaultProgram& p : {ours, userMade, none}) {
+        fake.messages.clear();
+        fake.defaultProgramResult = p;
+        OpenRowDocument(form->batchList(), fake, 1);
+        EXPECT_TRUE(fake.openedDocuments.empty()) << p.entryId.toStdString();
+        ASSERT_EQ(fake.messages.size(), 1u);
+        EXPECT_TRUE(fake.messages[0].text.startsWith(QStringLiteral("没有可以显示此文档的程序:")));
+        EXPECT_TRUE(fake.messages[0].text.contains(QStringLiteral("/docs/a.doc")));
+    }
+    // A desktop that cannot be asked: the opener is tried all the same.
+    fake.messages.clear();
+    fake.defaultProgramResult = {};
+    OpenRowDocument(form->batchList(), fake, 1);
+    EXPECT_EQ(fake.openedDocuments.size(), 1u);
+    EXPECT_TRUE(fake.messages.empty());
+}
+
 // --- A count that disagrees with the grid ------------------------------------
 
 // globalFilecount is a public field: a count past the grid's rows must not
@@ -291,8 +338,7 @@ TEST_F(BatchListTest, TitleAndRenameStopAtTheGridsLastRow) {
     form->globalFilecount = 4;
     form->Toolbar1_ButtonClick(QStringLiteral("btnGetTitle"));
     EXPECT_EQ(grid().RowCount(), 2);
-    EXPECT_EQ(grid().GetCellText(1, 5),
-              QStringLiteral("与文件名相同或空等非法字符"));  // no file there
+    EXPECT_EQ(grid().GetCellText(1, 5), QStringLiteral("无法读取:找不到文件"));  // no file there
     fake.messages.clear();
     grid().SetCellText(1, 2, QStringLiteral("T"));
     grid().SetCellProperty(1, 3, kSet, k1);

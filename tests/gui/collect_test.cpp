@@ -105,21 +105,30 @@ TEST_F(AddCommands, EnglishOnlyFilter) {
         EXPECT_EQ(column(ColFileName), c.rows) << c.onlyEnglish;
         EXPECT_EQ(grid().RowCount(), c.rows.size() + 1);
     }
-    EXPECT_TRUE(fake.messages.empty());
+    // The three left out are counted, with the reason and where to change it.
+    ASSERT_EQ(fake.messages.size(), 1u);
+    EXPECT_EQ(fake.messages[0].text,
+              "已列出1个文件;另有3个Word文件的文件名含有中文,因为设置了“只搜索英文文件名”,"
+              "没有列出。\r\n要列出这些文件,请在“选项”中取消“只搜索英文文件名”。");
+    EXPECT_EQ(fake.messages[0].caption, "添加文件夹");
 }
 
-TEST_F(AddCommands, EnglishOnlyWithOnlyChineseNamesEmptiesTheListSilently) {
+// Nothing listed changes nothing, as for a folder without documents; the
+// message says why the folder seemed empty.
+TEST_F(AddCommands, EnglishOnlyWithOnlyChineseNamesKeepsTheRowsAndSaysWhy) {
     makeFiles(dir() + "/en", {"x.doc", "y.doc"});
-    makeFiles(dir() + "/zh", {"报告.doc", "总则.doc"});
+    makeFiles(dir() + "/zh", {"报告.doc", "总则.doc", "a.txt"});
     addFolder(dir() + "/en");
     form->globalOnlyenglish = true;
     addFolder(dir() + "/zh");
-    EXPECT_EQ(form->globalFilecount, 0);
-    EXPECT_EQ(grid().RowCount(), 1);
-    EXPECT_TRUE(fake.messages.empty());
+    EXPECT_EQ(form->globalFilecount, 2);
+    EXPECT_EQ(column(ColFileName), (QStringList{"x.doc", "y.doc"}));
+    ASSERT_EQ(fake.messages.size(), 1u);
+    EXPECT_TRUE(fake.messages[0].text.startsWith("该文件夹下的2个Word文件的文件名含有中文"));
+    EXPECT_TRUE(fake.messages[0].text.contains("取消“只搜索英文文件名”"));
 }
 
-TEST_F(AddCommands, FolderWithoutDocsShowsTheMessageAndLeavesTheRowsVisible) {
+TEST_F(AddCommands, FolderWithoutDocsShowsTheMessageAndChangesNothing) {
     makeFiles(dir() + "/docs", {"a.doc", "b.doc"});
     makeFiles(dir() + "/none", {"a.txt", "b.ods", "c.docx.bak"});
     QDir(dir() + "/none").mkdir("sub.doc");
@@ -131,7 +140,8 @@ TEST_F(AddCommands, FolderWithoutDocsShowsTheMessageAndLeavesTheRowsVisible) {
     EXPECT_EQ(fake.messages[0].caption, "添加文件夹");
     EXPECT_EQ(fake.messages[0].icon, MsgIcon::Information);
     EXPECT_EQ(fake.messages[0].buttons, MsgButtons::Ok);
-    EXPECT_EQ(form->globalFilecount, 0);
+    // The rows and their count stay: 提取标题 still works on them.
+    EXPECT_EQ(form->globalFilecount, 2);
     EXPECT_EQ(grid().RowCount(), 3);
     EXPECT_EQ(grid().GetCellText(2, ColFileName), "b.doc");
 

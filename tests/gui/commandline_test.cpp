@@ -51,12 +51,14 @@ TEST_F(CommandLine, OneFolderListsAsTheFolderButton) {
     form->listArguments({"f"});
     EXPECT_EQ(column(ColFileName), (QStringList{"A.docm", "b.doc"}));
     EXPECT_EQ(column(ColPath), QStringList(2, dir() + "/f"));
+    ASSERT_EQ(fake.messages.size(), 1u);  // the Chinese name left out
+    EXPECT_TRUE(fake.messages[0].text.startsWith("已列出2个文件;另有1个"));
 
     // A folder without documents says so, as the folder button does.
     make("empty", {"a.txt"});
     form->listArguments({"empty"});
-    ASSERT_EQ(fake.messages.size(), 1u);
-    EXPECT_EQ(fake.messages[0].text, "该文件夹下没有发现Word文件,请重新选择文件夹");
+    ASSERT_EQ(fake.messages.size(), 2u);
+    EXPECT_EQ(fake.messages[1].text, "该文件夹下没有发现Word文件,请重新选择文件夹");
 }
 
 TEST_F(CommandLine, FoldersAndFilesTogetherListEverything) {

@@ -282,7 +282,8 @@ TEST_F(Extraction, FirstParagraphMode) {
         Bad(),
         Good("Thequickbrownfoxjumpsover"),
         Bad("One"),  // same as the file name, case aside
-        Good("Firstline\vsecondline"),
+        // A manual line break is a control character, which no file name holds.
+        Bad("Firstline\vsecondline"),
     };
     EXPECT_EQ(extract(), want);
     expectCompletionMessage();
@@ -373,22 +374,81 @@ TEST_F(Extraction, UnknownModeAndNegativeMaximumFailEveryRow) {
     expectCompletionMessage();
 }
 
+Row Unreadable(const char* why) { return {QString(), QString::fromUtf8(why), "0", kColorRed}; }
+
 TEST_F(Extraction, MissingOrUnreadableFileBetweenGoodOnes) {
     REQUIRE_FIXTURES(
         {{"zh_first.doc", ""}, {"", "gone.doc"}, {"random.doc", ""}, {"en_first.doc", ""}});
     EXPECT_EQ(extract(),
-              (std::vector<Row>{Good("第一章总则"), Bad(), Bad(), Good("AnnualReport2026")}));
+              (std::vector<Row>{Good("第一章总则"), Unreadable("无法读取:找不到文件"),
+                                Unreadable("无法读取:不是Word文档"), Good("AnnualReport2026")}));
     expectCompletionMessage();
 }
 
-TEST_F(Extraction, FlagsAreOverwrittenAndARedTitleStaysRed) {
+// What pelmora-titles prints as the reason, the row says in Chinese; one
+// text for one kind of failure, whichever format failed.
+TEST_F(Extraction, UnreadableFilesSayWhy) {
+    REQUIRE_FIXTURES({{"encrypted.doc", ""},
+                      {"empty.doc", ""},
+                      {"damaged.doc", ""},
+                      {"truncated.doc", ""},
+                      {"random.doc", ""},
+                      {"formats/notword.docx", "notword.docx"},
+                      {"formats/bomb.docx", "bomb.docx"}});
+    EXPECT_EQ(extract(),
+              (std::vector<Row>{
+                  Unreadable("无法读取:文档已加密"), Unreadable("无法读取:空文件"),
+                  Unreadable("无法读取:复合文件已损坏"), Unreadable("无法读取:复合文件已损坏"),
+                  Unreadable("无法读取:不是Word文档"), Unreadable("无法读取:不是Word文档"),
+                  Unreadable("无法读取:文件太大")}));
+}
+
+// Titles the rename would refuse with 123 are no success here either: the
+// same rule decides both.
+TEST_F(Extraction, TitlesTheRenameRefusesFail) {
+    const std::vector<std::pair<const char*, QString>> docs = {
+        {"{\\rtf1\\ansi CON\\par}", "CON"},
+        {"{\\rtf1\\ansi AUX.txt\\par}", "AUX.txt"},
+        {"{\\rtf1\\ansi .hidden\\par}", ".hidden"},
+        {"{\\rtf1\\ansi \\'08\\'01\\par}", QString("\x08\x01")},
+        {"{\\rtf1\\ansi a\\'07b\\par}", QString("a\ab")},
+        {"{\\rtf1\\ansi CONTRACT\\par}", "CONTRACT"},
+    };
+    const QChar nul(0);
+    QString selection = dir();
+    for (size_t i = 0; i < docs.size(); ++i) {
+        const QString name = QString("t%1.doc").arg(i);
+        test::WriteFile(dir() + "/" + name, docs[i].first);
+        selection += nul + name;
+    }
+    fake.fileSelections.push_back(selection);
+    form->Toolbar1_ButtonClick(QStringLiteral("btnFile"));
+    std::vector<Row> want;
+    for (size_t i = 0; i + 1 < docs.size(); ++i) want.push_back(Bad(docs[i].second));
+    want.push_back(Good("CONTRACT"));
+    EXPECT_EQ(extract(), want);
+
+    // The rename agrees: checked by hand, each refused title fails with 123.
+    for (int r = 1; r <= 5; ++r) grid().SetCellProperty(r, ColFlag, "setcheck", "1");
+    grid().SetCellProperty(6, ColFlag, "setcheck", "0");
+    fake.answers.push_back(AnswerYes);
+    form->Toolbar1_ButtonClick(QStringLiteral("btnRename"));
+    for (int r = 1; r <= 5; ++r)
+        EXPECT_EQ(grid().GetCellText(r, ColResult), "文件名含非法字符! 123") << r;
+}
+
+TEST_F(Extraction, FlagsAreOverwrittenAndARedRowTurnsWhiteOnSuccess) {
     REQUIRE_FIXTURES({{"zh_first.doc", ""}, {"empty_first.doc", ""}});
     grid().SetCellProperty(2, ColFlag, "setcheck", "1");  // checked by hand, then fails
     form->globalMaxword = 0;
     EXPECT_EQ(extract(), (std::vector<Row>{Bad(), Bad()}));
+    // A failed rename coloured the whole row too.
+    grid().SetRowColor(1, kColorRed);
     form->globalMaxword = 3;
     std::vector<Row> rows = extract();
-    EXPECT_EQ(rows[0], (Row{"第一章", kOk, "1", kColorRed}));
+    EXPECT_EQ(rows[0], Good("第一章"));
+    for (int c = ColFileName; c <= ColResult; ++c)
+        EXPECT_EQ(grid().GetCellColor(1, c), kColorWhite) << c;
     EXPECT_EQ(rows[1], Bad());
 }
 

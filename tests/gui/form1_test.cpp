@@ -16,6 +16,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolBar>
@@ -89,21 +90,64 @@ void WriteSettings(const QString& path) {
 
 // --- The window and its controls ---------------------------------------------
 
-TEST_F(Form1Test, WindowIsFixedWithItsCaption) {
+TEST_F(Form1Test, WindowOpensAtItsDesignedSizeAndMayGrow) {
     Form1& f = Open();
-    EXPECT_EQ(f.windowTitle(), QStringLiteral("Pelmora2.0(绿色版)"));
+    EXPECT_EQ(f.size(), QSize(776, 442));
     EXPECT_EQ(f.minimumSize(), QSize(776, 442));
-    EXPECT_EQ(f.maximumSize(), QSize(776, 442));
-    EXPECT_FALSE(f.windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
+    EXPECT_GT(f.maximumSize().width(), 776);
+    EXPECT_TRUE(f.windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
     EXPECT_FALSE(f.windowIcon().isNull());
+    // Settings outside the program's folder: no portable copy.
+    EXPECT_EQ(f.windowTitle(), QStringLiteral("Pelmora2.0"));
+}
+
+// "(绿色版)" is the portable edition: settings beside the program.
+TEST(MainCaption, PortableOnlyWithTheSettingsInTheProgramsFolder) {
+    EXPECT_EQ(MainCaption("/opt/pelmora", "/opt/pelmora"), QStringLiteral("Pelmora2.0(绿色版)"));
+    EXPECT_EQ(MainCaption("/opt/pelmora/", "/opt/pelmora"), QStringLiteral("Pelmora2.0(绿色版)"));
+    EXPECT_EQ(MainCaption("/home/u/.config/pelmora", "/usr/bin"), QStringLiteral("Pelmora2.0"));
+    EXPECT_EQ(MainCaption(QString(), "/usr/bin"), QStringLiteral("Pelmora2.0"));
+}
+
+struct Place {
+    const char* name;
+    QRect rect;
+};
+
+// Larger, the list and the progress row take the room; the columns follow
+// the same rule from the list's new width; back at the designed size every
+// control is where it was.
+TEST_F(Form1Test, ResizedTheListAndProgressRowTakeTheRoom) {
+    Form1& f = Open();
+    f.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
+    f.resize(1200, 800);
+    QCoreApplication::processEvents();
+    const Place big[] = {
+        {"Toolbar1", QRect(0, 0, 1200, 73)},  {"DiDaGrid1", QRect(8, 80, 1161, 679)},
+        {"Label3", QRect(16, 774, 65, 17)},   {"ProgressBar1", QRect(88, 766, 977, 25)},
+        {"Label4", QRect(1080, 766, 41, 17)}, {"cmdStop", QRect(1128, 766, 64, 25)},
+    };
+    for (const Place& p : big) EXPECT_EQ(Find<QWidget>(p.name)->geometry(), p.rect) << p.name;
+    // 1161 / 6 = 193.5, rounded to the even 194.
+    const std::array<int, 6> widths = {194 - 800, 194, 394, 114, 194, 194};
+    for (int c = 0; c < 6; ++c) EXPECT_EQ(f.DiDaGrid1->ColWidth(c), widths[size_t(c)]) << c;
+
+    f.resize(776, 442);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(f.DiDaGrid1->geometry(), QRect(8, 80, 737, 321));
+    EXPECT_EQ(f.ProgressBar1->geometry(), QRect(88, 408, 553, 25));
+    EXPECT_EQ(f.cmdStop->geometry(), QRect(704, 408, 64, 25));
+    EXPECT_EQ(f.DiDaGrid1->ColWidth(2), 323);
+
+    f.showMaximized();
+    QCoreApplication::processEvents();
+    EXPECT_GE(f.DiDaGrid1->width(), 737);
+    EXPECT_EQ(f.DiDaGrid1->ColWidth(1), ColumnWidths(f.DiDaGrid1->width())[1]);
 }
 
 TEST_F(Form1Test, ControlsCarryTheirNamesAndPlaces) {
     Open();
-    struct Place {
-        const char* name;
-        QRect rect;
-    };
     const Place places[] = {
         {"Toolbar1", QRect(0, 0, 776, 73)},  {"DiDaGrid1", QRect(8, 80, 737, 321)},
         {"Label3", QRect(16, 416, 65, 17)},  {"ProgressBar1", QRect(88, 408, 553, 25)},

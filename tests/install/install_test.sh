@@ -2,6 +2,8 @@
 # install_test.sh files|validate BUILD_DIR
 #   files:    `cmake --install` into a DESTDIR lays down exactly the expected
 #             files, and they fit together (names, icon sizes, manual pages).
+#   mime:     xdg-mime in a scratch XDG tree: a folder opens with the file
+#             manager, not with Pelmora (skipped without xdg-utils).
 #   validate: desktop-file-validate and appstreamcli accept the installed
 #             entry and metainfo (skipped, 77, when they are not installed).
 set -euo pipefail
@@ -23,6 +25,9 @@ files)
     usr/share/applications/$id.desktop
     usr/share/doc/pelmora/changelog.Debian.gz
     usr/share/doc/pelmora/copyright
+    usr/share/file-manager/actions/$id.folder.desktop
+    usr/share/kio/servicemenus/$id.folder.desktop
+    usr/share/nemo/actions/$id.folder.nemo_action
   )
   for size in 128 16 22 24 256 32 48 64; do
     expected+=("usr/share/icons/hicolor/${size}x${size}/apps/pelmora.png")
@@ -66,9 +71,20 @@ files)
   grep -q '^Comment\[zh_CN\]=.' "$desktop" || fail "Chinese Comment"
   grep -q '^Categories=.*Office;' "$desktop" && grep -q '^Categories=.*Utility;' "$desktop" || fail "Categories"
   for mime in application/msword application/vnd.openxmlformats-officedocument.wordprocessingml.document \
-    application/vnd.ms-word.document.macroEnabled.12 application/rtf inode/directory; do
+    application/vnd.ms-word.document.macroEnabled.12 application/rtf; do
     grep -q "^MimeType=.*$mime;" "$desktop" || fail "MimeType lacks $mime"
   done
+  # Folders are the file manager's: "Open with Pelmora" comes from the file
+  # managers' action menus instead.
+  grep -q '^MimeType=.*inode/directory' "$desktop" && fail "the entry claims folders"
+  for action in "$share/file-manager/actions/$id.folder.desktop" \
+    "$share/kio/servicemenus/$id.folder.desktop"; do
+    grep -q '^MimeTypes\?=inode/directory;' "$action" || fail "$action: not for folders"
+    grep -qx 'Exec=pelmora %F' "$action" || fail "$action: Exec line"
+  done
+  nemo=$share/nemo/actions/$id.folder.nemo_action
+  grep -qx 'Extensions=dir;' "$nemo" && grep -qx 'Exec=pelmora %F' "$nemo" || fail "$nemo"
+  grep -q '自动识别' "$desktop" || fail "the entry's comment lacks 自动识别"
   meta=$share/metainfo/$id.metainfo.xml
   grep -q "<id>$id</id>" "$meta" || fail "metainfo id"
   grep -q "<launchable type=\"desktop-id\">$id.desktop</launchable>" "$meta" || fail "metainfo launchable"
@@ -85,6 +101,30 @@ files)
   done
   grep -q '^\.B 4$' <<<"$titles" || fail "pelmora-titles.1 lacks --mode 4"
   zcat "$share/man/man1/pelmora.1.gz" | grep -q 'XDG_CONFIG_HOME' || fail "pelmora.1 lacks the settings folder"
+  ;;
+mime)
+  # A scratch desktop holding our entry and a file manager's whose name
+  # sorts after ours, with the cache a package's installation writes: the
+  # folder stays the file manager's.
+  command -v xdg-mime >/dev/null && command -v update-desktop-database >/dev/null ||
+    { echo "xdg-utils or desktop-file-utils not installed (scripts/deps.sh)"; exit 77; }
+  xdg=$dest/xdg
+  mkdir -p "$xdg/data/applications" "$xdg/config" "$xdg/home"
+  ln -s /usr/share/mime "$xdg/data/mime"
+  cp "$share/applications/$id.desktop" "$xdg/data/applications/"
+  printf '[Desktop Entry]\nType=Application\nName=Files\nExec=pcmanfm %%U\nMimeType=inode/directory;\n' \
+    >"$xdg/data/applications/pcmanfm.desktop"
+  update-desktop-database "$xdg/data/applications"
+  ask() {
+    env -i PATH="$PATH" HOME="$xdg/home" XDG_DATA_HOME="$xdg/home/data" XDG_DATA_DIRS="$xdg/data" \
+      XDG_CONFIG_HOME="$xdg/config" XDG_CONFIG_DIRS="$xdg/etc" xdg-mime query default "$1"
+  }
+  got=$(ask inode/directory)
+  [[ $got == pcmanfm.desktop ]] || fail "the default for folders is '$got'"
+  # Word files with no word processor: ours, which the program then never
+  # opens a row with (tests/core/defaultprogram_test.cpp).
+  got=$(ask application/msword)
+  [[ $got == $id.desktop ]] || fail "the default for Word files is '$got'"
   ;;
 validate)
   have=0

@@ -74,6 +74,15 @@ INSTANTIATE_TEST_SUITE_P(
                  "WordPerfect"},
         KindCase{"Word2", std::string("\xDB\xA5\x2D\x00\x00\x00", 6), Format::Word2OrOlder,
                  "Word 2.0"},
+        KindCase{"WpsForDos", std::string("\x03\xFF", 2) + std::string(1022, '\0') + "text",
+                 Format::OldWps, "old WPS"},
+        KindCase{"WpsNt", std::string("\x04\xFF\x00\x10", 4), Format::OldWps, "old WPS"},
+        KindCase{"Wps97", std::string(600, '\x01') + "[WPSTEXT]\xC4\xDA\xC8\xDD", Format::OldWps,
+                 "old WPS"},
+        KindCase{"NotWpsVersion", std::string("\x05\xFF\x00\x00", 4), Format::Unknown,
+                 "not a Word document"},
+        // The marker in a page is still a page.
+        KindCase{"MarkerInAPage", "<html><body>[WPSTEXT]</body></html>", Format::Web, nullptr},
         KindCase{"WordForDos", std::string("\x31\xBE\x00\x00\x00\xAB", 6), Format::Word2OrOlder,
                  "Word 2.0"},
         KindCase{"CompoundHeaderOnly",
@@ -120,6 +129,35 @@ TEST_F(TempDir, OpensFilesByPathAndRefusesWhatIsNoFile) {
               std::string::npos);
     EXPECT_THROW(app.Open(dir_), WordError);
     EXPECT_THROW(app.Open(Write("zero.doc", "")), WordError);
+}
+
+// Any reader takes a file whatever its name; a .wps or .wpt name only
+// sharpens the reason for a file none takes.
+TEST_F(TempDir, AWpsNameTellsAnOldWpsDocumentFromOtherFiles) {
+    const auto reason = [](const std::string& path) {
+        try {
+            Application().Open(path);
+        } catch (const WordError& e) {
+            return std::string(e.what());
+        }
+        return std::string("opened");
+    };
+    const std::string word = test::BuildWord97(test::MakeWord97(u"Title\rBody\r"));
+    EXPECT_EQ(reason(Write("new.wps", word)), "opened");
+    EXPECT_EQ(reason(Write("new.WPT", word)), "opened");
+
+    test::CfbWriter works;  // a compound file with no Word inside
+    works.streams = {{u"CONTENTS", std::string(600, 'x')}, {u"MatOST", std::string(100, 'y')}};
+    const std::string compound = works.Build();
+    const std::string unknown = "\x17\x00WPS2000 binary" + std::string(2000, '\x02');
+    EXPECT_EQ(reason(Write("old.wps", compound)), kOldWpsReason);
+    EXPECT_EQ(reason(Write("old.Wpt", unknown)), kOldWpsReason);
+    EXPECT_NE(reason(Write("old.doc", compound)), kOldWpsReason);
+    EXPECT_EQ(reason(Write("old.doc", unknown)), "not a Word document");
+    // Files that tell what they are keep their reason under a .wps name.
+    EXPECT_EQ(reason(Write("empty.wps", "")), "empty file");
+    EXPECT_EQ(reason(Write("perfect.wps", std::string("\xFFWPC\x10\x00\x00\x00", 8))),
+              "WordPerfect document, not a Word document");
 }
 
 // What one way in gave: the first paragraph, or the refusal's reason.

@@ -45,6 +45,8 @@ std::optional<QString> FakeDialogs::saveFile(const QString&, const QString&, con
     return TakeFront(savePaths);
 }
 
+DefaultProgram FakeDialogs::defaultProgram(const QString&) { return defaultProgramResult; }
+
 bool FakeDialogs::openDocument(const QString& path) {
     openedDocuments.push_back(path);
     return openDocumentResult;

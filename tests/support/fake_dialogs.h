@@ -39,6 +39,10 @@ class FakeDialogs : public Dialogs {
     std::function<int(QDialog&)> onExec;
     std::vector<QString> execCalls;  // objectName or class name of each dialog
 
+    // The desktop's program for every document; a viewer of its own by default.
+    DefaultProgram defaultProgramResult{DefaultProgram::Kind::Found,
+                                        QStringLiteral("org.example.Viewer.desktop"),
+                                        QStringLiteral("viewer")};
     std::vector<QString> openedDocuments;
     bool openDocumentResult = true;
 
@@ -48,6 +52,7 @@ class FakeDialogs : public Dialogs {
     std::optional<QString> saveFile(const QString& title, const QString& filter,
                                     const QString& suggestedName) override;
     int exec(QDialog& dialog) override;
+    DefaultProgram defaultProgram(const QString& path) override;
     bool openDocument(const QString& path) override;
 };
 

@@ -213,6 +213,16 @@ TEST(Cli, AutomaticModeGivesTheWindowsTitle) {
     EXPECT_EQ(RunTitles({"--mode", "5", notice}).status, 2);
 }
 
+TEST(Cli, WpsFilesAreReadAndOldOnesSayWhy) {
+    const std::string dir = std::string(PELMORA_TEST_DATA) + "/kinds/";
+    Result r = RunTitles({dir + "notice.wps", dir + "old-dos.wps", dir + "old-2000.wps"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out,
+              dir + "notice.wps\t关于召开2024年度工作会议的通知\n" + dir +
+                  "old-dos.wps\terror: old WPS document (before WPS 2005), not supported\n" + dir +
+                  "old-2000.wps\terror: old WPS document (before WPS 2005), not supported\n");
+}
+
 TEST(Cli, MissingParagraphFiveIsAnError) {
     Result r = RunTitles({"--mode", "3", Doc("short.doc")});
     EXPECT_EQ(r.status, 1);

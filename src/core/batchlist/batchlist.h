@@ -33,8 +33,6 @@ class BatchList {
 
     // The document rows: the count, but never past the grid's last row.
     int count() const;
-    // Rows stay on screen but count as none (a folder without documents).
-    void forgetRows() { filecount_ = 0; }
     // Replaces the document rows by these files, unchecked, and counts them.
     void replace(const std::vector<FoundFile>& files);
     // Removes one document row; the rows below move up.

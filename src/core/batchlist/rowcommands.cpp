@@ -1,6 +1,9 @@
 #include "core/batchlist/rowcommands.h"
 
+#include <QCoreApplication>
+
 #include "core/batchlist/batchlist.h"
+#include "core/desktop/defaultprogram.h"
 #include "core/dialogs.h"
 #include "core/files/filenames.h"
 #include "core/settings/globalsettings.h"
@@ -30,7 +33,9 @@ void ApplyEditRule(BatchList& list, const GlobalSettings& settings, int row, int
             const QString title = FormatTitle(typed, settings.globalMaxword, TitleRulesOf(settings))
                                       .value_or(QString());
             list.setTitle(row, title);
-            if (title.isEmpty()) {
+            // What the rename would refuse (CON, ".x", control characters)
+            // may not read as accepted either.
+            if (title.isEmpty() || IsRefusedNewName(RenamedFileName(list.fileName(row), title))) {
                 list.setResult(row, kRefused);
                 list.setChecked(row, false);
             } else {
@@ -48,8 +53,8 @@ void RemoveRows(BatchList& list, Dialogs& dialogs, bool checked) {
     std::vector<int> rows;
     for (int r = 1; r <= list.count(); ++r)
         if (list.checked(r) == checked) rows.push_back(r);
-    // The report counts in 16 bits.
-    const auto removed = static_cast<int16_t>(list.removeRows(rows));
+    // As wide as the list: 40,000 rows removed read 40000, not -25536.
+    const int removed = list.removeRows(rows);
     MessageRequest report;
     report.text =
         QStringLiteral("一共从列表中") + FormatSettingNumber(removed) + QStringLiteral("个文件!!");
@@ -71,6 +76,20 @@ void InvertChecks(BatchList& list) {
 void OpenRowDocument(const BatchList& list, Dialogs& dialogs, int row) {
     if (row < 1 || row > list.count()) return;
     const QString path = list.path(row);
+    // The desktop's program for it may be this one (no word processor
+    // installed, and our entry takes Word files): a second window on top of
+    // the first would show nothing of the document.
+    const DefaultProgram program = dialogs.defaultProgram(path);
+    if (program.kind == DefaultProgram::Kind::None ||
+        IsThisProgram(program, QCoreApplication::applicationFilePath())) {
+        MessageRequest none;
+        none.text = QStringLiteral("没有可以显示此文档的程序:") + path + QStringLiteral("\r\n") +
+                    QStringLiteral("请先安装能打开Word文档的程序。");
+        none.caption = kAppTitle;
+        none.icon = MsgIcon::Information;
+        dialogs.message(none);
+        return;
+    }
     if (dialogs.openDocument(path)) return;
     MessageRequest failure;
     failure.text = QStringLiteral("无法打开文件:") + path;

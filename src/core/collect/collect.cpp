@@ -29,16 +29,50 @@ void ShowNoDocumentMessage(Dialogs& dialogs) {
     dialogs.message(box);
 }
 
+// Documents found, and those of them left out by 只搜索英文文件名.
+struct Gathered {
+    std::vector<FoundFile> files;
+    size_t leftOut = 0;
+};
+
 // The found documents that the English-only setting lets through.
-std::vector<FoundFile> Accepted(const GlobalSettings& settings,
-                                const std::vector<FoundFile>& found) {
-    std::vector<FoundFile> accepted;
-    accepted.reserve(found.size());
+Gathered Accepted(const GlobalSettings& settings, const std::vector<FoundFile>& found) {
+    Gathered accepted;
+    accepted.files.reserve(found.size());
     for (const FoundFile& f : found) {
         const bool chinese = IsChineseText(f.name) != 0;
-        if (!chinese || !settings.globalOnlyenglish) accepted.push_back(f);
+        if (!chinese || !settings.globalOnlyenglish)
+            accepted.files.push_back(f);
+        else
+            ++accepted.leftOut;
     }
     return accepted;
+}
+
+// Files left out without a word would look like files that are not there.
+void ShowLeftOutMessage(Dialogs& dialogs, size_t leftOut, size_t listed) {
+    MessageRequest box;
+    box.text = listed == 0 ? QStringLiteral("该文件夹下的")
+                           : QStringLiteral("已列出") + QString::number(listed) +
+                                 QStringLiteral("个文件;另有");
+    box.text +=
+        QString::number(leftOut) +
+        QStringLiteral("个Word文件的文件名含有中文,因为设置了“只搜索英文文件名”,没有列出。") +
+        QStringLiteral("\r\n") +
+        QStringLiteral("要列出这些文件,请在“选项”中取消“只搜索英文文件名”。");
+    box.caption = QStringLiteral("添加文件夹");
+    box.icon = MsgIcon::Information;
+    dialogs.message(box);
+}
+
+// Lists what was gathered and says what was left out. Nothing to list
+// changes nothing: the rows and their count stay, as after a cancel.
+void ListGathered(BatchList& list, Dialogs& dialogs, const Gathered& gathered) {
+    if (!gathered.files.empty()) list.replace(gathered.files);
+    if (gathered.leftOut > 0)
+        ShowLeftOutMessage(dialogs, gathered.leftOut, gathered.files.size());
+    else if (gathered.files.empty())
+        ShowNoDocumentMessage(dialogs);
 }
 
 FoundFile SplitPath(const QString& path) {
@@ -52,15 +86,9 @@ FoundFile SplitPath(const QString& path) {
 
 void AddFolder(BatchList& list, const GlobalSettings& settings, Dialogs& dialogs,
                const QString& folder) {
-    list.forgetRows();
-    const std::vector<FoundFile> found =
-        FindDocFiles(folder, settings.globalSubdir, settings.globalKinds);
-    if (found.empty()) {
-        // The rows already listed stay on screen, but count as none.
-        ShowNoDocumentMessage(dialogs);
-        return;
-    }
-    list.replace(Accepted(settings, found));
+    ListGathered(
+        list, dialogs,
+        Accepted(settings, FindDocFiles(folder, settings.globalSubdir, settings.globalKinds)));
 }
 
 void AddFolderCommand(BatchList& list, const GlobalSettings& settings, Dialogs& dialogs) {
@@ -122,30 +150,27 @@ void AddDroppedCommand(BatchList& list, const GlobalSettings& settings, Dialogs&
 
     // In the order dropped; a file met twice (dropped and inside a dropped
     // folder) is listed once.
-    std::vector<FoundFile> all;
+    Gathered all;
     QSet<QString> seen;
     auto add = [&](const FoundFile& f) {
         const QString key = QDir::cleanPath(JoinPath(f.folder, f.name));
         if (!seen.contains(key)) {
             seen.insert(key);
-            all.push_back(f);
+            all.files.push_back(f);
         }
     };
     for (const QString& path : paths) {
         const QFileInfo info(path);
         if (info.isDir()) {
-            for (const FoundFile& f : Accepted(
-                     settings, FindDocFiles(path, settings.globalSubdir, settings.globalKinds)))
-                add(f);
+            const Gathered found =
+                Accepted(settings, FindDocFiles(path, settings.globalSubdir, settings.globalKinds));
+            for (const FoundFile& f : found.files) add(f);
+            all.leftOut += found.leftOut;
         } else if (info.isFile() && IsListedFileName(info.fileName(), settings.globalKinds)) {
             add(SplitPath(path));
         }
     }
-    if (all.empty()) {
-        ShowNoDocumentMessage(dialogs);
-        return;
-    }
-    list.replace(all);
+    ListGathered(list, dialogs, all);
 }
 
 int16_t IsChineseText(const QString& text) { return HasDoubleByteInAnsiCodePage(text) ? -1 : 0; }

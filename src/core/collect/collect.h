@@ -20,7 +20,8 @@ void AddFolderCommand(BatchList& list, const GlobalSettings& settings, Dialogs& 
 // whose filter offers the listed kinds.
 void AddFilesCommand(BatchList& list, const GlobalSettings& settings, Dialogs& dialogs);
 // "btnDir" once its folder is known: the folder's documents by the
-// settings' filters, or the no-document message.
+// settings' filters, and a message for the files the English-only setting
+// left out; a folder without documents changes nothing and says so.
 void AddFolder(BatchList& list, const GlobalSettings& settings, Dialogs& dialogs,
                const QString& folder);
 

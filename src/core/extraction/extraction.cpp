@@ -22,9 +22,13 @@ constexpr std::chrono::milliseconds kPoll{15};
 
 void WriteRow(BatchList& list, int32_t row, const TitleOutcome& outcome) {
     list.setTitle(row, outcome.title);
+    // The row's colours told of an earlier extraction or rename, whose
+    // result this one replaces.
+    list.setRowColor(row, kColorWhite);
     if (outcome.fails) {
         list.setTitleColor(row, kColorRed);
-        list.setResult(row, QStringLiteral("与文件名相同或空等非法字符"));
+        list.setResult(row, outcome.failure.isEmpty() ? QStringLiteral("与文件名相同或空等非法字符")
+                                                      : outcome.failure);
     } else {
         list.setResult(row, QStringLiteral("提取成功"));
     }

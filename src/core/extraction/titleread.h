@@ -5,6 +5,7 @@
 #include <QString>
 #include <chrono>
 #include <memory>
+#include <string_view>
 #include <vector>
 
 #include "core/settings/globalsettings.h"
@@ -24,12 +25,22 @@ struct TitleJob {
 
 struct TitleOutcome {
     QString title;      // the formed title; empty when none could be read
-    bool fails = true;  // empty, not a good file name, or the file's own name
+    bool fails = true;  // empty, a name the rename refuses, or the file's own name
+    // Why the document could not be read, as the row says it; empty when
+    // it could (the usual failure text then).
+    QString failure;
 };
+
+// The result text of a row whose document could not be read, from the
+// reader's reason ("encrypted document" gives "无法读取:文档已加密"). One text
+// per kind of failure, whichever format failed so. Empty for a reason that
+// is no fault of the file (a paragraph, section or header it does not have):
+// such a row just has no title.
+QString UnreadableText(std::string_view reason);
 
 // Reads one document's title by the settings' title mode, forms it and
 // judges it as the extraction run does. Never throws: an unreadable file
-// gives an empty, failing title.
+// gives an empty, failing title and the reason.
 TitleOutcome ReadTitleOutcome(word::Application& app, const GlobalSettings& settings,
                               const TitleJob& job);
 
