@@ -3,7 +3,10 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QUrl>
+#include <algorithm>
+#include <vector>
 
 #include "core/dialogs.h"
 
@@ -29,6 +32,20 @@ int QtDialogs::message(const MessageRequest& request) {
         case MsgIcon::Question:
             box.setIcon(QMessageBox::Question);
             break;
+    }
+    if (request.buttons == MsgButtons::Choices && !request.choices.isEmpty()) {
+        std::vector<QPushButton*> buttons;
+        for (const QString& text : request.choices)
+            buttons.push_back(box.addButton(text, QMessageBox::ActionRole));
+        const auto at = [&](int i) {
+            return buttons[size_t(std::clamp(i, 0, int(buttons.size()) - 1))];
+        };
+        box.setDefaultButton(at(request.defaultChoice));
+        box.setEscapeButton(at(request.escapeChoice));
+        box.exec();
+        for (size_t i = 0; i < buttons.size(); ++i)
+            if (box.clickedButton() == buttons[i]) return int(i);
+        return request.escapeChoice;
     }
     if (request.buttons == MsgButtons::YesNo) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);

@@ -1,3 +1,5 @@
+#include "core/rename/rename.h"
+
 #include <gtest/gtest.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
@@ -176,7 +178,9 @@ TEST_F(Rename, FailuresAreReportedPerRowAndThePassGoesOn) {
           {"e.doc", "Epsilon", true},
           {"taken.doc", "whatever", false}});
     QFile::remove(dir() + "/b.doc");
-    renameInPlace();
+    fake.answers.push_back(AnswerYes);
+    fake.answers.push_back(kRenameTheRest);
+    form->Toolbar1_ButtonClick(QStringLiteral("btnRename"));
 
     EXPECT_EQ(outcome(1), "文件已存在!! 183");
     EXPECT_EQ(outcome(2), "未找到原文件! 2");
@@ -296,7 +300,10 @@ TEST_F(Rename, AcrossFileSystemsThroughTheCopyPath) {
     QTemporaryDir target;
     WriteFile(target.path() + "/Beta.doc", "old");
     list({{"a.doc", "Alpha", true}, {"b.doc", "Beta", true}});
-    renameInto(target.path());
+    fake.answers.push_back(AnswerNo);
+    fake.answers.push_back(kRenameTheRest);
+    fake.folders.push_back(target.path());
+    form->Toolbar1_ButtonClick(QStringLiteral("btnRename"));
     EXPECT_EQ(outcome(1), "改名成功");
     EXPECT_EQ(outcome(2), "文件已存在!! 183");
     EXPECT_EQ(Entries(target.path()), (QStringList{"Alpha.doc", "Beta.doc"}));
