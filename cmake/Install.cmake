@@ -82,6 +82,21 @@ set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://pelmora.org/")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS fonts-noto-cjk)
+# Beside what dpkg-shlibdeps finds: the fonts (without them every label is
+# boxes), Qt's Chinese translations for its own dialogs, xdg-utils to ask for
+# and start a document's program, and the package of the X11 platform plugin,
+# which no library links.
+set(PELMORA_RUNTIME_DEPENDS fonts-noto-cjk qt6-translations-l10n xdg-utils)
+set(xcb_plugin ${QT6_INSTALL_PREFIX}/${QT6_INSTALL_PLUGINS}/platforms/libqxcb.so)
+find_program(DPKG_QUERY dpkg-query)
+if(EXISTS ${xcb_plugin} AND DPKG_QUERY)
+  execute_process(COMMAND ${DPKG_QUERY} -S ${xcb_plugin} OUTPUT_VARIABLE owner
+                  ERROR_QUIET OUTPUT_STRIP_TRAILING_WHITESPACE)
+  string(REGEX MATCH "^[^:,]+" owner "${owner}")
+  if(owner)
+    list(APPEND PELMORA_RUNTIME_DEPENDS ${owner})
+  endif()
+endif()
+string(REPLACE ";" ", " CPACK_DEBIAN_PACKAGE_DEPENDS "${PELMORA_RUNTIME_DEPENDS}")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION TRUE)
 include(CPack)

@@ -56,28 +56,15 @@ if [[ "${1:-}" == --large ]]; then
   large=${2:?"--large needs a file name"}
 fi
 
-command -v soffice >/dev/null || { echo "soffice not found: apt-get install libreoffice-writer-nogui" >&2; exit 1; }
-
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-# A profile of our own, so a LibreOffice that is already running elsewhere
-# does not take over the conversion.
-profile="-env:UserInstallation=file://$work/profile"
-
-convert() {  # FORMAT OUTDIR FILE...
-  local fmt=$1 out=$2
-  shift 2
-  soffice "$profile" --headless --norestore --convert-to "$fmt" --outdir "$out" "$@" >/dev/null 2>&1
-}
+source "$root/scripts/lib/soffice.sh"
+soffice_start
+work=$soffice_dir
 
 readable=(zh_first en_first long_first empty_first table_first fields line_break
           first_page even_odd two_sections short latin1 footnote specials picture_first astral)
-sources=()
-for n in "${readable[@]}"; do sources+=("$src/$n.fodt"); done
-convert "doc:MS Word 97" "$work/doc" "${sources[@]}"
 for n in "${readable[@]}"; do
-  [[ -s "$work/doc/$n.doc" ]] || { echo "conversion of $n.fodt failed" >&2; exit 1; }
-  cp "$work/doc/$n.doc" "$data/$n.doc"
+  out=$(soffice_convert "doc:MS Word 97" "$work/doc" "$src/$n.fodt")
+  cp "$out" "$data/$n.doc"
 done
 
 # "X lone" in UTF-16 becomes U+D800 " lone"; the length is unchanged.
@@ -85,10 +72,10 @@ perl -0777 -pe 's/X\x00 \x00l\x00o\x00n\x00e\x00/\x00\xD8 \x00l\x00o\x00n\x00e\x
   "$data/astral.doc" >"$data/lone_surrogate.doc"
 
 : >"$data/empty.doc"
-convert rtf "$work/rtf" "$src/zh_first.fodt"
-cp "$work/rtf/zh_first.rtf" "$data/rtf.doc"
-convert "docx:MS Word 2007 XML" "$work/docx" "$src/zh_first.fodt"
-cp "$work/docx/zh_first.docx" "$data/docx.doc"
+out=$(soffice_convert rtf "$work/rtf" "$src/zh_first.fodt")
+cp "$out" "$data/rtf.doc"
+out=$(soffice_convert "docx:MS Word 2007 XML" "$work/docx" "$src/zh_first.fodt")
+cp "$out" "$data/docx.doc"
 cp "$src/page.html" "$data/html.doc"
 cp "$src/plain.txt" "$data/text.doc"
 perl -e 'srand(20261208); print chr(int(rand(256))) for 1 .. 4096' >"$data/random.doc"
@@ -99,7 +86,7 @@ dd if="$data/random.doc" of="$data/damaged.doc" bs=512 seek=1 count=1 conv=notru
 
 # The command line converter cannot set a password: save through UNO.
 pipe="pelmora_fixtures_$$"
-soffice "$profile" --headless --invisible --norestore "--accept=pipe,name=$pipe;urp;" >/dev/null 2>&1 &
+soffice "$soffice_profile" --headless --invisible --norestore "--accept=pipe,name=$pipe;urp;" >/dev/null 2>&1 &
 office=$!
 /usr/bin/python3 "$src/save_encrypted.py" "$src/short.fodt" "$data/encrypted.doc" "$pipe" secret
 wait "$office" || true
@@ -116,8 +103,8 @@ if [[ -n "$large" ]]; then
     done
     sed -n '/<\/office:text>/,$p' "$src/short.fodt"
   } >"$work/large.fodt"
-  convert "doc:MS Word 97" "$work/large" "$work/large.fodt"
-  cp "$work/large/large.doc" "$large"
+  out=$(soffice_convert "doc:MS Word 97" "$work/large" "$work/large.fodt")
+  cp "$out" "$large"
   echo "wrote $large ($(stat -c %s "$large") bytes)"
 fi
 

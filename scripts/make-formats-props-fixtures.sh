@@ -7,16 +7,7 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 src="$here/tests/data/formats-props/src"
 out="$here/tests/data/formats-props"
-profile=$(mktemp -d)
-trap 'rm -rf "$profile"' EXIT
-
-convert() {  # filter files...
-  local filter=$1
-  shift
-  soffice -env:UserInstallation="file://$profile" --headless --convert-to "$filter" --outdir "$out" "$@" >/dev/null
-}
-convert 'docx:MS Word 2007 XML' "$src"/*.fodt
-convert 'rtf:Rich Text Format' "$src"/*.fodt
-convert 'html:HTML (StarWriter)' "$src"/*.fodt
-convert 'xml:MS Word 2003 XML' "$src"/*.fodt
+source "$here/scripts/lib/soffice.sh"
+soffice_start
+soffice_convert_formats "$out" "$src"/*.fodt
 echo "fixtures written to $out"

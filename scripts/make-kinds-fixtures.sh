@@ -10,16 +10,12 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 src="$here/tests/data/kinds/src"
 out="$here/tests/data/kinds"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-
-command -v soffice >/dev/null || { echo "soffice not found: apt-get install libreoffice-writer-nogui" >&2; exit 1; }
+source "$here/scripts/lib/soffice.sh"
+soffice_start
+work=$soffice_dir
 
 convert() {  # filter outdir files...
-  local filter=$1 dir=$2
-  shift 2
-  soffice -env:UserInstallation="file://$work/profile" --headless --norestore \
-    --convert-to "$filter" --outdir "$dir" "$@" >/dev/null 2>&1
+  soffice_convert_all "$@"
 }
 
 rm -f "$out"/*.{odt,ott,wps,wpt,doc,dot,dotx,rtf} "$out/expected.tsv"

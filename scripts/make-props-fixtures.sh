@@ -23,21 +23,11 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 data=$root/tests/data/props
 src=$data/src
 
-command -v soffice >/dev/null || { echo "soffice not found: apt-get install libreoffice-writer-nogui" >&2; exit 1; }
-
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-# A profile of our own, so a LibreOffice that is already running elsewhere
-# does not take over the conversion.
-profile="-env:UserInstallation=file://$work/profile"
+source "$root/scripts/lib/soffice.sh"
+soffice_start
 
 names=(styles letterhead cover table picture)
-sources=()
-for n in "${names[@]}"; do sources+=("$src/$n.fodt"); done
-soffice "$profile" --headless --norestore --convert-to "doc:MS Word 97" --outdir "$work/doc" \
-  "${sources[@]}" >/dev/null 2>&1
 for n in "${names[@]}"; do
-  [[ -s "$work/doc/$n.doc" ]] || { echo "conversion of $n.fodt failed" >&2; exit 1; }
-  cp "$work/doc/$n.doc" "$data/$n.doc"
+  soffice_convert "doc:MS Word 97" "$data" "$src/$n.fodt" >/dev/null
 done
 echo "wrote ${#names[@]} documents to $data"

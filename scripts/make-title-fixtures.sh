@@ -15,19 +15,13 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 src="$here/tests/data/titles/src"
 out="$here/tests/data/titles"
-profile=$(mktemp -d)
-trap 'rm -rf "$profile"' EXIT
-
-command -v soffice >/dev/null || { echo "soffice not found: apt-get install libreoffice-writer-nogui" >&2; exit 1; }
-
-convert() {  # filter files...
-  local filter=$1
-  shift
-  soffice -env:UserInstallation="file://$profile" --headless --norestore --convert-to "$filter" --outdir "$out" "$@" >/dev/null
-}
-convert 'doc:MS Word 97' "$src"/*.fodt
-convert 'docx:MS Word 2007 XML' "$src"/*.fodt
+source "$here/scripts/lib/soffice.sh"
+soffice_start
+soffice_convert_all 'doc:MS Word 97' "$out" "$src"/*.fodt
+soffice_convert_all 'docx:MS Word 2007 XML' "$out" "$src"/*.fodt
 few=(notice_split cover thesis memo form_first_row fmt_red_letterhead)
-convert 'rtf:Rich Text Format' $(printf "$src/%s.fodt " "${few[@]}")
-convert 'html:HTML (StarWriter)' $(printf "$src/%s.fodt " "${few[@]}")
+for n in "${few[@]}"; do
+  soffice_convert 'rtf:Rich Text Format' "$out" "$src/$n.fodt" >/dev/null
+  soffice_convert 'html:HTML (StarWriter)' "$out" "$src/$n.fodt" >/dev/null
+done
 echo "fixtures written to $out"

@@ -1,11 +1,16 @@
-// Saves pictures of the main window, the options dialog and the about dialog,
-// so the layout can be looked at without a desktop (run it under xvfb-run).
+// Saves pictures of the main window (also maximised), the options dialog, the
+// about dialog and a Yes/No message box, so the layout can be looked at
+// without a desktop (run it under xvfb-run).
 //
 //   pelmora-screenshot [output folder]   (default: screenshots)
 
 #include <QApplication>
 #include <QDir>
+#include <QEventLoop>
+#include <QLocale>
+#include <QMessageBox>
 #include <QPixmap>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <QTimer>
@@ -16,6 +21,8 @@
 #include "gui/form1.h"
 #include "gui/frmabout.h"
 #include "gui/frmoptions.h"
+#include "gui/messagebox.h"
+#include "gui/program.h"
 
 namespace {
 
@@ -35,6 +42,13 @@ class PrintingDialogs : public pelmora::Dialogs {
     pelmora::DefaultProgram defaultProgram(const QString&) override { return {}; }
     bool openDocument(const QString&) override { return false; }
 };
+
+// Lets the event loop run for a while: layouts, background folder reads.
+void Settle(int ms) {
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
 
 bool Save(QWidget& widget, const QString& path) {
     QApplication::processEvents();
@@ -87,6 +101,7 @@ int main(int argc, char** argv) {
     QTemporaryDir settings;
     if (!settings.isValid()) return 1;
 
+    pelmora::InstallQtTranslations(QLocale::system());
     PrintingDialogs dialogs;
     pelmora::Form1Options options;
     options.settingsDir = settings.path();
@@ -98,17 +113,47 @@ int main(int argc, char** argv) {
     FillSampleRows(form);
     ok = Save(form, out + QStringLiteral("/main-rows.png")) && ok;
 
+    // Maximised; a bare X server has no window manager to do it, so the
+    // window takes the screen's free area itself then.
+    form.showMaximized();
+    Settle(300);
+    if (const QScreen* screen = form.screen(); screen && form.size() == QSize(776, 442))
+        form.setGeometry(screen->availableGeometry());
+    Settle(300);
+    ok = Save(form, out + QStringLiteral("/main-maximised.png")) && ok;
+    form.showNormal();
+
     {
+        // A saved folder deep down a folder of many, as users keep them.
+        const QString deep = settings.path() + QStringLiteral("/公文/2024/办公室/收文/已办");
+        QDir().mkpath(deep);
+        for (int i = 0; i < 30; ++i)
+            QDir().mkpath(settings.path() + QStringLiteral("/公文/2024/%1月").arg(i + 1));
+        form.globalDefaultDir = deep;
+        form.WriteSetting();
         pelmora::frmOptions optionsDialog(
             form, pelmora::SettingsStore(form.settingsPath(), form.dialogs()), form.programFolder(),
             &form);
         optionsDialog.show();
+        Settle(1500);  // the folder list fills in the background
         ok = Save(optionsDialog, out + QStringLiteral("/options.png")) && ok;
     }
     {
-        pelmora::frmAbout about(&form);
+        pelmora::frmAbout about(&form, QStringLiteral("/home/user/.config/pelmora"));
         about.show();
         ok = Save(about, out + QStringLiteral("/about.png")) && ok;
+    }
+    {
+        pelmora::MessageRequest ask;
+        ask.text = QStringLiteral("改名后文件要放在原文件相同的目录中吗?") +
+                   QStringLiteral("\r\n") + QStringLiteral("yes:是;no:选择新文件夹");
+        ask.caption = QStringLiteral("改名确认");
+        ask.buttons = pelmora::MsgButtons::YesNo;
+        ask.icon = pelmora::MsgIcon::Question;
+        QMessageBox box(&form);
+        pelmora::PrepareMessageBox(box, ask);
+        box.show();
+        ok = Save(box, out + QStringLiteral("/yesno.png")) && ok;
     }
     return ok ? 0 : 1;
 }

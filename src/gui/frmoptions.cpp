@@ -12,6 +12,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
+#include <QShowEvent>
 #include <QStorageInfo>
 #include <QTreeView>
 #include <algorithm>
@@ -52,8 +54,10 @@ frmOptions::frmOptions(GlobalSettings& settings, SettingsStore store, QString pr
     setWindowTitle(QStringLiteral("选项设置"));
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-    // The designed 658 x 253, and below it the groups of the further settings.
-    setFixedSize(658, 345);
+    // The designed 658 x 253 with a margin right of the groups, whose frames
+    // would end on the window's last pixel column; below it the groups of
+    // the further settings.
+    setFixedSize(658 + kRightMargin, 345);
     buildControls();
     opening();
     notifyDirChange_ = true;
@@ -118,6 +122,23 @@ void frmOptions::buildControls() {
     Dir1->setHeaderHidden(true);
     Dir1->setSelectionMode(QAbstractItemView::SingleSelection);
     Dir1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // A deep folder is indented past the list's width: the column grows to
+    // its names and the list scrolls sideways to the shown folder.
+    Dir1->header()->setStretchLastSection(false);
+    Dir1->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    // The model reads folders in the background: rows that arrive above the
+    // shown folder push it out of view, so each folder read on its way brings
+    // it back, until the user scrolls or picks another.
+    connect(dirModel_, &QFileSystemModel::directoryLoaded, this, [this](const QString& loaded) {
+        if (!keepShownInView_ || shownDir_.isEmpty()) return;
+        const QString dir = QDir::cleanPath(loaded);
+        if (shownDir_ == dir || dir == QLatin1String("/") ||
+            shownDir_.startsWith(dir + QLatin1Char('/')))
+            scrollToShown();
+    });
+    for (QScrollBar* bar : {Dir1->verticalScrollBar(), Dir1->horizontalScrollBar()})
+        connect(bar, &QAbstractSlider::actionTriggered, this, [this] { keepShownInView_ = false; });
+    connect(Dir1, &QAbstractItemView::pressed, this, [this] { keepShownInView_ = false; });
 
     connect(Drive1, &QComboBox::activated, this, &frmOptions::driveChosen);
     connect(Dir1->selectionModel(), &QItemSelectionModel::currentChanged, this,
@@ -275,10 +296,32 @@ void frmOptions::setDirPath(const QString& path) {
         index = dirModel_->index(clean);
     }
     if (!index.isValid()) return;
-    if (Dir1->currentIndex() == index) return;
+    keepShownInView_ = true;
+    if (Dir1->currentIndex() == index) {
+        scrollToShown();
+        return;
+    }
     Dir1->setCurrentIndex(index);  // raises the change when notifications are on
     Dir1->expand(index);
-    Dir1->scrollTo(index);
+    scrollToShown();
+}
+
+void frmOptions::scrollToShown() {
+    const QModelIndex index = Dir1->currentIndex();
+    if (!index.isValid()) return;
+    Dir1->scrollTo(index, QAbstractItemView::PositionAtCenter);
+    // Sideways too: the folder's name from its start, its parent's mark left of it.
+    const QRect item = Dir1->visualRect(index);
+    const QRect view = Dir1->viewport()->rect();
+    if (item.left() < 0 || item.left() + std::min(item.width(), view.width()) > view.right()) {
+        QScrollBar* bar = Dir1->horizontalScrollBar();
+        bar->setValue(bar->value() + item.left() - 2 * Dir1->indentation());
+    }
+}
+
+void frmOptions::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    scrollToShown();  // the list has its real size only now
 }
 
 void frmOptions::selectDriveFor(const QString& path) {

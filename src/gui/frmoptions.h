@@ -14,6 +14,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
+class QShowEvent;
 class QTreeView;
 
 namespace pelmora {
@@ -62,7 +63,15 @@ class frmOptions : public QDialog {
     // list); raises the change of Dir1 when the shown folder changes.
     void setDirPath(const QString& path);
 
+    // Room right of the designed 658 pixels, so that the right-hand groups'
+    // frames show whole.
+    static constexpr int kRightMargin = 8;
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+
   private:
+    void scrollToShown();
     void buildControls();
     void buildMoreControls();
     void showMoreSettings();
@@ -79,6 +88,7 @@ class frmOptions : public QDialog {
     QFileSystemModel* dirModel_ = nullptr;
     QString shownDir_;
     bool notifyDirChange_ = false;
+    bool keepShownInView_ = false;  // until the user scrolls the folder list
 };
 
 }  // namespace pelmora

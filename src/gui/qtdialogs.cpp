@@ -2,6 +2,8 @@
 #include <QDialog>
 #include <QDir>
 #include <QFileDialog>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QUrl>
@@ -9,11 +11,11 @@
 #include <vector>
 
 #include "core/dialogs.h"
+#include "gui/messagebox.h"
 
 namespace pelmora {
 
-int QtDialogs::message(const MessageRequest& request) {
-    QMessageBox box(owner_);
+void PrepareMessageBox(QMessageBox& box, const MessageRequest& request) {
     box.setWindowTitle(request.caption.isEmpty() ? kAppTitle : request.caption);
     box.setText(request.text);
     switch (request.icon) {
@@ -52,10 +54,33 @@ int QtDialogs::message(const MessageRequest& request) {
         box.setDefaultButton(QMessageBox::Yes);
         // No Cancel button: closing the box by its frame answers No.
         box.setEscapeButton(QMessageBox::No);
-        return box.exec() == QMessageBox::Yes ? AnswerYes : AnswerNo;
+    } else {
+        box.setStandardButtons(QMessageBox::Ok);
     }
-    box.setStandardButtons(QMessageBox::Ok);
-    box.exec();
+    // QMessageBox sizes itself from its layout alone; a spacer across the
+    // bottom is the one minimum width it keeps.
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout())) {
+        grid->addItem(
+            new QSpacerItem(CaptionWidth(box), 0, QSizePolicy::Minimum, QSizePolicy::Minimum),
+            grid->rowCount(), 0, 1, grid->columnCount());
+    }
+}
+
+int CaptionWidth(const QMessageBox& box) {
+    // Title bars mostly use a bold face of the interface font; room is left
+    // for the window menu and the close button.
+    QFont font = box.font();
+    font.setBold(true);
+    constexpr int kTitleBarButtons = 120;
+    return QFontMetrics(font).horizontalAdvance(box.windowTitle()) + kTitleBarButtons;
+}
+
+int QtDialogs::message(const MessageRequest& request) {
+    QMessageBox box(owner_);
+    PrepareMessageBox(box, request);
+    const int answer = box.exec();
+    if (request.buttons == MsgButtons::YesNo)
+        return answer == QMessageBox::Yes ? AnswerYes : AnswerNo;
     return AnswerOk;
 }
 

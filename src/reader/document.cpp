@@ -2,6 +2,7 @@
 
 #include "reader/documentimpl.h"
 #include "reader/io/bytesource.h"
+#include "reader/marks.h"
 #include "reader/open.h"
 
 namespace pelmora::word {
@@ -50,7 +51,7 @@ LeadingBody DocumentImpl::ReadLeading(int maxCount) {
             if (n == 1) throw;
             break;
         }
-        p.breakAfter = p.text.find(u'\f') != std::u16string::npos;
+        p.breakAfter = p.text.find(kPageBreak) != std::u16string::npos;
         const bool last = p.breakAfter;
         body.paragraphs.push_back(std::move(p));
         if (last) break;

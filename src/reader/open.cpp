@@ -14,20 +14,18 @@ namespace {
 static_assert(kSniffBytes == BlockCache::kBlockSize,
               "the head Sniff judges is the first block the binary reader caches");
 
-bool StartsWith(std::string_view s, std::string_view p) { return s.substr(0, p.size()) == p; }
-
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f'; }
 
 bool LooksLikeHtml(std::string_view s) {
     // Comments may come first in exported pages.
-    for (int guard = 0; guard < 16 && StartsWith(s, "<!--"); ++guard) {
+    for (int guard = 0; guard < 16 && s.starts_with("<!--"); ++guard) {
         std::size_t e = s.find("-->");
         if (e == std::string_view::npos) return false;
         s.remove_prefix(e + 3);
         while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
     }
     std::string head = fmt::AsciiLower(s.substr(0, 64));
-    if (StartsWith(head, "<?xml")) {
+    if (head.starts_with("<?xml")) {
         // An XHTML page: look for the html element a little further on.
         std::string more = fmt::AsciiLower(s.substr(0, 1024));
         return more.find("<html") != std::string::npos;
@@ -36,7 +34,7 @@ bool LooksLikeHtml(std::string_view s) {
     for (const char* tag :
          {"<html", "<!doctype html", "<head", "<body", "<meta", "<title", "<div", "<table", "<p>",
           "<p ", "<style", "<h1", "<h2", "<h3", "<font", "<span", "<center"})
-        if (StartsWith(head, tag)) return true;
+        if (head.starts_with(tag)) return true;
     return false;
 }
 
@@ -47,7 +45,7 @@ bool LooksLikeMime(std::string_view s) {
     if (end == std::string_view::npos || (end2 != std::string_view::npos && end2 < end)) end = end2;
     std::string headers =
         fmt::AsciiLower(s.substr(0, end == std::string_view::npos ? s.size() : end));
-    return StartsWith(headers, "mime-version:") ||
+    return headers.starts_with("mime-version:") ||
            headers.find("\nmime-version:") != std::string::npos;
 }
 
@@ -57,9 +55,9 @@ std::size_t TextStart(std::string_view bytes, bool* utf16) {
     bytes = bytes.substr(0, kSniffBytes);
     std::size_t i = 0;
     bool wide = false, bigEndian = false;
-    if (StartsWith(bytes, "\xEF\xBB\xBF")) {
+    if (bytes.starts_with("\xEF\xBB\xBF")) {
         i = 3;
-    } else if (StartsWith(bytes, "\xFF\xFE") || StartsWith(bytes, "\xFE\xFF")) {
+    } else if (bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF")) {
         wide = true;
         bigEndian = bytes[0] == '\xFE';
         i = 2;
@@ -81,9 +79,9 @@ std::size_t TextStart(std::string_view bytes, bool* utf16) {
 Format Sniff(std::string_view head) {
     head = head.substr(0, kSniffBytes);
     if (head.empty()) return Format::Empty;
-    if (StartsWith(head, "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1")) return Format::Compound;
-    if (StartsWith(head, "PK\x03\x04") || StartsWith(head, "PK\x05\x06")) return Format::Zip;
-    if (StartsWith(head, "\xFF\x57\x50\x43")) return Format::WordPerfect;
+    if (head.starts_with("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1")) return Format::Compound;
+    if (head.starts_with("PK\x03\x04") || head.starts_with("PK\x05\x06")) return Format::Zip;
+    if (head.starts_with("\xFF\x57\x50\x43")) return Format::WordPerfect;
     // WPS for DOS 1.x-3.x and WPS NT: a 1024-byte header whose first two
     // bytes are the version (1 to 4) and 0xFF.
     if (head.size() >= 2 && head[0] >= 1 && head[0] <= 4 && head[1] == '\xFF')
@@ -92,7 +90,7 @@ Format Sniff(std::string_view head) {
     using namespace std::string_view_literals;
     for (std::string_view sig : {"\xDB\xA5"sv, "\x9B\xA5"sv, "\x31\xBE\x00\x00"sv,
                                  "\xFE\x37\x00\x1C"sv, "\xFE\x37\x00\x23"sv})
-        if (StartsWith(head, sig)) return Format::Word2OrOlder;
+        if (head.starts_with(sig)) return Format::Word2OrOlder;
 
     bool utf16 = false;
     std::string_view s = head.substr(TextStart(head, &utf16));
@@ -103,13 +101,13 @@ Format Sniff(std::string_view head) {
             if (c != '\0') narrow.push_back(c);
         s = narrow;
     }
-    if (!utf16 && StartsWith(s, "{\\rtf")) return Format::Rtf;
-    if (StartsWith(s, "<?xml") &&
+    if (!utf16 && s.starts_with("{\\rtf")) return Format::Rtf;
+    if (s.starts_with("<?xml") &&
         s.find("schemas.microsoft.com/office/word/2003/wordml") != std::string_view::npos &&
         s.find(":wordDocument") != std::string_view::npos)
         return Format::WordXml;
     if (LooksLikeHtml(s) || LooksLikeMime(s)) return Format::Web;
-    if (StartsWith(s, "<")) return Format::Xml;
+    if (s.starts_with("<")) return Format::Xml;
     // WPS 97 marks its text block "[WPSTEXT]" (pictures may come first).
     if (head.find("[WPSTEXT]") != std::string_view::npos) return Format::OldWps;
     return Format::Unknown;

@@ -1,10 +1,9 @@
 #pragma once
 // Openers of the readers besides the binary one: Office Open XML (.docx,
-// .docm, .dotx), Word 2003 XML, RTF and web pages (HTML, MHT), and the limits
-// they keep against hostile files. The object model does not call them by
-// name: open.h's Open picks one by content. Each gives the same texts as
-// the binary reader (see document.h); every failure is a WordError with a
-// short reason in English.
+// .docm, .dotx), Word 2003 XML, RTF and web pages (HTML, MHT). The object model does not call them
+// by name: open.h's Open picks one by content. Each gives the same texts as the binary reader (see
+// document.h); every failure is a WordError with a short reason in English. Their caps are in
+// limits.h.
 
 #include <cstddef>
 #include <memory>
@@ -13,6 +12,7 @@
 
 #include "reader/documentimpl.h"
 #include "reader/io/bytesource.h"
+#include "reader/limits.h"
 
 namespace pelmora::word {
 
@@ -34,12 +34,5 @@ std::unique_ptr<DocumentImpl> OpenWebBytes(std::string bytes, std::string path =
 std::unique_ptr<DocumentImpl> OpenWordXmlBytes(std::string bytes);
 // A package read through the source, which the document keeps.
 std::unique_ptr<DocumentImpl> OpenOoxmlSource(std::unique_ptr<ByteSource> src);
-
-// Limits against hostile files.
-inline constexpr std::size_t kMaxPartBytes = 64u << 20;  // one decompressed package part
-inline constexpr long long kMaxZipEntries = 10000;       // entries in a package
-inline constexpr std::size_t kMaxRtfBytes = 256u << 20;  // RTF on disk (pictures make them big)
-inline constexpr std::size_t kMaxWebBytes = 64u << 20;   // web page or MHT on disk
-inline constexpr int kMaxNesting = 1000;                 // RTF groups, XML and HTML elements
 
 }  // namespace pelmora::word

@@ -3,7 +3,8 @@
 #include <algorithm>
 
 #include "reader/error.h"
-#include "reader/openers.h"
+#include "reader/limits.h"
+#include "reader/marks.h"
 
 namespace pelmora::word {
 
@@ -80,7 +81,7 @@ LeadingBody StoryDocument::ReadLeading(int maxCount) {
     ParagraphText(1);  // throws where the object model would
     for (std::size_t i = 0; i < want && i < paragraphs_.size(); ++i) {
         ParagraphFacts p = paragraphs_[i];
-        if (p.text.find(u'\f') != std::u16string::npos) p.breakAfter = true;
+        if (p.text.find(kPageBreak) != std::u16string::npos) p.breakAfter = true;
         const bool last = p.breakAfter;
         body.paragraphs.push_back(std::move(p));
         if (last) break;
@@ -118,8 +119,7 @@ void RunTally::Add(std::u16string_view text, int halfPoints, bool bold, uint32_t
     auto add = [ink](auto& seen, auto value) {
         for (auto& [v, n] : seen)
             if (v == value) return void(n += ink);
-        // A handful of distinct values in a title paragraph; a flood is damage.
-        if (seen.size() < 64) seen.emplace_back(value, ink);
+        if (seen.size() < kMaxDistinctValues) seen.emplace_back(value, ink);
     };
     add(sizes_, halfPoints);
     add(colors_, color);
@@ -153,8 +153,8 @@ int BuiltInStyleOfName(std::u16string_view name) {
     if (n == u"subtitle" || n == u"副标题") return kStiSubtitle;
     for (std::u16string_view prefix :
          {std::u16string_view(u"heading"), std::u16string_view(u"标题")}) {
-        if (n.size() == prefix.size() + 1 && n.compare(0, prefix.size(), prefix) == 0 &&
-            n.back() >= u'1' && n.back() <= u'9')
+        if (n.size() == prefix.size() + 1 && n.starts_with(prefix) && n.back() >= u'1' &&
+            n.back() <= u'9')
             return kStiHeading1 + (n.back() - u'1');
     }
     return kStiUser;
@@ -226,7 +226,7 @@ void CellLayout::CellEnd() {
         c.pending.formatted = lastFormatted_;
         if (c.pending.formatted) c.pending.styleId = kStiNormal;
     }
-    Emit(std::move(c.pending), u"\r\a");
+    Emit(std::move(c.pending), kCellEnd);
 }
 
 void CellLayout::RowEnd() {
@@ -236,7 +236,7 @@ void CellLayout::RowEnd() {
         mark.formatted = lastFormatted_;
         if (mark.formatted) mark.styleId = kStiNormal;
         if (open_.size() == 1) ++cell_;  // the row-end mark is the cell after the last
-        Emit(std::move(mark), u"\r\a");
+        Emit(std::move(mark), kCellEnd);
         open_.back().rowOpen = false;
     }
 }

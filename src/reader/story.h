@@ -126,7 +126,8 @@ class RunTally {
     void Add(std::u16string_view text, int halfPoints, bool bold, uint32_t color);
     // A run whose properties could not be read spoils the paragraph's facts.
     void Spoil() { spoiled_ = true; }
-    bool Spoiled() const { return spoiled_; }
+    // Visible characters counted so far.
+    int Counted() const { return visible_; }
     // Sets the size, bold and colour facts; false when spoiled.
     bool Into(ParagraphFacts& p) const;
     void Clear() { *this = RunTally(); }

@@ -114,5 +114,17 @@ TEST(AboutDialog, ShowsTheSettingsFolderInUse) {
     EXPECT_TRUE(alone.lblSettings->isHidden());
 }
 
+// A CJK font is taller than the 15 pixels of the other lines: the settings
+// line gets its font's height, still above the rule, and a usual folder
+// shows whole.
+TEST(AboutDialog, TheSettingsLineIsWholeAboveTheRule) {
+    const QString folder = QStringLiteral("/home/user/.config/pelmora");
+    frmAbout about(nullptr, folder);
+    const QRect line = about.lblSettings->geometry();
+    EXPECT_GE(line.height(), about.lblSettings->fontMetrics().height());
+    EXPECT_LT(line.bottom(), about.Line1[1]->geometry().top());
+    EXPECT_EQ(about.lblSettings->text(), QStringLiteral("设置文件夹:") + folder);
+}
+
 }  // namespace
 }  // namespace pelmora

@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QToolButton>
 #include <QTreeView>
 #include <functional>
@@ -321,12 +322,48 @@ TEST_F(OptionsDialogTest, FocusStartsOnSaveAndFollowsTheDesignedOrder) {
              {"chkReplace", "chkKeepBlanks", "chkNumber", "Drive1", "Dir1", "Command2"})
             expected.push_back(name);
         EXPECT_EQ(order, expected);
-        // The designed 658 x 253, and the further settings' groups below it.
-        EXPECT_EQ(d.size(), QSize(658, 345));
+        // The designed 658 x 253 with a margin right of the groups, and the
+        // further settings' groups below it.
+        EXPECT_EQ(d.size(), QSize(658 + frmOptions::kRightMargin, 345));
         EXPECT_EQ(d.Command2->geometry(), QRect(520, 200, 73, 41));
+        EXPECT_EQ(d.Frame1->geometry(), QRect(400, 24, 258, 169));
+        // Every frame's right edge lies inside the window, not on its edge.
         for (QWidget* group :
-             {static_cast<QWidget*>(d.fraKinds), static_cast<QWidget*>(d.fraNames)})
-            EXPECT_TRUE(d.rect().contains(group->geometry())) << group->objectName().toStdString();
+             {static_cast<QWidget*>(d.fraKinds), static_cast<QWidget*>(d.fraNames),
+              static_cast<QWidget*>(d.Frame1), static_cast<QWidget*>(d.fraSample1)})
+            EXPECT_LT(group->geometry().right(), d.width() - 4)
+                << group->objectName().toStdString();
+        return QDialog::Rejected;
+    });
+}
+
+// The folder list reads folders in the background; the saved folder, deep
+// among many, must end up in view, also sideways.
+TEST_F(OptionsDialogTest, TheSavedFolderIsScrolledIntoView) {
+    QString deep = target_;
+    // ASCII names: the settings file is GB18030, which the test writes as bytes.
+    for (const char* part : {"papers", "2024", "office", "incoming-register", "done", "q3"})
+        deep += QStringLiteral("/") + QString::fromLatin1(part);
+    QDir().mkpath(deep);
+    for (int i = 0; i < 40; ++i)
+        QDir().mkpath(target_ + QStringLiteral("/papers/a%1").arg(i, 2, 10, QChar('0')));
+    for (int i = 0; i < 40; ++i) QDir().mkpath(target_ + QStringLiteral("/%1").arg(i));
+    QByteArray file = fileWith();
+    file.replace(target_.toUtf8(), deep.toUtf8());
+    start(file);
+    openOptions([&](frmOptions& d) {
+        d.show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&d));
+        EXPECT_EQ(d.dirPath(), deep);
+        const auto inView = [&] {
+            const QRect item = d.Dir1->visualRect(d.Dir1->currentIndex());
+            const QRect view = d.Dir1->viewport()->rect();
+            return item.isValid() && view.contains(item.topLeft()) &&
+                   view.contains(QPoint(item.left() + 20, item.bottom()));
+        };
+        // Waits for the reads to end, then asks again.
+        QTest::qWait(1500);
+        EXPECT_TRUE(QTest::qWaitFor(inView, 5000));
         return QDialog::Rejected;
     });
 }

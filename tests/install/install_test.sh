@@ -49,6 +49,10 @@ files)
     [[ -x $dest/usr/bin/$exe ]] || fail "$exe is not executable"
   done
   "$dest/usr/bin/pelmora-titles" --help | grep -q -- '--maxword' || fail "pelmora-titles --help"
+  # As programs do: print and exit, with no display needed.
+  env -u DISPLAY -u WAYLAND_DISPLAY "$dest/usr/bin/pelmora" --help | grep -q '^Usage: pelmora' ||
+    fail "pelmora --help"
+  [[ $(env -u DISPLAY "$dest/usr/bin/pelmora" --version) == "pelmora 2.0" ]] || fail "pelmora --version"
 
   # Each PNG is as large as the folder it lies in says (width and height
   # from the IHDR chunk).
@@ -89,6 +93,8 @@ files)
   grep -q "<id>$id</id>" "$meta" || fail "metainfo id"
   grep -q "<launchable type=\"desktop-id\">$id.desktop</launchable>" "$meta" || fail "metainfo launchable"
   grep -q '<caption>' "$meta" || fail "metainfo screenshot caption"
+  (($(grep -c '<screenshot' "$meta") >= 4)) || fail "metainfo lacks the screenshots"
+  grep -q '自动识别' "$meta" || fail "metainfo lacks 自动识别"
 
   # Manual pages: compressed, and the options of pelmora-titles all there.
   for page in pelmora pelmora-titles; do
@@ -100,7 +106,12 @@ files)
     grep -q -- "\\\\-\\\\-$opt" <<<"$titles" || fail "pelmora-titles.1 lacks --$opt"
   done
   grep -q '^\.B 4$' <<<"$titles" || fail "pelmora-titles.1 lacks --mode 4"
-  zcat "$share/man/man1/pelmora.1.gz" | grep -q 'XDG_CONFIG_HOME' || fail "pelmora.1 lacks the settings folder"
+  page=$(zcat "$share/man/man1/pelmora.1.gz")
+  grep -q 'XDG_CONFIG_HOME' <<<"$page" || fail "pelmora.1 lacks the settings folder"
+  grep -q '自动识别' <<<"$page" || fail "pelmora.1 lacks 自动识别"
+  for opt in help version; do
+    grep -q -- "\\\\-\\\\-$opt" <<<"$page" || fail "pelmora.1 lacks --$opt"
+  done
   ;;
 mime)
   # A scratch desktop holding our entry and a file manager's whose name

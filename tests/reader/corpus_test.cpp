@@ -6,6 +6,8 @@
 // (header, footer) characters. Its Word 6/95 texts were decoded by language
 // id or as cp1252; ours follow the font table, so those are checked apart.
 
+#include "corpus.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -22,7 +24,7 @@
 namespace pelmora::word {
 namespace {
 
-const std::string kCorpus = PELMORA_CORPUS;
+const std::string kCorpus = ::pelmora::test::CorpusDir();
 
 std::vector<std::string> Split(const std::string& line) {
     std::vector<std::string> out;

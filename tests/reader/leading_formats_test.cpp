@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "corpus.h"
 #include "formats_support.h"
 #include "reader/document.h"
 #include "reader/io/bytesource.h"
@@ -504,8 +505,8 @@ TEST(LeadingFormats, TextsEqualParagraphTextOverEveryFixture) {
 }
 
 TEST(LeadingFormats, TextsEqualParagraphTextOverTheCorpus) {
-    const std::filesystem::path corpus(PELMORA_CORPUS);
-    if (!std::filesystem::is_directory(corpus)) GTEST_SKIP() << "no corpus at " << PELMORA_CORPUS;
+    const std::filesystem::path corpus(::pelmora::test::CorpusDir());
+    if (!std::filesystem::is_directory(corpus)) GTEST_SKIP() << "no corpus at " << corpus;
     for (const auto& e : std::filesystem::recursive_directory_iterator(corpus))
         if (e.is_regular_file() && e.path().extension() != ".tsv" && e.path().extension() != ".md")
             ExpectTextsMatch(e.path().string());

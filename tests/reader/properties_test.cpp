@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "corpus.h"
 #include "docwriter.h"
 #include "reader/binary/cfb.h"
 #include "reader/document.h"
@@ -211,9 +212,7 @@ TEST(LeadingParagraphs, TextsAgreeWithParagraphTextOverEveryFixture) {
 }
 
 TEST(LeadingParagraphs, TextsAgreeWithParagraphTextOverTheCorpus) {
-    // PELMORA_CORPUS in the environment points elsewhere (another checkout).
-    const char* env = std::getenv("PELMORA_CORPUS");
-    const fs::path corpus = env ? env : PELMORA_CORPUS;
+    const fs::path corpus = ::pelmora::test::CorpusDir();
     if (!fs::is_directory(corpus)) GTEST_SKIP() << "no corpus at " << corpus;
     Application app;
     int files = 0, formatted = 0;

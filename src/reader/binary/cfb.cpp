@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cstring>
 
+#include "reader/io/littleendian.h"
+#include "reader/limits.h"
+
 namespace pelmora::word {
 
 namespace {
@@ -13,17 +16,6 @@ constexpr uint32_t kFreeSect = 0xFFFFFFFF;
 constexpr uint32_t kNoStream = 0xFFFFFFFF;
 constexpr uint32_t kMiniCutoff = 4096;
 constexpr unsigned kMiniShift = 6;
-// Bounds that keep one open document within a few MiB whatever the file says.
-// Runs of all chains of one file together (8 bytes each): 1.5 MiB.
-constexpr size_t kMaxRuns = 3u << 16;
-constexpr uint32_t kMaxDirEntries = 1u << 16;
-constexpr uint64_t kMaxMiniStream = 64ull << 20;
-
-uint16_t Le16(const unsigned char* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
-uint32_t Le32(const unsigned char* p) {
-    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-           (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
-}
 
 [[noreturn]] void Corrupt(const char* what) {
     throw WordError(std::string("damaged compound file: ") + what);
@@ -170,7 +162,7 @@ uint32_t CompoundFile::SectorAt(Chain& chain, uint32_t index) {
     if (chain.known == 0) {
         if (chain.first >= count) Corrupt("chain starts beyond the file");
         Claim(chain.mini, chain.first);
-        if (runCount_ >= kMaxRuns) Corrupt("streams too fragmented");
+        if (runCount_ >= kMaxChainRuns) Corrupt("streams too fragmented");
         ++runCount_;
         chain.runs.push_back({0, chain.first});
         chain.known = 1;
@@ -188,7 +180,7 @@ uint32_t CompoundFile::SectorAt(Chain& chain, uint32_t index) {
         if (next >= count) Corrupt("bad link in a sector chain");
         Claim(chain.mini, next);
         if (next != chain.last + 1) {
-            if (runCount_ >= kMaxRuns) Corrupt("streams too fragmented");
+            if (runCount_ >= kMaxChainRuns) Corrupt("streams too fragmented");
             ++runCount_;
             chain.runs.push_back({chain.known, next});
         }

@@ -71,8 +71,6 @@ class CompoundFile {
     std::optional<Stream> OpenStream(std::u16string_view name);
     bool HasStream(std::u16string_view name);
 
-    uint32_t SectorSize() const { return 1u << shift_; }
-
   private:
     friend class Stream;
     struct DirEntry {
@@ -106,7 +104,6 @@ class CompoundFile {
     uint32_t difatCount_ = 0;
     uint32_t headerDifat_[109];
     std::vector<uint32_t> difatSectors_;  // DIFAT sectors walked so far
-    bool difatEnded_ = false;
 
     std::deque<Chain> chains_;
     Chain* dir_ = nullptr;

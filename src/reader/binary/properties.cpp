@@ -4,23 +4,16 @@
 #include <cstring>
 
 #include "reader/binary/cfb.h"
+#include "reader/io/littleendian.h"
+#include "reader/limits.h"
 
 namespace pelmora::word {
 
 namespace {
 
-// Real stylesheets hold a few hundred styles in well under 1 MiB.
-constexpr uint32_t kMaxStsh = 4u << 20;
 constexpr uint32_t kMaxStyles = 4095;  // istd is 12 bits
-// Deeper base chains than any writer makes; also stops loops.
-constexpr int kMaxDepth = 16;
 constexpr uint32_t kFkp = 512;
 constexpr uint32_t kNullIstd = 0x0FFF;
-
-uint16_t Le16(const unsigned char* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
-uint32_t Le32(const unsigned char* p) {
-    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-}
 
 // The sprms used ([MS-DOC] 2.6.2, 2.6.1).
 constexpr uint16_t kSprmPJc80 = 0x2403;
@@ -103,7 +96,7 @@ std::u16string Lower(std::u16string_view s) {
 
 // "heading 3" / "标题 3" / "标题3": the level, or 0.
 int HeadingLevel(std::u16string_view s, std::u16string_view word) {
-    if (s.size() < word.size() + 1 || s.substr(0, word.size()) != word) return 0;
+    if (s.size() < word.size() + 1 || !s.starts_with(word)) return 0;
     std::u16string_view rest = s.substr(word.size());
     if (!rest.empty() && rest[0] == u' ') rest.remove_prefix(1);
     if (rest.size() != 1 || rest[0] < u'1' || rest[0] > u'9') return 0;
@@ -141,7 +134,7 @@ PropertyReader::PropertyReader(Stream& wordDoc, Stream& table, const Places& pla
 PropertyReader::~PropertyReader() = default;
 
 void PropertyReader::ReadStyleSheet(uint32_t fc, uint32_t lcb) {
-    if (lcb < 2 + 18 || lcb > kMaxStsh || !table_.Holds(fc, lcb)) return;
+    if (lcb < 2 + 18 || lcb > kMaxStyleSheetBytes || !table_.Holds(fc, lcb)) return;
     stsh_.resize(lcb);
     table_.Read(fc, stsh_.data(), lcb);
     const unsigned char* b = stsh_.data();
@@ -186,10 +179,10 @@ void PropertyReader::ReadStyleSheet(uint32_t fc, uint32_t lcb) {
             if (cb > end - q) return;
             uint32_t at = q, len = cb;
             q += cb + (cb & 1);
-            bool papx =
-                (e.kind == 1 && u == 0) || (e.kind == 3 && u == 1) || (e.kind == 4 && u == 0);
-            bool chpx =
-                (e.kind == 1 && u == 1) || (e.kind == 2 && u == 0) || (e.kind == 3 && u == 2);
+            bool papx = (e.kind == kStkParagraph && u == 0) || (e.kind == kStkTable && u == 1) ||
+                        (e.kind == kStkList && u == 0);
+            bool chpx = (e.kind == kStkParagraph && u == 1) ||
+                        (e.kind == kStkCharacter && u == 0) || (e.kind == kStkTable && u == 2);
             if (papx && len >= 2) {
                 e.papxPos = at + 2;
                 e.papxLen = len - 2;
@@ -307,9 +300,9 @@ bool PropertyReader::ApplyChars(const unsigned char* p, size_t n, CharProps& cp,
                 if (depth > 0 || size != 2) break;
                 int istd = Le16(op);
                 std::vector<int> chain;
-                for (int s = istd; s != int(kNullIstd) && chain.size() < size_t(kMaxDepth);) {
+                for (int s = istd; s != int(kNullIstd) && chain.size() < size_t(kMaxStyleChain);) {
                     const StyleEntry* e = Style(s);
-                    if (!e || e->kind != 2) break;
+                    if (!e || e->kind != kStkCharacter) break;
                     chain.push_back(s);
                     s = e->istdBase;
                 }
@@ -332,7 +325,7 @@ bool PropertyReader::ApplyChars(const unsigned char* p, size_t n, CharProps& cp,
 
 bool PropertyReader::ResolvePara(int istd, ParaProps& out, int depth) {
     const StyleEntry* e = Style(istd);
-    if (!e || depth > kMaxDepth) return false;
+    if (!e || depth > kMaxStyleChain) return false;
     size_t i = size_t(istd);
     if (paraState_[i] == 1) {
         out = paraDone_[i];
@@ -363,7 +356,7 @@ bool PropertyReader::ResolvePara(int istd, ParaProps& out, int depth) {
 
 bool PropertyReader::ResolveChars(int istd, CharProps& out, int depth) {
     const StyleEntry* e = Style(istd);
-    if (!e || depth > kMaxDepth) return false;
+    if (!e || depth > kMaxStyleChain) return false;
     size_t i = size_t(istd);
     if (charState_[i] == 1) {
         out = charDone_[i];

@@ -40,10 +40,16 @@ struct CharProps {
     bool operator==(const CharProps&) const = default;
 };
 
+// A style's kind, its stk ([MS-DOC] 2.9.260 StdfBase).
+inline constexpr int kStkParagraph = 1;
+inline constexpr int kStkCharacter = 2;
+inline constexpr int kStkTable = 3;
+inline constexpr int kStkList = 4;
+
 // One style of the stylesheet, not yet resolved against its bases.
 struct StyleEntry {
     int sti = kStiUser;
-    int kind = 0;  // stk: 1 paragraph, 2 character, 3 table, 4 list
+    int kind = 0;  // stk
     int istdBase = 0x0FFF;
     // The name's UTF-16 units in the stylesheet bytes.
     uint32_t namePos = 0, nameLen = 0;
@@ -77,7 +83,6 @@ class PropertyReader {
 
     const StyleEntry* Style(int istd) const;
     std::u16string Name(const StyleEntry& e) const;
-    size_t StyleCount() const { return styles_.size(); }
 
     // Paragraph properties of the paragraph whose mark is the byte at fcMark
     // of WordDocument: its style's, then its PAPX's. False when unknown.

@@ -4,6 +4,8 @@
 #include <vector>
 
 #include "reader/binary/cfb.h"
+#include "reader/io/littleendian.h"
+#include "reader/limits.h"
 #include "reader/text/codepagetable.h"
 
 namespace pelmora::word {
@@ -16,8 +18,6 @@ constexpr uint16_t kVtI2 = 2;
 constexpr uint16_t kVtLpstr = 0x1E;
 constexpr uint16_t kVtLpwstr = 0x1F;
 // More properties than any writer stores; titles far shorter than this.
-constexpr uint32_t kMaxProperties = 4096;
-constexpr uint32_t kMaxTitleBytes = 64 * 1024;
 
 std::u16string Decode8(const std::vector<unsigned char>& b, unsigned codePage) {
     std::u16string out;
@@ -103,8 +103,7 @@ std::u16string ReadTitleProperty(Stream& s) {
         if (bytes > room || bytes > kMaxTitleBytes) return {};
         std::vector<unsigned char> b(static_cast<size_t>(bytes));
         s.Read(at + 8, b.data(), b.size());
-        for (size_t i = 0; i + 1 < b.size(); i += 2)
-            title.push_back(char16_t(b[i] | (b[i + 1] << 8)));
+        for (size_t i = 0; i + 1 < b.size(); i += 2) title.push_back(char16_t(Le16(b.data() + i)));
     } else if (type == kVtLpstr) {
         if (n > room || n > kMaxTitleBytes) return {};
         std::vector<unsigned char> b(n);

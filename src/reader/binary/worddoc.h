@@ -13,6 +13,8 @@
 #include <vector>
 
 #include "reader/binary/cfb.h"
+#include "reader/binary/fib.h"
+#include "reader/binary/fields.h"
 #include "reader/documentimpl.h"
 
 namespace pelmora::word {
@@ -21,26 +23,6 @@ struct CodePageTable;
 class PropertyReader;
 struct ParaProps;
 struct CharProps;
-
-// Turns field codes into their shown results: drops everything from a field
-// begin (0x13) to its separator (0x14), and the field end (0x15), nested.
-class FieldFilter {
-  public:
-    void Reset();
-    // Appends what of `c` is shown to `out` (nothing is kept when out is null).
-    void Feed(char16_t c, std::u16string* out);
-    bool Hidden() const { return hidden_ > 0; }
-
-  private:
-    static constexpr int kMaxDepth = 64;
-    static constexpr int kMaxOpen = 1 << 24;
-    static constexpr size_t kMaxCode = 512;
-    int depth_ = 0;
-    int hidden_ = 0;  // open fields still in their code part
-    bool inResult_[kMaxDepth] = {};
-    int codeDepth_ = 0;  // field whose code is kept (for MACROBUTTON)
-    std::u16string code_;
-};
 
 class BinaryDocument final : public DocumentImpl {
   public:
@@ -60,11 +42,10 @@ class BinaryDocument final : public DocumentImpl {
     std::u16string StoredTitle() override;
 
     // Not part of the object model; for diagnostics and tests.
-    bool IsWord6() const { return word6_; }
     unsigned CodePage() const;
     // Raw characters [cp, cp + n) of the document (all stories), fields kept.
     std::u16string RawText(uint32_t cp, uint32_t n);
-    uint32_t MainLength() const { return ccpText_; }
+    uint32_t MainLength() const { return fib_.ccpText; }
     // CPs of the content of a header (footer) story, guard mark excluded;
     // nothing when the section has none.
     std::optional<std::pair<uint32_t, uint32_t>> StoryRange(bool footer, int section, int index);
@@ -78,8 +59,9 @@ class BinaryDocument final : public DocumentImpl {
     };
     enum class Eight { Fixed1252, CodePage };
 
-    void ReadFib97(const unsigned char* base);
-    void ReadFib6(const unsigned char* base);
+    static constexpr size_t kChunk = 512;  // characters decoded at a time
+
+    void OpenWord6Text();
     void ReadClx(Stream& s, uint32_t fc, uint32_t lcb);
     size_t Fetch(uint32_t& cp, uint32_t end, char16_t* out, size_t cap);
     size_t PieceAt(uint32_t cp);
@@ -92,7 +74,7 @@ class BinaryDocument final : public DocumentImpl {
     std::optional<std::pair<uint32_t, uint32_t>> HddStory(uint32_t k);
     unsigned Word6SectionMask(uint32_t s);
     void ChooseCodePage();
-    Stream& TableStream() { return word6_ ? wordDoc_ : table_; }
+    Stream& TableStream() { return fib_.word6 ? wordDoc_ : table_; }
     PropertyReader* Properties();
     bool FcOf(uint32_t cp, uint32_t& fc, size_t& piece);
     bool PieceSprms(size_t piece, std::vector<unsigned char>& out);
@@ -103,17 +85,8 @@ class BinaryDocument final : public DocumentImpl {
     CompoundFile cf_;
     Stream wordDoc_;
     Stream table_;
-    bool word6_ = false;
-    bool farEast95_ = false;
-    uint16_t lid_ = 0;
-    uint16_t chs_ = 0;
-
-    uint32_t ccpText_ = 0, ccpFtn_ = 0, ccpHdd_ = 0;
-    // (fc, lcb) of the structures used, in the table stream (WordDocument for Word 6).
-    uint32_t fcSed_ = 0, lcbSed_ = 0, fcHdd_ = 0, lcbHdd_ = 0;
-    uint32_t fcFfn_ = 0, lcbFfn_ = 0, fcDop_ = 0, lcbDop_ = 0;
-    uint32_t fcStshf_ = 0, lcbStshf_ = 0, fcBteChpx_ = 0, lcbBteChpx_ = 0;
-    uint32_t fcBtePapx_ = 0, lcbBtePapx_ = 0;
+    // The places it names are in the table stream (WordDocument for Word 6).
+    Fib fib_;
     std::unique_ptr<PropertyReader> props_;  // made on first use
     bool propsTried_ = false;
 
@@ -128,7 +101,7 @@ class BinaryDocument final : public DocumentImpl {
     int scanPara_ = 0;  // paragraphs passed
     uint32_t scanSection_ = 0;
     FieldFilter scanFields_;
-    char16_t pend_[512];  // decoded but not yet consumed
+    char16_t pend_[kChunk];  // decoded but not yet consumed
     size_t pendPos_ = 0, pendLen_ = 0;
     // While set, the scan logs the CP of each character it hands out and of
     // the paragraph's ending mark.

@@ -1,13 +1,10 @@
 // Office Open XML word-processing packages (.docx, .docm, .dotx): ZIP through
 // libzip, parts streamed through expat so that paragraph 1 costs only the
-// start of word/document.xml.
+// start of word/document.xml; the main part's stories are read by body.cpp.
 
 #include <zip.h>
 
-#include <algorithm>
-#include <array>
 #include <climits>
-#include <exception>
 #include <functional>
 #include <map>
 #include <mutex>
@@ -15,8 +12,7 @@
 #include <vector>
 
 #include "reader/document.h"
-#include "reader/io/readfile.h"
-#include "reader/ooxml/styles.h"
+#include "reader/ooxml/wordml.h"
 #include "reader/open.h"
 #include "reader/openers.h"
 #include "reader/story.h"
@@ -35,10 +31,6 @@ using fmt::XmlAttrs;
 using fmt::XmlStream;
 
 // ---------------------------------------------------------------- package
-
-// A styles part up to this size is held whole for the fast scanner; a
-// bigger one streams through expat.
-constexpr std::size_t kMaxScannedStyles = 1u << 20;
 
 // libzip (1.7) writes its own globals while it opens an archive, so archives
 // on several threads are opened one at a time; reading them needs no lock.
@@ -298,26 +290,6 @@ std::map<std::string, Relationship> ReadRels(const Package& pkg, const std::stri
     return r.rels;
 }
 
-bool EndsWith(std::string_view s, std::string_view suffix) {
-    return s.size() >= suffix.size() && s.substr(s.size() - suffix.size()) == suffix;
-}
-
-// Checks that a part's root element is w:document.
-class RootCheck : public SaxHandler {
-  public:
-    explicit RootCheck(std::string_view root = "document") : root_(root) {}
-    bool isDocument = false;
-    void Start(Ns ns, std::string_view local, const XmlAttrs&) override {
-        isDocument = ns == Ns::W && local == root_;
-        stop = true;
-    }
-    void End(Ns, std::string_view) override {}
-    void Text(std::string_view) override {}
-
-  private:
-    std::string_view root_;
-};
-
 // The main document part: the package's officeDocument relationship, else
 // word/document.xml. Empty when the package holds no Word document.
 // `coreProperties` gets the core properties part the package names.
@@ -325,9 +297,9 @@ std::string FindMainPart(const Package& pkg, std::string* coreProperties = nullp
     std::vector<std::string> candidates;
     try {
         for (const auto& [id, rel] : ReadRels(pkg, "")) {
-            if (EndsWith(rel.type, "/officeDocument") && !rel.target.empty())
+            if (rel.type.ends_with("/officeDocument") && !rel.target.empty())
                 candidates.push_back(rel.target);
-            if (coreProperties && EndsWith(rel.type, "/core-properties") && !rel.target.empty())
+            if (coreProperties && rel.type.ends_with("/core-properties") && !rel.target.empty())
                 *coreProperties = rel.target;
         }
     } catch (const WordError&) {
@@ -336,7 +308,7 @@ std::string FindMainPart(const Package& pkg, std::string* coreProperties = nullp
     candidates.emplace_back("word/document.xml");
     for (const auto& c : candidates) {
         if (!pkg.Has(c)) continue;
-        RootCheck check;
+        ooxml::RootCheck check("document");
         try {
             ParsePart(pkg, c, check);
         } catch (const WordError&) {
@@ -347,420 +319,22 @@ std::string FindMainPart(const Package& pkg, std::string* coreProperties = nullp
     return {};
 }
 
-// ------------------------------------------------------------ body text
-
-struct SectionRefs {
-    // Relationship ids by kind: 0 default, 1 first page, 2 even pages.
-    std::array<std::string, 3> header, footer;
-    // Word 2003 XML keeps header and footer text inside the section properties.
-    std::array<std::optional<std::u16string>, 3> headerText, footerText;
-};
-
-int RefKind(std::string_view type) {
-    if (type == "first") return 1;
-    if (type == "even") return 2;
-    return 0;  // "default", Word 2003's "odd", and anything unknown
-}
-
-// Turns the WordprocessingML of a story (body, header or footer) into the
-// paragraph texts Word gives and, given styles, the paragraphs' formatting.
-class StoryReader : public SaxHandler {
+class PackageDocument final : public ooxml::WordMlDocument {
   public:
-    StoryReader(std::size_t wantParas, std::size_t wantSections, ooxml::Styles* styles = nullptr)
-        : wantParas_(wantParas),
-          wantSections_(wantSections),
-          cells_([this](ParagraphFacts p) { Emit(std::move(p)); }),
-          styles_(styles) {}
-
-    // Paragraphs of an imported chunk (w:altChunk: HTML, MHT or RTF that
-    // Word converts where it stands), by relationship id.
-    std::function<std::vector<std::u16string>(const std::string&)> altChunk;
-
-    std::vector<ParagraphFacts> paragraphs;  // the first wantParas of them
-    std::size_t count = 0;                   // all paragraphs seen
-    std::vector<SectionRefs> sections;
-    bool sawRoot = false, rootIsStory = false;
-    std::u16string titleProperty;  // Word 2003 XML's o:Title
-
-    std::vector<std::u16string> Texts() const {
-        std::vector<std::u16string> texts;
-        for (const auto& p : paragraphs) texts.push_back(p.text);
-        return texts;
-    }
-
-    void Start(Ns ns, std::string_view local, const XmlAttrs& a) override {
-        const bool first = stack_.empty();
-        stack_.push_back({ns, std::string(local)});
-        if (inline_) return inline_->Start(ns, local, a);
-        if (inlineStyles_) {
-            if (ns == Ns::W && local == "body") {
-                // Styles that never closed: the body is read as ever, the
-                // formatting not at all.
-                styles_->damaged = true;
-                inlineStyles_.reset();
-            } else {
-                // Seen by both: the text must not depend on formatting being asked.
-                inlineStyles_->Start(ns, local, a);
-            }
-        }
-        if (first) {
-            sawRoot = true;
-            rootIsStory = ns == Ns::W && (local == "document" || local == "hdr" || local == "ftr");
-        }
-        if (skipDepth_) return;
-        if (styles_ && ns == Ns::O && local == "Title" && Parent(1, Ns::O, "DocumentProperties"))
-            inTitle_ = true;
-        if (styles_ && ns == Ns::W && local == "styles" && Parent(1, Ns::W, "wordDocument")) {
-            // Word 2003 XML keeps its styles in the document itself.
-            inlineStyles_ = std::make_unique<ooxml::StylesReader>(*styles_);
-            inlineStylesDepth_ = stack_.size();
-            inlineStyles_->Start(ns, local, a);
-        }
-        if (ns == Ns::Mc) {
-            if (local == "Fallback") Skip();
-            return;
-        }
-        if (ns == Ns::Wp) {
-            // A drawing's anchor: inline pictures show as U+0001, floating
-            // ones as U+0008, the characters Word keeps in their place.
-            if (local == "inline")
-                Put(u'\x01'), Skip();
-            else if (local == "anchor")
-                Put(u'\x08'), Skip();
-            return;
-        }
-        if (ns == Ns::M) {
-            if (local == "t" && Parent(1, Ns::M, "r")) inText_ = true;
-            return;
-        }
-        if (ns != Ns::W) return;
-        if (sectDepth_) {
-            if (local == "headerReference" || local == "footerReference") {
-                int k = RefKind(a.Get(Ns::W, "type"));
-                std::string id(a.Get(Ns::R, "id"));
-                (local == "headerReference" ? curSect_.header
-                                            : curSect_.footer)[static_cast<std::size_t>(k)] = id;
-            } else if ((local == "hdr" || local == "ftr") && !skipDepth_) {
-                inline_ = std::make_unique<StoryReader>(SIZE_MAX, SIZE_MAX);
-                inlineDepth_ = stack_.size();
-                inlineKind_ = RefKind(a.Get(Ns::W, "type")) + (local == "ftr" ? 3 : 0);
-            } else if (EndsWith(local, "Change")) {
-                Skip();
-            }
-            return;
-        }
-        if (styles_ && Parent(1, Ns::W, "pPr") && Parent(2, Ns::W, "p")) {
-            if (ooxml::ReadParaProp(local, a, pPr_, &pStyle_)) return;
-        }
-        if (styles_ && Parent(1, Ns::W, "rPr") && Parent(2, Ns::W, "r")) {
-            if (local == "rStyle") {
-                rStyle_ = std::string(a.Get(Ns::W, "val"));
-                runKnown_ = false;
-                return;
-            }
-            if (ooxml::ReadRunProp(local, a, rPr_)) {
-                runKnown_ = false;
-                return;
-            }
-        }
-        if (local == "p") {
-            para_.clear();
-            if (!carry_.empty())
-                para_.swap(carry_);
-            else
-                tally_.Clear();
-            markDeleted_ = false;
-            sectBreak_ = false;
-            pPr_ = {};
-            pStyle_.clear();
-        } else if (local == "r") {
-            rPr_ = {};
-            rStyle_.clear();
-            runKnown_ = false;
-        } else if (local == "t") {
-            if (Parent(1, Ns::W, "r")) inText_ = true;
-        } else if (local == "tab" || local == "ptab") {
-            if (Parent(1, Ns::W, "r")) Put(u'\t');
-        } else if (local == "br") {
-            if (Parent(1, Ns::W, "r")) {
-                std::string_view type = a.Get(Ns::W, "type");
-                // A page break stays in the paragraph as U+000C and a column
-                // break as U+000E, as in Word's own text.
-                Put(type == "page" ? u'\f' : type == "column" ? u'\x0E' : u'\v');
-            }
-        } else if (local == "cr") {
-            Put(u'\v');
-        } else if (local == "noBreakHyphen") {
-            Put(u'\x1E');
-        } else if (local == "softHyphen") {
-            Put(u'\x1F');
-        } else if (local == "sym") {
-            // Word keeps "(" as the placeholder of a symbol-font character.
-            Put(u'(');
-        } else if (local == "footnoteReference" || local == "endnoteReference") {
-            Put(u'\x02');
-        } else if (local == "commentReference") {
-            Put(u'\x05');
-        } else if (local == "fldChar") {
-            std::string_view type = a.Get(Ns::W, "fldCharType");
-            if (type == "begin") {
-                fields_.push_back(false);
-                ++inCode_;
-            } else if (type == "separate") {
-                if (!fields_.empty() && !fields_.back()) fields_.back() = true, --inCode_;
-            } else if (type == "end") {
-                if (!fields_.empty()) {
-                    if (!fields_.back()) --inCode_;
-                    fields_.pop_back();
-                }
-            }
-        } else if (local == "del" || local == "moveFrom") {
-            if (Parent(1, Ns::W, "rPr")) {
-                if (Parent(2, Ns::W, "pPr")) markDeleted_ = true;
-            } else {
-                Skip();
-            }
-        } else if (local == "instrText" || local == "delInstrText" || local == "delText" ||
-                   local == "txbxContent" || local == "sdtPr" || local == "sdtEndPr" ||
-                   local == "tblPr" || local == "tblGrid" || local == "trPr" || local == "tcPr" ||
-                   local == "customXmlPr" || local == "smartTagPr" || local == "pict" ||
-                   local == "object" || EndsWith(local, "Change")) {
-            if (local == "pict" || local == "object") Put(u'\x01');
-            Skip();
-        } else if (local == "altChunk") {
-            // Only where paragraphs stand on their own: in the body, not in a table cell.
-            if (altChunk && cells_.Depth() == 0 && Visible())
-                for (auto& p : altChunk(std::string(a.Get(Ns::R, "id")))) {
-                    ParagraphFacts imported;  // formatting of imported pages is not read
-                    imported.text = std::move(p);
-                    Emit(std::move(imported));
-                }
-            Skip();
-        } else if (local == "sectPr") {
-            sectDepth_ = stack_.size();
-            curSect_ = SectionRefs{};
-            if (Parent(1, Ns::W, "pPr")) sectBreak_ = true;
-        } else if (local == "tbl") {
-            cells_.TableStart();
-        } else if (local == "tr") {
-            cells_.RowStart();
-        } else if (local == "tc") {
-            cells_.CellStart();
-        }
-    }
-
-    void End(Ns ns, std::string_view local) override {
-        const std::size_t depth = stack_.size();
-        if (!stack_.empty()) stack_.pop_back();
-        if (inline_) {
-            if (depth != inlineDepth_) return inline_->End(ns, local);
-            std::u16string text;
-            for (const auto& p : inline_->paragraphs) text += p.text;
-            auto& slot = inlineKind_ < 3 ? curSect_.headerText : curSect_.footerText;
-            slot[static_cast<std::size_t>(inlineKind_ % 3)] = text.empty() ? u"\r" : text;
-            inline_.reset();
-            return;
-        }
-        if (inlineStyles_) {
-            inlineStyles_->End(ns, local);
-            if (depth == inlineStylesDepth_) inlineStyles_.reset();
-        }
-        if (ns == Ns::O && local == "Title") inTitle_ = false;
-        if (skipDepth_) {
-            if (depth == skipDepth_) skipDepth_ = 0;
-            return;
-        }
-        if (ns == Ns::M && local == "t") inText_ = false;
-        if (ns != Ns::W) return;
-        if (sectDepth_) {
-            if (depth == sectDepth_) {
-                sectDepth_ = 0;
-                sections.push_back(curSect_);
-                CheckDone();
-            }
-            return;
-        }
-        if (local == "t") {
-            inText_ = false;
-        } else if (local == "p") {
-            EndParagraph();
-        } else if (local == "tc") {
-            cells_.CellEnd();
-        } else if (local == "tr") {
-            cells_.RowEnd();
-        } else if (local == "tbl") {
-            cells_.TableEnd();
-        } else if (local == "body" || local == "hdr" || local == "ftr") {
-            if (!carry_.empty()) {
-                ParagraphFacts last;
-                last.text = carry_ + u'\r';
-                carry_.clear();
-                Emit(std::move(last));
-            }
-        }
-    }
-
-    void Text(std::string_view utf8) override {
-        if (inline_) return inline_->Text(utf8);
-        if (inTitle_ && titleProperty.size() < 1024) fmt::AppendUtf8(titleProperty, utf8);
-        if (!inText_ || skipDepth_ || !Visible()) return;
-        const std::size_t from = para_.size();
-        fmt::AppendUtf8(para_, utf8);
-        if (styles_) Count(std::u16string_view(para_).substr(from));
-    }
-
-  private:
-    struct Elem {
-        Ns ns;
-        std::string local;
-    };
-
-    bool Parent(std::size_t up, Ns ns, std::string_view local) const {
-        // stack_.back() is the element itself.
-        if (stack_.size() < up + 1) return false;
-        const Elem& e = stack_[stack_.size() - 1 - up];
-        return e.ns == ns && e.local == local;
-    }
-    void Skip() { skipDepth_ = stack_.size(); }
-    // Only a field's result shows; its code and anything nested in the code does not.
-    bool Visible() const { return inCode_ == 0; }
-    void Put(char16_t c) {
-        if (!Visible()) return;
-        para_.push_back(c);
-        if (styles_ && InkChar(c)) Count(std::u16string_view(&c, 1));
-    }
-    // Counts visible text under the current run's properties.
-    void Count(std::u16string_view text) {
-        if (!runKnown_) {
-            run_ = rPr_;
-            run_.Over(styles_->CharacterStyle(rStyle_));
-            run_.Over(styles_->ParagraphStyle(pStyle_).r);
-            runKnown_ = true;
-        }
-        if (run_.damaged) return tally_.Spoil();
-        if (run_.vanish.value_or(false)) return;  // hidden text shows no ink
-        tally_.Add(text, *run_.halfPoints, *run_.bold, *run_.color);
-    }
-    ParagraphFacts Facts(std::u16string text) {
-        ParagraphFacts f;
-        f.text = std::move(text);
-        if (!styles_ || styles_->damaged || pPr_.damaged) return f;
-        const ooxml::Styles::Paragraph& style = styles_->ParagraphStyle(pStyle_);
-        ooxml::ParaProps pp = pPr_;
-        pp.Over(style.p);
-        if (pp.damaged || !tally_.Into(f)) {
-            ParagraphFacts bare;
-            bare.text = std::move(f.text);
-            return bare;
-        }
-        f.formatted = true;
-        f.styleId = style.styleId;
-        f.styleName = style.name;
-        f.outlineLevel = *pp.outlineLevel;
-        f.centered = *pp.centered;
-        f.pageBreakBefore = *pp.pageBreakBefore;
-        f.breakAfter = sectBreak_;
-        return f;
-    }
-    void EndParagraph() {
-        if (markDeleted_ && !sectBreak_ && !cells_.InCell()) {
-            // A deleted paragraph mark joins this paragraph to the next.
-            carry_ = std::move(para_);
-            para_.clear();
-            return;
-        }
-        // A paragraph that ends a section ends in the section mark.
-        cells_.Paragraph(Facts(std::move(para_)), sectBreak_ ? u'\f' : u'\r');
-        para_.clear();
-    }
-    void Emit(ParagraphFacts p) {
-        ++count;
-        // Formatting is asked for the leading paragraphs only: the first
-        // break ends them.
-        if (styles_ && p.text.find(u'\f') != std::u16string::npos) stop = true;
-        if (paragraphs.size() < wantParas_) paragraphs.push_back(std::move(p));
-        CheckDone();
-    }
-    void CheckDone() {
-        if (count >= wantParas_ && sections.size() >= wantSections_) stop = true;
-    }
-
-    std::size_t wantParas_, wantSections_;
-    std::vector<Elem> stack_;
-    std::size_t skipDepth_ = 0;
-    std::size_t sectDepth_ = 0;
-    SectionRefs curSect_;
-    std::vector<bool> fields_;  // per open field: past its separator
-    std::size_t inCode_ = 0;    // open fields still in their code
-    CellLayout cells_;
-    std::u16string para_, carry_;
-    bool inText_ = false, markDeleted_ = false, sectBreak_ = false;
-    std::unique_ptr<StoryReader> inline_;  // a Word 2003 header or footer being read
-    std::size_t inlineDepth_ = 0;
-    int inlineKind_ = 0;
-    // Formatting, when asked for.
-    ooxml::Styles* styles_;
-    std::unique_ptr<ooxml::StylesReader> inlineStyles_;
-    std::size_t inlineStylesDepth_ = 0;
-    ooxml::ParaProps pPr_;
-    std::string pStyle_, rStyle_;
-    ooxml::RunProps rPr_, run_;
-    bool runKnown_ = false, inTitle_ = false;
-    RunTally tally_;
-};
-
-class OoxmlDocument : public StoryDocument {
-  public:
-    explicit OoxmlDocument(std::unique_ptr<Package> pkg) : pkg_(std::move(pkg)) {
+    explicit PackageDocument(std::unique_ptr<Package> pkg) : pkg_(std::move(pkg)) {
         main_ = FindMainPart(*pkg_, &coreProperties_);
         if (main_.empty()) throw WordError("not a Word document: no word/document.xml");
     }
-    // A Word 2003 XML document: one file, no package.
-    explicit OoxmlDocument(std::string flat) : flat_(std::move(flat)) {
-        RootCheck check("wordDocument");
-        try {
-            ParseMain(check);
-        } catch (const WordError&) {
-            if (!check.stop) throw;
-        }
-        if (!check.isDocument) throw WordError("not a Word XML document");
-    }
 
   private:
-    // Parses word/document.xml from the start as far as the question needs;
-    // keeps the longest prefix of paragraphs and sections learnt so far.
-    void Learn(std::size_t wantParas, std::size_t wantSections) override {
-        StoryReader r(wantParas, wantSections, wantFacts_ ? &LoadStyles() : nullptr);
+    void ParseMain(SaxHandler& handler) override { ParsePart(*pkg_, main_, handler); }
+    void Prepare(ooxml::StoryReader& r) override {
         r.altChunk = [this](const std::string& id) { return AltChunk(id); };
-        bool reachedEnd = false;
-        std::exception_ptr damage;
-        try {
-            ParseMain(r);
-            reachedEnd = !r.stop;
-        } catch (const WordError&) {
-            // Damaged XML after what was asked for still answers the question;
-            // before it, the paragraphs read so far are kept all the same.
-            if (!r.stop) damage = std::current_exception();
-        }
-        if (wantFacts_ && !pkg_) flatTitle_ = r.titleProperty;
-        std::vector<ParagraphFacts> paragraphs = std::move(r.paragraphs);
-        std::vector<Section> sections(r.sections.size());
-        for (std::size_t s = 0; s < sections.size(); ++s)
-            for (std::size_t k = 0; k < 3; ++k) {
-                const std::string at = std::to_string(s) + ":" + std::to_string(k);
-                sections[s].header[k] =
-                    Key(r.sections[s].headerText[k], r.sections[s].header[k], "h" + at);
-                sections[s].footer[k] =
-                    Key(r.sections[s].footerText[k], r.sections[s].footer[k], "f" + at);
-            }
-        Keep(std::move(paragraphs), std::move(sections));
-        if (damage) std::rethrow_exception(damage);
-        if (reachedEnd) paragraphCount_ = r.count, sectionsComplete_ = true;
     }
 
-    // word/styles.xml, read once; Word 2003 XML fills it as the main part goes by.
-    ooxml::Styles& LoadStyles() {
-        if (stylesLoaded_ || !pkg_) return styles_;
+    // word/styles.xml, read once.
+    ooxml::Styles& LoadStyles() override {
+        if (stylesLoaded_) return styles_;
         stylesLoaded_ = true;
         // Word names it so beside the main part; other writers say where.
         std::string part = FolderOf(main_) + "/styles.xml";
@@ -798,14 +372,13 @@ class OoxmlDocument : public StoryDocument {
     std::string PartOfType(std::string_view type, const std::string& usual) {
         if (!rels_) Target("");
         for (const auto& [id, rel] : *rels_)
-            if (EndsWith(rel.type, type) && !rel.target.empty() && pkg_->Has(rel.target))
+            if (rel.type.ends_with(type) && !rel.target.empty() && pkg_->Has(rel.target))
                 return rel.target;
         return pkg_->Has(usual) ? usual : std::string();
     }
 
     // dc:title of the core properties part.
     std::u16string StoredTitle() override {
-        if (!pkg_) return flatTitle_;
         const std::string part =
             coreProperties_.empty() ? std::string("docProps/core.xml") : coreProperties_;
         if (!pkg_->Has(part)) return {};
@@ -819,39 +392,23 @@ class OoxmlDocument : public StoryDocument {
                 if (in) stop = true;
             }
             void Text(std::string_view utf8) override {
-                if (in && title.size() < 1024) fmt::AppendUtf8(title, utf8);
+                if (in && title.size() < kMaxTitleChars) fmt::AppendUtf8(title, utf8);
             }
         } reader;
         ParsePart(*pkg_, part, reader);
         return reader.title;
     }
 
-    // Word 2003 XML keeps a story's text in the section itself; a package
-    // names the part by relationship id.
-    std::string Key(std::optional<std::u16string>& text, const std::string& id,
-                    const std::string& where) {
-        if (text) {
-            std::string key = "text:" + where;
-            inlineTexts_.emplace(key, std::move(*text));
-            return key;
-        }
-        return id.empty() ? std::string() : "rel:" + id;
-    }
-
-    std::u16string StoryText(const std::string& key) override {
-        auto inlined = inlineTexts_.find(key);
-        if (inlined != inlineTexts_.end()) return inlined->second;
-        if (key.compare(0, 4, "rel:") != 0 || !pkg_) return u"\r";
-        const std::string target = Target(key.substr(4));
+    std::u16string PartStory(const std::string& id) override {
+        const std::string target = Target(id);
         if (target.empty()) return u"\r";
-        StoryReader r(SIZE_MAX, SIZE_MAX);
+        ooxml::StoryReader r(SIZE_MAX, SIZE_MAX);
         ParsePart(*pkg_, target, r);
         return Joined(r.Texts());
     }
 
     // The part a relationship of the main part points to; empty when none.
     std::string Target(const std::string& id) {
-        if (!pkg_) return {};
         if (!rels_) {
             try {
                 rels_ = ReadRels(*pkg_, main_);
@@ -901,23 +458,8 @@ class OoxmlDocument : public StoryDocument {
         return out;
     }
 
-    void ParseMain(SaxHandler& handler) {
-        if (pkg_) return ParsePart(*pkg_, main_, handler);
-        XmlStream xml(handler, "the XML document");
-        const std::size_t chunk = 1 << 16;
-        for (std::size_t pos = 0;; pos += chunk) {
-            bool last = pos + chunk >= flat_.size();
-            if (!xml.Feed(flat_.data() + std::min(pos, flat_.size()),
-                          last ? flat_.size() - std::min(pos, flat_.size()) : chunk, last) ||
-                last)
-                return;
-        }
-    }
-
     std::unique_ptr<Package> pkg_;
-    std::string flat_;
     std::string main_;
-    std::map<std::string, std::u16string> inlineTexts_;
     std::optional<std::map<std::string, Relationship>> rels_;
     std::map<std::string, std::vector<std::u16string>> chunks_;
     std::map<std::string, std::string> chunkErrors_;  // chunks that could not be read
@@ -925,29 +467,20 @@ class OoxmlDocument : public StoryDocument {
     std::string coreProperties_;  // the part the package's relationships name
     ooxml::Styles styles_;
     bool stylesLoaded_ = false;
-    std::u16string flatTitle_;
 };
 
 }  // namespace
 
 std::unique_ptr<DocumentImpl> OpenOoxmlDocument(const std::string& path) {
-    return std::make_unique<OoxmlDocument>(Package::FromFile(path));
+    return std::make_unique<PackageDocument>(Package::FromFile(path));
 }
 
 std::unique_ptr<DocumentImpl> OpenOoxmlSource(std::unique_ptr<ByteSource> src) {
-    return std::make_unique<OoxmlDocument>(Package::FromSource(std::move(src)));
+    return std::make_unique<PackageDocument>(Package::FromSource(std::move(src)));
 }
 
 std::unique_ptr<DocumentImpl> OpenOoxmlBytes(std::string bytes) {
-    return std::make_unique<OoxmlDocument>(Package::FromBytes(std::move(bytes)));
-}
-
-std::unique_ptr<DocumentImpl> OpenWordXmlBytes(std::string bytes) {
-    return std::make_unique<OoxmlDocument>(std::move(bytes));
-}
-
-std::unique_ptr<DocumentImpl> OpenWordXmlDocument(const std::string& path) {
-    return OpenWordXmlBytes(fmt::ReadFileCapped(path, kMaxPartBytes));
+    return std::make_unique<PackageDocument>(Package::FromBytes(std::move(bytes)));
 }
 
 bool IsWordPackage(const std::string& path) {

@@ -1,5 +1,6 @@
 #include "reader/ooxml/styles.h"
 
+#include "reader/limits.h"
 #include "reader/paragraph.h"
 #include "reader/story.h"
 #include "reader/text/ascii.h"
@@ -11,9 +12,6 @@ using fmt::Ns;
 using fmt::XmlAttrs;
 
 namespace {
-
-constexpr std::size_t kMaxStyles = 10000;
-constexpr int kMaxBasedOn = 16;  // w:basedOn links followed (they may loop)
 
 template <class T>
 void Fill(std::optional<T>& v, const std::optional<T>& below) {
@@ -120,7 +118,7 @@ const Styles::Paragraph& Styles::ParagraphStyle(const std::string& requested) {
     Paragraph out;
     out.styleId = kStiNormal;
     std::string at = id;
-    for (int depth = 0; depth < kMaxBasedOn && !at.empty(); ++depth) {
+    for (int depth = 0; depth < kMaxStyleChain && !at.empty(); ++depth) {
         auto it = byId_.find(at);
         if (it == byId_.end()) break;
         const Style& s = it->second;
@@ -145,14 +143,14 @@ const Styles::Paragraph& Styles::ParagraphStyle(const std::string& requested) {
     Fill(out.r.halfPoints, std::optional<int>(20));  // Word's 10 points when nothing says
     Fill(out.r.bold, std::optional<bool>(false));
     Fill(out.r.color, std::optional<uint32_t>(kAutoColor));
-    if (resolved_.size() > kMaxStyles) resolved_.clear();
+    if (resolved_.size() > kMaxXmlStyles) resolved_.clear();
     return resolved_.emplace(id, std::move(out)).first->second;
 }
 
 RunProps Styles::CharacterStyle(const std::string& id) {
     RunProps out;
     std::string at = id.empty() ? defaultCharacter_ : id;
-    for (int depth = 0; depth < kMaxBasedOn && !at.empty(); ++depth) {
+    for (int depth = 0; depth < kMaxStyleChain && !at.empty(); ++depth) {
         auto it = byId_.find(at);
         if (it == byId_.end() || it->second.paragraph) break;
         out.Over(it->second.r);
@@ -167,7 +165,6 @@ bool StylesReader::In(std::size_t up, std::string_view local) const {
 }
 
 void StylesReader::Start(Ns ns, std::string_view local, const XmlAttrs& a) {
-    started_ = true;
     path_.emplace_back(ns == Ns::W ? local : std::string_view());
     if (skipDepth_ || ns != Ns::W) return;
     if (local == "tblStylePr" || local == "tblPr" || local == "trPr" || local == "tcPr" ||
@@ -213,7 +210,7 @@ void StylesReader::End(Ns, std::string_view) {
     }
     if (closingStyle) {
         inStyle_ = false;
-        if (!curId_.empty() && s_.byId_.size() < kMaxStyles) s_.byId_.emplace(curId_, cur_);
+        if (!curId_.empty() && s_.byId_.size() < kMaxXmlStyles) s_.byId_.emplace(curId_, cur_);
     }
 }
 

@@ -83,7 +83,6 @@ class StylesReader : public fmt::SaxHandler {
     void Start(fmt::Ns ns, std::string_view local, const fmt::XmlAttrs& a) override;
     void End(fmt::Ns ns, std::string_view local) override;
     void Text(std::string_view) override {}
-    bool Done() const { return started_ && path_.empty(); }
 
   private:
     bool In(std::size_t up, std::string_view local) const;
@@ -92,7 +91,7 @@ class StylesReader : public fmt::SaxHandler {
     std::size_t skipDepth_ = 0;
     Styles::Style cur_;
     std::string curId_;
-    bool inStyle_ = false, started_ = false;
+    bool inStyle_ = false;
 };
 
 }  // namespace pelmora::word::ooxml

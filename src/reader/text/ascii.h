@@ -14,11 +14,6 @@ inline std::string AsciiLower(std::string_view s) {
     return r;
 }
 
-// `p` must be lower case already.
-inline bool StartsWithNoCase(std::string_view s, std::string_view p) {
-    return s.size() >= p.size() && AsciiLower(s.substr(0, p.size())) == p;
-}
-
 // Without leading and trailing spaces, tabs and line ends.
 inline std::string_view TrimAscii(std::string_view s) {
     auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };

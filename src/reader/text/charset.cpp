@@ -7,6 +7,7 @@
 #include <map>
 #include <vector>
 
+#include "reader/io/littleendian.h"
 #include "reader/text/ascii.h"
 #include "reader/text/utf8.h"
 
@@ -111,8 +112,8 @@ bool DecodeCharset(std::u16string& out, std::string_view bytes, const std::strin
     }
     out.reserve(out.size() + utf16.size() / 2);
     for (std::size_t i = 0; i + 1 < utf16.size(); i += 2)
-        out.push_back(static_cast<char16_t>(static_cast<unsigned char>(utf16[i]) |
-                                            (static_cast<unsigned char>(utf16[i + 1]) << 8)));
+        out.push_back(
+            static_cast<char16_t>(Le16(reinterpret_cast<const unsigned char*>(utf16.data() + i))));
     return true;
 }
 

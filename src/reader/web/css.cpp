@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "reader/limits.h"
 #include "reader/text/ascii.h"
 
 namespace pelmora::word::web {
@@ -11,9 +12,6 @@ using fmt::AsciiLower;
 using fmt::TrimAscii;
 
 namespace {
-
-constexpr std::size_t kMaxRules = 4000;
-constexpr std::size_t kMaxSheetBytes = 1u << 20;
 
 // A number with an optional fraction at the start of `s`; the rest in `unit`.
 bool Number(std::string_view s, double& value, std::string_view& unit) {
@@ -89,7 +87,7 @@ bool ParseColor(std::string_view value, uint32_t& color) {
         color = c;
         return true;
     }
-    if (v.rfind("rgb(", 0) == 0) {
+    if (v.starts_with("rgb(")) {
         uint32_t c = 0;
         std::size_t pos = 4;
         for (int k = 0; k < 3; ++k) {
@@ -166,7 +164,7 @@ void ApplyDeclarations(std::string_view css, int parentHalfPoints, TextFormat& f
 }
 
 void StyleRules::Add(std::string_view css) {
-    css = css.substr(0, kMaxSheetBytes);
+    css = css.substr(0, kMaxCssBytes);
     std::size_t pos = 0;
     for (int guard = 0; pos < css.size() && guard < 100000; ++guard) {
         const std::size_t open = css.find('{', pos);
@@ -205,7 +203,7 @@ void StyleRules::Add(std::string_view css) {
             start = comma + 1;
             // Simple selectors only: a tag, a class, or both.
             if (one.empty() || one.find_first_of(" >+~:[#*") != std::string::npos) continue;
-            if (rules_.size() >= kMaxRules) return;
+            if (rules_.size() >= kMaxCssRules) return;
             std::string& decls = rules_[one];
             decls += ';';
             decls += body;

@@ -3,7 +3,8 @@
 #include <algorithm>
 #include <optional>
 
-#include "reader/openers.h"
+#include "reader/limits.h"
+#include "reader/marks.h"
 #include "reader/story.h"
 #include "reader/text/ascii.h"
 #include "reader/web/css.h"
@@ -40,7 +41,7 @@ class Flow {
                 continue;
             }
             if (c == u' ' || c == u'\t' || c == u'\n' || c == u'\r' || c == u'\f') {
-                if (!buf_.empty() && buf_.back() != u'\v') space_ = true;
+                if (!buf_.empty() && buf_.back() != kLineBreak) space_ = true;
                 continue;
             }
             Char(c);
@@ -55,7 +56,7 @@ class Flow {
     }
     void LineBreak() {
         space_ = false;
-        buf_ += u'\v';
+        buf_ += kLineBreak;
         open_ = true;
     }
     // A paragraph element starts: whatever came before is a paragraph of its own.
@@ -126,7 +127,7 @@ class Flow {
         std::u16string& text = p.text;
         while (!text.empty() && text.back() == u' ') text.pop_back();
         // A <br> that ends a block adds no line of its own.
-        if (!text.empty() && text.back() == u'\v') text.pop_back();
+        if (!text.empty() && text.back() == kLineBreak) text.pop_back();
         cells_.Paragraph(std::move(p));
     }
 
@@ -302,25 +303,11 @@ class HtmlReader {
         Cur()->Text(DecodeEntities(t), Pre());
     }
 
+    // Reads the markup at s[i] ('<'); returns where the text after it starts.
     std::size_t Markup(std::u16string_view s, std::size_t i) {
-        std::u16string_view rest = s.substr(i);
-        if (rest.substr(0, 4) == u"<!--") {
-            std::size_t e = s.find(u"-->", i + 4);
-            return e == std::u16string_view::npos ? s.size() : e + 3;
-        }
-        if (rest.substr(0, 5) == u"<![if" || rest.substr(0, 6) == u"<![ if") {
-            // Downlevel-revealed conditionals ("<![if !supportLists]>") hold
-            // the stand-ins Word writes for browsers: list numbers, VML
-            // fallbacks. Word itself skips them.
-            std::size_t e = s.find(u"<![endif]>", i);
-            return e == std::u16string_view::npos ? s.size() : e + 10;
-        }
-        if (rest.substr(0, 2) == u"<!" || rest.substr(0, 2) == u"<?") {
-            std::size_t e = s.find(u'>', i);
-            return e == std::u16string_view::npos ? s.size() : e + 1;
-        }
-        bool end = rest.size() > 1 && rest[1] == u'/';
-        std::size_t p = i + (end ? 2 : 1);
+        if (std::size_t e = Declaration(s, i)) return e;
+        const bool end = i + 1 < s.size() && s[i + 1] == u'/';
+        const std::size_t p = i + (end ? 2 : 1);
         if (p >= s.size() || !((s[p] >= u'a' && s[p] <= u'z') || (s[p] >= u'A' && s[p] <= u'Z'))) {
             // A lone "<" is text.
             if (!Dropped() && Cur()) Cur()->Text(u"<", Pre());
@@ -328,56 +315,7 @@ class HtmlReader {
         }
         Tag tag;
         tag.end = end;
-        std::size_t n = p;
-        while (n < s.size() && s[n] != u'>' && s[n] != u'/' && s[n] != u' ' && s[n] != u'\t' &&
-               s[n] != u'\n' && s[n] != u'\r' && s[n] != u'\f')
-            ++n;
-        tag.name = LowerAscii16(s.substr(p, n - p));
-        // Attributes.
-        while (n < s.size() && s[n] != u'>') {
-            char16_t c = s[n];
-            if (c == u'/') {
-                tag.selfClosing = n + 1 < s.size() && s[n + 1] == u'>';
-                ++n;
-                continue;
-            }
-            if (c == u' ' || c == u'\t' || c == u'\n' || c == u'\r' || c == u'\f') {
-                ++n;
-                continue;
-            }
-            std::size_t a = n;
-            while (n < s.size() && s[n] != u'=' && s[n] != u'>' && s[n] != u' ' && s[n] != u'\t' &&
-                   s[n] != u'\n' && s[n] != u'\r' && s[n] != u'/')
-                ++n;
-            std::string name = LowerAscii16(s.substr(a, n - a));
-            if (n == a) ++n;
-            std::u16string value;
-            std::size_t q = n;
-            while (q < s.size() &&
-                   (s[q] == u' ' || s[q] == u'\n' || s[q] == u'\r' || s[q] == u'\t'))
-                ++q;
-            if (q < s.size() && s[q] == u'=') {
-                n = q + 1;
-                while (n < s.size() &&
-                       (s[n] == u' ' || s[n] == u'\n' || s[n] == u'\r' || s[n] == u'\t'))
-                    ++n;
-                if (n < s.size() && (s[n] == u'"' || s[n] == u'\'')) {
-                    char16_t quote = s[n];
-                    std::size_t e = s.find(quote, n + 1);
-                    if (e == std::u16string_view::npos) e = s.size();
-                    value = DecodeEntities(s.substr(n + 1, e - n - 1));
-                    n = e == s.size() ? e : e + 1;
-                } else {
-                    std::size_t e = n;
-                    while (e < s.size() && s[e] != u'>' && s[e] != u' ' && s[e] != u'\t' &&
-                           s[e] != u'\n' && s[e] != u'\r')
-                        ++e;
-                    value = DecodeEntities(s.substr(n, e - n));
-                    n = e;
-                }
-            }
-            if (!name.empty() && tag.attrs.size() < 64) tag.attrs.emplace(name, std::move(value));
-        }
+        const std::size_t n = ReadTag(s, p, tag);
         std::size_t after = n < s.size() ? n + 1 : s.size();
         if (tag.end) {
             EndTag(tag.name);
@@ -392,38 +330,121 @@ class HtmlReader {
         // Raw text: nothing inside is markup.
         static constexpr std::string_view kRaw[] = {"script", "style", "textarea", "title", "xmp"};
         if (std::find(std::begin(kRaw), std::end(kRaw), tag.name) != std::end(kRaw) &&
-            !tag.selfClosing) {
-            std::size_t e = after;
-            while ((e = s.find(u"</", e)) != std::u16string_view::npos) {
-                if (LowerAscii16(s.substr(e + 2, tag.name.size())) == tag.name) break;
-                e += 2;
-            }
-            std::u16string_view raw =
-                s.substr(after, (e == std::u16string_view::npos ? s.size() : e) - after);
-            if (tag.name == "style" && css.size() < (1u << 20)) {
-                css += raw;
-                rules_.Add(LowerAscii16(raw));
-            }
-            if (tag.name == "title" && title.empty()) {
-                bool space = false;
-                for (char16_t c : DecodeEntities(raw.substr(0, 4096))) {
-                    const bool blank = c == u' ' || c == u'\t' || c == u'\n' || c == u'\r';
-                    if (blank) {
-                        space = !title.empty();
-                        continue;
-                    }
-                    if (space) title += u' ';
-                    space = false;
-                    title += c;
-                }
-            }
-            if (tag.name == "xmp" && !Dropped() && Cur()) Cur()->Text(raw, true);
-            if (e == std::u16string_view::npos) return s.size();
-            EndTag(tag.name);
-            std::size_t gt = s.find(u'>', e);
-            return gt == std::u16string_view::npos ? s.size() : gt + 1;
-        }
+            !tag.selfClosing)
+            return RawText(s, after, tag.name);
         return after;
+    }
+
+    // Comments, conditionals and declarations: the position after them, or
+    // 0 when s[i] starts none.
+    static std::size_t Declaration(std::u16string_view s, std::size_t i) {
+        std::u16string_view rest = s.substr(i);
+        auto past = [&](std::u16string_view close, std::size_t from) {
+            std::size_t e = s.find(close, from);
+            return e == std::u16string_view::npos ? s.size() : e + close.size();
+        };
+        if (rest.starts_with(u"<!--")) return past(u"-->", i + 4);
+        // Downlevel-revealed conditionals ("<![if !supportLists]>") hold the
+        // stand-ins Word writes for browsers: list numbers, VML fallbacks.
+        // Word itself skips them.
+        if (rest.starts_with(u"<![if") || rest.starts_with(u"<![ if"))
+            return past(u"<![endif]>", i);
+        if (rest.starts_with(u"<!") || rest.starts_with(u"<?")) return past(u">", i);
+        return 0;
+    }
+
+    static bool Blank(char16_t c) {
+        return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r' || c == u'\f';
+    }
+
+    // The tag's name and attributes from s[p]; returns the position of its '>'
+    // (or the end).
+    static std::size_t ReadTag(std::u16string_view s, std::size_t p, Tag& tag) {
+        std::size_t n = p;
+        while (n < s.size() && s[n] != u'>' && s[n] != u'/' && !Blank(s[n])) ++n;
+        tag.name = LowerAscii16(s.substr(p, n - p));
+        while (n < s.size() && s[n] != u'>') {
+            const char16_t c = s[n];
+            if (c == u'/') {
+                tag.selfClosing = n + 1 < s.size() && s[n + 1] == u'>';
+                ++n;
+                continue;
+            }
+            if (Blank(c)) {
+                ++n;
+                continue;
+            }
+            std::size_t a = n;
+            while (n < s.size() && s[n] != u'=' && s[n] != u'>' && s[n] != u' ' && s[n] != u'\t' &&
+                   s[n] != u'\n' && s[n] != u'\r' && s[n] != u'/')
+                ++n;
+            std::string name = LowerAscii16(s.substr(a, n - a));
+            if (n == a) ++n;
+            std::u16string value;
+            n = AttributeValue(s, n, value);
+            if (!name.empty() && tag.attrs.size() < kMaxHtmlAttrs)
+                tag.attrs.emplace(name, std::move(value));
+        }
+        return n;
+    }
+
+    // "= value" after an attribute's name at s[n], quoted or not; returns
+    // where the next attribute may start.
+    static std::size_t AttributeValue(std::u16string_view s, std::size_t n, std::u16string& value) {
+        auto space = [](char16_t c) { return c == u' ' || c == u'\n' || c == u'\r' || c == u'\t'; };
+        std::size_t q = n;
+        while (q < s.size() && space(s[q])) ++q;
+        if (q >= s.size() || s[q] != u'=') return n;
+        n = q + 1;
+        while (n < s.size() && space(s[n])) ++n;
+        if (n < s.size() && (s[n] == u'"' || s[n] == u'\'')) {
+            const char16_t quote = s[n];
+            std::size_t e = s.find(quote, n + 1);
+            if (e == std::u16string_view::npos) e = s.size();
+            value = DecodeEntities(s.substr(n + 1, e - n - 1));
+            return e == s.size() ? e : e + 1;
+        }
+        std::size_t e = n;
+        while (e < s.size() && s[e] != u'>' && !space(s[e])) ++e;
+        value = DecodeEntities(s.substr(n, e - n));
+        return e;
+    }
+
+    // The content of script, style, textarea, title and xmp from `after` up
+    // to the element's end tag; returns the position after that tag.
+    std::size_t RawText(std::u16string_view s, std::size_t after, const std::string& name) {
+        std::size_t e = after;
+        while ((e = s.find(u"</", e)) != std::u16string_view::npos) {
+            if (LowerAscii16(s.substr(e + 2, name.size())) == name) break;
+            e += 2;
+        }
+        std::u16string_view raw =
+            s.substr(after, (e == std::u16string_view::npos ? s.size() : e) - after);
+        if (name == "style" && css.size() < kMaxCssBytes) {
+            css += raw;
+            rules_.Add(LowerAscii16(raw));
+        }
+        if (name == "title" && title.empty()) KeepTitle(raw);
+        if (name == "xmp" && !Dropped() && Cur()) Cur()->Text(raw, true);
+        if (e == std::u16string_view::npos) return s.size();
+        EndTag(name);
+        std::size_t gt = s.find(u'>', e);
+        return gt == std::u16string_view::npos ? s.size() : gt + 1;
+    }
+
+    // The page's <title>, its blanks folded into single spaces.
+    void KeepTitle(std::u16string_view raw) {
+        bool space = false;
+        for (char16_t c : DecodeEntities(raw.substr(0, 4096))) {
+            const bool blank = c == u' ' || c == u'\t' || c == u'\n' || c == u'\r';
+            if (blank) {
+                space = !title.empty();
+                continue;
+            }
+            if (space) title += u' ';
+            space = false;
+            title += c;
+        }
     }
 
     void StartTag(const Tag& tag) {
@@ -445,7 +466,7 @@ class HtmlReader {
             if (t == "br")
                 flow->LineBreak();
             else if (t == "img")
-                flow->Char(u'\x01');  // an inline picture's anchor
+                flow->Char(kPictureMark);  // an inline picture's anchor
             else if (t == "table")
                 flow->TableStart();
             else if (t == "tr")
@@ -481,7 +502,7 @@ class HtmlReader {
                 if ((kind == "header" || kind == "footer") && id != tag.attrs.end()) {
                     o.flow = &stories_->byId[LowerAscii16(id->second)];
                     o.dropped = false;
-                } else if (kind.rfind("field-", 0) != 0) {
+                } else if (!kind.starts_with("field-")) {
                     o.dropped = true;
                 }
             }

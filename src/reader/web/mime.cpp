@@ -1,18 +1,14 @@
 #include "reader/web/mime.h"
 
+#include "reader/limits.h"
 #include "reader/text/ascii.h"
 
 namespace pelmora::word::web {
 
 using fmt::AsciiLower;
-using fmt::StartsWithNoCase;
 using fmt::TrimAscii;
 
-namespace {
-
-constexpr int kMaxMimeDepth = 8;
-
-}  // namespace
+namespace {}  // namespace
 
 std::pair<MimeHeaders, std::string_view> SplitMime(std::string_view s) {
     MimeHeaders h;
@@ -33,7 +29,8 @@ std::pair<MimeHeaders, std::string_view> SplitMime(std::string_view s) {
         std::size_t colon = line.find(':');
         if (colon == std::string_view::npos) continue;
         last = AsciiLower(TrimAscii(line.substr(0, colon)));
-        if (h.fields.size() < 256) h.fields[last] = std::string(TrimAscii(line.substr(colon + 1)));
+        if (h.fields.size() < kMaxMimeFields)
+            h.fields[last] = std::string(TrimAscii(line.substr(colon + 1)));
     }
     return {h, s.substr(std::min(pos, s.size()))};
 }
@@ -136,11 +133,11 @@ std::string DecodeBase64(std::string_view s) {
 }  // namespace
 
 void CollectParts(std::string_view s, int depth, std::vector<MimePart>& parts) {
-    if (depth > kMaxMimeDepth || parts.size() > 4096) return;
+    if (depth > kMaxMimeDepth || parts.size() > kMaxMimeParts) return;
     auto [h, body] = SplitMime(s);
     std::string ctype = h.Get("content-type");
     std::string type = AsciiLower(TrimAscii(ctype.substr(0, ctype.find(';'))));
-    if (StartsWithNoCase(type, "multipart/")) {
+    if (type.starts_with("multipart/")) {
         std::string boundary = HeaderParam(ctype, "boundary");
         if (boundary.empty()) return;
         const std::string delim = "--" + boundary;

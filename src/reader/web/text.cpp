@@ -16,7 +16,7 @@ namespace {
 // The charset a page declares in <meta> or an XML declaration.
 std::string DeclaredCharset(std::string_view bytes) {
     std::string head = AsciiLower(bytes.substr(0, 65536));
-    if (head.compare(0, 5, "<?xml") == 0) {
+    if (head.starts_with("<?xml")) {
         std::size_t e = head.find("?>");
         std::string decl = head.substr(0, e);
         std::string enc = HeaderParam(decl, "encoding");
@@ -51,12 +51,12 @@ bool IsValidUtf8(std::string_view s) {
 // use far more often than windows-1252).
 std::u16string DecodePage(std::string_view bytes, std::string charset) {
     std::u16string out;
-    if (bytes.substr(0, 3) == "\xEF\xBB\xBF") return fmt::Utf8ToUtf16(bytes.substr(3));
-    if (bytes.substr(0, 2) == "\xFF\xFE") {
+    if (bytes.starts_with("\xEF\xBB\xBF")) return fmt::Utf8ToUtf16(bytes.substr(3));
+    if (bytes.starts_with("\xFF\xFE")) {
         fmt::DecodeCharset(out, bytes.substr(2), "UTF-16LE");
         return out;
     }
-    if (bytes.substr(0, 2) == "\xFE\xFF") {
+    if (bytes.starts_with("\xFE\xFF")) {
         fmt::DecodeCharset(out, bytes.substr(2), "UTF-16BE");
         return out;
     }

@@ -31,8 +31,6 @@ using web::ReadPage;
 using web::SectionRefs;
 using web::SplitMime;
 
-constexpr std::size_t kMaxSideFileBytes = 16u << 20;  // a header file beside a page
-
 class WebDocument : public StoryDocument {
     using Stories = std::map<std::string, std::vector<std::u16string>>;
 
@@ -45,7 +43,7 @@ class WebDocument : public StoryDocument {
         const std::size_t firstByte = TextStart(bytes, &utf16);
         // Markup first means a page, even if a MIME-like line follows.
         const bool markupFirst = (firstByte < bytes.size() && bytes[firstByte] == '<') ||
-                                 bytes.compare(0, 3, "\xEF\xBB\xBF") == 0;
+                                 bytes.starts_with("\xEF\xBB\xBF");
         if (!utf16 && !markupFirst &&
             !SplitMime(std::string_view(bytes).substr(0, 65536))
                  .first.Get("mime-version")

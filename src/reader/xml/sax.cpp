@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "reader/document.h"
-#include "reader/openers.h"
+#include "reader/limits.h"
 
 namespace pelmora::word::fmt {
 

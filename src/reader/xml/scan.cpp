@@ -4,14 +4,13 @@
 #include <string>
 #include <vector>
 
-#include "reader/openers.h"
+#include "reader/limits.h"
 #include "reader/text/utf8.h"
 
 namespace pelmora::word::fmt {
 
 namespace {
 
-constexpr std::size_t kMaxAttrs = 256;  // per tag; more is left to expat
 constexpr std::string_view kXmlNs = "http://www.w3.org/XML/1998/namespace";
 constexpr std::string_view kXmlnsNs = "http://www.w3.org/2000/xmlns/";
 
@@ -289,9 +288,36 @@ class Scanner {
     bool StartTag() {
         const std::string_view qname = QName();
         if (qname.empty()) return false;
+        bool closed = false;
+        if (!ReadAttributes(closed)) return false;
+        const std::size_t bindingsBefore = bindings_.size();
+        if (!BindNamespaces()) return false;
+
+        Binding b;
+        const std::size_t colon = qname.find(':');
+        const std::string_view prefix =
+            colon == std::string_view::npos ? "" : qname.substr(0, colon);
+        if (prefix == "xmlns" || !Lookup(prefix, b)) return false;
+        const std::string_view local =
+            colon == std::string_view::npos ? qname : qname.substr(colon + 1);
+        if (!SplitAttributes()) return false;
+
+        if (open_.size() + 1 > static_cast<std::size_t>(kMaxNesting)) return false;
+        started_ = true;
+        h_.Start(b.ns, local, XmlAttrs(split_.data(), split_.size()));
+        if (closed) {
+            if (!h_.stop) h_.End(b.ns, local);
+            bindings_.resize(bindingsBefore);
+        } else {
+            open_.push_back({qname, b.ns, local, bindingsBefore});
+        }
+        return true;
+    }
+
+    // The attributes up to the tag's end, values decoded; `closed` for "/>".
+    bool ReadAttributes(bool& closed) {
         attrs_.clear();
         std::size_t decodedCount = 0;
-        bool closed = false;
         while (true) {
             const std::size_t before = pos_;
             Blanks();
@@ -305,7 +331,7 @@ class Scanner {
                 break;
             }
             // Attributes are set apart by blanks.
-            if (pos_ == before || attrs_.size() >= kMaxAttrs) return false;
+            if (pos_ == before || attrs_.size() >= kMaxScannedAttrs) return false;
             RawAttr a;
             if (!Attribute(a.qname, a.value)) return false;
             bool plain = true;
@@ -330,8 +356,11 @@ class Scanner {
             for (std::size_t j = 0; j < i; ++j)
                 if (attrs_[j].qname == a.qname) return false;  // the same attribute twice
         }
+        return true;
+    }
 
-        const std::size_t bindingsBefore = bindings_.size();
+    // The namespace declarations among the attributes.
+    bool BindNamespaces() {
         for (const RawAttr& a : attrs_) {
             std::string_view prefix;
             if (a.qname == "xmlns") {
@@ -346,15 +375,11 @@ class Scanner {
             bindings_.push_back(
                 {prefix, a.value, a.value.empty() ? Ns::None : ClassifyNs(a.value)});
         }
+        return true;
+    }
 
-        Binding b;
-        const std::size_t colon = qname.find(':');
-        const std::string_view prefix =
-            colon == std::string_view::npos ? "" : qname.substr(0, colon);
-        if (prefix == "xmlns" || !Lookup(prefix, b)) return false;
-        const std::string_view local =
-            colon == std::string_view::npos ? qname : qname.substr(colon + 1);
-
+    // The other attributes by namespace and local name.
+    bool SplitAttributes() {
         split_.clear();
         uris_.clear();
         for (const RawAttr& a : attrs_) {
@@ -369,16 +394,6 @@ class Scanner {
                 if (split_[i].local == alocal && uris_[i] == ab.uri) return false;
             split_.push_back({ab.ns, alocal, a.value});
             uris_.push_back(ab.uri);
-        }
-
-        if (open_.size() + 1 > static_cast<std::size_t>(kMaxNesting)) return false;
-        started_ = true;
-        h_.Start(b.ns, local, XmlAttrs(split_.data(), split_.size()));
-        if (closed) {
-            if (!h_.stop) h_.End(b.ns, local);
-            bindings_.resize(bindingsBefore);
-        } else {
-            open_.push_back({qname, b.ns, local, bindingsBefore});
         }
         return true;
     }
