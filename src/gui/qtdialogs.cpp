@@ -7,6 +7,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QUrl>
+#include <QVariant>
 #include <algorithm>
 #include <vector>
 
@@ -14,6 +15,13 @@
 #include "gui/messagebox.h"
 
 namespace pelmora {
+
+namespace {
+
+// Which of MessageRequest::choices a button is.
+constexpr char kChoiceProperty[] = "pelmoraChoice";
+
+}  // namespace
 
 void PrepareMessageBox(QMessageBox& box, const MessageRequest& request) {
     box.setWindowTitle(request.caption.isEmpty() ? kAppTitle : request.caption);
@@ -37,19 +45,16 @@ void PrepareMessageBox(QMessageBox& box, const MessageRequest& request) {
     }
     if (request.buttons == MsgButtons::Choices && !request.choices.isEmpty()) {
         std::vector<QPushButton*> buttons;
-        for (const QString& text : request.choices)
+        for (const QString& text : request.choices) {
             buttons.push_back(box.addButton(text, QMessageBox::ActionRole));
+            buttons.back()->setProperty(kChoiceProperty, int(buttons.size()) - 1);
+        }
         const auto at = [&](int i) {
             return buttons[size_t(std::clamp(i, 0, int(buttons.size()) - 1))];
         };
         box.setDefaultButton(at(request.defaultChoice));
         box.setEscapeButton(at(request.escapeChoice));
-        box.exec();
-        for (size_t i = 0; i < buttons.size(); ++i)
-            if (box.clickedButton() == buttons[i]) return int(i);
-        return request.escapeChoice;
-    }
-    if (request.buttons == MsgButtons::YesNo) {
+    } else if (request.buttons == MsgButtons::YesNo) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         box.setDefaultButton(QMessageBox::Yes);
         // No Cancel button: closing the box by its frame answers No.
@@ -79,6 +84,11 @@ int QtDialogs::message(const MessageRequest& request) {
     QMessageBox box(owner_);
     PrepareMessageBox(box, request);
     const int answer = box.exec();
+    if (request.buttons == MsgButtons::Choices && !request.choices.isEmpty()) {
+        const QVariant choice =
+            box.clickedButton() ? box.clickedButton()->property(kChoiceProperty) : QVariant();
+        return choice.isValid() ? choice.toInt() : request.escapeChoice;
+    }
     if (request.buttons == MsgButtons::YesNo)
         return answer == QMessageBox::Yes ? AnswerYes : AnswerNo;
     return AnswerOk;
