@@ -25,17 +25,27 @@ namespace {
 
 constexpr int kFolderSize = 2000;
 
+const fs::path kTitles = fs::path(PELMORA_TEST_DATA) / "titles";
+
+// Which title fixtures: the documents written as Flat ODF (tests/data/titles/src,
+// pages of real length), or the short ones made from one layout each
+// (tests/data/titles/layouts).
+enum class Kind { Documents, Layouts, Any };
+
 // The documents of a folder with that extension, or .doc and .docx both
-// for "": the title fixtures by default.
-std::vector<std::string> Fixtures(const std::string& only = "",
-                                  const fs::path& dir = fs::path(PELMORA_TEST_DATA) / "titles") {
+// for "": the title fixtures of that kind by default.
+std::vector<std::string> Fixtures(const std::string& only = "", const fs::path& dir = kTitles,
+                                  Kind kind = Kind::Documents) {
     std::vector<std::string> out;
     std::error_code ec;
     if (!fs::is_directory(dir, ec)) return out;
     for (const auto& e : fs::directory_iterator(dir)) {
         const std::string ext = e.path().extension().string();
-        if (e.is_regular_file() && (only.empty() ? ext == ".doc" || ext == ".docx" : ext == only))
-            out.push_back(e.path().string());
+        if (!e.is_regular_file() || !(only.empty() ? ext == ".doc" || ext == ".docx" : ext == only))
+            continue;
+        const bool written = fs::exists(kTitles / "src" / (e.path().stem().string() + ".fodt"));
+        if (dir == kTitles && kind != Kind::Any && written != (kind == Kind::Documents)) continue;
+        out.push_back(e.path().string());
     }
     std::sort(out.begin(), out.end());
     return out;
@@ -109,6 +119,15 @@ std::vector<std::string> RealDocuments() {
     }
     return out;
 }
+// The layout fixtures: a few lines each, where mode 0 reads next to nothing.
+void BM_LayoutsMode0(benchmark::State& state) {
+    Folder(state, 0, 1, "", Fixtures("", kTitles, Kind::Layouts));
+}
+void BM_LayoutsMode4(benchmark::State& state) {
+    Folder(state, 4, pelmora::word::kLeadingParagraphs, "", Fixtures("", kTitles, Kind::Layouts));
+}
+BENCHMARK(BM_LayoutsMode0)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LayoutsMode4)->Unit(benchmark::kMillisecond);
 void BM_RealMode0(benchmark::State& state) { Folder(state, 0, 1, "", RealDocuments()); }
 void BM_RealMode4(benchmark::State& state) {
     Folder(state, 4, pelmora::word::kLeadingParagraphs, "", RealDocuments());
@@ -120,7 +139,7 @@ BENCHMARK(BM_RealMode4)->Unit(benchmark::kMillisecond);
 void BM_FinderOnly(benchmark::State& state) {
     std::vector<pelmora::word::LeadingBody> bodies;
     Application word;
-    for (const std::string& file : Fixtures()) {
+    for (const std::string& file : Fixtures("", kTitles, Kind::Any)) {
         auto doc = word.Open(file);
         bodies.push_back(doc->LeadingParagraphs());
     }

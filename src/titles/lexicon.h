@@ -202,9 +202,11 @@ inline constexpr W kOrgEndingsZh[] = {
     u"中心",   u"研究院", u"研究所", u"医院",   u"银行", u"协会", u"学会", u"党委",
     u"工会",   u"法院",   u"检察院", u"事务所", u"支部", u"分院"};
 inline constexpr W kOrgEndingsEn[] = {
-    u"ltd",    u"ltd.",  u"limited", u"inc",        u"inc.",       u"corporation", u"company",
-    u"co.",    u"llc",   u"plc",     u"department", u"university", u"college",     u"institute",
-    u"office", u"group", u"school",  u"committee",  u"council"};
+    u"ltd",         u"ltd.",       u"limited",   u"inc",         u"inc.",
+    u"corporation", u"company",    u"co.",       u"llc",         u"plc",
+    u"department",  u"university", u"college",   u"institute",   u"office",
+    u"group",       u"school",     u"committee", u"council",     u"authority",
+    u"agency",      u"commission", u"bureau",    u"association", u"foundation"};
 // Latin organisation lines that name their kind first ("University of …").
 inline constexpr W kOrgStartsEn[] = {u"university of", u"the university of", u"college of",
                                      u"school of",     u"faculty of",        u"department of",

@@ -83,7 +83,7 @@ bool SamePlace(const LineFeatures& a, const LineFeatures& b) {
 // A line that says only what kind of document this is: "验收报告",
 // "招 标 文 件", "Test Strategy Document".
 bool IsKindLine(const LineFeatures& l) {
-    return l.kindEnding && !l.about && l.compact.size() <= (l.latin ? 30u : 12u);
+    return l.kindEnding && !l.about && l.compact.size() <= (l.latin ? 40u : 12u);
 }
 
 // Does `next` go on with the title `sofar` whose last line is `cur`?
@@ -119,6 +119,12 @@ bool GoesOn(const Lines& lines, const LineFeatures& cur, const LineFeatures& nex
                 return true;
             if (cur.centered && next.centered && cur.bold && next.bold &&
                 std::abs(cur.size - next.size) <= 8)
+                return true;
+            // A cover's name, then a smaller line that only says the kind of
+            // document: "Berth Allocation System" / "Software Requirements
+            // Specification".
+            if (cur.centered && next.centered && next.size <= cur.size && IsKindLine(next) &&
+                !cur.orgLine)
                 return true;
         }
         return false;
@@ -225,8 +231,11 @@ Joined JoinLines(const Lines& lines, size_t first, std::u16string text) {
             out.count = int(j - first + 1);
             break;
         }
+        // An organisation's line is no part of the title above it, unless the
+        // title breaks off into it ("The Constitution of the" / "… Association").
+        const bool org = next.orgLine && !sofar.continues && !StartsAsContinuation(next);
         if (!lines.candidate(j) || next.placeholder || next.bodyLike || next.numberedHeading ||
-            next.orgLine || next.compact.size() > (next.latin ? 120u : 40u))
+            org || next.compact.size() > (next.latin ? 120u : 40u))
             break;
         if (sofar.bodyLike ||
             sofar.compact.size() + next.compact.size() > (sofar.latin ? 200u : 60u))

@@ -30,7 +30,10 @@ constexpr SkipRule kSkipRules[] = {
     // Red and big: a 公文's letterhead by its look alone.
     {"red-letterhead",
      [](L l, B b) {
-         return l.formatted && l.red && !l.latin && l.size >= std::max(36, b.bodySize + 8);
+         // A red title ("关于…的通知") is still a title.
+         const bool title = l.about || (l.kindEnding && !l.compact.ends_with(u"文件"));
+         return l.formatted && l.red && !l.latin && !title &&
+                l.size >= std::max(36, b.bodySize + 8);
      }},
     {"date", [](L l, B) { return l.date; }},
     {"genre", [](L l, B) { return l.genre || l.courseLine; }},
