@@ -79,6 +79,24 @@ zip_int64_t SourceCallback(void* ud, void* data, zip_uint64_t len, zip_source_cm
     }
 }
 
+// The archive over a source, which it then owns; the source is freed when
+// it holds none.
+zip_t* OpenArchive(zip_source_t* src) {
+    zip_error_t ze;
+    zip_error_init(&ze);
+    zip_t* z = nullptr;
+    {
+        std::lock_guard<std::mutex> lock(OpenMutex());
+        z = zip_open_from_source(src, ZIP_RDONLY, &ze);
+    }
+    zip_error_fini(&ze);
+    if (!z) {
+        zip_source_free(src);
+        throw WordError("not a ZIP package");
+    }
+    return z;
+}
+
 }  // namespace
 
 std::unique_ptr<ZipPackage> ZipPackage::FromFile(const std::string& path) {
@@ -93,6 +111,7 @@ std::unique_ptr<ZipPackage> ZipPackage::FromFile(const std::string& path) {
                                                                   : "not a ZIP package");
     return std::unique_ptr<ZipPackage>(new ZipPackage(z, {}));
 }
+
 std::unique_ptr<ZipPackage> ZipPackage::FromBytes(std::string bytes) {
     auto holder = std::make_shared<std::string>(std::move(bytes));
     zip_error_t ze;
@@ -100,20 +119,9 @@ std::unique_ptr<ZipPackage> ZipPackage::FromBytes(std::string bytes) {
     zip_source_t* src = zip_source_buffer_create(holder->data(), holder->size(), 0, &ze);
     zip_error_fini(&ze);
     if (!src) throw WordError("out of memory");
-    zip_error_init(&ze);
-    zip_t* z = nullptr;
-    {
-        std::lock_guard<std::mutex> lock(OpenMutex());
-        z = zip_open_from_source(src, ZIP_RDONLY, &ze);
-    }
-    zip_error_fini(&ze);
-    if (!z) {
-        zip_source_free(src);
-        throw WordError("not a ZIP package");
-    }
-    return std::unique_ptr<ZipPackage>(new ZipPackage(z, std::move(holder)));
+    return std::unique_ptr<ZipPackage>(new ZipPackage(OpenArchive(src), std::move(holder)));
 }
-// Reads through the source as libzip asks; the archive owns it.
+
 std::unique_ptr<ZipPackage> ZipPackage::FromSource(std::unique_ptr<ByteSource> source) {
     zip_error_t ze;
     zip_error_init(&ze);
@@ -126,19 +134,9 @@ std::unique_ptr<ZipPackage> ZipPackage::FromSource(std::unique_ptr<ByteSource> s
         delete state;
         throw WordError("out of memory");
     }
-    zip_error_init(&ze);
-    zip_t* z = nullptr;
-    {
-        std::lock_guard<std::mutex> lock(OpenMutex());
-        z = zip_open_from_source(src, ZIP_RDONLY, &ze);
-    }
-    zip_error_fini(&ze);
-    if (!z) {
-        zip_source_free(src);
-        throw WordError("not a ZIP package");
-    }
-    return std::unique_ptr<ZipPackage>(new ZipPackage(z, {}));
+    return std::unique_ptr<ZipPackage>(new ZipPackage(OpenArchive(src), {}));
 }
+
 ZipPackage::~ZipPackage() { zip_discard(zip_); }
 
 bool ZipPackage::Has(const std::string& name) const { return Locate(name) >= 0; }
@@ -185,6 +183,7 @@ ZipPackage::ZipPackage(zip_t* z, std::shared_ptr<std::string> holder)
         throw WordError("too many entries in ZIP package");
     }
 }
+
 long long ZipPackage::Locate(const std::string& name) const {
     // Part names compare without case (OPC); ZIP_FL_ENC_RAW keeps the bytes.
     return zip_name_locate(zip_, name.c_str(), ZIP_FL_NOCASE | ZIP_FL_ENC_RAW);
