@@ -15,7 +15,8 @@ namespace pelmora {
 
 // Values as the message-box API of the original platform numbers them:
 // callers compare answers with 6 (Yes) and 7 (No).
-enum class MsgButtons { Ok = 0, YesNo = 4 };
+// Choices: the buttons named in MessageRequest::choices.
+enum class MsgButtons { Ok = 0, YesNo = 4, Choices = 100 };
 enum class MsgIcon { None, Information, Warning, Critical, Question };
 enum MsgAnswer { AnswerOk = 1, AnswerYes = 6, AnswerNo = 7 };
 
@@ -26,13 +27,20 @@ struct MessageRequest {
     QString caption;  // empty: the application title
     MsgButtons buttons = MsgButtons::Ok;
     MsgIcon icon = MsgIcon::None;
+    // With MsgButtons::Choices: the buttons' texts, left to right. message()
+    // then returns the index of the one pressed; Enter presses
+    // defaultChoice, closing the box (Esc, the frame) answers escapeChoice.
+    QStringList choices = {};
+    int defaultChoice = 0;
+    int escapeChoice = 0;
 };
 
 class Dialogs {
   public:
     virtual ~Dialogs() = default;
 
-    // A message box; returns AnswerOk, AnswerYes or AnswerNo.
+    // A message box; returns AnswerOk, AnswerYes or AnswerNo, or with
+    // MsgButtons::Choices the index of the choice.
     virtual int message(const MessageRequest& request) = 0;
 
     // The folder browser: the picked folder's path, or nothing when cancelled.

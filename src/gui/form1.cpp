@@ -215,8 +215,13 @@ void Form1::buildControls() {
             [this] { guarded([this] { CheckAllRows(batchList()); }); });
     connect(mInvert, &QAction::triggered, this,
             [this] { guarded([this] { InvertChecks(batchList()); }); });
+    // Runs as a rename does: the window repaints, 停止 and Esc end it.
     connect(mUndo, &QAction::triggered, this, [this] {
-        guarded([this] { UndoLastRenameCommand(batchList(), dialogs(), journalPath()); });
+        if (d->busy) return;
+        setBusy(true);
+        guarded([this] { UndoLastRenameCommand(batchList(), dialogs(), journalPath(), this); });
+        setBusy(false);
+        if (d->quitAfterRun) endProgram();
     });
     connect(mExport, &QAction::triggered, this,
             [this] { guarded([this] { ExportResultsCommand(batchList(), dialogs()); }); });

@@ -95,12 +95,12 @@ frmAbout::frmAbout(QWidget* parent, const QString& settingsFolder) : QDialog(par
     // Between the credit line and the rule; a long folder is cut in the
     // middle and shown whole in the tooltip.
     lblSettings = Named(new QLabel(this), "lblSettings", 72, 145, 303, 15);
-    // As tall as its font (CJK fonts are taller than 15 pixels), and above
-    // the rule at 163.
-    const int height = std::max(15, lblSettings->fontMetrics().height());
-    lblSettings->setGeometry(72, std::min(145, 162 - height), 303, height);
     const QString settingsText = QStringLiteral("设置文件夹:") + settingsFolder;
     lblSettings->setText(lblSettings->fontMetrics().elidedText(settingsText, Qt::ElideMiddle, 303));
+    // As tall as its line (the CJK fallback font is taller than 15 pixels,
+    // and than the label's own font), and above the rule at 163.
+    const int height = std::max(15, lblSettings->sizeHint().height());
+    lblSettings->setGeometry(72, std::min(145, 162 - height), 303, height);
     lblSettings->setToolTip(settingsFolder);
     lblSettings->setTextInteractionFlags(Qt::TextSelectableByMouse);
     lblSettings->setVisible(!settingsFolder.isEmpty());

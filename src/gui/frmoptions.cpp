@@ -168,7 +168,7 @@ void frmOptions::buildControls() {
     setTabOrder(pragraph, startpos);
     QWidget* previous = startpos;
     for (QWidget* w : QList<QWidget*>{chkKinds.begin(), chkKinds.end()} +
-                          QList<QWidget*>{chkReplace, chkKeepBlanks}) {
+                          QList<QWidget*>{chkReplace, chkKeepBlanks, chkNumber}) {
         setTabOrder(previous, w);
         previous = w;
     }
@@ -200,12 +200,16 @@ void frmOptions::buildMoreControls() {
     fraNames =
         Named(new QGroupBox(QStringLiteral("标题与文件名"), this), "fraNames", 400, 252, 258, 81);
     chkReplace = Named(new QCheckBox(QStringLiteral("替换非法字符"), fraNames), "chkReplace", 16,
-                       20, 226, 22);
+                       16, 226, 20);
     chkReplace->setToolTip(
         QStringLiteral("标题中的 / \\ : * ? \" < > | 换成全角的 ／ ＼ ： ＊ ？ ＂ ＜ ＞ ｜"));
     chkKeepBlanks = Named(new QCheckBox(QStringLiteral("保留英文单词间的空格"), fraNames),
-                          "chkKeepBlanks", 16, 46, 226, 22);
+                          "chkKeepBlanks", 16, 36, 226, 20);
     chkKeepBlanks->setToolTip(QStringLiteral("英文单词之间保留一个空格,如 Annual Report"));
+    chkNumber = Named(new QCheckBox(QStringLiteral("重名时自动编号"), fraNames), "chkNumber", 16,
+                      56, 226, 20);
+    chkNumber->setToolTip(
+        QStringLiteral("改名后会与其他文件同名时不再询问,直接加上编号,如“会议纪要(2).doc”"));
     showMoreSettings();
 }
 
@@ -213,6 +217,7 @@ void frmOptions::buildMoreControls() {
 void frmOptions::showMoreSettings() {
     chkReplace->setChecked(settings_.globalReplaceIllegal);
     chkKeepBlanks->setChecked(settings_.globalKeepBlanks);
+    chkNumber->setChecked(settings_.globalNumberDuplicates);
     const QStringList& kinds = DocumentExtensions();
     for (qsizetype i = 0; i < kinds.size(); ++i) {
         const QSignalBlocker blocker(chkKinds[i]);
@@ -271,6 +276,7 @@ void frmOptions::save() {
     settings_.globalDefaultDir = dirPath();
     settings_.globalReplaceIllegal = chkReplace->isChecked();
     settings_.globalKeepBlanks = chkKeepBlanks->isChecked();
+    settings_.globalNumberDuplicates = chkNumber->isChecked();
     QStringList kinds;
     for (qsizetype i = 0; i < chkKinds.size(); ++i)
         if (chkKinds[i]->isChecked()) kinds << DocumentExtensions()[i];

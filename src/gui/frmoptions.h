@@ -51,6 +51,7 @@ class frmOptions : public QDialog {
     QGroupBox* fraNames = nullptr;
     QCheckBox* chkReplace = nullptr;     // 替换非法字符
     QCheckBox* chkKeepBlanks = nullptr;  // 保留英文单词间的空格
+    QCheckBox* chkNumber = nullptr;      // 重名时自动编号
     QGroupBox* fraKinds = nullptr;
     // One per DocumentExtensions() entry, in that order; the last one
     // checked cannot be unchecked, so something is always listed.

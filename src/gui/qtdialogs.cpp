@@ -5,12 +5,23 @@
 #include <QFontMetrics>
 #include <QGridLayout>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QUrl>
+#include <QVariant>
+#include <algorithm>
+#include <vector>
 
 #include "core/dialogs.h"
 #include "gui/messagebox.h"
 
 namespace pelmora {
+
+namespace {
+
+// Which of MessageRequest::choices a button is.
+constexpr char kChoiceProperty[] = "pelmoraChoice";
+
+}  // namespace
 
 void PrepareMessageBox(QMessageBox& box, const MessageRequest& request) {
     box.setWindowTitle(request.caption.isEmpty() ? kAppTitle : request.caption);
@@ -32,7 +43,18 @@ void PrepareMessageBox(QMessageBox& box, const MessageRequest& request) {
             box.setIcon(QMessageBox::Question);
             break;
     }
-    if (request.buttons == MsgButtons::YesNo) {
+    if (request.buttons == MsgButtons::Choices && !request.choices.isEmpty()) {
+        std::vector<QPushButton*> buttons;
+        for (const QString& text : request.choices) {
+            buttons.push_back(box.addButton(text, QMessageBox::ActionRole));
+            buttons.back()->setProperty(kChoiceProperty, int(buttons.size()) - 1);
+        }
+        const auto at = [&](int i) {
+            return buttons[size_t(std::clamp(i, 0, int(buttons.size()) - 1))];
+        };
+        box.setDefaultButton(at(request.defaultChoice));
+        box.setEscapeButton(at(request.escapeChoice));
+    } else if (request.buttons == MsgButtons::YesNo) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         box.setDefaultButton(QMessageBox::Yes);
         // No Cancel button: closing the box by its frame answers No.
@@ -62,6 +84,11 @@ int QtDialogs::message(const MessageRequest& request) {
     QMessageBox box(owner_);
     PrepareMessageBox(box, request);
     const int answer = box.exec();
+    if (request.buttons == MsgButtons::Choices && !request.choices.isEmpty()) {
+        const QVariant choice =
+            box.clickedButton() ? box.clickedButton()->property(kChoiceProperty) : QVariant();
+        return choice.isValid() ? choice.toInt() : request.escapeChoice;
+    }
     if (request.buttons == MsgButtons::YesNo)
         return answer == QMessageBox::Yes ? AnswerYes : AnswerNo;
     return AnswerOk;

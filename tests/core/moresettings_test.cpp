@@ -27,6 +27,7 @@ GlobalSettings Changed() {
     s.globalReplaceIllegal = true;
     s.globalKeepBlanks = true;
     s.globalKinds = {".odt", ".rtf"};
+    s.globalNumberDuplicates = true;
     return s;
 }
 
@@ -34,6 +35,7 @@ void ExpectDefaults(const GlobalSettings& s) {
     EXPECT_FALSE(s.globalReplaceIllegal);
     EXPECT_FALSE(s.globalKeepBlanks);
     EXPECT_EQ(s.globalKinds, DefaultListedExtensions());
+    EXPECT_FALSE(s.globalNumberDuplicates);
 }
 
 TEST(MoreSettings, MissingEmptyOrDamagedFilesGiveTheDefaults) {
@@ -79,19 +81,21 @@ TEST(MoreSettings, ReadByKeyInAnyOrderAndLetterCaseOfValues) {
 TEST(MoreSettings, WritingAndReadingBackKeepsEverySettingAndOtherKeys) {
     QTemporaryDir dir;
     const QString path = dir.filePath("pelmora-options.ini");
-    WriteFile(path, "NumberDuplicates=true\r\nKinds=.doc\r\n# mine\r\n");
+    WriteFile(path, "LaterKey=true\r\nKinds=.doc\r\nNumberDuplicates=false\r\n# mine\r\n");
     FakeDialogs dialogs;
     WriteMoreSettings(path, Changed(), dialogs);
     EXPECT_TRUE(dialogs.messages.empty());
     const QByteArray text = ReadFile(path);
-    EXPECT_TRUE(text.contains("NumberDuplicates=true\r\n")) << text.constData();
+    EXPECT_TRUE(text.contains("LaterKey=true\r\n")) << text.constData();
     EXPECT_TRUE(text.contains("Kinds=.odt .rtf\r\n")) << text.constData();
     EXPECT_EQ(text.count("Kinds="), 1);
+    EXPECT_EQ(text.count("NumberDuplicates=true\r\n"), 1);
     GlobalSettings back;
     ReadMoreSettings(path, back);
     EXPECT_TRUE(back.globalReplaceIllegal);
     EXPECT_TRUE(back.globalKeepBlanks);
     EXPECT_EQ(back.globalKinds, (QStringList{".odt", ".rtf"}));
+    EXPECT_TRUE(back.globalNumberDuplicates);
     // Nothing else is left in the folder: the write went through a whole
     // temporary file.
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),

@@ -112,6 +112,78 @@ TEST(FindCollisions, DiskAndEarlierRowsCaseByFileSystem) {
     }
 }
 
+// Where names fold but lookups are exact (ntfs-3g), a file differing in
+// letter case only is found through the folder's listing.
+TEST(FindCollisions, AFoldingFolderIsComparedByItsListing) {
+    QTemporaryDir d;
+    WriteFile(d.path() + "/Report.DOC", "r");
+    WriteFile(d.path() + "/a.doc", "a");
+    const std::vector<PlannedMove> moves = {{1, d.path() + "/a.doc", d.path() + "/report.doc"}};
+    CollisionCheck folding;
+    folding.ignoresCase = [](const QString&) { return true; };
+    EXPECT_EQ(FindCollisions(moves, folding), (std::vector<size_t>{0}));
+    CollisionCheck exact;
+    exact.ignoresCase = [](const QString&) { return false; };
+    EXPECT_TRUE(FindCollisions(moves, exact).empty());
+}
+
+TEST(NumberCollisions, FirstFreeNumberInRowOrderAsTheFolderComparesNames) {
+    struct Case {
+        const char* what;
+        std::set<QString> disk;
+        bool foldCase;
+        std::vector<std::pair<QString, QString>> moves;
+        std::vector<QString> want;  // each move's target after numbering
+    };
+    const Case cases[] = {
+        {"three of one title",
+         {"/d/a.doc", "/d/b.doc", "/d/c.doc"},
+         false,
+         {{"/d/a.doc", "/d/T.doc"}, {"/d/b.doc", "/d/T.doc"}, {"/d/c.doc", "/d/T.doc"}},
+         {"/d/T.doc", "/d/T(2).doc", "/d/T(3).doc"}},
+        {"numbers taken on disk are skipped, in the folder's case",
+         {"/d/a.doc", "/d/T.doc", "/d/t(2).DOC"},
+         true,
+         {{"/d/a.doc", "/d/T.doc"}},
+         {"/d/T(3).doc"}},
+        {"an exact folder only skips the exact name",
+         {"/d/a.doc", "/d/T.doc", "/d/t(2).DOC"},
+         false,
+         {{"/d/a.doc", "/d/T.doc"}},
+         {"/d/T(2).doc"}},
+        {"a number another row wants is left to it",
+         {"/d/a.doc", "/d/b.doc", "/d/T.doc"},
+         false,
+         {{"/d/a.doc", "/d/T.doc"}, {"/d/b.doc", "/d/T(2).doc"}},
+         {"/d/T(3).doc", "/d/T(2).doc"}},
+        {"a file numbered before keeps its number",
+         {"/d/T.doc", "/d/T(7).doc"},
+         false,
+         {{"/d/T(7).doc", "/d/T.doc"}},
+         {"/d/T(7).doc"}},
+        {"only the extension is split off",
+         {"/d/a.doc", "/d/b.doc"},
+         false,
+         {{"/d/a.doc", "/d/v1.2.doc"}, {"/d/b.doc", "/d/v1.2.doc"}},
+         {"/d/v1.2.doc", "/d/v1.2(2).doc"}},
+    };
+    for (const Case& c : cases) {
+        std::vector<PlannedMove> moves;
+        for (const auto& [from, to] : c.moves) moves.push_back({0, from, to});
+        CollisionCheck check;
+        check.exists = [&](const QString& p) {
+            for (const QString& d : c.disk)
+                if (c.foldCase ? d.compare(p, Qt::CaseInsensitive) == 0 : d == p) return true;
+            return false;
+        };
+        check.ignoresCase = [&](const QString&) { return c.foldCase; };
+        EXPECT_TRUE(NumberCollisions(moves, FindCollisions(moves, check), check).empty()) << c.what;
+        std::vector<QString> got;
+        for (const PlannedMove& m : moves) got.push_back(m.to);
+        EXPECT_EQ(got, c.want) << c.what;
+    }
+}
+
 TEST(IgnoresCase, MountTypes) {
     for (const char* t : {"vfat", "msdos", "exfat", "ntfs", "ntfs3", "fuseblk", "cifs", "smb3",
                           "fuse.fusefat", "fuse.exfat", "fuse.ntfs-3g", "fuse.lowntfs-3g"})

@@ -121,7 +121,7 @@ TEST(AboutDialog, TheSettingsLineIsWholeAboveTheRule) {
     const QString folder = QStringLiteral("/home/user/.config/pelmora");
     frmAbout about(nullptr, folder);
     const QRect line = about.lblSettings->geometry();
-    EXPECT_GE(line.height(), about.lblSettings->fontMetrics().height());
+    EXPECT_GE(line.height(), about.lblSettings->sizeHint().height());
     EXPECT_LT(line.bottom(), about.Line1[1]->geometry().top());
     EXPECT_EQ(about.lblSettings->text(), QStringLiteral("设置文件夹:") + folder);
 }

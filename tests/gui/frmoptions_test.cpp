@@ -309,7 +309,7 @@ TEST_F(OptionsDialogTest, FocusStartsOnSaveAndFollowsTheDesignedOrder) {
         EXPECT_EQ(d.focusWidget(), d.Command1);
         std::vector<QString> order;
         QWidget* w = d.Command1;
-        for (int guard = 0; guard < 100 && order.size() < 27; ++guard) {
+        for (int guard = 0; guard < 100 && order.size() < 40; ++guard) {
             if (w->focusPolicy() & Qt::TabFocus) order.push_back(w->objectName());
             w = w->nextInFocusChain();
             if (w == d.Command1) break;
@@ -318,7 +318,8 @@ TEST_F(OptionsDialogTest, FocusStartsOnSaveAndFollowsTheDesignedOrder) {
                                       "Option1_0", "Option1_1", "Option1_2", "Option1_3",
                                       "Option1_4", "pragraph",  "startpos"};
         for (const QString& ext : DocumentExtensions()) expected.push_back("chkKind" + ext.mid(1));
-        for (const char* name : {"chkReplace", "chkKeepBlanks", "Drive1", "Dir1", "Command2"})
+        for (const char* name :
+             {"chkReplace", "chkKeepBlanks", "chkNumber", "Drive1", "Dir1", "Command2"})
             expected.push_back(name);
         EXPECT_EQ(order, expected);
         // The designed 658 x 253 with a margin right of the groups, and the
@@ -378,9 +379,11 @@ QStringList CheckedKinds(const frmOptions& d) {
 TEST_F(OptionsDialogTest, FurtherSettingsLiveInTheirOwnFile) {
     start(fileWith());
     const QString more = dir_.filePath(QStringLiteral("pelmora-options.ini"));
-    WriteFile(more, "Kinds=.odt .dot\r\nReplaceIllegal=true\r\n");
+    WriteFile(more, "Kinds=.odt .dot\r\nReplaceIllegal=true\r\nNumberDuplicates=true\r\n");
     openOptions([&](frmOptions& d) {
         EXPECT_TRUE(d.chkReplace->isChecked());
+        EXPECT_TRUE(d.chkNumber->isChecked());
+        d.chkNumber->setChecked(false);
         EXPECT_FALSE(d.chkKeepBlanks->isChecked());
         EXPECT_EQ(CheckedKinds(d), (QStringList{".dot", ".odt"}));
         d.chkKeepBlanks->setChecked(true);
@@ -390,6 +393,7 @@ TEST_F(OptionsDialogTest, FurtherSettingsLiveInTheirOwnFile) {
     });
     EXPECT_TRUE(form_->globalKeepBlanks);
     EXPECT_FALSE(form_->globalReplaceIllegal);
+    EXPECT_FALSE(form_->globalNumberDuplicates);
     EXPECT_EQ(form_->globalKinds, (QStringList{".doc", ".dot", ".odt"}));
     // userdata.ini keeps its nine lines, as other copies of the program read it.
     EXPECT_EQ(ReadFile(path()), fileWith());

@@ -1,3 +1,5 @@
+#include "core/rename/rename.h"
+
 #include <gtest/gtest.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
@@ -8,9 +10,11 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTest>
 #include <memory>
 #include <string>
 
+#include "core/batchlist/rowcommands.h"
 #include "core/files/files.h"
 #include "core/rename/journal.h"
 #include "gui/didagrid.h"
@@ -74,7 +78,7 @@ TEST_F(Rename, InPlaceRenamesCheckedRowsOnly) {
     list({{"a.doc", "第一章总则", true}, {"b.doc", "Beta", false}, {"c.doc", "say \"hi\"", true}});
     renameInPlace();
 
-    ASSERT_EQ(fake.messages.size(), 1u);
+    ASSERT_EQ(fake.messages.size(), 2u);
     EXPECT_EQ(fake.messages[0].text,
               "改名后文件要放在原文件相同的目录中吗?\r\nyes:是;no:选择新文件夹");
     EXPECT_EQ(fake.messages[0].caption, "改名确认");
@@ -90,8 +94,11 @@ TEST_F(Rename, InPlaceRenamesCheckedRowsOnly) {
     // A name Windows refuses (the double quote) is not made.
     EXPECT_EQ(outcome(3), "文件名含非法字符! 123");
     EXPECT_EQ(rowColor(3), kColorRed);
-    // Names, titles and flags stay as they were.
-    EXPECT_EQ(grid().GetCellText(1, ColFileName), "a.doc");
+    EXPECT_EQ(fake.messages[1].text,
+              "批量改名完成:已改名1个文件。\r\n有1个文件未改名,原因见“处理结果”一栏。");
+    // The renamed row shows its file's new name; titles and flags stay.
+    EXPECT_EQ(grid().GetCellText(1, ColFileName), "第一章总则.doc");
+    EXPECT_EQ(grid().GetCellText(3, ColFileName), "c.doc");
     EXPECT_EQ(grid().GetCellText(1, ColTitle), "第一章总则");
     EXPECT_EQ(grid().GetCellProperty(1, ColFlag, "getcheck"), "1");
     EXPECT_EQ(form->globalFilecount, 3);
@@ -159,7 +166,8 @@ TEST_F(Rename, NoCheckedRowChangesNothing) {
     EXPECT_EQ(Entries(dir()), (QStringList{"a.doc", "b.doc"}));
     expectUntouched(1);
     expectUntouched(2);
-    EXPECT_EQ(fake.messages.size(), 1u);
+    ASSERT_EQ(fake.messages.size(), 2u);
+    EXPECT_EQ(fake.messages[1].text, "没有勾选要改名的文件。");
 }
 
 TEST_F(Rename, FailuresAreReportedPerRowAndThePassGoesOn) {
@@ -170,7 +178,9 @@ TEST_F(Rename, FailuresAreReportedPerRowAndThePassGoesOn) {
           {"e.doc", "Epsilon", true},
           {"taken.doc", "whatever", false}});
     QFile::remove(dir() + "/b.doc");
-    renameInPlace();
+    fake.answers.push_back(AnswerYes);
+    fake.answers.push_back(kRenameTheRest);
+    form->Toolbar1_ButtonClick(QStringLiteral("btnRename"));
 
     EXPECT_EQ(outcome(1), "文件已存在!! 183");
     EXPECT_EQ(outcome(2), "未找到原文件! 2");
@@ -266,9 +276,10 @@ TEST_F(Rename, TwiceOverTheSameRows) {
     list({{"a.doc", "Alpha", true}, {"b.doc", "Beta", true}});
     renameInPlace();
     EXPECT_EQ(outcome(1), "改名成功");
+    // The rows list the files under their new names, which they already bear.
     renameInPlace();
-    EXPECT_EQ(outcome(1), "未找到原文件! 2");
-    EXPECT_EQ(outcome(2), "未找到原文件! 2");
+    EXPECT_EQ(outcome(1), "文件已存在!! 183");
+    EXPECT_EQ(outcome(2), "文件已存在!! 183");
     EXPECT_EQ(rowColor(1), kColorRed);
     EXPECT_EQ(Entries(dir()), (QStringList{"Alpha.doc", "Beta.doc"}));
 }
@@ -289,7 +300,10 @@ TEST_F(Rename, AcrossFileSystemsThroughTheCopyPath) {
     QTemporaryDir target;
     WriteFile(target.path() + "/Beta.doc", "old");
     list({{"a.doc", "Alpha", true}, {"b.doc", "Beta", true}});
-    renameInto(target.path());
+    fake.answers.push_back(AnswerNo);
+    fake.answers.push_back(kRenameTheRest);
+    fake.folders.push_back(target.path());
+    form->Toolbar1_ButtonClick(QStringLiteral("btnRename"));
     EXPECT_EQ(outcome(1), "改名成功");
     EXPECT_EQ(outcome(2), "文件已存在!! 183");
     EXPECT_EQ(Entries(target.path()), (QStringList{"Alpha.doc", "Beta.doc"}));
@@ -313,6 +327,90 @@ TEST_F(Rename, AcrossARealSecondFileSystem) {
     EXPECT_EQ(Entries(mountPoint.path()), (QStringList{"标题甲.doc"}));
     EXPECT_EQ(ReadFile(mountPoint.path() + "/标题甲.doc"), "a.doc");
     EXPECT_EQ(Entries(dir()), (QStringList{"b.doc"}));
+}
+
+TEST_F(Rename, RowsFollowTheirFilesSoOpenUndoAndRenameAgainActOnThem) {
+    QTemporaryDir target;
+    list({{"a.doc", "Alpha", true}, {"b.doc", "Beta", false}});
+    renameInto(target.path());
+    ASSERT_EQ(outcome(1), "改名成功");
+    EXPECT_EQ(grid().GetCellText(1, ColFileName), "Alpha.doc");
+    EXPECT_EQ(grid().GetCellText(1, ColPath), target.path());
+    EXPECT_EQ(grid().GetCellText(2, ColPath), dir());  // not checked, not moved
+    OpenRowDocument(form->batchList(), fake, 1);
+    EXPECT_EQ(fake.openedDocuments, (std::vector<QString>{target.path() + "/Alpha.doc"}));
+
+    fake.messages.clear();
+    form->mUndo->trigger();
+    EXPECT_EQ(Entries(dir()), (QStringList{"a.doc", "b.doc"}));
+    EXPECT_EQ(grid().GetCellText(1, ColFileName), "a.doc");
+    EXPECT_EQ(grid().GetCellText(1, ColPath), dir());
+    EXPECT_EQ(outcome(1), "已撤销");
+
+    // Renamed in place, then again with a new title: the file moves twice.
+    renameInPlace();
+    grid().SetCellText(1, ColTitle, QStringLiteral("Alpha2"));
+    renameInPlace();
+    EXPECT_EQ(outcome(1), "改名成功");
+    EXPECT_EQ(Entries(dir()), (QStringList{"Alpha2.doc", "b.doc"}));
+}
+
+TEST_F(Rename, TheLastMessageCountsRenamedAndFailed) {
+    list({{"a.doc", "Alpha", true}, {"b.doc", "Beta", true}, {"c.doc", "x/y", true}});
+    QFile::remove(dir() + "/b.doc");
+    renameInPlace();
+    ASSERT_EQ(fake.messages.size(), 2u);
+    EXPECT_EQ(fake.messages[1].text,
+              "批量改名完成:已改名1个文件。\r\n有2个文件未改名,原因见“处理结果”一栏。");
+    EXPECT_EQ(fake.messages[1].icon, MsgIcon::Warning);
+
+    list({{"Alpha.doc", "Gamma", true}, {"c.doc", "Delta", true}});
+    renameInPlace();
+    ASSERT_EQ(fake.messages.size(), 2u);
+    EXPECT_EQ(fake.messages[1].text, "批量改名完成:已改名2个文件。");
+    EXPECT_EQ(fake.messages[1].icon, MsgIcon::Information);
+}
+
+TEST_F(Rename, UndoShowsProgressAndStopsLikeARename) {
+    list({{"a.doc", "A", true},
+          {"b.doc", "B", true},
+          {"c.doc", "C", true},
+          {"d.doc", "D", true},
+          {"e.doc", "E", true}});
+    renameInPlace();
+    ASSERT_EQ(Entries(dir()), (QStringList{"A.doc", "B.doc", "C.doc", "D.doc", "E.doc"}));
+    fake.messages.clear();
+    form->show();
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+
+    // Undo goes newest first: E and D are back when Esc comes.
+    int moves = 0;
+    bool busy = false;
+    moveFileSeams().beforeTakingName = [&](const char* step) {
+        if (std::string(step) != "rename" || ++moves != 2) return;
+        busy = form->isBusy() && form->cmdStop->isVisibleTo(form.get());
+        QTest::keySequence(form.get(), QKeySequence(Qt::Key_Escape));
+    };
+    form->mUndo->trigger();
+    moveFileSeams() = {};
+    EXPECT_TRUE(busy);
+    EXPECT_FALSE(form->isBusy());
+    EXPECT_EQ(Entries(dir()), (QStringList{"A.doc", "B.doc", "C.doc", "d.doc", "e.doc"}));
+    EXPECT_EQ(form->ProgressBar1->value(), 2);
+    EXPECT_EQ(form->ProgressBar1->maximum(), 5);
+    EXPECT_EQ(outcome(5), "已撤销");
+    EXPECT_EQ(outcome(3), "改名成功");
+    ASSERT_EQ(fake.messages.size(), 1u);
+    EXPECT_EQ(fake.messages[0].text,
+              "撤销已停止:已撤销2个文件的改名,其余文件未改动。\n"
+              "再次选择“撤销上次改名”可撤销其余文件。");
+
+    // The rest is still one undo away.
+    form->mUndo->trigger();
+    EXPECT_EQ(Entries(dir()), (QStringList{"a.doc", "b.doc", "c.doc", "d.doc", "e.doc"}));
+    EXPECT_EQ(fake.messages.back().text, "一共撤销了 3个文件的改名!!");
+    for (int r = 1; r <= 5; ++r) EXPECT_EQ(outcome(r), "已撤销") << r;
 }
 
 TEST(ErrorMessage, Table) {

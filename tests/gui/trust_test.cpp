@@ -4,14 +4,22 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QMenu>
+#include <QMessageBox>
 #include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <functional>
 #include <memory>
 
+#include "core/dialogs.h"
 #include "core/files/files.h"
 #include "core/rename/journal.h"
+#include "core/rename/rename.h"
 #include "gui/didagrid.h"
 #include "gui/form1.h"
 #include "support/fake_dialogs.h"
@@ -31,8 +39,9 @@ class Trust : public test::WindowTest {
   protected:
     QString journalPath() const { return settings.path() + "/lastrename.journal"; }
 
-    // "btnRename" in place, then the answer to the collision question if asked.
-    void rename(int collisionAnswer = AnswerYes) {
+    // "btnRename" in place, then the answer to the next question if asked
+    // (the collision question's, or whether to go on without a journal).
+    void rename(int collisionAnswer = kRenameTheRest) {
         fake.answers.push_back(AnswerYes);
         fake.answers.push_back(collisionAnswer);
         form->Toolbar1_ButtonClick(QStringLiteral("btnRename"));
@@ -52,11 +61,14 @@ const std::vector<Doc> kCollidingBatch = {
 TEST_F(Trust, CollisionQuestionCountsThreeAndNoTouchesNothing) {
     list(kCollidingBatch);
     const QStringList before = Entries(dir());
-    rename(AnswerNo);
+    rename(kRenameNothing);
 
     ASSERT_EQ(fake.messages.size(), 2u);
     const MessageRequest& ask = fake.messages[1];
-    EXPECT_EQ(ask.buttons, MsgButtons::YesNo);
+    EXPECT_EQ(ask.buttons, MsgButtons::Choices);
+    EXPECT_EQ(ask.choices, (QStringList{"编号改名", "其余照常改名", "不改名"}));
+    EXPECT_EQ(ask.escapeChoice, kRenameNothing);
+    EXPECT_TRUE(ask.text.contains("如“Same(2).doc”")) << ask.text.toStdString();
     EXPECT_TRUE(ask.text.startsWith("有 3个文件")) << ask.text.toStdString();
     // The colliding rows by title: b, c and d (a takes "Same" first).
     EXPECT_EQ(ask.text.count("\r\n    Same"), 1);
@@ -68,9 +80,15 @@ TEST_F(Trust, CollisionQuestionCountsThreeAndNoTouchesNothing) {
     EXPECT_FALSE(QFile::exists(journalPath()));
 }
 
-TEST_F(Trust, YesRenamesTheRestAndMarksTheCollisionsWith183) {
+TEST_F(Trust, RenamingTheRestMarksTheCollisionsWith183) {
     list(kCollidingBatch);
-    rename(AnswerYes);
+    // The rows kept are not handed to the file system to refuse: one that
+    // compares names exactly would take them.
+    int tried = 0;
+    moveFileSeams().beforeTakingName = [&](const char* step) { tried += step[0] == 'r'; };
+    rename(kRenameTheRest);
+    moveFileSeams() = {};
+    EXPECT_EQ(tried, 2);
 
     EXPECT_EQ(Entries(dir()),
               (QStringList{"Free.doc", "Same.doc", "Taken.doc", "b.doc", "c.doc", "d.doc"}));
@@ -87,10 +105,100 @@ TEST_F(Trust, YesRenamesTheRestAndMarksTheCollisionsWith183) {
     EXPECT_EQ(color(5), kColorYellow);
 }
 
+TEST_F(Trust, FiveMinutesOfOneTitleAreNumberedInOnePassAndUndone) {
+    list({{"a.doc", "会议纪要", true},
+          {"b.doc", "会议纪要", true},
+          {"c.doc", "会议纪要", true},
+          {"d.doc", "会议纪要", true},
+          {"e.doc", "会议纪要", true}});
+    rename(kNumberThem);
+    EXPECT_EQ(Entries(dir()), (QStringList{"会议纪要(2).doc", "会议纪要(3).doc", "会议纪要(4).doc",
+                                           "会议纪要(5).doc", "会议纪要.doc"}));
+    EXPECT_EQ(ReadFile(dir() + "/会议纪要.doc"), "a.doc");
+    EXPECT_EQ(ReadFile(dir() + "/会议纪要(3).doc"), "c.doc");
+    EXPECT_EQ(ReadFile(dir() + "/会议纪要(5).doc"), "e.doc");
+    for (int r = 1; r <= 5; ++r) EXPECT_EQ(outcome(r), "改名成功") << r;
+    EXPECT_EQ(grid().GetCellText(4, ColFileName), "会议纪要(4).doc");
+    ASSERT_EQ(fake.messages.size(), 3u);
+    EXPECT_TRUE(fake.messages[1].text.contains("如“会议纪要(2).doc”"));
+    EXPECT_EQ(fake.messages[2].text, "批量改名完成:已改名5个文件,其中4个加了编号。");
+
+    // Again over the same rows: each file keeps the name and number it has.
+    rename(kNumberThem);
+    for (int r = 1; r <= 5; ++r) EXPECT_EQ(outcome(r), "文件已存在!! 183") << r;
+    EXPECT_EQ(ReadFile(dir() + "/会议纪要(5).doc"), "e.doc");
+
+    fake.messages.clear();
+    undo();
+    EXPECT_EQ(Entries(dir()), (QStringList{"a.doc", "b.doc", "c.doc", "d.doc", "e.doc"}));
+    EXPECT_EQ(ReadFile(dir() + "/e.doc"), "e.doc");
+    EXPECT_EQ(fake.messages.back().text, "一共撤销了 5个文件的改名!!");
+    EXPECT_EQ(grid().GetCellText(4, ColFileName), "d.doc");
+}
+
+TEST_F(Trust, NumbersSkipNamesTakenOnDiskOrWantedByTheBatchAndReplaceNothing) {
+    list({{"a.doc", "通知", true},
+          {"b.doc", "通知", true},
+          {"c.doc", "通知(4)", true},
+          {"通知(3).doc", "x", false},
+          {"通知.doc", "x", false}});
+    rename(kNumberThem);
+    EXPECT_EQ(ReadFile(dir() + "/通知.doc"), "通知.doc");
+    EXPECT_EQ(ReadFile(dir() + "/通知(3).doc"), "通知(3).doc");
+    EXPECT_EQ(ReadFile(dir() + "/通知(2).doc"), "a.doc");
+    EXPECT_EQ(ReadFile(dir() + "/通知(4).doc"), "c.doc");
+    EXPECT_EQ(ReadFile(dir() + "/通知(5).doc"), "b.doc");
+    EXPECT_EQ(Entries(dir()).size(), 5);
+}
+
+TEST_F(Trust, TheSettingNumbersWithoutAsking) {
+    form->globalNumberDuplicates = true;
+    list({{"a.doc", "申请表", true}, {"b.docx", "申请表", true}, {"c.docx", "申请表", true}});
+    fake.answers.push_back(AnswerYes);
+    form->Toolbar1_ButtonClick(QStringLiteral("btnRename"));
+    ASSERT_EQ(fake.messages.size(), 2u);  // the confirmation and the counts
+    // Each file keeps its own extension; the number goes by the whole name.
+    EXPECT_EQ(Entries(dir()), (QStringList{"申请表(2).docx", "申请表.doc", "申请表.docx"}));
+    EXPECT_EQ(ReadFile(dir() + "/申请表(2).docx"), "c.docx");
+}
+
+// The real box of the collision question: its buttons in Chinese, the one
+// pressed by index, Enter the default, Esc the escape choice.
+TEST(CollisionBox, TheRealBoxAnswersWithTheIndexOfItsChoice) {
+    QtDialogs dialogs;
+    MessageRequest ask;
+    ask.text = QStringLiteral("有 2个文件改名后会与已有的文件或本批前面的文件同名:");
+    ask.buttons = MsgButtons::Choices;
+    ask.choices = {QStringLiteral("编号改名"), QStringLiteral("其余照常改名"),
+                   QStringLiteral("不改名")};
+    ask.escapeChoice = 2;
+    const auto answerWith = [&](const std::function<void(QMessageBox&)>& act) {
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box) return;
+            QStringList texts;
+            for (QAbstractButton* b : box->buttons()) texts << b->text();
+            EXPECT_EQ(texts.size(), 3);
+            EXPECT_TRUE(texts.contains(QStringLiteral("其余照常改名")));
+            act(*box);
+        });
+        return dialogs.message(ask);
+    };
+    EXPECT_EQ(answerWith([](QMessageBox& box) {
+                  for (QAbstractButton* b : box.buttons())
+                      if (b->text() == QStringLiteral("其余照常改名")) b->click();
+              }),
+              1);
+    EXPECT_EQ(answerWith([](QMessageBox& box) { QTest::keyClick(&box, Qt::Key_Escape); }), 2);
+    ask.defaultChoice = 0;
+    EXPECT_EQ(answerWith([](QMessageBox& box) { QTest::keyClick(&box, Qt::Key_Return); }), 0);
+}
+
 TEST_F(Trust, NoCollisionNoExtraQuestion) {
     list({{"a.doc", "Alpha", true}, {"b.doc", "Alpha", false}, {"c.doc", "", true}});
-    rename(AnswerNo);                     // would refuse, were it asked
-    ASSERT_EQ(fake.messages.size(), 1u);  // the confirmation only
+    rename(kRenameNothing);               // would refuse, were it asked
+    ASSERT_EQ(fake.messages.size(), 2u);  // the confirmation and the counts only
+    EXPECT_EQ(fake.messages[1].caption, "Pelmora");
     EXPECT_EQ(outcome(1), "改名成功");
     EXPECT_EQ(outcome(3), "文件名含非法字符! 123");
 }
@@ -156,14 +264,14 @@ TEST_F(Trust, ABatchThatOnlyCollidesKeepsThePreviousUndo) {
     grid().SetCellProperty(1, ColFlag, "setcheck", "0");
     grid().SetCellProperty(2, ColFlag, "setcheck", "1");
     grid().SetCellText(2, ColTitle, "Alpha");
-    rename(AnswerYes);
+    rename(kRenameTheRest);
     EXPECT_EQ(outcome(2), "文件已存在!! 183");
 
-    // Nor does one whose files are gone: a second run over the same rows.
+    // Nor does a second run over a row renamed already: its file bears the name.
     grid().SetCellProperty(1, ColFlag, "setcheck", "1");
     grid().SetCellProperty(2, ColFlag, "setcheck", "0");
     rename();
-    EXPECT_EQ(outcome(1), "未找到原文件! 2");
+    EXPECT_EQ(outcome(1), "文件已存在!! 183");
 
     undo();
     EXPECT_EQ(Entries(dir()), (QStringList{"a.doc", "b.doc"}));
@@ -209,8 +317,8 @@ TEST_F(Trust, UndoTakesMovesBackNewestFirst) {
     grid().SetCellText(2, ColTitle, "c");
     for (int r = 1; r <= 2; ++r) grid().SetCellProperty(r, ColFlag, "setcheck", "1");
     fake.messages.clear();
-    rename(AnswerNo);  // no collision: the answer is never asked for
-    ASSERT_EQ(fake.messages.size(), 1u);
+    rename(kRenameNothing);  // no collision: the answer is never asked for
+    ASSERT_EQ(fake.messages.size(), 2u);
     ASSERT_EQ(ReadFile(dir() + "/c.doc"), "b.doc");
     ASSERT_EQ(ReadFile(dir() + "/d.doc"), "c.doc");
 
@@ -258,7 +366,7 @@ TEST_F(Trust, WordFilesKeepTheirOwnExtension) {
     EXPECT_EQ(Entries(dir()), (QStringList{"Alpha.doc", "Alpha.docx", "Beta.docx", "Gamma.docm"}));
     EXPECT_EQ(ReadFile(dir() + "/Beta.docx"), "b.docx");
     EXPECT_EQ(ReadFile(dir() + "/Alpha.docx"), "d.docx");
-    EXPECT_EQ(fake.messages.size(), 1u);  // different names: no collision
+    EXPECT_EQ(fake.messages.size(), 2u);  // different names: no collision question
 }
 
 // ---- Start-up recovery ----

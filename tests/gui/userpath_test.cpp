@@ -92,7 +92,7 @@ TEST(UserPath, AddExtractEditRename) {
     want.sort();
     EXPECT_EQ(onDisk, want);
 
-    const std::vector<QString> captions = {"提取标题", "改名确认"};
+    const std::vector<QString> captions = {"提取标题", "改名确认", "Pelmora"};
     ASSERT_EQ(fake.messages.size(), captions.size());
     for (size_t i = 0; i < captions.size(); ++i) EXPECT_EQ(fake.messages[i].caption, captions[i]);
 }

@@ -21,6 +21,12 @@ std::optional<QString> TakeFront(std::deque<std::optional<QString>>& queue) {
 
 int FakeDialogs::message(const MessageRequest& request) {
     messages.push_back(request);
+    if (request.buttons == MsgButtons::Choices) {
+        if (answers.empty()) return request.defaultChoice;
+        const int a = answers.front();
+        answers.pop_front();
+        return a;
+    }
     if (request.buttons != MsgButtons::YesNo) return AnswerOk;
     if (answers.empty()) return AnswerYes;
     const int a = answers.front();

@@ -18,7 +18,8 @@ class FakeDialogs : public Dialogs {
   public:
     // Every message box shown, in order.
     std::vector<MessageRequest> messages;
-    // Answers for YesNo boxes, taken in order; AnswerYes when the queue is empty.
+    // Answers for YesNo boxes (and choice indices for boxes of choices),
+    // taken in order; AnswerYes (the default choice) when the queue is empty.
     std::deque<int> answers;
 
     // Folder browser results in order; nothing (cancel) when the queue is empty.

@@ -71,6 +71,10 @@ void BatchList::setChecked(int row, bool checked) {
 }
 void BatchList::setTitleColor(int row, uint32_t color) { grid_.SetCellColor(row, ColTitle, color); }
 void BatchList::setRowColor(int row, uint32_t color) { grid_.SetRowColor(row, color); }
+void BatchList::setLocation(int row, const QString& folder, const QString& fileName) {
+    if (grid_.GetCellText(row, ColPath) != folder) grid_.SetCellText(row, ColPath, folder);
+    grid_.SetCellText(row, ColFileName, fileName);
+}
 void BatchList::refresh() { grid_.RefreshGrid(); }
 
 }  // namespace pelmora

@@ -53,6 +53,8 @@ class BatchList {
     void setChecked(int row, bool checked);
     void setTitleColor(int row, uint32_t color);
     void setRowColor(int row, uint32_t color);
+    // Where the row's file is now, after it was moved.
+    void setLocation(int row, const QString& folder, const QString& fileName);
     void refresh();
 
     GridCells& grid() const { return grid_; }

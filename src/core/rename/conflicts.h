@@ -16,7 +16,8 @@ struct PlannedMove {
 };
 
 struct CollisionCheck {
-    // Whether a path names an existing entry (default: lstat).
+    // Whether a path names an existing entry (default: lstat, or where names
+    // fold, the folder's listing compared without case).
     std::function<bool(const QString&)> exists;
     // Whether names in the folder of a path compare without case (default: IgnoresCase).
     std::function<bool(const QString&)> ignoresCase;
@@ -28,5 +29,16 @@ struct CollisionCheck {
 // its own) and frees nothing.
 std::vector<size_t> FindCollisions(const std::vector<PlannedMove>& moves,
                                    const CollisionCheck& check = {});
+
+// Gives the colliding moves (FindCollisions' answer) numbered names instead:
+// "stem(2).ext", "stem(3).ext" ... in the order of the moves, each the first
+// number whose name is free when the move runs and that no other move of
+// the batch wants; names compare as the target folder compares them. A move
+// whose file already bears such a numbered name keeps it (its `to` becomes
+// its `from`). Returns the moves that still collide (none, unless a name
+// has no extension to number before).
+std::vector<size_t> NumberCollisions(std::vector<PlannedMove>& moves,
+                                     const std::vector<size_t>& collisions,
+                                     const CollisionCheck& check = {});
 
 }  // namespace pelmora

@@ -20,6 +20,7 @@
 
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -98,6 +99,7 @@ struct UndoneMove {
 struct UndoReport {
     bool hadJournal = false;        // false: there was nothing to undo
     bool unreadable = false;        // a journal is there but cannot be read
+    bool stopped = false;           // stopped before every move was taken back
     size_t duplicatesRemoved = 0;   // copies left by an interrupted move
     std::vector<UndoneMove> moves;  // newest first
     size_t undone() const;
@@ -111,6 +113,10 @@ struct UndoReport {
 // crash cut off is found, and a file that is no longer the one moved is left
 // alone (code 2). Copies an interrupted move left under the new name are
 // removed first. The journal is removed once nothing in it is left to undo.
-UndoReport UndoLastBatch(const QString& journalPath);
+// step(done, total) is told how far the undo has come, before each move and
+// at the end; true before a move stops the undo there: the moves not taken
+// back stay in the journal for the next undo.
+UndoReport UndoLastBatch(const QString& journalPath,
+                         const std::function<bool(size_t done, size_t total)>& step = {});
 
 }  // namespace pelmora

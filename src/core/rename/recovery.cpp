@@ -126,7 +126,8 @@ size_t UndoReport::undone() const {
 
 size_t UndoReport::failed() const { return moves.size() - undone(); }
 
-UndoReport UndoLastBatch(const QString& journalPath) {
+UndoReport UndoLastBatch(const QString& journalPath,
+                         const std::function<bool(size_t done, size_t total)>& step) {
     UndoReport report;
     report.duplicatesRemoved = RecoverJournal(journalPath).duplicatesRemoved;
     const std::optional<std::vector<JournalEntry>> entries = RenameJournal::Read(journalPath);
@@ -136,12 +137,21 @@ UndoReport UndoLastBatch(const QString& journalPath) {
     }
     report.hadJournal = true;
 
+    size_t total = 0;
+    for (const JournalEntry& e : *entries) total += !e.undone;
     RenameJournal journal(journalPath);
     const bool canMark = journal.openForMarks();
     size_t left = 0;
+    size_t done = 0;
     for (size_t k = entries->size(); k-- > 0;) {
         const JournalEntry& e = (*entries)[k];
         if (e.undone) continue;
+        if (step && step(done, total)) {
+            report.stopped = true;
+            left += total - done;
+            break;
+        }
+        ++done;
         const MoveState state = LocateMove(e);
         int32_t code = 0;
         if (state == MoveState::Moved || state == MoveState::ByPath) {
@@ -158,6 +168,7 @@ UndoReport UndoLastBatch(const QString& journalPath) {
         if (code != 0) ++left;
         report.moves.push_back({k, e.from, e.to, code});
     }
+    if (step && !report.stopped) step(total, total);
     journal.finish();
     if (left == 0) {
         QFile::remove(journalPath);

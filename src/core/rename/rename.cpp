@@ -1,6 +1,8 @@
 #include "core/rename/rename.h"
 
 #include <QFileInfo>
+#include <QSet>
+#include <functional>
 #include <vector>
 
 #include "core/batchlist/batchlist.h"
@@ -21,6 +23,31 @@ namespace {
 
 // How many colliding rows the question names one by one.
 constexpr size_t kListedCollisions = 5;
+
+// The question before a batch some of whose rows would take a name that is
+// taken: example is the first numbered name (empty: none to show).
+CollisionAnswer AskAboutCollisions(Dialogs& dialogs, size_t count, const QString& example,
+                                   const std::function<QString(size_t k)>& title) {
+    MessageRequest ask;
+    ask.caption = QStringLiteral("改名确认");
+    ask.buttons = MsgButtons::Choices;
+    ask.choices = {QStringLiteral("编号改名"), QStringLiteral("其余照常改名"),
+                   QStringLiteral("不改名")};
+    ask.defaultChoice = kNumberThem;
+    ask.escapeChoice = kRenameNothing;
+    ask.icon = MsgIcon::Warning;
+    ask.text = QStringLiteral("有") + FormatSettingNumber(int(count)) +
+               QStringLiteral("个文件改名后会与已有的文件或本批前面的文件同名:");
+    for (size_t k = 0; k < count && k < kListedCollisions; ++k)
+        ask.text += QStringLiteral("\r\n    ") + title(k);
+    if (count > kListedCollisions) ask.text += QStringLiteral("\r\n    ……");
+    ask.text += QStringLiteral("\r\n编号改名:这些文件的名字后加上编号");
+    if (!example.isEmpty()) ask.text += QStringLiteral(",如“") + example + QStringLiteral("”");
+    ask.text += QStringLiteral(";\r\n其余照常改名:这些文件保留原名;\r\n不改名:不改动任何文件。");
+    const int answer = dialogs.message(ask);
+    return answer == kNumberThem || answer == kRenameTheRest ? CollisionAnswer(answer)
+                                                             : kRenameNothing;
+}
 
 }  // namespace
 
@@ -77,6 +104,7 @@ void RenameCommand(BatchList& list, const GlobalSettings& settings, Dialogs& dia
         int32_t row;
         int32_t refused;  // a code the row fails with before any move; 0: it moves
         QString from, folder, newName, title;
+        bool numbered = false;  // newName carries a number the title has not
     };
     std::vector<RowMove> rows;
     for (int32_t r = 1; r <= list.count(); ++r) {
@@ -95,6 +123,8 @@ void RenameCommand(BatchList& list, const GlobalSettings& settings, Dialogs& dia
             m.refused = kErrorFileNotFound;  // the path would name the folder itself
         } else if (IsRefusedNewName(m.newName)) {
             m.refused = kErrorInvalidName;
+        } else if (m.folder == folder && m.newName == fileName) {
+            m.refused = kErrorAlreadyExists;  // renamed before: nothing to move
         }
         rows.push_back(std::move(m));
     }
@@ -107,34 +137,53 @@ void RenameCommand(BatchList& list, const GlobalSettings& settings, Dialogs& dia
         plannedRow.push_back(i);
     }
 
-    const std::vector<size_t> collisions = FindCollisions(planned);
+    std::vector<size_t> collisions = FindCollisions(planned);
     if (!collisions.empty()) {
-        MessageRequest ask;
-        ask.caption = QStringLiteral("改名确认");
-        ask.buttons = MsgButtons::YesNo;
-        ask.icon = MsgIcon::Warning;
-        ask.text = QStringLiteral("有") + FormatSettingNumber(int(collisions.size())) +
-                   QStringLiteral("个文件改名后会与已有的文件或本批前面的文件同名:");
-        for (size_t k = 0; k < collisions.size() && k < kListedCollisions; ++k)
-            ask.text += QStringLiteral("\r\n    ") + rows[plannedRow[collisions[k]]].title;
-        if (collisions.size() > kListedCollisions) ask.text += QStringLiteral("\r\n    ……");
-        ask.text += QStringLiteral("\r\n还要继续改名吗?") + QStringLiteral("\r\n") +
-                    QStringLiteral("yes:其余文件照常改名,这些文件保留原名;no:不改动任何文件");
-        if (dialogs.message(ask) != AnswerYes) return;
+        std::vector<PlannedMove> renumbered = planned;
+        const std::vector<size_t> still = NumberCollisions(renumbered, collisions);
+        CollisionAnswer answer = kNumberThem;
+        if (!settings.globalNumberDuplicates) {
+            QString example;
+            for (const size_t k : collisions) {
+                if (renumbered[k].to == renumbered[k].from) continue;
+                example = QFileInfo(renumbered[k].to).fileName();
+                break;
+            }
+            answer = AskAboutCollisions(dialogs, collisions.size(), example, [&](size_t k) {
+                return rows[plannedRow[collisions[k]]].title;
+            });
+        }
+        if (answer == kRenameNothing) return;
+        if (answer == kNumberThem) {
+            const QSet<size_t> left(still.begin(), still.end());
+            for (const size_t k : collisions) {
+                RowMove& m = rows[plannedRow[k]];
+                if (left.contains(k)) continue;
+                if (renumbered[k].to == renumbered[k].from) {
+                    m.refused = kErrorAlreadyExists;  // numbered before: nothing to move
+                    continue;
+                }
+                m.newName = QFileInfo(renumbered[k].to).fileName();
+                m.numbered = true;
+            }
+            collisions = still;
+        }
+        // Kept out of the batch, not left to the file system to refuse:
+        // one that compares names exactly would take them.
+        for (const size_t k : collisions) rows[plannedRow[k]].refused = kErrorAlreadyExists;
     }
 
     // The plan is on disk before the first file moves, so the batch can be
     // taken back even after a crash.
-    // A batch whose every move collides or misses its file changes nothing:
-    // no journal is begun for it.
+    // A batch whose every move misses its file changes nothing: no journal
+    // is begun for it.
     size_t missing = 0;
-    for (const PlannedMove& m : planned)
-        missing += !QFileInfo(m.from).exists() && !QFileInfo(m.from).isSymLink();
     std::vector<BatchMove> moves;
     moves.reserve(planned.size());
-    for (size_t k = 0; k < planned.size(); ++k) {
-        const RowMove& m = rows[plannedRow[k]];
+    for (const RowMove& m : rows) {
+        if (m.refused != 0) continue;
         moves.push_back({m.from, m.folder, m.newName});
+        missing += !QFileInfo(m.from).exists() && !QFileInfo(m.from).isSymLink();
     }
     if (progress) progress->start(int(moves.size()));
     const auto stopBefore = [&](size_t i) {
@@ -143,7 +192,7 @@ void RenameCommand(BatchList& list, const GlobalSettings& settings, Dialogs& dia
         return progress->stopRequested();
     };
     const BatchResult batch = RunRenameBatch(
-        journalPath, moves, planned.size() > collisions.size() + missing,
+        journalPath, moves, moves.size() > missing,
         [&](const QString& error) {
             MessageRequest ask;
             ask.caption = QStringLiteral("改名确认");
@@ -172,10 +221,16 @@ void RenameCommand(BatchList& list, const GlobalSettings& settings, Dialogs& dia
             }
         }
     }
+    size_t failed = 0, numbered = 0;
     for (size_t i = 0; i < reached; ++i) {
         const RowMove& m = rows[i];
         int32_t code = m.refused;
         if (code == 0) code = batch.codes[next++];
+        failed += code != 0;
+        numbered += code == 0 && m.numbered;
+        // The row follows its file, so that opening, undoing and renaming
+        // it again act on the file where it is now.
+        if (code == 0) list.setLocation(m.row, m.folder, m.newName);
 
         QString outcome;
         if (code == 0) {
@@ -206,6 +261,25 @@ void RenameCommand(BatchList& list, const GlobalSettings& settings, Dialogs& dia
         if (batch.moved > 0 && batch.journaled)
             box.text +=
                 QStringLiteral("\r\n") + QStringLiteral("已改名的文件可用“撤销上次改名”撤销。");
+        dialogs.message(box);
+    } else {
+        MessageRequest box;
+        box.caption = kAppTitle;
+        box.icon = failed > 0 ? MsgIcon::Warning : MsgIcon::Information;
+        if (rows.empty()) {
+            box.text = QStringLiteral("没有勾选要改名的文件。");
+        } else {
+            box.text = QStringLiteral("批量改名完成:已改名") + QString::number(batch.moved) +
+                       QStringLiteral("个文件");
+            if (numbered > 0)
+                box.text += QStringLiteral(",其中") + QString::number(numbered) +
+                            QStringLiteral("个加了编号");
+            box.text += QStringLiteral("。");
+            if (failed > 0)
+                box.text += QStringLiteral("\r\n") + QStringLiteral("有") +
+                            QString::number(failed) +
+                            QStringLiteral("个文件未改名,原因见“处理结果”一栏。");
+        }
         dialogs.message(box);
     }
 }

@@ -1,9 +1,13 @@
 #include "core/rename/undo.h"
 
 #include <QDir>
+#include <QFileInfo>
+#include <QHash>
+#include <vector>
 
 #include "core/batchlist/batchlist.h"
 #include "core/dialogs.h"
+#include "core/progress.h"
 #include "core/rename/journal.h"
 #include "core/rename/rename.h"
 #include "core/settings/number.h"
@@ -15,10 +19,52 @@ namespace {
 // How many failed moves the message names one by one.
 constexpr size_t kListedFailures = 5;
 
+// The rows by the path they list, so that each move finds its rows at once.
+QHash<QString, std::vector<int>> RowsByPath(const BatchList& list) {
+    QHash<QString, std::vector<int>> rows;
+    rows.reserve(list.count());
+    for (int r = 1; r <= list.count(); ++r) rows[QDir::cleanPath(list.path(r))].push_back(r);
+    return rows;
+}
+
+void MarkRows(BatchList& list, const QHash<QString, std::vector<int>>& rows, const UndoneMove& m) {
+    const QString from = QDir::cleanPath(m.from);
+    const QString to = QDir::cleanPath(m.to);
+    auto mark = [&](int r) {
+        if (m.code == 0) {
+            list.setRowColor(r, kColorWhite);
+            list.setResult(r, QStringLiteral("已撤销"));
+        } else {
+            list.setRowColor(r, kColorRed);
+            list.setResult(r, QStringLiteral("撤销失败:") + FailureText(m.code));
+        }
+    };
+    // Rows of this session show the file where the rename put it; those
+    // listed since may show it under its old name.
+    if (const auto it = rows.constFind(to); it != rows.constEnd()) {
+        const QFileInfo old(from);
+        for (const int r : *it) {
+            if (m.code == 0) list.setLocation(r, old.path(), old.fileName());
+            mark(r);
+        }
+    }
+    if (from == to) return;
+    if (const auto it = rows.constFind(from); it != rows.constEnd())
+        for (const int r : *it) mark(r);
+}
+
 }  // namespace
 
-void UndoLastRenameCommand(BatchList& list, Dialogs& dialogs, const QString& journalPath) {
-    const UndoReport report = UndoLastBatch(journalPath);
+void UndoLastRenameCommand(BatchList& list, Dialogs& dialogs, const QString& journalPath,
+                           Progress* progress) {
+    bool started = false;
+    const UndoReport report = UndoLastBatch(journalPath, [&](size_t done, size_t total) {
+        if (!progress || total == 0) return false;
+        if (!started) progress->start(int(total));
+        started = true;
+        progress->step(int(done), int(total));
+        return progress->stopRequested();
+    });
     MessageRequest box;
     box.caption = kAppTitle;
     if (report.unreadable) {
@@ -28,29 +74,23 @@ void UndoLastRenameCommand(BatchList& list, Dialogs& dialogs, const QString& jou
         dialogs.message(box);
         return;
     }
-    if (report.moves.empty()) {
+    if (report.moves.empty() && !report.stopped) {
         box.text = QStringLiteral("没有可以撤销的改名。");
         dialogs.message(box);
         return;
     }
 
-    // The rows of this session still list the files under their old names.
-    for (const UndoneMove& m : report.moves) {
-        const QString from = QDir::cleanPath(m.from);
-        for (int r = 1; r <= list.count(); ++r) {
-            if (QDir::cleanPath(list.path(r)) != from) continue;
-            if (m.code == 0) {
-                list.setRowColor(r, kColorWhite);
-                list.setResult(r, QStringLiteral("已撤销"));
-            } else {
-                list.setRowColor(r, kColorRed);
-                list.setResult(r, QStringLiteral("撤销失败:") + FailureText(m.code));
-            }
-        }
-    }
+    const QHash<QString, std::vector<int>> rows = RowsByPath(list);
+    for (const UndoneMove& m : report.moves) MarkRows(list, rows, m);
 
-    box.text = QStringLiteral("一共撤销了") + FormatSettingNumber(int(report.undone())) +
-               QStringLiteral("个文件的改名!!");
+    if (report.stopped) {
+        box.icon = MsgIcon::Information;
+        box.text = QStringLiteral("撤销已停止:已撤销") + QString::number(report.undone()) +
+                   QStringLiteral("个文件的改名,其余文件未改动。");
+    } else {
+        box.text = QStringLiteral("一共撤销了") + FormatSettingNumber(int(report.undone())) +
+                   QStringLiteral("个文件的改名!!");
+    }
     if (const size_t failed = report.failed()) {
         box.icon = MsgIcon::Warning;
         box.text += QStringLiteral("\n有") + FormatSettingNumber(int(failed)) +
@@ -66,6 +106,8 @@ void UndoLastRenameCommand(BatchList& list, Dialogs& dialogs, const QString& jou
                         QStringLiteral(" (") + FailureText(m.code) + QStringLiteral(")");
         }
         box.text += QStringLiteral("\n再次选择“撤销上次改名”可重试。");
+    } else if (report.stopped) {
+        box.text += QStringLiteral("\n再次选择“撤销上次改名”可撤销其余文件。");
     }
     dialogs.message(box);
 }

@@ -6,9 +6,13 @@ namespace pelmora {
 
 class BatchList;
 class Dialogs;
+class Progress;
 
 // "撤销上次改名": moves the files of the last rename batch back, newest
-// first, marks the rows that still list them, and reports the count.
-void UndoLastRenameCommand(BatchList& list, Dialogs& dialogs, const QString& journalPath);
+// first, puts the rows that list them back at their old names, and reports
+// the counts. With progress, each move is a step, and a stop asked through
+// it ends the undo before the next move; the rest stays undoable.
+void UndoLastRenameCommand(BatchList& list, Dialogs& dialogs, const QString& journalPath,
+                           Progress* progress = nullptr);
 
 }  // namespace pelmora

@@ -28,6 +28,9 @@ struct GlobalSettings {
     bool globalReplaceIllegal = false;
     // 保留英文单词间的空格: one blank stays between Latin words.
     bool globalKeepBlanks = false;
+    // 重名时自动编号: rows whose new names are taken get numbered names
+    // ("会议纪要(2).doc") without a question.
+    bool globalNumberDuplicates = false;
     // The kinds of document listed, as extensions out of DocumentExtensions().
     QStringList globalKinds = DefaultListedExtensions();
 };

@@ -19,9 +19,11 @@ constexpr qint64 kMaxBytes = 64 * 1024;
 const QString kReplaceIllegal = QStringLiteral("ReplaceIllegal");
 const QString kKeepBlanks = QStringLiteral("KeepBlanks");
 const QString kKinds = QStringLiteral("Kinds");
+const QString kNumberDuplicates = QStringLiteral("NumberDuplicates");
 
 bool IsKnownKey(const QString& key) {
-    return key == kReplaceIllegal || key == kKeepBlanks || key == kKinds;
+    return key == kReplaceIllegal || key == kKeepBlanks || key == kKinds ||
+           key == kNumberDuplicates;
 }
 
 // "Key=value" with blanks around either ignored; comments and lines without
@@ -51,6 +53,7 @@ void SetDefaults(GlobalSettings& s) {
     s.globalReplaceIllegal = defaults.globalReplaceIllegal;
     s.globalKeepBlanks = defaults.globalKeepBlanks;
     s.globalKinds = defaults.globalKinds;
+    s.globalNumberDuplicates = defaults.globalNumberDuplicates;
 }
 
 void ReadBoolean(const QString& value, bool& field) {
@@ -88,6 +91,8 @@ void ParseMoreSettings(const QByteArray& bytes, GlobalSettings& settings) {
             ReadBoolean(value, settings.globalKeepBlanks);
         else if (key == kKinds)
             ReadKinds(value, settings.globalKinds);
+        else if (key == kNumberDuplicates)
+            ReadBoolean(value, settings.globalNumberDuplicates);
     }
 }
 
@@ -110,6 +115,7 @@ QString MoreSettingsText(const GlobalSettings& s, const QByteArray& old) {
     text += kReplaceIllegal + QLatin1Char('=') + boolean(s.globalReplaceIllegal) + crlf;
     text += kKeepBlanks + QLatin1Char('=') + boolean(s.globalKeepBlanks) + crlf;
     text += kKinds + QLatin1Char('=') + s.globalKinds.join(QLatin1Char(' ')) + crlf;
+    text += kNumberDuplicates + QLatin1Char('=') + boolean(s.globalNumberDuplicates) + crlf;
     return text;
 }
 
