@@ -1,4 +1,4 @@
-// Speed of the .docx, RTF and web-page readers: the first-paragraph title of
+// Speed of the .docx, OpenDocument, RTF and web-page readers: the first-paragraph title of
 // each fixture (open the file, read paragraph 1, format it), the header
 // title of the .docx fixtures, and the leading paragraphs with their
 // formatting (open the file, LeadingParagraphs(60)) that the automatic title
@@ -34,7 +34,10 @@ enum class Read { FirstParagraph, Header, Leading };
 
 void TitlesOf(benchmark::State& state, Opener open, const std::string& ext, Read read) {
     std::vector<std::string> paths;
-    for (const auto& f : kFixtures) paths.push_back(Fixture(f + ext));
+    // The .odt files are LibreOffice's of the same sources as the .docx files.
+    for (const auto& f : kFixtures)
+        paths.push_back(ext == ".odt" ? std::string(PELMORA_TEST_DATA) + "/odt/formats/" + f + ext
+                                      : Fixture(f + ext));
     std::size_t chars = 0;
     for (auto _ : state) {
         for (const auto& path : paths) {
@@ -70,6 +73,15 @@ void BM_DocxHeader(benchmark::State& s) {
 void BM_DocxLeading(benchmark::State& s) {
     TitlesOf(s, pelmora::word::OpenOoxmlDocument, ".docx", Read::Leading);
 }
+void BM_OdtFirstParagraph(benchmark::State& s) {
+    TitlesOf(s, pelmora::word::OpenOdfDocument, ".odt", Read::FirstParagraph);
+}
+void BM_OdtHeader(benchmark::State& s) {
+    TitlesOf(s, pelmora::word::OpenOdfDocument, ".odt", Read::Header);
+}
+void BM_OdtLeading(benchmark::State& s) {
+    TitlesOf(s, pelmora::word::OpenOdfDocument, ".odt", Read::Leading);
+}
 void BM_RtfFirstParagraph(benchmark::State& s) {
     TitlesOf(s, pelmora::word::OpenRtfDocument, ".rtf", Read::FirstParagraph);
 }
@@ -95,6 +107,9 @@ void BM_DetectDocx(benchmark::State& state) {
 BENCHMARK(BM_DocxFirstParagraph)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_DocxHeader)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_DocxLeading)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_OdtFirstParagraph)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_OdtHeader)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_OdtLeading)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_RtfFirstParagraph)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_RtfLeading)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_HtmlFirstParagraph)->Unit(benchmark::kMicrosecond);

@@ -1,10 +1,10 @@
-// libFuzzer target for the .docx, Word 2003 XML, RTF and web-page readers. Every input goes
-// through the format dispatcher and, beside it, straight to the reader its
-// head names: both must give the same texts, the same leading paragraphs
-// with their formatting (one asks for them first, the other last) and the
-// same reasons. Input that
-// looks like XML is also wrapped as word/document.xml of a stored ZIP, so that
-// mutations reach the WordprocessingML reader instead of dying in ZIP checksums.
+// libFuzzer target for the .docx, OpenDocument, Word 2003 XML, RTF and web-page readers. Every
+// input goes through the format dispatcher and, beside it, straight to the reader its head names:
+// both must give the same texts, the same leading paragraphs with their formatting (one asks for
+// them first, the other last) and the same reasons. Input that looks like XML is also wrapped as
+// word/document.xml of a stored ZIP, and as content.xml, styles.xml and meta.xml of an
+// OpenDocument package, so that mutations reach the markup readers instead of dying in ZIP
+// checksums.
 
 #include <cstddef>
 #include <cstdint>
@@ -115,18 +115,10 @@ std::uint32_t Crc32(const std::string& d) {
     return ~c;
 }
 
-// word/document.xml (the input), word/header1.xml and word/styles.xml (the
-// same input, so header and style parsing see it too) in a stored ZIP, with
-// a relationship for rId1.
-std::string WrapAsPackage(const std::string& xml) {
-    const std::string rels =
-        "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
-        "<Relationship Id=\"rId1\" Type=\"h\" Target=\"header1.xml\"/></Relationships>";
-    const std::pair<std::string, const std::string*> entries[] = {
-        {"word/document.xml", &xml},
-        {"word/header1.xml", &xml},
-        {"word/styles.xml", &xml},
-        {"word/_rels/document.xml.rels", &rels}};
+using Entries = std::vector<std::pair<std::string, const std::string*>>;
+
+// A ZIP of stored entries, in this order.
+std::string StoredZip(const Entries& entries) {
     std::string body, central;
     for (const auto& [name, data] : entries) {
         std::uint32_t offset = static_cast<std::uint32_t>(body.size());
@@ -159,12 +151,50 @@ std::string WrapAsPackage(const std::string& xml) {
     Put32(out, 0x06054b50);
     Put16(out, 0);
     Put16(out, 0);
-    Put16(out, 4);
-    Put16(out, 4);
+    Put16(out, static_cast<unsigned>(entries.size()));
+    Put16(out, static_cast<unsigned>(entries.size()));
     Put32(out, static_cast<std::uint32_t>(central.size()));
     Put32(out, static_cast<std::uint32_t>(body.size()));
     Put16(out, 0);
     return out;
+}
+
+// word/document.xml (the input), word/header1.xml and word/styles.xml (the
+// same input, so header and style parsing see it too), with a relationship
+// for rId1.
+std::string WrapAsPackage(const std::string& xml) {
+    const std::string rels =
+        "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
+        "<Relationship Id=\"rId1\" Type=\"h\" Target=\"header1.xml\"/></Relationships>";
+    return StoredZip({{"word/document.xml", &xml},
+                      {"word/header1.xml", &xml},
+                      {"word/styles.xml", &xml},
+                      {"word/_rels/document.xml.rels", &rels}});
+}
+
+// The input as every part of an OpenDocument text package, mimetype first.
+std::string WrapAsOpenDocument(const std::string& xml) {
+    const std::string mime = "application/vnd.oasis.opendocument.text";
+    return StoredZip(
+        {{"mimetype", &mime}, {"content.xml", &xml}, {"styles.xml", &xml}, {"meta.xml", &xml}});
+}
+
+// What the dispatcher does with a ZIP package, reader by reader: OpenDocument
+// by its head, else Office Open XML, else OpenDocument after all.
+std::vector<std::string> TryPackage(const std::string& bytes) {
+    if (pelmora::word::IsOpenDocumentHead(bytes)) {
+        if (!pelmora::word::IsOpenDocumentTextHead(bytes))
+            return {"<refused>OpenDocument file that is not a text document"};
+        return Try(pelmora::word::OpenOdfBytes, bytes);
+    }
+    std::vector<std::string> ooxml = Try(pelmora::word::OpenOoxmlBytes, bytes);
+    if (ooxml.size() != 1 || ooxml[0].find("no word/document.xml") == std::string::npos)
+        return ooxml;
+    std::vector<std::string> odf = Try(pelmora::word::OpenOdfBytes, bytes);
+    if (odf.size() == 1 && odf[0].rfind("<refused>", 0) == 0 &&
+        odf[0].rfind("<refused>OpenDocument", 0) != 0)
+        return ooxml;
+    return odf;
 }
 
 }  // namespace
@@ -180,7 +210,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::vector<std::string> direct;
     switch (pelmora::word::Sniff(bytes)) {
         case Format::Zip:
-            direct = Try(pelmora::word::OpenOoxmlBytes, bytes);
+            direct = TryPackage(bytes);
             break;
         case Format::Rtf:
             direct = Try(pelmora::word::OpenRtfBytes, bytes);
@@ -198,6 +228,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             break;
     }
     if (direct != dispatched) __builtin_trap();
-    if (!bytes.empty() && bytes[0] == '<') Try(pelmora::word::OpenOoxmlBytes, WrapAsPackage(bytes));
+    if (!bytes.empty() && bytes[0] == '<') {
+        Try(pelmora::word::OpenOoxmlBytes, WrapAsPackage(bytes));
+        // The same package through the dispatcher and straight to its reader,
+        // the leading paragraphs asked for first and last.
+        const std::string odf = WrapAsOpenDocument(bytes);
+        const std::vector<std::string> straight = Try(pelmora::word::OpenOdfBytes, odf);
+        if (Try(pelmora::word::OpenOdfBytes, odf, true) != straight) __builtin_trap();
+        const auto open = [](std::string b) {
+            return pelmora::word::Open(std::make_unique<pelmora::word::OwnedSource>(std::move(b)));
+        };
+        if (Try(open, odf) != straight) __builtin_trap();
+    }
     return 0;
 }

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Fuzzes the .docx, Word 2003 XML, RTF and web-page readers (fuzz_formats)
-# for SECONDS (default 60). Seeds: the fixtures in tests/data/formats and
-# formats-props under 64 KiB and, for the XML reader, the document and
-# styles parts of their .docx files. Layout and needs: scripts/lib/fuzz.sh.
+# Fuzzes the .docx, OpenDocument, Word 2003 XML, RTF and web-page readers
+# (fuzz_formats) for SECONDS (default 60). Seeds: the fixtures in
+# tests/data/formats, formats-props and odt under 64 KiB and, for the XML
+# readers, the document and styles parts of their .docx files and the
+# content and styles parts of the .odt files. Layout and needs:
+# scripts/lib/fuzz.sh.
 #
 # Usage: scripts/fuzz-formats.sh [SECONDS]
 #        scripts/fuzz-formats.sh --run FILE...
@@ -22,5 +24,12 @@ done
 for f in "$data"/*.docx "$data"-props/*.docx; do
   unzip -p "$f" word/document.xml >"$seeds/$(basename "$f").document.xml" 2>/dev/null || true
   unzip -p "$f" word/styles.xml >"$seeds/$(basename "$f").styles.xml" 2>/dev/null || true
+done
+for f in "$root"/tests/data/odt/*.odt "$root"/tests/data/odt/*/*.odt "$root"/tests/data/odt/*/*.ott; do
+  [[ -f "$f" && $(stat -c %s "$f") -lt 65536 ]] || continue
+  name=$(basename "$(dirname "$f")")_$(basename "$f")
+  cp "$f" "$seeds/$name"
+  unzip -p "$f" content.xml >"$seeds/$name.content.xml" 2>/dev/null || true
+  unzip -p "$f" styles.xml >"$seeds/$name.styles.xml" 2>/dev/null || true
 done
 fuzz_run fuzz_formats "$seconds" 65536 -- "$seeds"

@@ -60,6 +60,11 @@ inline constexpr std::size_t kMaxMimeParts = 4096;
 inline constexpr std::size_t kMaxCssRules = 4000;
 inline constexpr std::size_t kMaxCssBytes = 1u << 20;  // style sheets of one page together
 
+// ---- OpenDocument
+inline constexpr std::size_t kMaxTableColumns = 1024;     // columns a table's spans are kept for
+inline constexpr int kMaxSpaces = 1024;                   // one text:s element's blanks
+inline constexpr std::size_t kMaxStoryParagraphs = 4096;  // of a header or footer; page styles
+
 // ---- formatting statistics
 // Distinct values (sizes, colours) counted per paragraph: a handful in a
 // title paragraph, a flood is damage.

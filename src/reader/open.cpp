@@ -1,6 +1,7 @@
 #include "reader/open.h"
 
 #include <cstring>
+#include <memory>
 #include <string>
 
 #include "reader/binary/worddoc.h"
@@ -139,6 +140,42 @@ const char* Reason(Format format) {
 
 namespace {
 
+// One source for two readers in turn.
+class SharedSource final : public ByteSource {
+  public:
+    explicit SharedSource(std::shared_ptr<ByteSource> src) : src_(std::move(src)) {}
+    uint64_t Size() const override { return src_->Size(); }
+    size_t ReadAt(uint64_t off, void* dst, size_t n) override { return src_->ReadAt(off, dst, n); }
+    std::string Path() const override { return src_->Path(); }
+
+  private:
+    std::shared_ptr<ByteSource> src_;
+};
+
+// A ZIP package: OpenDocument when its mimetype entry comes first, as the
+// format asks; else Office Open XML, and OpenDocument after all when the
+// package holds no Word document (a mimetype entry elsewhere).
+std::unique_ptr<DocumentImpl> OpenPackage(std::unique_ptr<ByteSource> src, std::string_view head) {
+    if (IsOpenDocumentHead(head)) {
+        if (!IsOpenDocumentTextHead(head))
+            throw WordError("OpenDocument file that is not a text document");
+        return OpenOdfSource(std::move(src));
+    }
+    const std::shared_ptr<ByteSource> shared = std::move(src);
+    try {
+        return OpenOoxmlSource(std::make_unique<SharedSource>(shared));
+    } catch (const WordError& word) {
+        if (std::string_view(word.what()).find("no word/document.xml") == std::string_view::npos)
+            throw;
+        try {
+            return OpenOdfSource(std::make_unique<SharedSource>(shared));
+        } catch (const WordError& odf) {
+            if (std::string_view(odf.what()).starts_with("OpenDocument")) throw;
+        }
+        throw;
+    }
+}
+
 bool HasWpsName(const std::string& path) {
     if (path.size() < 5) return false;
     const std::string ext = fmt::AsciiLower(std::string_view(path).substr(path.size() - 4));
@@ -166,7 +203,8 @@ std::unique_ptr<DocumentImpl> Open(std::unique_ptr<ByteSource> src) {
                 throw;
             }
         case Format::Zip:
-            return OpenOoxmlSource(std::move(src));
+            return OpenPackage(std::move(src),
+                               std::string_view(reinterpret_cast<const char*>(head), n));
         case Format::Rtf:
             return OpenRtfBytes(ReadAll(*src, kMaxRtfBytes));
         case Format::Web: {

@@ -32,6 +32,17 @@ std::unique_ptr<DocumentImpl> OpenRtfBytes(std::string bytes);
 // `path` (optional) is where the page lies, for header files saved beside it.
 std::unique_ptr<DocumentImpl> OpenWebBytes(std::string bytes, std::string path = {});
 std::unique_ptr<DocumentImpl> OpenWordXmlBytes(std::string bytes);
+// OpenDocument text (.odt, .ott): by path, bytes, or a source the document
+// keeps.
+std::unique_ptr<DocumentImpl> OpenOdfDocument(const std::string& path);
+std::unique_ptr<DocumentImpl> OpenOdfBytes(std::string bytes);
+std::unique_ptr<DocumentImpl> OpenOdfSource(std::unique_ptr<ByteSource> src);
+// True when a ZIP archive's head shows an OpenDocument package: its first
+// entry is the stored "mimetype"; ...TextHead: of a text document or
+// template.
+bool IsOpenDocumentHead(std::string_view head);
+bool IsOpenDocumentTextHead(std::string_view head);
+
 // A package read through the source, which the document keeps.
 std::unique_ptr<DocumentImpl> OpenOoxmlSource(std::unique_ptr<ByteSource> src);
 

@@ -368,6 +368,14 @@ TEST_F(OptionsDialogTest, TheSavedFolderIsScrolledIntoView) {
     });
 }
 
+// The kinds the dialog shows checked.
+QStringList CheckedKinds(const frmOptions& d) {
+    QStringList shown;
+    for (QCheckBox* box : d.chkKinds)
+        if (box->isChecked()) shown << box->text();
+    return shown;
+}
+
 TEST_F(OptionsDialogTest, FurtherSettingsLiveInTheirOwnFile) {
     start(fileWith());
     const QString more = dir_.filePath(QStringLiteral("pelmora-options.ini"));
@@ -377,10 +385,7 @@ TEST_F(OptionsDialogTest, FurtherSettingsLiveInTheirOwnFile) {
         EXPECT_TRUE(d.chkNumber->isChecked());
         d.chkNumber->setChecked(false);
         EXPECT_FALSE(d.chkKeepBlanks->isChecked());
-        QStringList shown;
-        for (QCheckBox* box : d.chkKinds)
-            if (box->isChecked()) shown << box->text();
-        EXPECT_EQ(shown, (QStringList{".dot", ".odt"}));
+        EXPECT_EQ(CheckedKinds(d), (QStringList{".dot", ".odt"}));
         d.chkKeepBlanks->setChecked(true);
         d.chkReplace->setChecked(false);
         d.chkKinds[0]->setChecked(true);  // .doc
@@ -427,10 +432,7 @@ TEST_F(OptionsDialogTest, WithoutTheFurtherFileTheDefaultsShow) {
     openOptions([&](frmOptions& d) {
         EXPECT_FALSE(d.chkReplace->isChecked());
         EXPECT_FALSE(d.chkKeepBlanks->isChecked());
-        QStringList shown;
-        for (QCheckBox* box : d.chkKinds)
-            if (box->isChecked()) shown << box->text();
-        EXPECT_EQ(shown, DefaultListedExtensions());
+        EXPECT_EQ(CheckedKinds(d), DefaultListedExtensions());
         return QDialog::Rejected;
     });
     EXPECT_FALSE(QFile::exists(dir_.filePath(QStringLiteral("pelmora-options.ini"))));

@@ -47,8 +47,8 @@ std::map<QString, Expected> ReadExpected() {
     return out;
 }
 
-// The kinds whose reader is in place.
-const QStringList kReadKinds = {".wps", ".wpt", ".dot", ".dotx", ".rtf"};
+// Every kind made by LibreOffice (the old WPS files aside).
+const QStringList kReadKinds = {".odt", ".ott", ".wps", ".wpt", ".dot", ".dotx", ".rtf"};
 
 class Kinds : public test::WindowTest {
   protected:

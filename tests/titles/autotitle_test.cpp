@@ -83,6 +83,19 @@ TEST(AutoTitleFixtures, TableListsEveryFixtureAndEachOneReads) {
     }
 }
 
+// LibreOffice's .odt of the same sources gives the titles their .docx gives.
+TEST(AutoTitleFixtures, OpenDocumentGivesTheSameTitles) {
+    int compared = 0;
+    for (const Expected& e : ReadExpected()) {
+        if (!e.file.ends_with(".docx")) continue;
+        const std::string odt = "../odt/titles/" + e.file.substr(0, e.file.size() - 5) + ".odt";
+        if (!fs::exists(kDir / odt)) continue;
+        EXPECT_EQ(ToUtf8(TitleOf(odt)), e.title) << odt;
+        ++compared;
+    }
+    EXPECT_GE(compared, 20);
+}
+
 class AutoTitle : public ::testing::TestWithParam<Expected> {};
 
 TEST_P(AutoTitle, GivesTheTitleAPersonWouldPick) {

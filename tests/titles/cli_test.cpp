@@ -235,6 +235,21 @@ TEST(Cli, ExplainTellsHowTheAutomaticModeDecides) {
         EXPECT_NE(r.out.find(part), std::string::npos) << part << "\n" << r.out;
 }
 
+TEST(Cli, OpenDocumentInEveryMode) {
+    const std::string odt = std::string(PELMORA_TEST_DATA) + "/kinds/notice.odt";
+    const std::pair<const char*, const char*> modes[] = {
+        {"0", "关于召开2024年度工作会议的通知"},
+        {"1", "海州市教育局"},
+        {"2", "海州市教育局办公室2024年3月5日印发"},
+        {"3", "二、会议地点：市教育局三楼会议室"},
+        {"4", "关于召开2024年度工作会议的通知"}};
+    for (const auto& [mode, title] : modes) {
+        Result r = RunTitles({"--mode", mode, odt});
+        EXPECT_EQ(r.status, 0) << mode;
+        EXPECT_EQ(r.out, odt + "\t" + title + "\n") << mode;
+    }
+}
+
 TEST(Cli, MissingParagraphFiveIsAnError) {
     Result r = RunTitles({"--mode", "3", Doc("short.doc")});
     EXPECT_EQ(r.status, 1);

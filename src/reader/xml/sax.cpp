@@ -42,6 +42,16 @@ Ns ClassifyNs(std::string_view uri) {
     if (uri == "http://schemas.openxmlformats.org/package/2006/relationships") return Ns::PkgRel;
     if (uri == "http://purl.org/dc/elements/1.1/") return Ns::Dc;
     if (uri == "urn:schemas-microsoft-com:office:office") return Ns::O;
+    if (uri.starts_with("urn:oasis:names:tc:opendocument:xmlns:")) {
+        const std::string_view name = uri.substr(38);
+        if (name == "office:1.0") return Ns::Office;
+        if (name == "style:1.0") return Ns::Style;
+        if (name == "text:1.0") return Ns::Text;
+        if (name == "table:1.0") return Ns::Table;
+        if (name == "xsl-fo-compatible:1.0") return Ns::Fo;
+        if (name == "drawing:1.0") return Ns::Draw;
+        if (name == "manifest:1.0") return Ns::Manifest;
+    }
     return Ns::Other;
 }
 

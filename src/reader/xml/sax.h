@@ -13,7 +13,26 @@ namespace pelmora::word::fmt {
 // Namespaces the .docx reader cares about; strict and transitional names
 // map to the same value.
 // Dc: Dublin Core of package properties; O: Word 2003's document properties.
-enum class Ns { None, W, R, Mc, Wp, M, PkgRel, Dc, O, Other };
+// Office to Manifest: OpenDocument's (ODF 1.2); Fo its formatting attributes.
+enum class Ns {
+    None,
+    W,
+    R,
+    Mc,
+    Wp,
+    M,
+    PkgRel,
+    Dc,
+    O,
+    Office,
+    Style,
+    Text,
+    Table,
+    Fo,
+    Draw,
+    Manifest,
+    Other
+};
 
 Ns ClassifyNs(std::string_view uri);
 
