@@ -5,15 +5,21 @@
 
 #include <gtest/gtest.h>
 #include <sys/mount.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <algorithm>
+#include <functional>
+#include <memory>
+#include <string>
 
 #include "core/files/files.h"
 #include "core/rename/batch.h"
 #include "core/rename/journal.h"
+#include "support/fusemount.h"
 #include "support/testutil.h"
 
 namespace pelmora {
@@ -147,6 +153,135 @@ TEST_F(Recovery, AJournalOfARunningProcessIsLeftAlone) {
     EXPECT_EQ(RecoverAfterCrash(settings.path()).duplicatesRemoved, 1u);
 }
 
+// Runs body in a child process that ends abruptly (as if killed) when the
+// move reaches step for the nth time; waits for it.
+void RunUntil(const char* step, int nth, const std::function<void()>& body) {
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        int seen = 0;
+        moveFileSeams().beforeTakingName = [&](const char* s) {
+            if (std::string(s) == step && ++seen == nth) ::_exit(9);
+        };
+        body();
+        ::_exit(0);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 9) << "never reached " << step;
+}
+
+TEST_F(Recovery, AFileLeftUnderBothNamesByACutOffLinkKeepsOnlyOne) {
+    // Where the no-replace rename is missing and hard links work (ntfs-3g):
+    // killed between link() and unlink(), in the batch and in its undo.
+    moveFileSeams().noRenameNoReplace = true;
+    WriteFile(d() + "/a.doc", "alpha");
+    WriteFile(d() + "/b.doc", "beta");
+    const std::vector<BatchMove> moves = {{d() + "/a.doc", d(), "A.doc"},
+                                          {d() + "/b.doc", d(), "B.doc"}};
+    RunUntil("linked", 2, [&] { run(moves); });
+    ASSERT_EQ(Names(d()), (QStringList{"A.doc", "B.doc", "b.doc"}));
+    EXPECT_EQ(RecoverAfterCrash(settings.path()).duplicatesRemoved, 1u);
+    EXPECT_EQ(Names(d()), (QStringList{"A.doc", "b.doc"}));
+
+    ASSERT_EQ(run({{d() + "/b.doc", d(), "B.doc"}}).moved, 1u);
+    RunUntil("linked", 1, [&] { UndoLastBatch(journal()); });
+    ASSERT_EQ(Names(d()), (QStringList{"A.doc", "B.doc", "b.doc"}));
+    EXPECT_EQ(RecoverAfterCrash(settings.path()).duplicatesRemoved, 1u);
+    EXPECT_EQ(Names(d()), (QStringList{"A.doc", "b.doc"}));
+    EXPECT_EQ(ReadFile(d() + "/b.doc"), "beta");
+    UndoLastBatch(journal());
+    EXPECT_FALSE(QFile::exists(journal()));
+}
+
+TEST_F(Recovery, AnEmptyFileThatTookTheNewNameFirstIsNotTakenForOurReservation) {
+    // Where neither a no-replace rename nor hard links exist, the name is
+    // reserved by an exclusive create; someone else's empty file got there
+    // just before it.
+    moveFileSeams().noRenameNoReplace = moveFileSeams().noHardLinks = true;
+    WriteFile(d() + "/a.doc", "alpha");
+    WriteFile(d() + "/b.doc", "beta");
+    int reserving = 0;
+    moveFileSeams().beforeTakingName = [&](const char* step) {
+        if (std::string(step) == "reserve" && ++reserving == 2) WriteFile(d() + "/B.doc", "");
+    };
+    const BatchResult r = run({{d() + "/a.doc", d(), "A.doc"}, {d() + "/b.doc", d(), "B.doc"}});
+    moveFileSeams().beforeTakingName = nullptr;
+    EXPECT_EQ(r.codes, (std::vector<int32_t>{0, 183}));
+    RecoverAfterCrash(settings.path());
+    EXPECT_EQ(Names(d()), (QStringList{"A.doc", "B.doc", "b.doc"}));
+    EXPECT_EQ(UndoLastBatch(journal()).undone(), 1u);
+    EXPECT_EQ(Names(d()), (QStringList{"B.doc", "a.doc", "b.doc"}));
+
+    // Cut off between our own create and its record, the empty file is ours.
+    RenameJournal& log = plan({{d() + "/a.doc", d() + "/A.doc"}});
+    log.markBegun(0, *IdentityOf(d() + "/a.doc", true));
+    log.markPlaced(0, kReservationPending);
+    WriteFile(d() + "/A.doc", "");
+    log.finish();
+    EXPECT_EQ(RecoverAfterCrash(settings.path()).duplicatesRemoved, 1u);
+    EXPECT_EQ(Names(d()), (QStringList{"B.doc", "a.doc", "b.doc"}));
+}
+
+// A process of another program, as after a restart one may have the pid
+// that wrote a journal.
+class OtherProgram {
+  public:
+    OtherProgram() {
+        pid_ = ::fork();
+        if (pid_ == 0) {
+            ::execlp("sleep", "sleep", "60", nullptr);
+            ::_exit(127);
+        }
+        ::usleep(50000);  // until it runs the other program
+    }
+    ~OtherProgram() {
+        ::kill(pid_, SIGKILL);
+        ::waitpid(pid_, nullptr, 0);
+    }
+    pid_t pid() const { return pid_; }
+
+  private:
+    pid_t pid_;
+};
+
+TEST_F(Recovery, APidThatAnotherProcessHasSinceARestartIsNoWriter) {
+    OtherProgram other;
+    WriteFile(d() + "/a.doc", "alpha");
+    QDir(d()).mkdir("out");
+    const QByteArray pid = QByteArray::number(other.pid());
+    auto crashed = [&](const QByteArray& pidLine) {
+        // A copy cut off under way, by a writer of that pid.
+        WriteFile(journal(), "pelmora rename journal 2\npid\t" + pidLine + "\nmove\t" +
+                                 QFile::encodeName(d() + "/a.doc") + "\t" +
+                                 QFile::encodeName(d() + "/out/A.doc") + "\n");
+        RenameJournal log(journal());
+        ASSERT_TRUE(log.openForMarks());
+        log.markBegun(0, *IdentityOf(d() + "/a.doc", true));
+        WriteFile(d() + "/out/A.doc", "alpha");
+        log.markPlaced(0, *IdentityOf(d() + "/out/A.doc"));
+    };
+    // An earlier version's journal: the pid alone, now another program's.
+    crashed(pid);
+    WriteFile(d() + "/out/.pelmora-tmp-" + pid + "-Ab12Cd", "half");
+    RecoveryReport r = RecoverAfterCrash(settings.path());
+    EXPECT_EQ(r.duplicatesRemoved, 1u);
+    EXPECT_EQ(r.temporariesRemoved, 1);
+    // This version's: the pid with a start and a boot that are not that process's.
+    const ProcessMark own = OwnProcessMark();
+    for (const QByteArray& mark : {pid + "\t1\t" + own.boot, pid + "\t1\tdeadbeef-1234"}) {
+        crashed(mark);
+        WriteFile(d() + "/out/.pelmora-tmp-" + mark.left(mark.indexOf('\t')) + "-1-" +
+                      mark.mid(mark.lastIndexOf('\t') + 1).left(8) + "-Ab12Cd",
+                  "half");
+        r = RecoverAfterCrash(settings.path());
+        EXPECT_EQ(r.duplicatesRemoved, 1u) << mark.constData();
+        EXPECT_EQ(r.temporariesRemoved, 1) << mark.constData();
+    }
+    EXPECT_EQ(Names(d() + "/out"), QStringList());
+}
+
 TEST_F(Recovery, ABatchThatMovesNothingKeepsTheEarlierBatchUndoable) {
     WriteFile(d() + "/a.doc", "a");
     WriteFile(d() + "/b.doc", "b");
@@ -242,6 +377,150 @@ TEST_F(Recovery, AnUnreadableJournalIsSaidSoAndNotTakenForNothingToUndo) {
     EXPECT_TRUE(report.unreadable);
     EXPECT_FALSE(UndoLastBatch(settings.path() + "/none").unreadable);
 }
+
+TEST_F(Recovery, AJournalOfTheVersionBeforeIsStillUndone) {
+    // Written before fingerprints and process starts: pid alone, begun marks
+    // of six fields.
+    WriteFile(d() + "/a.doc", "alpha");
+    WriteFile(d() + "/b.doc", "beta");
+    const FileIdentity a = *IdentityOf(d() + "/a.doc"), b = *IdentityOf(d() + "/b.doc");
+    ASSERT_EQ(MoveFile(d() + "/a.doc", d() + "/A.doc"), 0);
+    ASSERT_EQ(MoveFile(d() + "/b.doc", d() + "/B.doc"), 0);
+    auto begun = [](int i, const FileIdentity& id) {
+        return "begun\t" + QByteArray::number(i) + "\t" + QByteArray::number(id.device) + "\t" +
+               QByteArray::number(id.inode) + "\t" + QByteArray::number(id.size) + "\t" +
+               QByteArray::number(id.mtimeNs) + "\n";
+    };
+    WriteFile(journal(), "pelmora rename journal 2\npid\t999999999\nmove\t" +
+                             QFile::encodeName(d() + "/a.doc") + "\t" +
+                             QFile::encodeName(d() + "/A.doc") + "\nmove\t" +
+                             QFile::encodeName(d() + "/b.doc") + "\t" +
+                             QFile::encodeName(d() + "/B.doc") + "\n" + begun(0, a) + "done\t0\n" +
+                             begun(1, b) + "done\t1\n");
+    const UndoReport report = UndoLastBatch(journal());
+    EXPECT_EQ(report.undone(), 2u);
+    EXPECT_EQ(Names(d()), (QStringList{"a.doc", "b.doc"}));
+    EXPECT_FALSE(QFile::exists(journal()));
+}
+
+// On FAT, exFAT and NTFS through FUSE: file numbers that change when the
+// kernel drops its caches or the volume is mounted again, times kept to
+// 2 s or 1 s, link() without the no-replace rename.
+class RecoveryOnFuse : public Recovery, public ::testing::WithParamInterface<test::FuseKind> {
+  protected:
+    void SetUp() override {
+        mount = std::make_unique<test::FuseMount>(GetParam());
+        if (!mount->mounted())
+            GTEST_SKIP() << test::FuseKindName(GetParam()) << ": " << mount->why().constData();
+    }
+    void TearDown() override {
+        Recovery::TearDown();
+        mount.reset();
+    }
+    // The volume as after a pulled stick or a restart.
+    void shake() {
+        test::FuseMount::DropCaches();
+        ASSERT_TRUE(mount->remount());
+        test::FuseMount::DropCaches();
+    }
+    QString m() const { return mount->path(); }
+    std::unique_ptr<test::FuseMount> mount;
+};
+
+QByteArray Content(int i) {
+    // Sizes over several copy buffers; first and last blocks of their own.
+    return QByteArray::number(i) + QByteArray(20000 * i, char('a' + i)) + QByteArray::number(i);
+}
+
+TEST_P(RecoveryOnFuse, RenamedInPlaceThenRemountedIsUndone) {
+    std::vector<BatchMove> moves;
+    for (int i = 0; i < 10; ++i) {
+        WriteFile(m() + QStringLiteral("/f%1.doc").arg(i), Content(i));
+        moves.push_back(
+            {m() + QStringLiteral("/f%1.doc").arg(i), m(), QStringLiteral("T%1.doc").arg(i)});
+    }
+    ASSERT_EQ(run(moves).moved, 10u);
+    test::FuseMount::DropCaches();
+    ASSERT_NO_FATAL_FAILURE(shake());
+    const UndoReport report = UndoLastBatch(journal());
+    EXPECT_EQ(report.undone(), 10u);
+    EXPECT_EQ(report.failed(), 0u);
+    for (int i = 0; i < 10; ++i)
+        EXPECT_EQ(ReadFile(m() + QStringLiteral("/f%1.doc").arg(i)), Content(i)) << i;
+    EXPECT_EQ(Names(m()).size(), 10);
+    EXPECT_FALSE(QFile::exists(journal()));
+}
+
+TEST_P(RecoveryOnFuse, MovedOntoTheVolumeAndBackDespiteItsRoundedTimes) {
+    std::vector<BatchMove> moves;
+    for (int i = 0; i < 4; ++i) {
+        WriteFile(d() + QStringLiteral("/f%1.doc").arg(i), Content(i));
+        // Times of odd seconds and nanoseconds, which FAT and exFAT round.
+        const struct timespec t[2] = {{1700000001, 123456789}, {1700000001 + 2 * i, 987654321}};
+        const QByteArray path = QFile::encodeName(d() + QStringLiteral("/f%1.doc").arg(i));
+        ASSERT_EQ(::utimensat(AT_FDCWD, path.constData(), t, 0), 0);
+        moves.push_back(
+            {d() + QStringLiteral("/f%1.doc").arg(i), m(), QStringLiteral("T%1.doc").arg(i)});
+    }
+    ASSERT_EQ(run(moves).moved, 4u);
+    const UndoReport report = UndoLastBatch(journal());
+    EXPECT_EQ(report.undone(), 4u);
+    EXPECT_EQ(report.failed(), 0u);
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(ReadFile(d() + QStringLiteral("/f%1.doc").arg(i)), Content(i)) << i;
+    EXPECT_TRUE(Names(m()).isEmpty()) << Names(m()).join(' ').toStdString();
+}
+
+TEST_P(RecoveryOnFuse, KilledMidBatchAndRemountedLeavesNoSecondCopy) {
+    std::vector<BatchMove> moves;
+    for (int i = 0; i < 5; ++i) {
+        WriteFile(m() + QStringLiteral("/f%1.doc").arg(i), Content(i));
+        moves.push_back(
+            {m() + QStringLiteral("/f%1.doc").arg(i), m(), QStringLiteral("T%1.doc").arg(i)});
+    }
+    // The third move cut off with the file at both names: a whole copy beside
+    // its original (FAT, exFAT), or one file under two names (NTFS).
+    RunUntil(GetParam() == test::FuseKind::Ntfs ? "linked" : "copied", 3, [&] { run(moves); });
+    ASSERT_NO_FATAL_FAILURE(shake());
+    EXPECT_EQ(RecoverAfterCrash(settings.path()).duplicatesRemoved, 1u);
+    EXPECT_EQ(Names(m()), (QStringList{"T0.doc", "T1.doc", "f2.doc", "f3.doc", "f4.doc"}));
+    ASSERT_NO_FATAL_FAILURE(shake());
+    EXPECT_EQ(UndoLastBatch(journal()).undone(), 2u);
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(ReadFile(m() + QStringLiteral("/f%1.doc").arg(i)), Content(i)) << i;
+    EXPECT_EQ(Names(m()).size(), 5);
+    EXPECT_FALSE(QFile::exists(journal()));
+}
+
+TEST_P(RecoveryOnFuse, AnUndoKilledMidwayAndRemountedIsTakenUpAgain) {
+    std::vector<BatchMove> moves;
+    for (int i = 0; i < 4; ++i) {
+        WriteFile(m() + QStringLiteral("/f%1.doc").arg(i), Content(i));
+        moves.push_back(
+            {m() + QStringLiteral("/f%1.doc").arg(i), m(), QStringLiteral("T%1.doc").arg(i)});
+    }
+    ASSERT_EQ(run(moves).moved, 4u);
+    RunUntil(GetParam() == test::FuseKind::Ntfs ? "linked" : "copied", 2,
+             [&] { UndoLastBatch(journal()); });
+    ASSERT_NO_FATAL_FAILURE(shake());
+    RecoverAfterCrash(settings.path());
+    ASSERT_NO_FATAL_FAILURE(shake());
+    const UndoReport report = UndoLastBatch(journal());
+    EXPECT_EQ(report.failed(), 0u);
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(ReadFile(m() + QStringLiteral("/f%1.doc").arg(i)), Content(i)) << i;
+    EXPECT_EQ(Names(m()).size(), 4) << Names(m()).join(' ').toStdString();
+    EXPECT_FALSE(QFile::exists(journal()));
+}
+
+INSTANTIATE_TEST_SUITE_P(FileSystems, RecoveryOnFuse,
+                         ::testing::Values(test::FuseKind::Fat, test::FuseKind::Exfat,
+                                           test::FuseKind::Ntfs),
+                         [](const auto& info) {
+                             std::string s = test::FuseKindName(info.param);
+                             s.erase(std::remove(s.begin(), s.end(), '-'), s.end());
+                             return s;
+                         });
 
 }  // namespace
 }  // namespace pelmora

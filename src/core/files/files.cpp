@@ -6,6 +6,7 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -18,8 +19,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "core/files/filenames.h"
+#include "core/files/mounts.h"
 #include "core/files/paths.h"
 
 namespace pelmora {
@@ -133,22 +136,170 @@ std::vector<FoundFile> FindDocFiles(const QString& folder, bool subfolders,
 
 // ---- Identity ----
 
-std::optional<FileIdentity> IdentityOfNative(const char* path) {
-    struct stat st;
-    if (::lstat(path, &st) != 0) return std::nullopt;
-    return FileIdentity{uint64_t(st.st_dev), uint64_t(st.st_ino), int64_t(st.st_size),
-                        int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
+namespace {
+
+uint64_t FingerprintOfFd(int fd, int64_t size) {
+    // The size and the first and last blocks: what a copy cut short, another
+    // document or another version of it differs in.
+    QCryptographicHash hash(QCryptographicHash::Sha1);
+    hash.addData(QByteArray::number(qlonglong(size)));
+    std::array<char, 1 << 16> buffer;
+    auto add = [&](int64_t from, int64_t to) {
+        while (from < to) {
+            const ssize_t n =
+                ::pread(fd, buffer.data(),
+                        size_t(std::min<int64_t>(to - from, int64_t(buffer.size()))), off_t(from));
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) return false;
+            hash.addData(QByteArrayView(buffer.data(), n));
+            from += n;
+        }
+        return true;
+    };
+    const int64_t head = std::min(size, kFingerprintBlock);
+    if (!add(0, head) || !add(std::max(head, size - kFingerprintBlock), size)) return 0;
+    const QByteArray digest = hash.result();
+    uint64_t fp = 0;
+    std::memcpy(&fp, digest.constData(), sizeof fp);
+    return fp == 0 ? 1 : fp;
 }
 
-std::optional<FileIdentity> IdentityOf(const QString& path) {
+FileIdentity IdentityFromStat(const struct stat& st) {
+    return FileIdentity{uint64_t(st.st_dev),
+                        uint64_t(st.st_ino),
+                        int64_t(st.st_size),
+                        int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec,
+                        0,
+                        uint32_t(st.st_nlink)};
+}
+
+}  // namespace
+
+std::optional<FileIdentity> IdentityOfNative(const char* path, bool content) {
+    struct stat st;
+    if (::lstat(path, &st) != 0) return std::nullopt;
+    FileIdentity id = IdentityFromStat(st);
+    if (content && S_ISREG(st.st_mode)) {
+        const int fd = ::open(path, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (fd >= 0) {
+            struct stat now;
+            if (::fstat(fd, &now) == 0 && now.st_ino == st.st_ino && now.st_dev == st.st_dev)
+                id.fingerprint = FingerprintOfFd(fd, int64_t(now.st_size));
+            ::close(fd);
+        }
+    }
+    return id;
+}
+
+std::optional<FileIdentity> IdentityOf(const QString& path, bool content) {
     const QByteArray native = QFile::encodeName(path);
     if (native.isEmpty() || native.contains('\0')) return std::nullopt;
-    return IdentityOfNative(native.constData());
+    return IdentityOfNative(native.constData(), content);
+}
+
+bool IsPrefixOf(const QString& part, const QString& whole, int64_t size) {
+    const QByteArray a = QFile::encodeName(part), b = QFile::encodeName(whole);
+    const int fa = ::open(a.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fa < 0) return false;
+    const int fb = ::open(b.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fb < 0) {
+        ::close(fa);
+        return false;
+    }
+    std::array<char, 1 << 16> x, y;
+    bool same = true;
+    for (int64_t at = 0; same && at < size;) {
+        const size_t want = size_t(std::min<int64_t>(size - at, int64_t(x.size())));
+        const ssize_t n = ::pread(fa, x.data(), want, off_t(at));
+        const ssize_t m = n > 0 ? ::pread(fb, y.data(), size_t(n), off_t(at)) : -1;
+        if (n <= 0 || m != n || std::memcmp(x.data(), y.data(), size_t(n)) != 0) same = false;
+        at += n > 0 ? n : 0;
+    }
+    ::close(fa);
+    ::close(fb);
+    return same;
+}
+
+// ---- Processes ----
+
+namespace {
+
+QByteArray ReadSmallFile(const char* path) {
+    const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return {};
+    char buffer[4096];
+    const ssize_t n = ::read(fd, buffer, sizeof buffer);
+    ::close(fd);
+    return n > 0 ? QByteArray(buffer, n) : QByteArray();
+}
+
+// When the process started, in clock ticks after boot; 0 when unknown.
+uint64_t StartOf(long pid) {
+    const QByteArray stat = ReadSmallFile(("/proc/" + std::to_string(pid) + "/stat").c_str());
+    // The name in parentheses may hold blanks and parentheses itself.
+    const qsizetype close = stat.lastIndexOf(')');
+    if (close < 0) return 0;
+    const QList<QByteArray> fields = stat.mid(close + 2).split(' ');
+    // Field 22 of the line; the first after the name is field 3.
+    return fields.size() > 19 ? fields[19].toULongLong() : 0;
+}
+
+QByteArray ExeOf(long pid) {
+    char target[4096];
+    const ssize_t n =
+        ::readlink(("/proc/" + std::to_string(pid) + "/exe").c_str(), target, sizeof target);
+    if (n <= 0) return {};
+    QByteArray exe(target, n);
+    if (exe.endsWith(" (deleted)")) exe.chop(10);  // replaced by an update since it started
+    return exe;
+}
+
+}  // namespace
+
+ProcessMark OwnProcessMark() {
+    static const ProcessMark own = [] {
+        const long pid = long(::getpid());
+        return ProcessMark{pid, StartOf(pid),
+                           ReadSmallFile("/proc/sys/kernel/random/boot_id").trimmed()};
+    }();
+    // A child made by fork has a pid of its own.
+    if (own.pid != long(::getpid())) {
+        const long pid = long(::getpid());
+        return ProcessMark{pid, StartOf(pid), own.boot};
+    }
+    return own;
+}
+
+bool IsOwnProcess(const ProcessMark& mark) {
+    if (mark.pid != long(::getpid())) return false;
+    return mark.started == 0 || mark.started == OwnProcessMark().started;
+}
+
+bool ProcessRuns(const ProcessMark& mark) {
+    if (mark.pid <= 0) return false;
+    if (::kill(pid_t(mark.pid), 0) != 0 && errno != EPERM) return false;
+    const ProcessMark own = OwnProcessMark();
+    if (mark.started != 0) {
+        // Another boot: every process of it has ended.
+        if (!mark.boot.isEmpty() && !own.boot.isEmpty() && !own.boot.startsWith(mark.boot))
+            return false;
+        // Unreadable: a process of another user, not one of ours.
+        return StartOf(mark.pid) == mark.started;
+    }
+    // A pid alone: ours only when it runs this program.
+    const QByteArray self = ExeOf(own.pid);
+    return self.isEmpty() || ExeOf(mark.pid) == self;
 }
 
 // ---- Writing whole files ----
 
 const char kTempPrefix[] = ".pelmora-tmp-";
+
+QByteArray TemporaryTemplateIn(const QByteArray& folder) {
+    const ProcessMark own = OwnProcessMark();
+    return folder + '/' + kTempPrefix + QByteArray::number(qint64(own.pid)) + '-' +
+           QByteArray::number(qulonglong(own.started)) + '-' + own.boot.left(8) + "-XXXXXX";
+}
 
 MoveFileSeams& moveFileSeams() {
     static MoveFileSeams seams;
@@ -176,6 +327,7 @@ int RenameNoReplace(const char* from, const char* to) {
     if (seams.noHardLinks) {
         err = EPERM;
     } else if (::link(from, to) == 0) {
+        if (const auto& hook = seams.beforeTakingName) hook("linked");
         if (::unlink(from) == 0) return 0;
         err = errno;
         ::unlink(to);
@@ -242,8 +394,7 @@ int SyncAndClose(int fd) {
 std::optional<FileIdentity> IdentityOfFd(int fd) {
     struct stat st;
     if (::fstat(fd, &st) != 0) return std::nullopt;
-    return FileIdentity{uint64_t(st.st_dev), uint64_t(st.st_ino), int64_t(st.st_size),
-                        int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
+    return IdentityFromStat(st);
 }
 
 // Gives the synced temporary file the name target by an exclusive create of
@@ -255,9 +406,15 @@ int CopyIntoReservation(const QByteArray& temp, const QByteArray& target, mode_t
     if (placed) {
         if (const int err = placed(kReservationPending)) return err;
     }
+    if (const auto& hook = moveFileSeams().beforeTakingName) hook("reserve");
     const int out =
         ::open(target.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, mode);
-    if (out < 0) return errno;
+    if (out < 0) {
+        // Whatever holds the name now is not ours: say so before anything else.
+        const int err = errno;
+        if (placed) placed(kReservationRefused);
+        return err;
+    }
     auto fail = [&](int err) {
         ::close(out);
         ::unlink(target.constData());  // our own reservation, made above
@@ -291,8 +448,7 @@ int WriteFileAtomically(const QByteArray& target, const std::function<int(int fd
                         bool replace, const PlacedObserver& placed) {
     if (target.isEmpty() || target.contains('\0')) return ENOENT;
     const QByteArray folder = ParentOf(target);
-    QByteArray temp =
-        folder + '/' + kTempPrefix + QByteArray::number(qint64(::getpid())) + "-XXXXXX";
+    QByteArray temp = TemporaryTemplateIn(folder);
     const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
     if (fd < 0) return errno;
     auto fail = [&](int err) {
@@ -361,12 +517,20 @@ int CopyAcross(const QByteArray& from, const QByteArray& to, const PlacedObserve
             return 0;
         },
         false, note);
+    const uint64_t fingerprint = err == 0 ? FingerprintOfFd(in, int64_t(st.st_size)) : 0;
     ::close(in);
     if (err != 0) return err;
 
-    // Only our own copy under the new name lets the original go.
-    const std::optional<FileIdentity> there = IdentityOfNative(to.constData());
-    if (!there || !copy || !there->sameInode(*copy)) return EEXIST;
+    // Only our own copy under the new name lets the original go: the inode
+    // that was placed where the file system keeps inode numbers, else the
+    // content (the numbers change when the kernel drops its caches).
+    const std::optional<FileIdentity> there = IdentityOfNative(to.constData(), true);
+    if (!there || !copy || IsReservationMark(*copy)) return EEXIST;
+    if (IdentityTraitsOf(QFile::decodeName(to)).stableInodes
+            ? !there->sameInode(*copy)
+            : there->size != st.st_size || there->fingerprint != fingerprint)
+        return EEXIST;
+    if (const auto& hook = seams.beforeTakingName) hook("copied");
     int unlinkErr = seams.failUnlinkSourceWith;
     if (unlinkErr == 0 && ::unlink(from.constData()) != 0) unlinkErr = errno;
     if (unlinkErr != 0) {
@@ -417,11 +581,6 @@ int32_t MoveFileInto(const QString& from, const QString& folder, const QString& 
 
 // ---- Stale temporaries ----
 
-bool ProcessRuns(long pid) {
-    if (pid <= 0) return false;
-    return ::kill(pid_t(pid), 0) == 0 || errno == EPERM;
-}
-
 namespace {
 
 // The pid in name after prefix, up to stop; -1 when there is none.
@@ -457,14 +616,23 @@ int RemoveStaleTemporaries(const QString& folder, const QStringList& ownNames) {
         const QByteArray name(e->d_name);
         bool stale = false;
         bool byAge = false;
-        if (const long pid = PidAfter(name, kTempPrefix, '-'); pid > 0) {
-            stale = !ProcessRuns(pid) && IsMkstempSuffix(name.mid(name.lastIndexOf('-') + 1));
+        if (name.startsWith(kTempPrefix)) {
+            // "<pid>-<started>-<boot>-XXXXXX", or an earlier "<pid>-XXXXXX".
+            const QList<QByteArray> parts =
+                name.mid(qsizetype(std::strlen(kTempPrefix))).split('-');
+            bool ok = false;
+            ProcessMark writer;
+            writer.pid = parts.front().toLong(&ok);
+            if (ok && parts.size() == 4) writer.started = parts[1].toULongLong(&ok);
+            if (ok && parts.size() == 4) writer.boot = parts[2];
+            stale = ok && writer.pid > 0 && (parts.size() == 2 || parts.size() == 4) &&
+                    IsMkstempSuffix(parts.back()) && !ProcessRuns(writer);
         } else if (name.startsWith(".pelmora-move-") && IsMkstempSuffix(name.mid(14))) {
             byAge = true;  // an earlier version's name, without a pid
         } else {
             for (const QByteArray& o : own) {
                 if (const long p = PidAfter(name, o + ".tmp", '_'); p > 0)
-                    stale = !ProcessRuns(p);
+                    stale = !ProcessRuns(ProcessMark{p, 0, {}});
                 else if (name.size() == o.size() + 7 && name.startsWith(o + '.') &&
                          IsMkstempSuffix(name.mid(o.size() + 1)))
                     byAge = true;

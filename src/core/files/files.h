@@ -54,33 +54,73 @@ QStringList ListDocFiles(const QString& folder, const QStringList& kinds);
 std::vector<FoundFile> FindDocFiles(const QString& folder, bool subfolders,
                                     const QStringList& kinds);
 
-// What tells one file from another: a file keeps these through a rename on
-// its own file system; a copy gets a new device and inode.
+// What tells one file from another. Where the file system keeps inode
+// numbers (see IdentityTraitsOf), a file keeps device and inode through a
+// rename and a copy gets new ones; on FAT and exFAT through FUSE the numbers
+// change when the kernel drops its caches, so there the size and the
+// fingerprint of the content tell.
 struct FileIdentity {
     uint64_t device = 0;
     uint64_t inode = 0;
     int64_t size = 0;
-    int64_t mtimeNs = 0;  // modification time in nanoseconds since 1970
+    int64_t mtimeNs = 0;       // modification time in nanoseconds since 1970
+    uint64_t fingerprint = 0;  // of the first and last blocks; 0: not taken
+    uint32_t links = 0;        // names of the file (at the moment it was taken)
 
     bool sameInode(const FileIdentity& o) const { return device == o.device && inode == o.inode; }
-    bool operator==(const FileIdentity& o) const = default;
+    // The recorded part: device, inode, size, time and fingerprint.
+    bool sameRecord(const FileIdentity& o) const {
+        return sameInode(o) && size == o.size && mtimeNs == o.mtimeNs &&
+               fingerprint == o.fingerprint;
+    }
 };
 // The identity of the entry at path (not following a link), or nothing.
-std::optional<FileIdentity> IdentityOf(const QString& path);
-std::optional<FileIdentity> IdentityOfNative(const char* path);
+// With content, also the fingerprint of a regular file's content.
+std::optional<FileIdentity> IdentityOf(const QString& path, bool content = false);
+std::optional<FileIdentity> IdentityOfNative(const char* path, bool content = false);
+// How many bytes from each end of a file the fingerprint covers.
+inline constexpr int64_t kFingerprintBlock = 64 * 1024;
+
+// Whether the first size bytes of the file at part equal those of whole
+// (false when either cannot be read or is shorter).
+bool IsPrefixOf(const QString& part, const QString& whole, int64_t size);
+
+// What tells a process apart from every other, also from one that got its
+// pid after a restart: the pid, when it started (clock ticks after boot) and
+// the boot. Earlier versions wrote the pid alone (started 0, boot empty).
+struct ProcessMark {
+    long pid = 0;
+    uint64_t started = 0;
+    QByteArray boot;
+};
+ProcessMark OwnProcessMark();
+// Whether the marked process runs. A pid alone counts when a process of
+// that pid runs this same program.
+bool ProcessRuns(const ProcessMark& mark);
+bool IsOwnProcess(const ProcessMark& mark);
 
 // The prefix of every temporary file this program makes beside a file it
-// writes: ".pelmora-tmp-<pid>-XXXXXX", hidden so that listings skip it.
+// writes: ".pelmora-tmp-<pid>-<started>-<boot>-XXXXXX" (boot: the first 8
+// characters of the boot id), hidden so that listings skip it.
 extern const char kTempPrefix[];
+// The mkstemp template of a temporary file of this process in folder.
+QByteArray TemporaryTemplateIn(const QByteArray& folder);
 
 // Called with the identity of the file that will appear under the target
 // name, before any of its content is written; returning an errno value stops
 // the write (nothing appears under the name).
 // Where the name is reserved by an exclusive create, the observer first sees
 // kReservationPending (device and inode 0): a crash before the next report
-// leaves an empty file of ours under the name.
+// leaves an empty file of ours under the name. When the exclusive create
+// fails (a file took the name first) it sees kReservationRefused: whatever
+// holds the name then is not ours.
 using PlacedObserver = std::function<int(const FileIdentity&)>;
 inline constexpr FileIdentity kReservationPending{};
+inline constexpr FileIdentity kReservationRefused{0, 0, -1, 0, 0, 0};
+inline bool IsReservationMark(const FileIdentity& id) {
+    return id.device == 0 && id.inode == 0 && id.size <= 0;
+}
+inline bool IsRefusedMark(const FileIdentity& id) { return IsReservationMark(id) && id.size < 0; }
 
 // Writes a file whole or not at all: fill() writes the content into a new
 // hidden temporary file beside target, which is synced and then given the
@@ -118,18 +158,18 @@ struct MoveFileSeams {
     int failCopyWriteWith = 0;       // errno of the copy's first write
     int failSyncWith = 0;            // errno of the copy's fsync
     int failUnlinkSourceWith = 0;    // errno of removing the original
-    // Runs just before the new name is taken, so a test can race it: step
-    // "rename" before the direct rename of a move, "place" before a synced
-    // temporary file gets its name.
+    // Runs at the moments a crash or a race matters, so a test can race or
+    // end the process there: "rename" before the direct rename of a move,
+    // "place" before a synced temporary file gets its name, "reserve" before
+    // the exclusive create of a reservation, "linked" between link() and
+    // unlink() (the file under both names), "copied" when a copy has its
+    // name and the original is about to be removed.
     std::function<void(const char* step)> beforeTakingName = nullptr;
 };
 MoveFileSeams& moveFileSeams();
 
-// Whether a process of this id runs (kill(pid, 0) finds it).
-bool ProcessRuns(long pid);
-
 // Removes this program's temporary files in folder that no running process
-// writes: ".pelmora-tmp-<pid>-XXXXXX" of a pid that no longer runs, and the
+// writes: ".pelmora-tmp-<pid>-..." of a process that no longer runs, and the
 // names earlier versions used: "<own>.tmp<pid>_N" of such a pid, and
 // ".pelmora-move-XXXXXX" and "<own>.XXXXXX" (no pid) once a minute old, where
 // own are the given file names. Returns how many were removed.

@@ -172,6 +172,22 @@ QStringList ReadableMountPoints() {
     return roots;
 }
 
+IdentityTraits IdentityTraitsOf(const QString& path) {
+    const QByteArray native =
+        QFile::encodeName(QFileInfo(path).isDir() ? path : ExistingFolderOf(path));
+    struct statfs fs {};
+    if (native.isEmpty() || ::statfs(native.constData(), &fs) != 0) return {};
+    switch (static_cast<unsigned long>(fs.f_type) & 0xFFFFFFFFul) {
+        case 0x65735546ul:  // FUSE
+            return {false, -1};
+        case 0x4d44ul:      // FAT
+        case 0x2011BAB0ul:  // exFAT
+            return {false, 2000000000};
+        default:
+            return {};
+    }
+}
+
 bool IsSlowStorage(const std::string& path) {
     struct statfs fs {};
     if (::statfs(path.c_str(), &fs) != 0) return false;

@@ -38,7 +38,7 @@ BatchResult RunRenameBatch(const QString& journalPath, const std::vector<BatchMo
             result.moved += result.codes[i] == 0;
             continue;
         }
-        const std::optional<FileIdentity> source = IdentityOf(m.from);
+        const std::optional<FileIdentity> source = IdentityOf(m.from, true);
         if (!source) {
             // Nothing to move; the move itself tells why (2, 123, ...).
             result.codes[i] = MoveFileInto(m.from, m.folder, m.newName,

@@ -16,7 +16,8 @@ namespace pelmora {
 
 namespace {
 
-const QByteArray kHeader = QByteArrayLiteral("pelmora rename journal 2");
+const QByteArray kHeader = QByteArrayLiteral("pelmora rename journal 3");
+const QByteArray kHeaderV2 = QByteArrayLiteral("pelmora rename journal 2");
 const QByteArray kHeaderV1 = QByteArrayLiteral("pelmora rename journal 1");
 constexpr qint64 kMaxJournalBytes = 256ll * 1024 * 1024;
 
@@ -97,25 +98,31 @@ std::optional<size_t> ParseIndex(const QByteArray& text, size_t count) {
 }
 
 QByteArray IdentityFields(const FileIdentity& id, bool full) {
+    if (IsRefusedMark(id)) return QByteArrayLiteral("\trefused");
     QByteArray out = '\t' + QByteArray::number(qulonglong(id.device)) + '\t' +
                      QByteArray::number(qulonglong(id.inode));
     if (full)
         out += '\t' + QByteArray::number(qlonglong(id.size)) + '\t' +
-               QByteArray::number(qlonglong(id.mtimeNs));
+               QByteArray::number(qlonglong(id.mtimeNs)) + '\t' +
+               QByteArray::number(qulonglong(id.fingerprint), 16);
     return out;
 }
 
 std::optional<FileIdentity> ParseIdentity(const QList<QByteArray>& f, bool full) {
-    if (f.size() != (full ? 6 : 4)) return std::nullopt;
-    bool ok[4] = {true, true, true, true};
+    if (!full && f.size() == 3 && f[2] == "refused") return kReservationRefused;
+    // A begun mark of version 2 has no fingerprint.
+    if (full ? (f.size() != 6 && f.size() != 7) : f.size() != 4) return std::nullopt;
+    bool ok[5] = {true, true, true, true, true};
     FileIdentity id;
     id.device = f[2].toULongLong(&ok[0]);
     id.inode = f[3].toULongLong(&ok[1]);
     if (full) {
         id.size = f[4].toLongLong(&ok[2]);
         id.mtimeNs = f[5].toLongLong(&ok[3]);
+        if (f.size() == 7) id.fingerprint = f[6].toULongLong(&ok[4], 16);
     }
-    if (!ok[0] || !ok[1] || !ok[2] || !ok[3]) return std::nullopt;
+    for (const bool b : ok)
+        if (!b) return std::nullopt;
     return id;
 }
 
@@ -133,7 +140,9 @@ RenameJournal::~RenameJournal() { finish(); }
 
 bool RenameJournal::begin(const std::vector<std::pair<QString, QString>>& moves, QString* error) {
     finish();
-    QByteArray text = kHeader + '\n' + "pid\t" + QByteArray::number(qint64(::getpid())) + '\n';
+    const ProcessMark self = OwnProcessMark();
+    QByteArray text = kHeader + '\n' + "pid\t" + QByteArray::number(qint64(self.pid)) + '\t' +
+                      QByteArray::number(qulonglong(self.started)) + '\t' + self.boot + '\n';
     for (const auto& [from, to] : moves) text += "move\t" + Escape(from) + '\t' + Escape(to) + '\n';
 
     auto fail = [&](int err) {
@@ -224,13 +233,15 @@ void RenameJournal::finish(bool keep) {
     }
 }
 
-std::optional<std::vector<JournalEntry>> RenameJournal::Read(const QString& path, long* writerPid) {
-    if (writerPid) *writerPid = 0;
+std::optional<std::vector<JournalEntry>> RenameJournal::Read(const QString& path,
+                                                             ProcessMark* writer) {
+    if (writer) *writer = {};
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxJournalBytes) return std::nullopt;
     const QByteArray all = file.readAll();
     const QList<QByteArray> lines = all.split('\n');
-    if (lines.isEmpty() || (lines.front() != kHeader && lines.front() != kHeaderV1))
+    if (lines.isEmpty() ||
+        (lines.front() != kHeader && lines.front() != kHeaderV2 && lines.front() != kHeaderV1))
         return std::nullopt;
 
     std::vector<JournalEntry> entries;
@@ -253,9 +264,13 @@ std::optional<std::vector<JournalEntry>> RenameJournal::Read(const QString& path
                 entries[*i].done = true;
             else
                 entries[*i].undone = true;
-        } else if (f.size() == 2 && f[0] == "pid") {
-            if (writerPid) *writerPid = f[1].toLong();
-        } else if (f.size() >= 4 && (f[0] == "begun" || f[0] == "placed" || f[0] == "back")) {
+        } else if ((f.size() == 2 || f.size() == 4) && f[0] == "pid") {
+            if (writer) {
+                writer->pid = f[1].toLong();
+                if (f.size() == 4) writer->started = f[2].toULongLong();
+                if (f.size() == 4) writer->boot = f[3];
+            }
+        } else if (f.size() >= 3 && (f[0] == "begun" || f[0] == "placed" || f[0] == "back")) {
             if (n == lines.size() - 1 && !all.endsWith('\n')) continue;
             const std::optional<size_t> i = ParseIndex(f[1], entries.size());
             const std::optional<FileIdentity> id = ParseIdentity(f, f[0] == "begun");

@@ -5,18 +5,23 @@
 //
 // File format (UTF-8 text, one record a line; tab, newline, carriage return
 // and backslash in paths are escaped as \t \n \r \\):
-//   pelmora rename journal 2
-//   pid<TAB>n                           the process that wrote the plan
+//   pelmora rename journal 3
+//   pid<TAB>n<TAB>started<TAB>boot      the process that wrote the plan: pid,
+//                                       start in clock ticks after boot, boot id
 //   move<TAB>old path<TAB>new path      one per planned move, in order
-//   begun<TAB>i<TAB>dev<TAB>ino<TAB>size<TAB>mtime   move i (from 0) is about
-//                                       to happen to the file of this identity
+//   begun<TAB>i<TAB>dev<TAB>ino<TAB>size<TAB>mtime<TAB>fingerprint   move i
+//                                       (from 0) is about to happen to the file
+//                                       of this identity (fingerprint in hex)
 //   placed<TAB>i<TAB>dev<TAB>ino        a copy of this inode is about to get
-//                                       the new name (moves by copy)
-//   back<TAB>i<TAB>dev<TAB>ino          the same for the copy back of an undo
+//                                       the new name (moves by copy); 0 0: an
+//                                       exclusive create of the name follows
+//   placed<TAB>i<TAB>refused            that create failed: the name is not ours
+//   back<TAB>i<TAB>...                  the same for the copy back of an undo
 //   done<TAB>i                          move i has happened
 //   undone<TAB>i                        move i has been taken back
-// Version 1 journals (no pid, begun, placed, back) are still read; their
-// moves are taken back by path alone.
+// Version 2 journals (pid alone, no fingerprint) are read as well; version 1
+// journals (no pid, begun, placed, back) too: their moves are taken back by
+// path alone.
 
 #include <QString>
 #include <cstdint>
@@ -71,9 +76,9 @@ class RenameJournal {
 
     // The journal's entries; nothing when it is absent, unreadable or not a
     // journal. Marks naming unknown moves are ignored.
-    // writerPid receives the pid of the writing process (0 when unknown).
+    // writer receives what marks the writing process (pid 0 when unknown).
     static std::optional<std::vector<JournalEntry>> Read(const QString& path,
-                                                         long* writerPid = nullptr);
+                                                         ProcessMark* writer = nullptr);
     // Where begin() keeps the previous journal.
     static QString PreviousPath(const QString& path);
 

@@ -7,61 +7,129 @@
 #include <QSet>
 
 #include "core/files/files.h"
+#include "core/files/mounts.h"
 #include "core/files/paths.h"
 
 namespace pelmora {
 
 namespace {
 
-// Whether id is one of the copies, or the empty file of a reservation that a
-// crash cut off before its inode was recorded.
-bool AnySameInode(const std::vector<FileIdentity>& copies, const FileIdentity& id) {
-    for (const FileIdentity& c : copies) {
-        if (c.sameInode(id)) return true;
-        if (c == kReservationPending && id.size == 0) return true;
+// What the records of the copies made for one direction of a move say.
+struct Copies {
+    std::vector<FileIdentity> inodes;  // temporaries and reservations placed
+    bool reserved = false;             // an exclusive create of the name was made
+    bool pending = false;              // one was announced, and its outcome cut off
+};
+
+Copies ReadCopies(const std::vector<FileIdentity>& records) {
+    Copies c;
+    bool announced = false;
+    for (const FileIdentity& r : records) {
+        if (IsReservationMark(r)) {
+            // Refused: the create failed, whatever holds the name is not ours.
+            announced = !IsRefusedMark(r);
+            continue;
+        }
+        c.inodes.push_back(r);
+        c.reserved = c.reserved || announced;
+        announced = false;
     }
-    return false;
+    c.pending = announced;
+    return c;
 }
 
-// A copy that was written to the end carries the original's size and time.
-bool WholeCopyOf(const FileIdentity& copy, const FileIdentity& source) {
-    return copy.size == source.size && copy.mtimeNs == source.mtimeNs;
+bool TimesMatch(const FileIdentity& a, const FileIdentity& b, const IdentityTraits& fs) {
+    if (fs.timeToleranceNs < 0) return true;
+    const int64_t d = a.mtimeNs - b.mtimeNs;
+    return (d < 0 ? -d : d) <= fs.timeToleranceNs;
 }
 
-// Whether the file at path is a copy an undo of e made (whole or part) while
-// the moved file still holds the new name.
-bool IsBackCopy(const JournalEntry& e, const std::optional<FileIdentity>& atOld) {
-    return atOld && AnySameInode(e.back, *atOld);
+// A copy written to the end has the original's size and content; without a
+// fingerprint (earlier journals) its time as far as the file system keeps it.
+bool WholeCopyOf(const FileIdentity& copy, const FileIdentity& source, const IdentityTraits& fs) {
+    if (copy.size != source.size) return false;
+    if (copy.fingerprint != 0 && source.fingerprint != 0)
+        return copy.fingerprint == source.fingerprint;
+    return TimesMatch(copy, source, fs);
 }
 
-bool WriterRuns(long pid) { return pid > 0 && pid != long(::getpid()) && ProcessRuns(pid); }
+// Whether now is the file recorded as source: moved by a rename, or (with
+// untouched) as it was before the move. Where inode numbers do not last,
+// the content is all that tells.
+bool IsTheFile(const FileIdentity& now, const FileIdentity& source, const IdentityTraits& fs,
+               bool untouched) {
+    if (!fs.stableInodes) return WholeCopyOf(now, source, fs);
+    if (!now.sameInode(source)) return false;
+    if (!untouched) return true;
+    return now.size == source.size && now.mtimeNs == source.mtimeNs &&
+           (now.fingerprint == 0 || source.fingerprint == 0 ||
+            now.fingerprint == source.fingerprint);
+}
+
+// Whether the file now at path is a copy of ours, whole or part, of source,
+// whose whole content other holds (the original, or the moved file).
+bool IsOurCopy(const Copies& c, const FileIdentity& now, const FileIdentity& source,
+               const IdentityTraits& fs, const QString& path, const QString& other) {
+    // The create done and its record cut off: the reservation is still empty.
+    if (c.pending && now.size == 0) return true;
+    if (fs.stableInodes) {
+        for (const FileIdentity& i : c.inodes)
+            if (i.sameInode(now)) return true;
+        return false;
+    }
+    if (c.inodes.empty()) return false;
+    if (WholeCopyOf(now, source, fs)) return true;
+    // A reservation the copy into it was cut off in.
+    return c.reserved && now.size < source.size && IsPrefixOf(path, other, now.size);
+}
+
+// Removes the name extra of a file that also has the name kept, checked
+// again just before.
+bool RemoveExtraName(const QString& extra, const QString& kept) {
+    const std::optional<FileIdentity> a = IdentityOf(extra), b = IdentityOf(kept);
+    if (!a || !b || !a->sameInode(*b) || a->links < 2) return false;
+    return ::unlink(QFile::encodeName(extra).constData()) == 0;
+}
+
+bool WriterRuns(const ProcessMark& writer) {
+    return writer.pid > 0 && !IsOwnProcess(writer) && ProcessRuns(writer);
+}
 
 }  // namespace
 
 MoveState LocateMove(const JournalEntry& e) {
     if (!e.source) return e.done ? MoveState::ByPath : MoveState::NotMoved;
     const FileIdentity& source = *e.source;
-    const std::optional<FileIdentity> atOld = IdentityOf(e.from);
-    const std::optional<FileIdentity> atNew = IdentityOf(e.to);
-    const bool newIsCopy = atNew && AnySameInode(e.placed, *atNew);
-    const bool newHolds =
-        atNew && (atNew->sameInode(source) || (newIsCopy && WholeCopyOf(*atNew, source)));
+    const bool content = source.fingerprint != 0;
+    const std::optional<FileIdentity> atOld = IdentityOf(e.from, content);
+    const std::optional<FileIdentity> atNew = IdentityOf(e.to, content);
+    const IdentityTraits oldFs = IdentityTraitsOf(e.from), newFs = IdentityTraitsOf(e.to);
+    // Both names on one file at once: a move or an undo by link() and
+    // unlink() cut off in between.
+    if (atOld && atNew && atOld->sameInode(*atNew) && atNew->links >= 2 &&
+        IsTheFile(*atNew, source, newFs, false))
+        return MoveState::Linked;
+    const Copies placed = ReadCopies(e.placed), back = ReadCopies(e.back);
+    const bool newIsCopy = atNew && IsOurCopy(placed, *atNew, source, newFs, e.to, e.from);
+    const bool newHolds = atNew && (IsTheFile(*atNew, source, newFs, false) ||
+                                    (newIsCopy && WholeCopyOf(*atNew, source, newFs)));
     // Copies made by an undo come first: one may reuse the inode number the
     // original had before the move removed it.
-    if (IsBackCopy(e, atOld)) {
+    if (atOld && IsOurCopy(back, *atOld, source, oldFs, e.from, e.to)) {
         if (newHolds) return MoveState::Moved;  // the undo was cut off before it ended
         // The undo ended but its mark was cut off.
-        return !atNew && WholeCopyOf(*atOld, source) ? MoveState::NotMoved : MoveState::Lost;
+        return !atNew && WholeCopyOf(*atOld, source, oldFs) ? MoveState::NotMoved : MoveState::Lost;
     }
-    // The original untouched: same inode, size and time.
-    if (atOld && *atOld == source) return newIsCopy ? MoveState::Copied : MoveState::NotMoved;
+    // The original untouched.
+    if (atOld && IsTheFile(*atOld, source, oldFs, true))
+        return newIsCopy ? MoveState::Copied : MoveState::NotMoved;
     if (newHolds) return MoveState::Moved;
     return MoveState::Lost;
 }
 
 RecoveryReport RecoverJournal(const QString& journalPath) {
     RecoveryReport report;
-    long writer = 0;
+    ProcessMark writer;
     const QString previousPath = RenameJournal::PreviousPath(journalPath);
     const std::optional<std::vector<JournalEntry>> entries =
         RenameJournal::Read(journalPath, &writer);
@@ -82,11 +150,20 @@ RecoveryReport RecoverJournal(const QString& journalPath) {
                 // The original is whole at its old name; what bears the new
                 // name is our own copy, made for this move.
                 if (QFile::remove(e.to)) ++report.duplicatesRemoved;
+            } else if (state == MoveState::Linked) {
+                // The move not yet marked done, or an undo cut off: either way
+                // the file is whole at its old name once the new one goes.
+                if (RemoveExtraName(e.to, e.from)) ++report.duplicatesRemoved;
             } else if (state == MoveState::Moved) {
                 anyMoved = true;
                 // An undo by copy cut off: the file is still at the new name.
-                const std::optional<FileIdentity> atOld = IdentityOf(e.from);
-                if (IsBackCopy(e, atOld) && QFile::remove(e.from)) ++report.duplicatesRemoved;
+                const std::optional<FileIdentity> atOld =
+                    IdentityOf(e.from, e.source->fingerprint != 0);
+                if (atOld &&
+                    IsOurCopy(ReadCopies(e.back), *atOld, *e.source, IdentityTraitsOf(e.from),
+                              e.from, e.to) &&
+                    QFile::remove(e.from))
+                    ++report.duplicatesRemoved;
             } else if (state == MoveState::Lost || state == MoveState::ByPath) {
                 anyMoved = anyMoved || e.done;
             }
@@ -161,6 +238,9 @@ UndoReport UndoLastBatch(const QString& journalPath,
             });
         } else if (state == MoveState::Lost && e.done) {
             code = kErrorFileNotFound;  // the file moved is no longer there
+        } else if (state == MoveState::Linked) {
+            // Under both names still (the recovery could not remove one).
+            code = RemoveExtraName(e.to, e.from) ? 0 : kErrorAccessDenied;
         } else {
             continue;  // never moved, or its copy already removed
         }

@@ -17,6 +17,7 @@ enum class MoveState {
                // part) at the new one: a move by copy was cut off
     Lost,      // the moved file is at neither name any more
     ByPath,    // an old journal without identities: marked done, trust the path
+    Linked,    // the file under both names: a link() whose unlink() a crash cut off
 };
 MoveState LocateMove(const JournalEntry& e);
 

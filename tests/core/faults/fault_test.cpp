@@ -3,7 +3,10 @@
 // every document exactly once (by content) and, after undo, at its old name.
 //
 // PELMORA_FAULT_SECONDS, PELMORA_FAULT_FILES and PELMORA_FAULT_SEED make the
-// loop longer, wider or repeatable (scripts/fault-soak.sh).
+// loop longer, wider or repeatable (scripts/fault-soak.sh); PELMORA_FAULT_FS
+// (fat, exfat, ntfs) runs it on that file system through FUSE, remounted and
+// with the caches dropped between a batch and its undo, and PELMORA_FAULT_ROUTE
+// (inplace, across, link, reservation) keeps to one way of moving.
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -16,10 +19,13 @@
 #include <QFile>
 #include <QHash>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
+#include <optional>
 #include <random>
 #include <thread>
 
@@ -28,6 +34,7 @@
 #include "core/rename/batch.h"
 #include "core/rename/journal.h"
 #include "core/rename/recovery.h"
+#include "support/fusemount.h"
 
 namespace pelmora {
 namespace {
@@ -65,36 +72,61 @@ Census Take(const QStringList& folders) {
     return c;
 }
 
-enum class Route { InPlace, Across, Reservation };
+// The ways a move can go: the no-replace rename, a copy across file
+// systems, link() and unlink() (no no-replace rename: ntfs-3g), an exclusive
+// create and a copy into it (neither: FAT, exFAT).
+enum class Route { InPlace, Across, Link, Reservation };
+constexpr int kRoutes = 4;
 
 void SetRoute(Route route) {
     MoveFileSeams& s = moveFileSeams();
     s = {};
     s.forceCrossDevice = route == Route::Across;
-    s.noRenameNoReplace = s.noHardLinks = route == Route::Reservation;
+    s.noRenameNoReplace = route == Route::Link || route == Route::Reservation;
+    s.noHardLinks = route == Route::Reservation;
+}
+
+int RouteFromEnv() {
+    const char* v = std::getenv("PELMORA_FAULT_ROUTE");
+    const std::string r = v ? v : "";
+    if (r == "inplace") return int(Route::InPlace);
+    if (r == "across") return int(Route::Across);
+    if (r == "link") return int(Route::Link);
+    if (r == "reservation") return int(Route::Reservation);
+    return -1;
 }
 
 struct Figures {
-    long batches = 0, kills = 0, killedUndos = 0, races = 0, files = 0, losses = 0, duplicates = 0,
-         notRestored = 0, leftovers = 0;
+    long batches = 0, kills = 0, killedUndos = 0, races = 0, files = 0, losses = 0, overwritten = 0,
+         duplicates = 0, notRestored = 0, leftovers = 0, remounts = 0;
 };
 
 class FaultLoop {
   public:
-    FaultLoop(unsigned seed, int files) : rng_(seed), files_(files) {}
+    // With a mount, the files live on it and it is remounted and its caches
+    // dropped between the batch and the undo.
+    FaultLoop(unsigned seed, int files, test::FuseMount* mount = nullptr, int route = -1,
+              long maxSize = 100000)
+        : rng_(seed), files_(files), mount_(mount), route_(route), maxSize_(maxSize) {}
 
     // One round: a batch in a child, killed at a random moment (or left to
     // end), perhaps raced; then recovery, checks, an undo (itself perhaps
     // killed) and the final checks.
     void round(Figures& fig) {
-        QTemporaryDir work, settings;
-        ASSERT_TRUE(work.isValid() && settings.isValid());
-        const QString src = work.path() + "/src", dst = work.path() + "/dst";
+        QTemporaryDir work(mount_ ? mount_->path() + "/w-XXXXXX" : QDir::tempPath() + "/w-XXXXXX");
+        QTemporaryDir local, settings;
+        ASSERT_TRUE(work.isValid() && local.isValid() && settings.isValid());
+        // On a mount, into a folder beside, or off the mount to a local one.
+        const QString src = work.path() + "/src",
+                      dst = (mount_ && coin(3) ? local.path() : work.path()) + "/dst";
         QDir().mkpath(src);
         QDir().mkpath(dst);
         const bool into = coin(2);
         const QString target = into ? dst : src;
-        const Route route = Route(pick(3));
+        // On a mount the file system takes its own way; across is forced.
+        const Route route = route_ >= 0 ? Route(route_)
+                            : mount_    ? (coin(3) ? Route::Across : Route::InPlace)
+                                        : Route(pick(kRoutes));
         const QString journal = JoinPath(settings.path(), QStringLiteral("lastrename.journal"));
 
         std::vector<BatchMove> moves;
@@ -102,11 +134,13 @@ class FaultLoop {
         for (int i = 0; i < files_; ++i) {
             const QString from = src + QStringLiteral("/f%1.doc").arg(i);
             // Sizes across several copy buffers, each content unique.
-            QByteArray content =
-                QByteArray::number(i) + ':' + QByteArray(int(pick(100000)), char('a' + i % 26));
+            QByteArray content = QByteArray::number(i) + ':' +
+                                 QByteArray(int(pick(size_t(maxSize_))), char('a' + i % 26));
             ASSERT_TRUE(Write(from, content));
             original[from] = content;
-            moves.push_back({from, target, QStringLiteral("标题%1.doc").arg(i)});
+            moves.push_back(
+                {from, target,
+                 (mount_ ? QStringLiteral("T%1.doc") : QStringLiteral("标题%1.doc")).arg(i)});
         }
         ++fig.batches;
         fig.files += files_;
@@ -141,6 +175,7 @@ class FaultLoop {
         if (kill && !WIFSIGNALED(status)) budgetUs_ = std::max<long>(1000, budgetUs_ * 2 / 3);
 
         const QStringList folders = into ? QStringList{src, dst} : QStringList{src};
+        shake(fig);  // a stick pulled and put back before the restart
         RecoverAfterCrash(settings.path());
         check(folders, original, race ? raceContent : QByteArray(), fig, "after the batch");
 
@@ -160,9 +195,11 @@ class FaultLoop {
             ::kill(undo, SIGKILL);
             ::waitpid(undo, &status, 0);
             fig.killedUndos += WIFSIGNALED(status);
+            shake(fig);
             RecoverAfterCrash(settings.path());
             check(folders, original, race ? raceContent : QByteArray(), fig, "after a killed undo");
         }
+        shake(fig);
         SetRoute(route);
         const UndoReport report = UndoLastBatch(journal);
         moveFileSeams() = {};
@@ -180,6 +217,15 @@ class FaultLoop {
     }
 
   private:
+    // On a mount: the caches dropped, and one time in two a remount.
+    void shake(Figures& fig) {
+        if (!mount_) return;
+        test::FuseMount::DropCaches();
+        if (coin(2)) {
+            ASSERT_TRUE(mount_->remount()) << "cannot mount again";
+            ++fig.remounts;
+        }
+    }
     long pick(size_t n) { return long(std::uniform_int_distribution<size_t>(0, n - 1)(rng_)); }
     bool coin(int n) { return pick(size_t(n)) == 0; }
     // Kill moments spread over the time a whole batch takes.
@@ -203,10 +249,16 @@ class FaultLoop {
                               << it.key().toStdString() << ": " << at.join(' ').toStdString();
             }
         }
-        if (!racer.isEmpty() &&
-            c.byHash.value(QCryptographicHash::hash(racer, QCryptographicHash::Sha1)).size() != 1) {
-            ++fig.losses;
-            ADD_FAILURE() << when << ": the file raced in at a new name is gone or doubled";
+        if (!racer.isEmpty()) {
+            const qsizetype n =
+                c.byHash.value(QCryptographicHash::hash(racer, QCryptographicHash::Sha1)).size();
+            if (n == 0) {
+                ++fig.overwritten;
+                ADD_FAILURE() << when << ": the file raced in at a new name is gone";
+            } else if (n > 1) {
+                ++fig.duplicates;
+                ADD_FAILURE() << when << ": the file raced in at a new name is doubled";
+            }
         }
         if (!c.temporaries.isEmpty()) {
             fig.leftovers += c.temporaries.size();
@@ -216,32 +268,85 @@ class FaultLoop {
 
     std::mt19937_64 rng_;
     int files_;
+    test::FuseMount* mount_;
+    int route_;
+    long maxSize_;
     long budgetUs_ = 20000;
 };
+
+void Report(const char* where, unsigned seed, const Figures& fig) {
+    std::printf(
+        "fault injection (%s, seed %u): batches %ld, kills %ld, killed undos %ld, races %ld, "
+        "remounts %ld, files %ld, losses %ld, overwritten %ld, duplicates %ld, not restored %ld, "
+        "leftovers %ld\n",
+        where, seed, fig.batches, fig.kills, fig.killedUndos, fig.races, fig.remounts, fig.files,
+        fig.losses, fig.overwritten, fig.duplicates, fig.notRestored, fig.leftovers);
+    std::fflush(stdout);
+}
+
+std::optional<test::FuseKind> FsFromEnv() {
+    const char* v = std::getenv("PELMORA_FAULT_FS");
+    const std::string fs = v ? v : "";
+    if (fs == "fat") return test::FuseKind::Fat;
+    if (fs == "exfat") return test::FuseKind::Exfat;
+    if (fs == "ntfs") return test::FuseKind::Ntfs;
+    return std::nullopt;
+}
 
 TEST(FaultInjection, KilledAndRacedBatchesLoseNothingAndUndoFully) {
     const long seconds = EnvOr("PELMORA_FAULT_SECONDS", 0);
     const int files = int(EnvOr("PELMORA_FAULT_FILES", 30));
     const unsigned seed = unsigned(EnvOr("PELMORA_FAULT_SEED", long(::time(nullptr))));
+    const std::optional<test::FuseKind> fs = FsFromEnv();
+    std::unique_ptr<test::FuseMount> mount;
+    if (fs) {
+        mount = std::make_unique<test::FuseMount>(*fs, int(EnvOr("PELMORA_FAULT_MEGABYTES", 256)));
+        if (!mount->mounted())
+            GTEST_SKIP() << FuseKindName(*fs) << ": " << mount->why().constData();
+    }
+    const int route = RouteFromEnv();
     // The short loop: 12 rounds, more (up to 40) until three batches were killed mid-way.
     const long rounds = seconds > 0 ? LONG_MAX : 40;
     const auto end = Clock::now() + std::chrono::seconds(seconds);
-    FaultLoop loop(seed, files);
+    FaultLoop loop(seed, files, mount.get(), route,
+                   mount ? EnvOr("PELMORA_FAULT_MAX_SIZE", 100000) : 100000);
     Figures fig;
     for (long r = 0; r < rounds && (seconds == 0 || Clock::now() < end); ++r) {
         if (seconds == 0 && r >= 12 && fig.kills >= 3) break;
         loop.round(fig);
         if (::testing::Test::HasFailure()) break;  // the first fault tells most
     }
-    std::printf(
-        "fault injection (seed %u): batches %ld, kills %ld, killed undos %ld, races %ld, files "
-        "%ld, "
-        "losses %ld, duplicates %ld, not restored %ld, leftovers %ld\n",
-        seed, fig.batches, fig.kills, fig.killedUndos, fig.races, fig.files, fig.losses,
-        fig.duplicates, fig.notRestored, fig.leftovers);
-    std::fflush(stdout);
+    const char* routes[] = {"inplace", "across", "link", "reservation"};
+    const std::string where =
+        std::string(fs ? FuseKindName(*fs) : "local") + "/" + (route >= 0 ? routes[route] : "all");
+    Report(where.c_str(), seed, fig);
     EXPECT_GT(fig.kills, 0);
 }
+
+// The same on FAT, exFAT and NTFS through FUSE, briefly: a few rounds each,
+// remounted and with the caches dropped between batch and undo.
+class FaultInjectionOnFuse : public ::testing::TestWithParam<test::FuseKind> {};
+
+TEST_P(FaultInjectionOnFuse, KilledBatchesOnARemountedVolumeLoseNothingAndUndoFully) {
+    if (FsFromEnv() || EnvOr("PELMORA_FAULT_SECONDS", 0) > 0) GTEST_SKIP() << "the long run";
+    test::FuseMount mount(GetParam(), 32);
+    if (!mount.mounted())
+        GTEST_SKIP() << FuseKindName(GetParam()) << ": " << mount.why().constData();
+    const unsigned seed = unsigned(EnvOr("PELMORA_FAULT_SEED", long(::time(nullptr))));
+    FaultLoop loop(seed, 8, &mount, -1, 20000);
+    Figures fig;
+    for (int r = 0; r < 6 && !::testing::Test::HasFailure(); ++r) loop.round(fig);
+    Report(FuseKindName(GetParam()), seed, fig);
+}
+
+INSTANTIATE_TEST_SUITE_P(FileSystems, FaultInjectionOnFuse,
+                         ::testing::Values(test::FuseKind::Fat, test::FuseKind::Exfat,
+                                           test::FuseKind::Ntfs),
+                         [](const auto& info) {
+                             std::string s = FuseKindName(info.param);
+                             s.erase(std::remove(s.begin(), s.end(), '-'), s.end());
+                             return s;
+                         });
 
 }  // namespace
 }  // namespace pelmora
