@@ -6,7 +6,8 @@
 // loop longer, wider or repeatable (scripts/fault-soak.sh); PELMORA_FAULT_FS
 // (fat, exfat, ntfs) runs it on that file system through FUSE, remounted and
 // with the caches dropped between a batch and its undo, and PELMORA_FAULT_ROUTE
-// (inplace, across, link, reservation) keeps to one way of moving.
+// (inplace, across, link, reservation) keeps to one way of moving;
+// PELMORA_FAULT_MAX_SIZE bounds the files' sizes (100,000 bytes).
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -308,8 +309,7 @@ TEST(FaultInjection, KilledAndRacedBatchesLoseNothingAndUndoFully) {
     // The short loop: 12 rounds, more (up to 40) until three batches were killed mid-way.
     const long rounds = seconds > 0 ? LONG_MAX : 40;
     const auto end = Clock::now() + std::chrono::seconds(seconds);
-    FaultLoop loop(seed, files, mount.get(), route,
-                   mount ? EnvOr("PELMORA_FAULT_MAX_SIZE", 100000) : 100000);
+    FaultLoop loop(seed, files, mount.get(), route, EnvOr("PELMORA_FAULT_MAX_SIZE", 100000));
     Figures fig;
     for (long r = 0; r < rounds && (seconds == 0 || Clock::now() < end); ++r) {
         if (seconds == 0 && r >= 12 && fig.kills >= 3) break;
