@@ -14,6 +14,7 @@
 #include "core/rename/batch.h"
 #include "core/rename/conflicts.h"
 #include "core/rename/journal.h"
+#include "core/rename/journallock.h"
 #include "core/settings/globalsettings.h"
 #include "core/settings/number.h"
 
@@ -67,6 +68,8 @@ QString ErrorMessageText(int32_t errnumber) {
             return QStringLiteral("文件已存在!!");
         case 206:
             return QStringLiteral("文件名太长!");
+        case 1392:
+            return QStringLiteral("复制出的文件与原文件不一致,原文件未动!");
         default:
             return QStringLiteral("错误");
     }
@@ -203,6 +206,15 @@ void RenameCommand(BatchList& list, const GlobalSettings& settings, Dialogs& dia
             return dialogs.message(ask) == AnswerYes;
         },
         stopBefore);
+    if (batch.busy) {
+        MessageRequest box;
+        box.caption = kAppTitle;
+        box.icon = MsgIcon::Warning;
+        box.text =
+            JournalBusyText() + QStringLiteral("\r\n") + QStringLiteral("没有改动任何文件。");
+        dialogs.message(box);
+        return;
+    }
     if (batch.cancelled) return;
     if (progress && !batch.stopped) progress->step(int(moves.size()), int(moves.size()));
 
