@@ -72,7 +72,8 @@ class RenameJournal {
     bool openForMarks();
 
     // The journal's entries; nothing when it is absent, unreadable, not a
-    // regular file (a device or a pipe is never opened) or not a journal. Marks naming unknown moves are ignored.
+    // regular file (a device or a pipe is never opened) or not a journal.
+    // Marks naming unknown moves are ignored.
     // writerPid receives the pid of the writing process (0 when unknown).
     static std::optional<std::vector<JournalEntry>> Read(const QString& path,
                                                          long* writerPid = nullptr);
