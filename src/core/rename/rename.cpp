@@ -50,6 +50,15 @@ CollisionAnswer AskAboutCollisions(Dialogs& dialogs, size_t count, const QString
                                                              : kRenameNothing;
 }
 
+// Another window's batch or undo holds the journal.
+void ShowJournalBusy(Dialogs& dialogs) {
+    MessageRequest box;
+    box.caption = kAppTitle;
+    box.icon = MsgIcon::Warning;
+    box.text = JournalBusyText() + QStringLiteral("\r\n") + QStringLiteral("没有改动任何文件。");
+    dialogs.message(box);
+}
+
 }  // namespace
 
 QString ErrorMessageText(int32_t errnumber) {
@@ -84,6 +93,13 @@ void RenameCommand(BatchList& list, const GlobalSettings& settings, Dialogs& dia
         box.text = QStringLiteral("请先添加文件并提取标题!");
         box.caption = kAppTitle;
         dialogs.message(box);
+        return;
+    }
+
+    // Told at once rather than after the questions; the batch itself takes
+    // the lock for good.
+    if (JournalLock(journalPath).busy()) {
+        ShowJournalBusy(dialogs);
         return;
     }
 
@@ -207,12 +223,7 @@ void RenameCommand(BatchList& list, const GlobalSettings& settings, Dialogs& dia
         },
         stopBefore);
     if (batch.busy) {
-        MessageRequest box;
-        box.caption = kAppTitle;
-        box.icon = MsgIcon::Warning;
-        box.text =
-            JournalBusyText() + QStringLiteral("\r\n") + QStringLiteral("没有改动任何文件。");
-        dialogs.message(box);
+        ShowJournalBusy(dialogs);
         return;
     }
     if (batch.cancelled) return;
