@@ -10,7 +10,7 @@ PACKAGES=(
   fonts-noto-cjk xvfb xauth
   libzip-dev libexpat1-dev
   ccache clang-format
-  fusefat dosfstools
+  fusefat dosfstools ntfs-3g
   xdg-utils desktop-file-utils qt6-translations-l10n
 )
 # Extra tools for fuzzing (clang with libFuzzer and sanitizers).

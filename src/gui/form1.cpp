@@ -19,6 +19,7 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <exception>
 #include <vector>
@@ -34,6 +35,7 @@
 #include "core/rename/recovery.h"
 #include "core/rename/rename.h"
 #include "core/rename/undo.h"
+#include "core/settings/fileio.h"
 #include "core/settings/settingsfolder.h"
 #include "core/settings/settingsstore.h"
 #include "gui/didagrid.h"
@@ -359,7 +361,9 @@ void Form1::startUp() {
         if (d->newSettingsDir || !ReadSetting()) {
             // An installed program's folder is no place to look for documents.
             SetDefaultSettings(*this, d->perUserSettings ? QDir::homePath() : programFolder());
-            WriteSetting();
+            // A device or a pipe in the file's place was reported by the
+            // read and stays untouched.
+            if (NotAFileError(settingsPath()) != EINVAL) WriteSetting();
         }
     });
     guarded([this] { RecoverAfterCrash(QFileInfo(settingsPath()).absolutePath()); });

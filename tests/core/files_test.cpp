@@ -13,7 +13,9 @@
 #include <QTemporaryDir>
 #include <cerrno>
 #include <cstring>
+#include <functional>
 #include <string>
+#include <utility>
 
 #include "core/files/filenames.h"
 #include "core/files/mounts.h"
@@ -275,6 +277,42 @@ TEST(MoveFileAcross, AFailureAtAnyStepLeavesTheOriginalAndNothingNew) {
         EXPECT_EQ(ReadFile(d + "/a.doc"), "alpha") << f.what;
         EXPECT_TRUE(Entries(d + "/out").isEmpty())
             << f.what << ": " << Entries(d + "/out").join(',').toStdString();
+    }
+}
+
+// A copy the disk or driver spoils (cut short at 64 KiB, or zeros from
+// there on at the full size) is found when it is read back: the copy goes,
+// the original stays, on both routes to the new name.
+TEST(MoveFileAcross, ACopyThatComesOutUnlikeItsOriginalIsTakenBack) {
+    constexpr off_t kCut = 65536;
+    const std::pair<const char*, std::function<void(int)>> damages[] = {
+        {"cut short", [](int fd) { ASSERT_EQ(::ftruncate(fd, kCut), 0); }},
+        {"zeros at the end",
+         [](int fd) {
+             const QByteArray zeros(3000, '\0');
+             ASSERT_EQ(::pwrite(fd, zeros.constData(), size_t(zeros.size()), kCut),
+                       ssize_t(zeros.size()));
+         }},
+        {"one byte changed", [](int fd) { ASSERT_EQ(::pwrite(fd, "#", 1, 10), 1); }},
+    };
+    QByteArray content;
+    for (int i = 0; content.size() < kCut + 3000; ++i) content += QByteArray::number(i) + ' ';
+    content.truncate(kCut + 3000);
+    for (const bool reservation : {false, true}) {
+        for (const auto& [what, damage] : damages) {
+            SeamGuard guard;
+            moveFileSeams().forceCrossDevice = true;
+            moveFileSeams().noRenameNoReplace = moveFileSeams().noHardLinks = reservation;
+            moveFileSeams().damageCopy = damage;
+            QTemporaryDir tmp;
+            const QString d = tmp.path();
+            WriteFile(d + "/a.doc", content);
+            QDir(d).mkdir("out");
+            EXPECT_EQ(MoveFileInto(d + "/a.doc", d + "/out", "b.doc"), kErrorFileCorrupt) << what;
+            EXPECT_EQ(ReadFile(d + "/a.doc"), content) << what;
+            EXPECT_TRUE(Entries(d + "/out").isEmpty())
+                << what << ": " << Entries(d + "/out").join(',').toStdString();
+        }
     }
 }
 

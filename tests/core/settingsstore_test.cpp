@@ -3,15 +3,20 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <csignal>
 #include <functional>
+#include <string>
+#include <vector>
 
+#include "core/settings/moresettings.h"
 #include "support/fake_dialogs.h"
 #include "support/testutil.h"
 #include "titles/rawtitle.h"
@@ -413,6 +418,77 @@ TEST(SetDefaultSettings, TableValues) {
     GlobalSettings s = Sentinel();
     SetDefaultSettings(s, QStringLiteral("/prog"));
     ExpectFields(s, {false, false, true, 25, "/prog", 0, 5, 1, 25});
+}
+
+// userdata.ini or pelmora-options.ini naming a device or a pipe, by a link
+// or in its place: read as no settings, reported, and the node never
+// replaced or written through (the start writes the defaults after a failed
+// read; it must not put a regular file in the node's place).
+TEST(SettingsStore, ADeviceOrAPipeInTheFilesPlaceIsReportedAndLeftAsItIs) {
+    QTemporaryDir nodes;
+    const QString fifo = nodes.filePath(QStringLiteral("pipe"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    struct Case {
+        const char* what;
+        QString target;  // the link's target; empty: the pipe itself in the file's place
+    };
+    std::vector<Case> cases = {{"a link to /dev/null", QStringLiteral("/dev/null")},
+                               {"a link to a pipe", fifo},
+                               {"a pipe", QString()}};
+    // A device node of its own where the test may make one.
+    const QString node = nodes.filePath(QStringLiteral("null"));
+    if (::mknod(QFile::encodeName(node).constData(), S_IFCHR | 0666, makedev(1, 3)) == 0)
+        cases.push_back({"a link to a device node", node});
+    // A pipe nobody writes to would block a plain open for ever: fail loudly instead.
+    ::alarm(60);
+    for (const bool options : {false, true}) {
+        for (const Case& c : cases) {
+            const std::string what = std::string(c.what) + (options ? " (options)" : "");
+            QTemporaryDir dir;
+            const QString settings = dir.filePath(QStringLiteral("userdata.ini"));
+            const QString path = options ? MoreSettingsPath(settings) : settings;
+            const QByteArray native = QFile::encodeName(path);
+            if (options) WriteFile(settings, kNine);
+            if (c.target.isEmpty())
+                ASSERT_EQ(::mkfifo(native.constData(), 0600), 0);
+            else
+                ASSERT_EQ(::symlink(QFile::encodeName(c.target).constData(), native.constData()),
+                          0);
+            struct stat before {};
+            ASSERT_EQ(::stat(native.constData(), &before), 0);
+
+            FakeDialogs fake;
+            GlobalSettings s = Sentinel();
+            const SettingsStore store(settings, fake);
+            EXPECT_EQ(store.read(s), options) << what;
+            SetDefaultSettings(s, dir.path());
+            store.write(s);
+            // One report for the read (userdata.ini only) and one for the write.
+            ASSERT_EQ(fake.messages.size(), options ? 1u : 2u) << what;
+            for (const MessageRequest& m : fake.messages)
+                EXPECT_TRUE(m.text.contains(QStringLiteral("不是普通文件")) &&
+                            m.text.contains(path))
+                    << what << ": " << m.text.toStdString();
+
+            struct stat after {};
+            ASSERT_EQ(::stat(native.constData(), &after), 0) << what;
+            EXPECT_EQ(after.st_mode & S_IFMT, before.st_mode & S_IFMT) << what;
+            EXPECT_EQ(after.st_ino, before.st_ino) << what;
+            if (!c.target.isEmpty()) {
+                EXPECT_EQ(QFileInfo(path).symLinkTarget(), c.target) << what;
+            }
+            // Nothing left behind; the other file of the two written as usual.
+            QStringList left = QDir(dir.path())
+                                   .entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
+                                              QDir::NoDotAndDotDot);
+            left.sort();
+            EXPECT_EQ(left, (QStringList{"pelmora-options.ini", "userdata.ini"})) << what;
+        }
+    }
+    ::alarm(0);
+    struct stat devnull {};
+    ASSERT_EQ(::stat("/dev/null", &devnull), 0);
+    EXPECT_TRUE(S_ISCHR(devnull.st_mode));
 }
 
 }  // namespace

@@ -11,6 +11,8 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <string>
 
@@ -413,15 +415,158 @@ TEST_F(Rename, UndoShowsProgressAndStopsLikeARename) {
     for (int r = 1; r <= 5; ++r) EXPECT_EQ(outcome(r), "已撤销") << r;
 }
 
+// Two windows over one settings folder: while the first one's batch runs,
+// the second one's rename and undo are refused with a message and move
+// nothing, and the first batch stays whole for its undo.
+TEST_F(Rename, ASecondWindowWaitsForTheBatchOfTheFirst) {
+    QTemporaryDir otherFiles;
+    WriteFile(otherFiles.path() + "/x.doc", "x");
+    test::FakeDialogs otherFake;
+    std::unique_ptr<Form1> other = test::OpenWindow(settings.path(), otherFake);
+    other->globalOnlyenglish = other->globalSubdir = false;
+    otherFake.folders.push_back(otherFiles.path());
+    other->Toolbar1_ButtonClick(QStringLiteral("btnDir"));
+    ASSERT_EQ(other->globalFilecount, 1);
+    other->DiDaGrid1->SetCellText(1, ColTitle, QStringLiteral("X"));
+    other->DiDaGrid1->SetCellProperty(1, ColFlag, "setcheck", "1");
+    otherFake.messages.clear();
+
+    list({{"a.doc", "A", true}, {"b.doc", "B", true}});
+    bool tried = false;
+    moveFileSeams().beforeTakingName = [&](const char* step) {
+        if (tried || std::string(step) != "rename") return;
+        tried = true;
+        other->Toolbar1_ButtonClick(QStringLiteral("btnRename"));
+        other->mUndo->trigger();
+    };
+    renameInPlace();
+    moveFileSeams() = {};
+    ASSERT_TRUE(tried);
+    EXPECT_EQ(Entries(dir()), (QStringList{"A.doc", "B.doc"}));
+    EXPECT_EQ(Entries(otherFiles.path()), QStringList{"x.doc"});
+    // Told before any question is asked.
+    ASSERT_EQ(otherFake.messages.size(), 2u);
+    EXPECT_EQ(otherFake.messages[0].text,
+              "另一个窗口正在改名或撤销,请等它完成后再试。\r\n没有改动任何文件。");
+    EXPECT_EQ(otherFake.messages[1].text,
+              "另一个窗口正在改名或撤销,请等它完成后再试。\n没有撤销任何文件。");
+    EXPECT_EQ(other->DiDaGrid1->GetCellText(1, ColResult), "");
+
+    form->mUndo->trigger();
+    EXPECT_EQ(fake.messages.back().text, "一共撤销了 2个文件的改名!!");
+    EXPECT_EQ(Entries(dir()), (QStringList{"a.doc", "b.doc"}));
+}
+
+// A copy across file systems that reads back unlike its original (a driver
+// that drops the end of a write) is taken back: the row says so and the
+// original stays.
+TEST_F(Rename, ACopyThatComesOutShortKeepsTheOriginal) {
+    QTemporaryDir target;
+    list({{"a.doc", "Alpha", true}, {"b.doc", "Beta", true}});
+    moveFileSeams().forceCrossDevice = true;
+    int copies = 0;
+    moveFileSeams().damageCopy = [&](int fd) {
+        if (copies++ == 0) {
+            ASSERT_EQ(::ftruncate(fd, 2), 0);
+        }
+    };
+    renameInto(target.path());
+    EXPECT_EQ(outcome(1), "复制出的文件与原文件不一致,原文件未动! 1392");
+    EXPECT_EQ(outcome(2), "改名成功");
+    EXPECT_EQ(ReadFile(dir() + "/a.doc"), "a.doc");
+    EXPECT_EQ(Entries(target.path()), QStringList{"Beta.doc"});
+    EXPECT_EQ(ReadFile(target.path() + "/Beta.doc"), "b.doc");
+}
+
+// NTFS through ntfs-3g on a loop device, where the machine allows it.
+class NtfsMount {
+  public:
+    NtfsMount() {
+        if (!dir_.isValid() || ::geteuid() != 0 || !QFileInfo::exists("/dev/fuse")) return;
+        const QString image = dir_.path() + "/ntfs.img";
+        point_ = dir_.path() + "/m";
+        QDir().mkpath(point_);
+        const QString cmd = QStringLiteral(
+                                "command -v mkntfs >/dev/null && command -v ntfs-3g >/dev/null && "
+                                "truncate -s 8M '%1' && mkntfs -F -Q -q '%1' >/dev/null 2>&1 && "
+                                "losetup -f --show '%1' 2>/dev/null")
+                                .arg(image);
+        FILE* out = ::popen(cmd.toLocal8Bit().constData(), "r");
+        if (!out) return;
+        char line[256] = {};
+        const bool got = std::fgets(line, sizeof line, out) != nullptr;
+        if (::pclose(out) != 0 || !got) return;
+        device_ = QString::fromLocal8Bit(line).trimmed();
+        const QString mount =
+            QStringLiteral("ntfs-3g '%1' '%2' >/dev/null 2>&1").arg(device_, point_);
+        mounted_ = std::system(mount.toLocal8Bit().constData()) == 0;
+    }
+    ~NtfsMount() {
+        if (mounted_)
+            std::system(("umount '" + point_ + "' 2>/dev/null").toLocal8Bit().constData());
+        if (!device_.isEmpty())
+            std::system(("losetup -d '" + device_ + "' 2>/dev/null").toLocal8Bit().constData());
+    }
+    bool mounted() const { return mounted_; }
+    QString path() const { return point_; }
+
+  private:
+    QTemporaryDir dir_;
+    QString point_, device_;
+    bool mounted_ = false;
+};
+
+// NTFS compares names without case, yet ntfs-3g's lookups are exact: the
+// rows the collision question keeps must stay out of the batch, or
+// REPORT1.doc lands beside Report1.doc.
+TEST_F(Rename, RowsTheQuestionKeepsStayOutOnADiskThatIgnoresCase) {
+    NtfsMount ntfs;
+    if (!ntfs.mounted())
+        GTEST_SKIP() << "no NTFS through ntfs-3g here (needs root, /dev/fuse, a loop device, "
+                        "ntfs-3g)";
+    const QString m = ntfs.path();
+    WriteFile(m + "/Report1.doc", "old");
+    list({{"a.doc", "REPORT1", true}, {"b.doc", "Other", true}});
+    fake.answers.push_back(AnswerNo);
+    fake.answers.push_back(kRenameTheRest);
+    fake.folders.push_back(m);
+    form->Toolbar1_ButtonClick(QStringLiteral("btnRename"));
+    EXPECT_EQ(outcome(1), "文件已存在!! 183");
+    EXPECT_EQ(outcome(2), "改名成功");
+    const QStringList docs = {"*.doc"};
+    EXPECT_EQ(QDir(m).entryList(docs, QDir::Files, QDir::Name),
+              (QStringList{"Other.doc", "Report1.doc"}));
+    EXPECT_EQ(ReadFile(m + "/Report1.doc"), "old");
+    EXPECT_EQ(Entries(dir()), QStringList{"a.doc"});
+
+    // Numbered instead, it takes a name the disk sees as free.
+    fake.answers.push_back(AnswerNo);
+    fake.answers.push_back(kNumberThem);
+    fake.folders.push_back(m);
+    form->Toolbar1_ButtonClick(QStringLiteral("btnRename"));
+    EXPECT_EQ(outcome(1), "改名成功");
+    EXPECT_EQ(QDir(m).entryList(docs, QDir::Files, QDir::Name),
+              (QStringList{"Other.doc", "REPORT1(2).doc", "Report1.doc"}));
+}
+
 TEST(ErrorMessage, Table) {
     QTemporaryDir settings;
     test::FakeDialogs fake;
     const std::unique_ptr<Form1> form = test::OpenWindow(settings.path(), fake);
     const std::pair<int32_t, const char*> cases[] = {
-        {2, "未找到原文件!"},  {80, "命名重复!"}, {123, "文件名含非法字符!"},
-        {183, "文件已存在!!"}, {5, "拒绝访问!"},  {112, "磁盘空间不足!"},
-        {206, "文件名太长!"},  {0, "错误"},       {1, "错误"},
-        {81, "错误"},          {-1, "错误"},      {-183, "错误"},
+        {2, "未找到原文件!"},
+        {80, "命名重复!"},
+        {123, "文件名含非法字符!"},
+        {183, "文件已存在!!"},
+        {5, "拒绝访问!"},
+        {112, "磁盘空间不足!"},
+        {206, "文件名太长!"},
+        {0, "错误"},
+        {1, "错误"},
+        {81, "错误"},
+        {-1, "错误"},
+        {-183, "错误"},
+        {1392, "复制出的文件与原文件不一致,原文件未动!"},
     };
     for (const auto& [code, text] : cases)
         EXPECT_EQ(form->ErrorMessage(code), QString::fromUtf8(text)) << code;

@@ -1,7 +1,11 @@
 // The start-up loading as the main window runs it: defaults only after a
 // failed read, and an empty file is a successful read.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include "core/settings/settingsstore.h"
@@ -52,6 +56,30 @@ TEST(StartupLoading, DamagedFileIsReportedAndReplacedByDefaults) {
         EXPECT_EQ(ReadFile(s.path()), SettingFileText(defaults).toUtf8());
         EXPECT_EQ(s.form->globalMaxword, 25);
     }
+}
+
+// userdata.ini a link to a device or a pipe: one message, the defaults for
+// this run, and the node neither replaced nor written through.
+TEST(StartupLoading, ALinkToADeviceOrAPipeIsReportedAndLeftAlone) {
+    QTemporaryDir nodes;
+    const QString fifo = nodes.filePath(QStringLiteral("pipe"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    ::alarm(60);  // a pipe opened for reading would wait for ever
+    for (const QString& target : {QStringLiteral("/dev/null"), fifo}) {
+        Started s;
+        ASSERT_EQ(::symlink(QFile::encodeName(target).constData(),
+                            QFile::encodeName(s.path()).constData()),
+                  0);
+        s.start();
+        ASSERT_EQ(s.dialogs.messages.size(), 1u) << target.toStdString();
+        EXPECT_TRUE(s.dialogs.messages[0].text.contains(QStringLiteral("不是普通文件")));
+        EXPECT_EQ(s.form->globalMaxword, 25);
+        EXPECT_EQ(QFileInfo(s.path()).symLinkTarget(), target);
+        struct stat st;
+        ASSERT_EQ(::stat(QFile::encodeName(target).constData(), &st), 0);
+        EXPECT_TRUE(S_ISCHR(st.st_mode) || S_ISFIFO(st.st_mode)) << target.toStdString();
+    }
+    ::alarm(0);
 }
 
 }  // namespace

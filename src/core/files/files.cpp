@@ -63,6 +63,8 @@ int32_t Win32ErrorFromErrno(int err) {
             return kErrorFileTooLarge;
         case EIO:
             return kErrorIoDevice;
+        case EBADMSG:
+            return kErrorFileCorrupt;
         case EMLINK:
             return kErrorTooManyLinks;
         case ELOOP:
@@ -335,8 +337,59 @@ int WriteFileAtomically(const QByteArray& target, const std::function<int(int fd
 
 namespace {
 
-// Copies from to the name to without replacing, then removes from. Returns
-// an errno value.
+// Whether an fsync error means no more than "cannot sync here".
+bool SyncUnsupported(int err) { return err == EINVAL || err == ENOSYS || err == EOPNOTSUPP; }
+
+// Whether the file under the name to is our copy (copy) and whole: synced
+// with its folder, then read back from the file system (its cached pages
+// dropped first) and compared byte for byte with the original (in), of
+// size bytes. Returns 0, EEXIST when another file took the name, EBADMSG
+// when the copy differs, or the errno of a failed step.
+int VerifyCopy(int in, off_t size, const QByteArray& to, const FileIdentity& copy) {
+    const int out = ::open(to.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (out < 0) return errno == ENOENT ? EEXIST : errno;
+    auto done = [&](int err) {
+        ::close(out);
+        return err;
+    };
+    const std::optional<FileIdentity> there = IdentityOfFd(out);
+    if (!there || !there->sameInode(copy)) return done(EEXIST);
+    if (::fsync(out) != 0 && !SyncUnsupported(errno)) return done(errno);
+    ::posix_fadvise(out, 0, 0, POSIX_FADV_DONTNEED);
+    if (there->size != int64_t(size)) return done(EBADMSG);
+    std::array<char, 1 << 16> mine, theirs;
+    for (off_t at = 0;;) {
+        const ssize_t n = ::pread(out, theirs.data(), theirs.size(), at);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return done(errno);
+        }
+        if (n == 0) break;
+        // The original read alike: a short read of it is a difference too.
+        ssize_t got = 0;
+        while (got < n) {
+            const ssize_t k = ::pread(in, mine.data() + got, size_t(n - got), at + got);
+            if (k < 0 && errno == EINTR) continue;
+            if (k < 0) return done(errno);
+            if (k == 0) return done(EBADMSG);
+            got += k;
+        }
+        if (std::memcmp(mine.data(), theirs.data(), size_t(n)) != 0) return done(EBADMSG);
+        at += n;
+        if (at > size) return done(EBADMSG);  // grew while being read
+    }
+    struct stat st;
+    if (::fstat(out, &st) != 0 || st.st_size != size) return done(EBADMSG);
+    const QByteArray folder = ParentOf(to);
+    const int dir = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir < 0) return done(errno);
+    const int synced = ::fsync(dir) == 0 || SyncUnsupported(errno) ? 0 : errno;
+    ::close(dir);
+    return done(synced);
+}
+
+// Copies from to the name to without replacing, checks the copy, then
+// removes from. Returns an errno value.
 int CopyAcross(const QByteArray& from, const QByteArray& to, const PlacedObserver& placed) {
     const MoveFileSeams& seams = moveFileSeams();
     struct stat st;
@@ -355,18 +408,26 @@ int CopyAcross(const QByteArray& from, const QByteArray& to, const PlacedObserve
         [&](int out) {
             if (seams.failCopyWriteWith) return seams.failCopyWriteWith;
             if (const int e = CopyFd(in, out)) return e;
+            if (seams.damageCopy) seams.damageCopy(out);
             ::fchmod(out, st.st_mode & 07777);
             const struct timespec times[2] = {st.st_atim, st.st_mtim};
             ::futimens(out, times);
             return 0;
         },
         false, note);
-    ::close(in);
-    if (err != 0) return err;
+    if (err != 0) {
+        ::close(in);
+        return err;
+    }
 
-    // Only our own copy under the new name lets the original go.
-    const std::optional<FileIdentity> there = IdentityOfNative(to.constData());
-    if (!there || !copy || !there->sameInode(*copy)) return EEXIST;
+    // Only our own copy under the new name, whole and on disk, lets the
+    // original go; a copy that is not is taken back.
+    const int checked = copy ? VerifyCopy(in, st.st_size, to, *copy) : EEXIST;
+    ::close(in);
+    if (checked != 0) {
+        if (checked != EEXIST) ::unlink(to.constData());
+        return checked;
+    }
     int unlinkErr = seams.failUnlinkSourceWith;
     if (unlinkErr == 0 && ::unlink(from.constData()) != 0) unlinkErr = errno;
     if (unlinkErr != 0) {

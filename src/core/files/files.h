@@ -35,6 +35,7 @@ enum Win32Error : int32_t {
     kErrorFilenameExcedRange = 206,
     kErrorFileTooLarge = 223,
     kErrorIoDevice = 1117,
+    kErrorFileCorrupt = 1392,  // a copy that came out unlike its original
     kErrorTooManyLinks = 1142,
     kErrorCantResolveFilename = 1921,
 };
@@ -97,8 +98,10 @@ int WriteFileAtomically(const QByteArray& target, const std::function<int(int fd
 // Moves a file, or renames it within its folder. Never replaces an existing
 // file, also not one that appears while the move runs. Across file systems
 // (and where no rename can refuse to replace) the file is copied by
-// WriteFileAtomically and only then is the original removed; a failure at
-// any step leaves the original in place and nothing new behind. Returns 0
+// WriteFileAtomically and only then is the original removed, once the copy
+// is synced with its folder and read back equal to it in size and every
+// byte (else 1392); a failure at any step leaves the original in place and
+// nothing new behind. Returns 0
 // on success, else a Win32 error code (2 no such file, 183 the new name
 // exists, 123 a refused name, 206 a name too long, 5 access denied, 112
 // disk full, others their nearest code). placed sees each copy's identity
@@ -118,6 +121,9 @@ struct MoveFileSeams {
     int failCopyWriteWith = 0;       // errno of the copy's first write
     int failSyncWith = 0;            // errno of the copy's fsync
     int failUnlinkSourceWith = 0;    // errno of removing the original
+    // Runs on a move's copy once its content is written, so a test can
+    // spoil it (cut it short, zero a part) as a faulty disk or driver would.
+    std::function<void(int fd)> damageCopy = nullptr;
     // Runs just before the new name is taken, so a test can race it: step
     // "rename" before the direct rename of a move, "place" before a synced
     // temporary file gets its name.

@@ -5,6 +5,7 @@
 #include "core/files/files.h"
 #include "core/files/paths.h"
 #include "core/rename/journal.h"
+#include "core/rename/journallock.h"
 
 namespace pelmora {
 
@@ -14,8 +15,14 @@ BatchResult RunRenameBatch(const QString& journalPath, const std::vector<BatchMo
                            const std::function<bool(size_t i)>& stopBefore) {
     BatchResult result;
     result.codes.assign(moves.size(), kMoveNotTried);
+    if (moves.empty()) return result;
+    const JournalLock lock(journalPath);
+    if (lock.busy()) {
+        result.busy = true;
+        return result;
+    }
     RenameJournal log(journalPath);
-    if (journal && !moves.empty()) {
+    if (journal) {
         std::vector<std::pair<QString, QString>> plan;
         plan.reserve(moves.size());
         for (const BatchMove& m : moves) plan.emplace_back(m.from, JoinPath(m.folder, m.newName));

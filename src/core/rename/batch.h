@@ -22,6 +22,7 @@ struct BatchMove {
 constexpr int32_t kMoveNotTried = INT32_MIN;
 
 struct BatchResult {
+    bool busy = false;       // another batch or undo holds the journal: nothing ran
     bool cancelled = false;  // no journal, and the user chose to stop
     bool journaled = false;  // the moves ran under a journal
     int journalError = 0;    // errno of the journal write that stopped the batch
@@ -30,7 +31,9 @@ struct BatchResult {
     std::vector<int32_t> codes;  // per move: 0, a Win32 code, or kMoveNotTried
 };
 
-// Runs the moves in order. With journal, the plan replaces the previous
+// Runs the moves in order, holding the journal's lock (JournalLock) for the
+// whole batch; when another holds it, nothing runs (busy). With journal, the
+// plan replaces the previous
 // journal first (which comes back if no file moves); when that fails,
 // goOnWithoutJournal(error) decides whether the moves run all the same.
 // Before each move, stopBefore(i) may end the batch: move i and the ones

@@ -11,6 +11,7 @@
 
 #include "core/files/files.h"
 #include "core/files/paths.h"
+#include "core/settings/fileio.h"
 
 namespace pelmora {
 
@@ -119,6 +120,38 @@ std::optional<FileIdentity> ParseIdentity(const QList<QByteArray>& f, bool full)
     return id;
 }
 
+// Writes the plan to a new file beside target, synced, and gives it the
+// name; fd stays open on it for the marks. Reopening the journal by its name
+// could append to a file another process put there since.
+int WritePlan(const QByteArray& target, const QByteArray& text, int& fd) {
+    const qsizetype slash = target.lastIndexOf('/');
+    const QByteArray folder = slash < 0    ? QByteArray(".")
+                              : slash == 0 ? QByteArray("/")
+                                           : target.left(slash);
+    QByteArray temp =
+        folder + '/' + kTempPrefix + QByteArray::number(qint64(::getpid())) + "-XXXXXX";
+    const int out = ::mkostemp(temp.data(), O_CLOEXEC | O_APPEND);
+    if (out < 0) return errno;
+    int err = 0;
+    if (!WriteAll(out, text) || (::fsync(out) != 0 && errno != EINVAL))
+        err = errno;
+    else if (::rename(temp.constData(), target.constData()) != 0)
+        err = errno;
+    if (err != 0) {
+        ::close(out);
+        ::unlink(temp.constData());
+        return err;
+    }
+    // The name must be on disk before the first file moves.
+    const int dir = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
+    }
+    fd = out;
+    return 0;
+}
+
 }  // namespace
 
 QString RenameJournal::PreviousPath(const QString& path) { return path + QStringLiteral(".prev"); }
@@ -136,34 +169,50 @@ bool RenameJournal::begin(const std::vector<std::pair<QString, QString>>& moves,
     QByteArray text = kHeader + '\n' + "pid\t" + QByteArray::number(qint64(::getpid())) + '\n';
     for (const auto& [from, to] : moves) text += "move\t" + Escape(from) + '\t' + Escape(to) + '\n';
 
-    auto fail = [&](int err) {
+    auto fail = [&](int err, const QString& why = {}) {
         lastError_ = err;
-        if (error) *error = QString::fromLocal8Bit(strerror(err));
+        if (error) *error = why.isEmpty() ? QString::fromLocal8Bit(strerror(err)) : why;
         return false;
     };
     const QByteArray target = QFile::encodeName(path_);
     const QByteArray previous = QFile::encodeName(PreviousPath(path_));
+    // A device, a pipe or a link to one in the journal's place is not ours
+    // to move aside or replace.
+    if (const int err = NotAFileError(path_))
+        return fail(err, err == EISDIR
+                             ? QStringLiteral("改名记录的位置是一个文件夹,没有改动它。")
+                             : QStringLiteral("改名记录不是普通文件(可能是设备、管道或指向它们的"
+                                              "链接),没有改动它。"));
     // The previous batch stays undoable until this one has moved a file.
     // A stale ".prev" of a batch that did move something is replaced.
     const bool hadPrevious = ::rename(target.constData(), previous.constData()) == 0;
-    const int err = WriteFileAtomically(
-        target, [&](int fd) { return WriteAll(fd, text) ? 0 : errno; }, true);
+    const int err = WritePlan(target, text, fd_);
     if (err != 0) {
         if (hadPrevious) ::rename(previous.constData(), target.constData());
         return fail(err);
     }
     if (!hadPrevious) ::unlink(previous.constData());
     begun_ = true;
-    if (!openForMarks()) return fail(errno);
     return true;
 }
 
 bool RenameJournal::openForMarks() {
     if (fd_ >= 0) return true;
     const QByteArray native = QFile::encodeName(path_);
-    fd_ = ::open(native.constData(), O_RDWR | O_APPEND | O_CLOEXEC);
+    if (const int err = NotAFileError(path_)) {
+        lastError_ = err;
+        return false;
+    }
+    fd_ = ::open(native.constData(), O_RDWR | O_APPEND | O_NONBLOCK | O_CLOEXEC);
     if (fd_ < 0) {
         lastError_ = errno;
+        return false;
+    }
+    struct stat st {};
+    if (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) {
+        lastError_ = EINVAL;  // swapped for a device or a pipe since the check
+        ::close(fd_);
+        fd_ = -1;
         return false;
     }
     // A mark cut short (a crash, a full disk) must not run into the next one.
@@ -226,9 +275,9 @@ void RenameJournal::finish(bool keep) {
 
 std::optional<std::vector<JournalEntry>> RenameJournal::Read(const QString& path, long* writerPid) {
     if (writerPid) *writerPid = 0;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxJournalBytes) return std::nullopt;
-    const QByteArray all = file.readAll();
+    // Never opened when it is a device or a pipe: a pipe would wait for ever.
+    QByteArray all;
+    if (ReadWholeFile(path, kMaxJournalBytes, all) != 0) return std::nullopt;
     const QList<QByteArray> lines = all.split('\n');
     if (lines.isEmpty() || (lines.front() != kHeader && lines.front() != kHeaderV1))
         return std::nullopt;

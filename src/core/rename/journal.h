@@ -50,8 +50,10 @@ class RenameJournal {
 
     // Puts the planned moves in place of the previous journal, on disk before
     // it returns; the previous one is kept aside (".prev") until finish()
-    // says whether the new batch moved anything. False (and the previous
-    // journal untouched) when it cannot.
+    // says whether the new batch moved anything. The file written stays open
+    // for the marks, never reopened by name. False (and the previous journal
+    // untouched) when it cannot, also when the name is a device, a pipe or a
+    // link to one (never moved aside or replaced).
     bool begin(const std::vector<std::pair<QString, QString>>& moves, QString* error = nullptr);
     // Marks, each written at once; false (see lastError()) when the write failed.
     bool markBegun(size_t i, const FileIdentity& source);
@@ -69,8 +71,9 @@ class RenameJournal {
     // Opens an existing journal for adding marks.
     bool openForMarks();
 
-    // The journal's entries; nothing when it is absent, unreadable or not a
-    // journal. Marks naming unknown moves are ignored.
+    // The journal's entries; nothing when it is absent, unreadable, not a
+    // regular file (a device or a pipe is never opened) or not a journal.
+    // Marks naming unknown moves are ignored.
     // writerPid receives the pid of the writing process (0 when unknown).
     static std::optional<std::vector<JournalEntry>> Read(const QString& path,
                                                          long* writerPid = nullptr);
@@ -97,8 +100,10 @@ struct UndoneMove {
 };
 
 struct UndoReport {
+    bool busy = false;              // another batch or undo holds the journal: nothing ran
     bool hadJournal = false;        // false: there was nothing to undo
     bool unreadable = false;        // a journal is there but cannot be read
+    bool notAFile = false;          // ... because it is a device, a pipe or a link to one
     bool stopped = false;           // stopped before every move was taken back
     size_t duplicatesRemoved = 0;   // copies left by an interrupted move
     std::vector<UndoneMove> moves;  // newest first
@@ -106,7 +111,8 @@ struct UndoReport {
     size_t failed() const;
 };
 
-// Moves every file the journal's batch moved and that has not been moved
+// Holding the journal's lock (JournalLock; busy when another holds it),
+// moves every file the journal's batch moved and that has not been moved
 // back to its old path, newest first, never replacing a file that has
 // appeared there. Whether a move happened is judged by the file's identity
 // at the old and new names, not by the marks alone, so a move whose mark a

@@ -8,6 +8,8 @@
 
 #include "core/files/files.h"
 #include "core/files/paths.h"
+#include "core/rename/journallock.h"
+#include "core/settings/fileio.h"
 
 namespace pelmora {
 
@@ -95,7 +97,8 @@ RecoveryReport RecoverJournal(const QString& journalPath) {
             report.temporariesRemoved += RemoveStaleTemporaries(folder);
     }
 
-    if (QFileInfo::exists(previousPath)) {
+    // A device or a pipe in the journal's place is not replaced.
+    if (QFileInfo::exists(previousPath) && NotAFileError(journalPath) == 0) {
         // begin() kept the batch before; the last batch cut off before it
         // moved anything gives it back.
         const QByteArray prev = QFile::encodeName(previousPath);
@@ -112,8 +115,10 @@ RecoveryReport RecoverJournal(const QString& journalPath) {
 RecoveryReport RecoverAfterCrash(const QString& settingsFolder) {
     const int own = RemoveStaleTemporaries(
         settingsFolder, {QStringLiteral("userdata.ini"), QStringLiteral("lastrename.journal")});
-    RecoveryReport report =
-        RecoverJournal(JoinPath(settingsFolder, QStringLiteral("lastrename.journal")));
+    const QString journalPath = JoinPath(settingsFolder, QStringLiteral("lastrename.journal"));
+    // A batch or undo of another window still runs: its journal is not ours to put right.
+    const JournalLock lock(journalPath);
+    RecoveryReport report = lock.busy() ? RecoveryReport{} : RecoverJournal(journalPath);
     report.temporariesRemoved += own;
     return report;
 }
@@ -129,10 +134,16 @@ size_t UndoReport::failed() const { return moves.size() - undone(); }
 UndoReport UndoLastBatch(const QString& journalPath,
                          const std::function<bool(size_t done, size_t total)>& step) {
     UndoReport report;
+    const JournalLock lock(journalPath);
+    if (lock.busy()) {
+        report.busy = true;
+        return report;
+    }
     report.duplicatesRemoved = RecoverJournal(journalPath).duplicatesRemoved;
     const std::optional<std::vector<JournalEntry>> entries = RenameJournal::Read(journalPath);
     if (!entries) {
-        report.unreadable = QFileInfo::exists(journalPath);
+        report.notAFile = NotAFileError(journalPath) != 0;
+        report.unreadable = report.notAFile || QFileInfo::exists(journalPath);
         return report;
     }
     report.hadJournal = true;

@@ -14,6 +14,7 @@
 #include "core/rename/batch.h"
 #include "core/rename/conflicts.h"
 #include "core/rename/journal.h"
+#include "core/rename/journallock.h"
 #include "core/settings/globalsettings.h"
 #include "core/settings/number.h"
 
@@ -49,6 +50,15 @@ CollisionAnswer AskAboutCollisions(Dialogs& dialogs, size_t count, const QString
                                                              : kRenameNothing;
 }
 
+// Another window's batch or undo holds the journal.
+void ShowJournalBusy(Dialogs& dialogs) {
+    MessageRequest box;
+    box.caption = kAppTitle;
+    box.icon = MsgIcon::Warning;
+    box.text = JournalBusyText() + QStringLiteral("\r\n") + QStringLiteral("没有改动任何文件。");
+    dialogs.message(box);
+}
+
 }  // namespace
 
 QString ErrorMessageText(int32_t errnumber) {
@@ -67,6 +77,8 @@ QString ErrorMessageText(int32_t errnumber) {
             return QStringLiteral("文件已存在!!");
         case 206:
             return QStringLiteral("文件名太长!");
+        case 1392:
+            return QStringLiteral("复制出的文件与原文件不一致,原文件未动!");
         default:
             return QStringLiteral("错误");
     }
@@ -81,6 +93,13 @@ void RenameCommand(BatchList& list, const GlobalSettings& settings, Dialogs& dia
         box.text = QStringLiteral("请先添加文件并提取标题!");
         box.caption = kAppTitle;
         dialogs.message(box);
+        return;
+    }
+
+    // Told at once rather than after the questions; the batch itself takes
+    // the lock for good.
+    if (JournalLock(journalPath).busy()) {
+        ShowJournalBusy(dialogs);
         return;
     }
 
@@ -203,6 +222,10 @@ void RenameCommand(BatchList& list, const GlobalSettings& settings, Dialogs& dia
             return dialogs.message(ask) == AnswerYes;
         },
         stopBefore);
+    if (batch.busy) {
+        ShowJournalBusy(dialogs);
+        return;
+    }
     if (batch.cancelled) return;
     if (progress && !batch.stopped) progress->step(int(moves.size()), int(moves.size()));
 

@@ -9,6 +9,7 @@
 #include "core/dialogs.h"
 #include "core/progress.h"
 #include "core/rename/journal.h"
+#include "core/rename/journallock.h"
 #include "core/rename/rename.h"
 #include "core/settings/number.h"
 
@@ -67,10 +68,19 @@ void UndoLastRenameCommand(BatchList& list, Dialogs& dialogs, const QString& jou
     });
     MessageRequest box;
     box.caption = kAppTitle;
+    if (report.busy) {
+        box.icon = MsgIcon::Warning;
+        box.text = JournalBusyText() + QStringLiteral("\n") + QStringLiteral("没有撤销任何文件。");
+        dialogs.message(box);
+        return;
+    }
     if (report.unreadable) {
         box.icon = MsgIcon::Warning;
-        box.text = QStringLiteral("改名记录无法读取,没有撤销任何文件:") + QStringLiteral("\n") +
-                   journalPath;
+        box.text =
+            (report.notAFile ? QStringLiteral("改名记录不是普通文件(可能是设备、管道或指向它们的"
+                                              "链接),没有读取也没有改动它,没有撤销任何文件:")
+                             : QStringLiteral("改名记录无法读取,没有撤销任何文件:")) +
+            QStringLiteral("\n") + journalPath;
         dialogs.message(box);
         return;
     }

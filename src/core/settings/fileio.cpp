@@ -27,8 +27,11 @@ int ReadWholeFile(const QString& path, qint64 maxBytes, QByteArray& out) {
     out.clear();
     const QByteArray name = QFile::encodeName(path);
     if (name.isEmpty()) return ENOENT;
+    // A device is not even opened: opening one may act on it.
+    if (const int err = NotAFileError(path)) return err;
     int fd;
-    // Non-blocking, so a named pipe in the file's place cannot hang the open.
+    // Non-blocking, so a named pipe put in the file's place since the check
+    // cannot hang the open.
     do fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     while (fd < 0 && errno == EINTR);
     if (fd < 0) return errno;
@@ -56,9 +59,21 @@ int ReadWholeFile(const QString& path, qint64 maxBytes, QByteArray& out) {
     return CloseKeepingError(fd, 0);
 }
 
+int NotAFileError(const QString& path) {
+    const QByteArray name = QFile::encodeName(path);
+    struct stat st {};
+    if (name.isEmpty() || ::lstat(name.constData(), &st) != 0) return 0;
+    if (S_ISLNK(st.st_mode) && ::stat(name.constData(), &st) != 0) return EINVAL;
+    if (S_ISREG(st.st_mode)) return 0;
+    return S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+}
+
 int ReplaceFileAtomically(const QString& path, const QByteArray& bytes) {
     QByteArray target = QFile::encodeName(path);
     if (target.isEmpty()) return ENOENT;
+    // Only a regular file is replaced: a device or a pipe named here (or a
+    // link to one) stays as it is, and nothing is written through it.
+    if (const int err = NotAFileError(path); err == EINVAL) return err;
     struct stat st {};
     bool exists = ::lstat(target.constData(), &st) == 0;
     if (exists && S_ISLNK(st.st_mode)) {
@@ -103,12 +118,23 @@ int ReplaceFileAtomically(const QString& path, const QByteArray& bytes) {
 int ReadableOrAbsent(const QString& path) {
     const QByteArray name = QFile::encodeName(path);
     if (name.isEmpty()) return 0;
+    if (NotAFileError(path) == EINVAL) return 0;  // refused by the write itself
     const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd >= 0) {
         ::close(fd);
         return 0;
     }
     return errno == EACCES || errno == EPERM ? errno : 0;
+}
+
+QString WriteErrorText(int error) {
+    // On writing, a missing name is the folder that should hold the file.
+    if (error == ENOENT) return QStringLiteral("找不到文件夹。");
+    if (error == EINVAL)
+        return QStringLiteral(
+            "它不是普通文件(可能是设备、管道或指向它们的链接),没有改写它;"
+            "这次的设置只在程序运行期间有效。");
+    return FileErrorText(error);
 }
 
 QString FileErrorText(int error) {

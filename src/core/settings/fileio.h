@@ -21,7 +21,15 @@ int ReplaceFileAtomically(const QString& path, const QByteArray& bytes);
 // of the refused open (EACCES, EPERM).
 int ReadableOrAbsent(const QString& path);
 
+// 0 when path names a regular file, a link to one, or nothing: the only
+// things the program reads or replaces by name. Else EISDIR for a folder and
+// EINVAL for anything else (a device, a pipe, a socket, a dangling link),
+// which is never opened, written through or replaced.
+int NotAFileError(const QString& path);
+
 // A short Chinese description of a system error number.
 QString FileErrorText(int error);
+// The same for a failed write of a settings file.
+QString WriteErrorText(int error);
 
 }  // namespace pelmora

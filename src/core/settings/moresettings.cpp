@@ -128,9 +128,7 @@ void WriteMoreSettings(const QString& path, const GlobalSettings& settings, Dial
     }
     if (error == 0) return;
     MessageRequest request;
-    request.text =
-        QStringLiteral("保存设置文件时出错：%1\n%2")
-            .arg(error == ENOENT ? QStringLiteral("找不到文件夹。") : FileErrorText(error), path);
+    request.text = QStringLiteral("保存设置文件时出错：%1\n%2").arg(WriteErrorText(error), path);
     request.buttons = MsgButtons::Ok;
     dialogs.message(request);
 }

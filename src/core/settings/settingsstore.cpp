@@ -57,6 +57,13 @@ QStringList SplitLines(const QString& text) {
 bool ReadSettingFile(const QString& path, GlobalSettings& settings, Dialogs& dialogs) {
     QByteArray bytes;
     if (const int error = ReadWholeFile(path, kMaxSettingsFileBytes, bytes); error != 0) {
+        if (error == EINVAL && NotAFileError(path) == EINVAL) {
+            ReportRead(dialogs, path,
+                       QStringLiteral("它不是普通文件(可能是设备、管道或指向它们的链接),"
+                                      "程序不读取也不改写它;这次使用默认设置,"
+                                      "设置只在程序运行期间有效。"));
+            return false;
+        }
         ReportRead(dialogs, path, FileErrorText(error));
         return false;
     }
@@ -142,12 +149,8 @@ bool WriteSettingFile(const QString& path, const GlobalSettings& settings, Dialo
                               path));
         return true;
     }
-    if (const int error = ReplaceFileAtomically(path, *bytes); error != 0) {
-        // On writing, a missing name is the folder that should hold the file.
-        const QString reason =
-            error == ENOENT ? QStringLiteral("找不到文件夹。") : FileErrorText(error);
-        Report(dialogs, reportText.arg(reason, path));
-    }
+    if (const int error = ReplaceFileAtomically(path, *bytes); error != 0)
+        Report(dialogs, reportText.arg(WriteErrorText(error), path));
     return true;
 }
 
