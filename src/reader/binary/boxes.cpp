@@ -52,8 +52,8 @@ bool HasInk(const std::vector<ParagraphFacts>& paragraphs) {
 
 }  // namespace
 
-std::vector<ParagraphFacts> BinaryDocument::StoryParagraphs(uint32_t from, uint32_t to,
-                                                            size_t max) {
+std::vector<ParagraphFacts> BinaryDocument::StoryParagraphs(uint32_t from, uint32_t to, size_t max,
+                                                            size_t* budget) {
     std::vector<ParagraphFacts> out;
     FieldFilter fields;
     std::vector<uint32_t> cps;
@@ -77,8 +77,9 @@ std::vector<ParagraphFacts> BinaryDocument::StoryParagraphs(uint32_t from, uint3
     char16_t buf[kChunk];
     uint32_t cp = from;
     size_t seen = 0;
+    const size_t cap = budget ? std::min(*budget, kMaxText) : kMaxText;
     try {
-        while (cp < to && out.size() < max && seen < kMaxText) {
+        while (cp < to && out.size() < max && seen < cap) {
             const uint32_t at = cp;
             const size_t got = Fetch(cp, to, buf, kChunk);
             if (got == 0) break;
@@ -104,6 +105,7 @@ std::vector<ParagraphFacts> BinaryDocument::StoryParagraphs(uint32_t from, uint3
         p.text += u'\r';
         finish(false, 0);
     }
+    if (budget) *budget -= std::min(*budget, seen);
     return out;
 }
 
@@ -182,8 +184,9 @@ std::vector<TextBox> BinaryDocument::LeadingTextBoxes(int maxBoxes) {
     const std::vector<int> paras = ParagraphsAt(cps, kLeadingParagraphs);
 
     size_t next = 0;
+    size_t budget = kMaxText;  // characters of all boxes together
     for (const Found& f : found) {
-        if (boxes.size() >= static_cast<size_t>(maxBoxes)) break;
+        if (boxes.size() >= static_cast<size_t>(maxBoxes) || budget == 0) break;
         int anchor = -1;
         if (f.anchored) {
             anchor = paras[next++];
@@ -191,7 +194,7 @@ std::vector<TextBox> BinaryDocument::LeadingTextBoxes(int maxBoxes) {
         }
         TextBox box;
         box.anchor = anchor;
-        box.paragraphs = StoryParagraphs(f.from, f.to, kMaxStoryFacts);
+        box.paragraphs = StoryParagraphs(f.from, f.to, kMaxStoryFacts, &budget);
         // Each box's text ends in a mark of its own after its last paragraph.
         if (box.paragraphs.size() > 1 && box.paragraphs.back().text == u"\r")
             box.paragraphs.pop_back();

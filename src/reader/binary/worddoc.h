@@ -89,8 +89,10 @@ class BinaryDocument final : public DocumentImpl {
     bool Describe(ParagraphFacts& p, const std::vector<uint32_t>& cps, uint32_t markCp,
                   ParaProps& pp);
     // The paragraphs of the CPs [from, to) of a story other than the main
-    // document, at most `max`, with formatting (Word 97-2003).
-    std::vector<ParagraphFacts> StoryParagraphs(uint32_t from, uint32_t to, size_t max);
+    // document, at most `max`, with formatting (Word 97-2003); at most
+    // kMaxText characters, or what is left of *budget, which it lowers.
+    std::vector<ParagraphFacts> StoryParagraphs(uint32_t from, uint32_t to, size_t max,
+                                                size_t* budget = nullptr);
     // 0-based body paragraphs holding each CP (sorted ascending); -1 for
     // those past the first `limit` paragraphs.
     std::vector<int> ParagraphsAt(const std::vector<uint32_t>& cps, int limit);
