@@ -1,7 +1,8 @@
 // Speed of the automatic title mode against mode 0: a folder of 2,000
 // documents (the title fixtures of tests/data/titles, in turn) read from
 // disk, each opened and its title formed; and the finder alone over bodies
-// already read.
+// already read; and the finder's fallback sources (the first page's header,
+// the text boxes) alone.
 //
 // bench_autotitle [benchmark options]
 
@@ -151,6 +152,57 @@ void BM_FinderOnly(benchmark::State& state) {
     state.SetItemsProcessed(int64_t(state.iterations()) * int64_t(bodies.size()));
 }
 BENCHMARK(BM_FinderOnly);
+
+// The title finder's fallback sources alone, each document opened and asked
+// once: the header text split at its marks (what the finder fakes the
+// first-page header from today) against the reader's first-page header and
+// its text boxes.
+enum class Source { HeaderText, FirstPageHeader, TextBoxes };
+
+void Sources(benchmark::State& state, Source source, const std::string& only) {
+    const std::vector<std::string> files = Fixtures(only, kTitles, Kind::Any);
+    if (files.empty()) {
+        state.SkipWithError("no documents");
+        return;
+    }
+    Application word;
+    size_t paragraphs = 0;
+    for (auto _ : state) {
+        for (int i = 0; i < kFolderSize; ++i) {
+            try {
+                auto doc = word.Open(files[size_t(i) % files.size()]);
+                switch (source) {
+                    case Source::HeaderText:
+                        paragraphs +=
+                            doc->HeaderText(1, pelmora::word::kPrimaryHeaderFooter).size();
+                        break;
+                    case Source::FirstPageHeader:
+                        paragraphs += doc->FirstPageHeaderParagraphs(20).size();
+                        break;
+                    case Source::TextBoxes:
+                        paragraphs += doc->LeadingTextBoxes(20).size();
+                        break;
+                }
+                doc->Close(false);
+            } catch (const WordError&) {
+            }
+        }
+    }
+    benchmark::DoNotOptimize(paragraphs);
+    state.SetItemsProcessed(int64_t(state.iterations()) * kFolderSize);
+}
+void BM_DocHeaderText(benchmark::State& s) { Sources(s, Source::HeaderText, ".doc"); }
+void BM_DocFirstPageHeader(benchmark::State& s) { Sources(s, Source::FirstPageHeader, ".doc"); }
+void BM_DocTextBoxes(benchmark::State& s) { Sources(s, Source::TextBoxes, ".doc"); }
+void BM_DocxHeaderText(benchmark::State& s) { Sources(s, Source::HeaderText, ".docx"); }
+void BM_DocxFirstPageHeader(benchmark::State& s) { Sources(s, Source::FirstPageHeader, ".docx"); }
+void BM_DocxTextBoxes(benchmark::State& s) { Sources(s, Source::TextBoxes, ".docx"); }
+BENCHMARK(BM_DocHeaderText)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DocFirstPageHeader)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DocTextBoxes)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DocxHeaderText)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DocxFirstPageHeader)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DocxTextBoxes)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

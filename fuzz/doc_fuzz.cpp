@@ -37,6 +37,24 @@ std::vector<std::u16string> ReadEverything(Document& doc) {
         attempt([&] { return doc.HeaderText(section, kPrimaryHeaderFooter); });
         attempt([&] { return doc.FooterText(section, kPrimaryHeaderFooter); });
     }
+    // The title finder's fallback sources: never an error, never more than asked.
+    {
+        const auto boxes = doc.LeadingTextBoxes(8);
+        if (boxes.size() > 8) __builtin_trap();
+        std::u16string all;
+        for (const auto& b : boxes) {
+            if (b.anchor < -1 || b.anchor >= pelmora::word::kLeadingParagraphs) __builtin_trap();
+            if (b.paragraphs.size() > static_cast<size_t>(pelmora::word::kMaxStoryFacts))
+                __builtin_trap();
+            all += u"<box>";
+            for (const auto& p : b.paragraphs) all += p.text + char16_t(p.mainHalfPoints);
+        }
+        const auto header = doc.FirstPageHeaderParagraphs(20);
+        if (header.size() > 20) __builtin_trap();
+        all += u"<header>";
+        for (const auto& p : header) all += p.text + char16_t(p.mainHalfPoints);
+        got.push_back(std::move(all));
+    }
     attempt([&] {
         auto body = doc.LeadingParagraphs();
         std::u16string all = body.titleProperty;

@@ -1,10 +1,10 @@
 // libFuzzer target for the .docx, OpenDocument, Word 2003 XML, RTF and web-page readers. Every
 // input goes through the format dispatcher and, beside it, straight to the reader its head names:
-// both must give the same texts, the same leading paragraphs with their formatting (one asks for
-// them first, the other last) and the same reasons. Input that looks like XML is also wrapped as
-// word/document.xml of a stored ZIP, and as content.xml, styles.xml and meta.xml of an
-// OpenDocument package, so that mutations reach the markup readers instead of dying in ZIP
-// checksums.
+// both must give the same texts, the same leading paragraphs, text boxes and first-page header
+// with their formatting (one asks for them first, the other last) and the same reasons. Input that
+// looks like XML is also wrapped as word/document.xml of a stored ZIP, and as content.xml,
+// styles.xml and meta.xml of an OpenDocument package, so that mutations reach the markup readers
+// instead of dying in ZIP checksums.
 
 #include <cstddef>
 #include <cstdint>
@@ -48,6 +48,47 @@ std::vector<std::string> Leading(DocumentImpl& doc) {
     return got;
 }
 
+// The paragraphs of one story with their facts, checked for what every
+// reader must hold to.
+void AddStory(std::vector<std::string>& got, const std::vector<pelmora::word::ParagraphFacts>& ps) {
+    if (ps.size() > static_cast<std::size_t>(pelmora::word::kMaxStoryFacts)) __builtin_trap();
+    for (const auto& p : ps) {
+        if (p.text.empty()) __builtin_trap();
+        if (!p.formatted && (p.styleId != pelmora::word::kStiUnknown || p.maxHalfPoints != 0))
+            __builtin_trap();
+        if (p.mainHalfPoints > p.maxHalfPoints) __builtin_trap();
+        std::string facts(reinterpret_cast<const char*>(p.text.data()),
+                          p.text.size() * sizeof(char16_t));
+        for (int v : {int(p.formatted), p.styleId, p.maxHalfPoints, p.mainHalfPoints, int(p.bold)})
+            facts += "|" + std::to_string(v);
+        got.push_back(std::move(facts));
+    }
+}
+
+// The text boxes of the leading body and the first page's header, for the
+// title finder's fallback sources.
+std::vector<std::string> Extras(DocumentImpl& doc) {
+    std::vector<std::string> got;
+    try {
+        const auto boxes = doc.LeadingTextBoxes(8);
+        if (boxes.size() > 8) __builtin_trap();
+        for (const auto& b : boxes) {
+            if (b.anchor < -1 || b.anchor >= pelmora::word::kLeadingParagraphs) __builtin_trap();
+            got.push_back("<box>" + std::to_string(b.anchor));
+            AddStory(got, b.paragraphs);
+        }
+    } catch (const WordError& e) {
+        got.push_back(std::string("<error>") + e.what());
+    }
+    try {
+        got.emplace_back("<first-page header>");
+        AddStory(got, doc.FirstPageHeaderParagraphs(20));
+    } catch (const WordError& e) {
+        got.push_back(std::string("<error>") + e.what());
+    }
+    return got;
+}
+
 // Every text asked for, or the reason it was refused; the leading paragraphs
 // asked for first or last, so that the two orders must agree.
 std::vector<std::string> Exercise(DocumentImpl& doc, bool leadingFirst) {
@@ -63,6 +104,9 @@ std::vector<std::string> Exercise(DocumentImpl& doc, bool leadingFirst) {
             got.push_back(std::string("<error>") + e.what());
         }
     };
+    // Boxes and the header, asked first or last too, change no text.
+    std::vector<std::string> extras;
+    if (leadingFirst) extras = Extras(doc);
     for (int n : {1, 2, 5}) attempt([&] { return doc.ParagraphText(n); });
     for (int section : {1, 2}) {
         attempt([&] { return doc.HeaderText(section, 1); });
@@ -70,6 +114,7 @@ std::vector<std::string> Exercise(DocumentImpl& doc, bool leadingFirst) {
         attempt([&] { return doc.HeaderText(section, 2); });
     }
     if (!leadingFirst) lead = Leading(doc);
+    if (!leadingFirst) extras = Extras(doc);
     // Each leading paragraph's text is the paragraph's text.
     for (std::size_t i = 0; i + 1 < lead.size() && i < 3; ++i) {
         if (lead[i].rfind("<error>", 0) == 0) break;
@@ -85,6 +130,7 @@ std::vector<std::string> Exercise(DocumentImpl& doc, bool leadingFirst) {
             __builtin_trap();
     }
     got.insert(got.end(), lead.begin(), lead.end());
+    got.insert(got.end(), extras.begin(), extras.end());
     return got;
 }
 

@@ -20,7 +20,7 @@ esac
 seconds=${1:-60}
 
 seeds=$(fuzz_seeds doc_fuzz)
-for f in "$root"/tests/data/*.doc "$root"/tests/data/formats/* "$root"/tests/data/fuzz/*; do
+for f in "$root"/tests/data/*.doc "$root"/tests/data/formats/* "$root"/tests/data/reader/*.* "$root"/tests/data/fuzz/*; do
   [[ -f "$f" ]] && ln -sf "$f" "$seeds/data_$(basename "$f")"
 done
 corpus=$root/../shared/corpus/public

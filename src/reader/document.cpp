@@ -1,5 +1,7 @@
 #include "reader/document.h"
 
+#include <algorithm>
+
 #include "reader/documentimpl.h"
 #include "reader/io/bytesource.h"
 #include "reader/marks.h"
@@ -26,6 +28,49 @@ LeadingBody Document::LeadingParagraphs(int maxCount, bool withTitleProperty) {
     return Impl().LeadingParagraphs(maxCount, withTitleProperty);
 }
 std::u16string Document::TitleProperty() { return Impl().TitleProperty(); }
+
+std::vector<TextBox> Document::LeadingTextBoxes(int maxBoxes) {
+    DocumentImpl& impl = Impl();
+    if (maxBoxes <= 0) return {};
+    try {
+        return impl.LeadingTextBoxes(std::min(maxBoxes, kMaxTextBoxes));
+    } catch (const WordError&) {
+        return {};  // a fallback source: damage only loses it
+    }
+}
+
+std::vector<ParagraphFacts> Document::FirstPageHeaderParagraphs(int maxParagraphs) {
+    DocumentImpl& impl = Impl();
+    if (maxParagraphs <= 0) return {};
+    try {
+        return impl.FirstPageHeaderParagraphs(std::min(maxParagraphs, kMaxStoryFacts));
+    } catch (const WordError&) {
+        return {};
+    }
+}
+
+std::vector<ParagraphFacts> SplitStory(std::u16string_view text, int maxParagraphs) {
+    std::vector<ParagraphFacts> out;
+    if (text == u"\r") return out;
+    std::size_t from = 0;
+    while (from < text.size() && out.size() < static_cast<std::size_t>(maxParagraphs)) {
+        std::size_t end = text.find(kParagraphMark, from);
+        end = end == std::u16string_view::npos ? text.size() : end + 1;
+        if (end < text.size() && text[end] == kCellMark) ++end;
+        ParagraphFacts p;
+        p.text = std::u16string(text.substr(from, end - from));
+        if (p.text.back() != kParagraphMark && p.text.back() != kCellMark) p.text += kParagraphMark;
+        out.push_back(std::move(p));
+        from = end;
+    }
+    return out;
+}
+
+std::vector<TextBox> DocumentImpl::LeadingTextBoxes(int) { return {}; }
+
+std::vector<ParagraphFacts> DocumentImpl::FirstPageHeaderParagraphs(int maxParagraphs) {
+    return SplitStory(HeaderText(1, kPrimaryHeaderFooter), maxParagraphs);
+}
 
 LeadingBody DocumentImpl::LeadingParagraphs(int maxCount, bool withTitleProperty) {
     LeadingBody body = ReadLeading(maxCount);

@@ -12,6 +12,7 @@
 #include <cstddef>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "reader/error.h"
 #include "reader/paragraph.h"
@@ -44,6 +45,18 @@ class Document {
     LeadingBody LeadingParagraphs(int maxCount = kLeadingParagraphs, bool withTitleProperty = true);
     // The stored Title property (often stale); empty when none or unreadable.
     std::u16string TitleProperty();
+
+    // The text boxes (and shapes holding text) anchored in the first
+    // kLeadingParagraphs body paragraphs, in document order, at most
+    // maxBoxes, each with at most kMaxStoryFacts paragraphs. Read only when
+    // asked. Damaged data gives fewer boxes or none; it never throws but for
+    // a closed document.
+    std::vector<TextBox> LeadingTextBoxes(int maxBoxes);
+    // The paragraphs of the header the first page shows: section 1's
+    // first-page header when the section has a distinct first page, else
+    // its primary header; formatted where the format says so cheaply. Empty
+    // when there is none or it cannot be read; throws only when closed.
+    std::vector<ParagraphFacts> FirstPageHeaderParagraphs(int maxParagraphs);
 
     // Close(saveChanges): nothing is ever pending, so the file is never written.
     void Close(bool saveChanges);

@@ -4,10 +4,17 @@
 // open.h's Open picks the reader for a file's bytes.
 
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "reader/paragraph.h"
 
 namespace pelmora::word {
+
+// A story's text (as HeaderText gives it) as unformatted paragraphs, each
+// with its mark, at most maxParagraphs; none for u"\r", a story that is
+// absent or holds one empty paragraph.
+std::vector<ParagraphFacts> SplitStory(std::u16string_view text, int maxParagraphs);
 
 class DocumentImpl {
   public:
@@ -27,6 +34,12 @@ class DocumentImpl {
     // cannot be read. Readers that keep it with the body know it only once
     // LeadingParagraphs has run.
     std::u16string TitleProperty();
+
+    // See Document. Either may throw WordError; Document turns that into
+    // nothing found. Readers without text boxes keep the first default; the
+    // second's gives the primary header's paragraphs, unformatted.
+    virtual std::vector<TextBox> LeadingTextBoxes(int maxBoxes);
+    virtual std::vector<ParagraphFacts> FirstPageHeaderParagraphs(int maxParagraphs);
 
   protected:
     // LeadingParagraphs without the property. Readers that know no

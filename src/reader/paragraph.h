@@ -61,4 +61,18 @@ struct LeadingBody {
 
 inline constexpr int kLeadingParagraphs = 60;
 
+// A text box (or a shape holding text) of the leading body: its paragraphs,
+// with the same facts as the body's, and where it is anchored.
+struct TextBox {
+    // 0-based index of the body paragraph holding the anchor; -1 when the
+    // reader cannot tell.
+    int anchor = -1;
+    std::vector<ParagraphFacts> paragraphs;
+};
+
+// Paragraphs kept of one text box or of a header, whatever is asked.
+inline constexpr int kMaxStoryFacts = 200;
+// Text boxes kept, whatever is asked.
+inline constexpr int kMaxTextBoxes = 200;
+
 }  // namespace pelmora::word

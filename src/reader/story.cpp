@@ -63,6 +63,28 @@ std::u16string StoryDocument::Story(int section, int index, bool header) {
     return u"\r";
 }
 
+std::vector<ParagraphFacts> StoryDocument::FirstPageHeaderParagraphs(int maxParagraphs) {
+    if (sections_.empty() && !sectionsComplete_) {
+        try {
+            Learn(0, 1);
+        } catch (const WordError&) {
+            if (sections_.empty()) throw;
+        }
+    }
+    if (sections_.empty()) return {};
+    const Section& first = sections_[0];
+    // A title page without a header of its own shows none.
+    const std::string& key = first.header[first.titlePage ? 1 : 0];
+    return key.empty() ? std::vector<ParagraphFacts>{} : HeaderParagraphs(key, maxParagraphs);
+}
+
+std::vector<ParagraphFacts> StoryDocument::HeaderParagraphs(const std::string& key,
+                                                            int maxParagraphs) {
+    auto it = stories_.find(key);
+    if (it == stories_.end()) it = stories_.emplace(key, StoryText(key)).first;
+    return SplitStory(it->second, maxParagraphs);
+}
+
 LeadingBody StoryDocument::ReadLeading(int maxCount) {
     LeadingBody body;
     const std::size_t want = maxCount > 0 ? static_cast<std::size_t>(maxCount) : 0;

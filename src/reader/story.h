@@ -28,11 +28,15 @@ class StoryDocument : public DocumentImpl {
     // the section shows the previous section's.
     struct Section {
         std::array<std::string, 3> header, footer;
+        bool titlePage = false;  // a distinct first page: it shows header[1]
     };
 
     std::u16string ParagraphText(int n) final;
     std::u16string HeaderText(int section, int index) final;
     std::u16string FooterText(int section, int index) final;
+    // Section 1's first-page or primary header as the sections learnt say,
+    // through HeaderParagraphs.
+    std::vector<ParagraphFacts> FirstPageHeaderParagraphs(int maxParagraphs) override;
 
   protected:
     // The stored paragraphs with their facts, the first form feed ending them.
@@ -44,6 +48,8 @@ class StoryDocument : public DocumentImpl {
     virtual void Learn(std::size_t paragraphs, std::size_t sections);
     // The text of the story a section names; u"\r" when there is none.
     virtual std::u16string StoryText(const std::string& key) = 0;
+    // The paragraphs of that story; readers that can format them say so.
+    virtual std::vector<ParagraphFacts> HeaderParagraphs(const std::string& key, int maxParagraphs);
 
     // The body's first paragraphs (text and facts); formatting stays default
     // where the reader knows none.

@@ -234,6 +234,13 @@ struct Word97Recipe {
     bool prc = false;  // a Prc record before the piece table
     std::u16string wordName = u"WordDocument";
     bool forceFat = false;  // WordDocument outside the mini stream
+    // Text boxes: the story's length (its text is a piece of its own after
+    // the others), PlcftxbxTxt's CPs with each box's shape id, and the
+    // shapes' anchors (PlcSpaMom CPs and ids).
+    uint32_t ccpTxbx = 0;
+    std::vector<uint32_t> txbxCps, txbxLids;
+    std::vector<uint32_t> spaCps, spaIds;
+    bool titlePage = false;  // section 1's SEPX says sprmSFTitlePage 1 (needs sed)
 };
 
 // A document whose main text and header stories are given; stories are the
@@ -291,6 +298,7 @@ inline std::string BuildWord97(const Word97Recipe& s, CfbWriter* keep = nullptr)
     Put16(wd, 0x3E, 22);
     Put32(wd, 0x4C, s.ccpText ? s.ccpText : total);
     Put32(wd, 0x54, s.ccpHdd);
+    Put32(wd, 0x64, s.ccpTxbx);
     Put16(wd, 0x98, 93);
     auto pair = [&](int i, uint32_t fc, uint32_t lcb) {
         Put32(wd, 0x9A + 8 * i, fc);
@@ -322,14 +330,39 @@ inline std::string BuildWord97(const Word97Recipe& s, CfbWriter* keep = nullptr)
     if (!s.sed.empty()) {
         uint32_t fc = uint32_t(tbl.size());
         for (uint32_t cp : s.sed) Put32(tbl, tbl.size(), cp);
+        uint32_t sepx = 0xFFFFFFFF;
+        if (s.titlePage) {
+            sepx = uint32_t(wd.size());
+            wd += std::string("\x03\x00\x0A\x30\x01", 5);
+        }
         for (size_t i = 0; i + 1 < s.sed.size(); ++i) {
             size_t o = tbl.size();
             Put16(tbl, o, 0);
-            Put32(tbl, o + 2, 0xFFFFFFFF);
+            Put32(tbl, o + 2, i == 0 ? sepx : 0xFFFFFFFF);
             Put16(tbl, o + 6, 0);
             Put32(tbl, o + 8, 0);
         }
         pair(6, fc, uint32_t(tbl.size() - fc));
+    }
+    if (!s.txbxCps.empty()) {
+        uint32_t fc = uint32_t(tbl.size());
+        for (uint32_t cp : s.txbxCps) Put32(tbl, tbl.size(), cp);
+        for (size_t i = 0; i + 1 < s.txbxCps.size(); ++i) {
+            std::string e(22, '\0');
+            Put32(e, 14, i < s.txbxLids.size() ? s.txbxLids[i] : 0);
+            tbl += e;
+        }
+        pair(56, fc, uint32_t(tbl.size() - fc));
+    }
+    if (!s.spaCps.empty()) {
+        uint32_t fc = uint32_t(tbl.size());
+        for (uint32_t cp : s.spaCps) Put32(tbl, tbl.size(), cp);
+        for (size_t i = 0; i + 1 < s.spaCps.size(); ++i) {
+            std::string e(26, '\0');
+            Put32(e, 0, i < s.spaIds.size() ? s.spaIds[i] : 0);
+            tbl += e;
+        }
+        pair(40, fc, uint32_t(tbl.size() - fc));
     }
     CfbWriter local;
     CfbWriter& w = keep ? *keep : local;

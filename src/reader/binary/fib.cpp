@@ -31,6 +31,11 @@ void ReadFib97(Stream& wd, Fib& f) {
     f.ccpText = lw(fib::ccpText);
     f.ccpFtn = lw(fib::ccpFtn);
     f.ccpHdd = lw(fib::ccpHdd);
+    if (cslw > fib::ccpTxbx && wd.Holds(oLw, 4ull * (fib::ccpTxbx + 1))) {
+        f.ccpAtn = lw(fib::ccpAtn);
+        f.ccpEdn = lw(fib::ccpEdn);
+        f.ccpTxbx = lw(fib::ccpTxbx);
+    }
     const uint32_t oCb = oLw + 4 * cslw;
     const uint32_t cb = wd.U16(oCb);
     if (cb < fib::kRgFcLcbWord6) Damaged("FIB too short");
@@ -45,6 +50,13 @@ void ReadFib97(Stream& wd, Fib& f) {
     f.bteChpx = pair(fib::fcPlcfBteChpx);
     f.btePapx = pair(fib::fcPlcfBtePapx);
     f.clx = pair(fib::fcClx);
+    // Pairs past those a short FIB holds stay absent.
+    auto optional = [&](uint32_t i) {
+        return i < cb && wd.Holds(blob, 8ull * (i + 1)) ? pair(i) : FcLcb{};
+    };
+    f.spaMom = optional(fib::fcPlcSpaMom);
+    f.txbxTxt = optional(fib::fcPlcftxbxTxt);
+    f.txbxBkd = optional(fib::fcPlcfTxbxBkd);
 }
 
 void ReadFib6(Stream& wd, Fib& f) {

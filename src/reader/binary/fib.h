@@ -51,6 +51,9 @@ enum RgFcLcb : uint32_t {
     fcDop = 31,          // document properties
     fcClx = 33,          // piece table
     kRgFcLcbWord6 = 34,  // pairs a Word 6/95 FIB holds, and the least a Word 97 one must
+    fcPlcSpaMom = 40,    // shapes anchored in the main document (FSPA)
+    fcPlcftxbxTxt = 56,  // text boxes of the main document (FTXBXS)
+    fcPlcfTxbxBkd = 75,  // the text box story's breaks between linked boxes
 };
 
 // The Word 6/95 FIB: fixed offsets, no count-prefixed arrays ([MS-DOC] has
@@ -74,7 +77,11 @@ struct Fib {
     bool farEast95 = false;         // Far East Word 95: 16-bit text
     uint32_t fcMin = 0, fcMac = 0;  // Word 6/95 text of a file that is not fast-saved
     uint32_t ccpText = 0, ccpFtn = 0, ccpHdd = 0;
+    // Word 97-2003 only (0 in Word 6/95 files): the stories after the
+    // headers, and where the text boxes are described.
+    uint32_t ccpAtn = 0, ccpEdn = 0, ccpTxbx = 0;
     FcLcb stshf, sed, hdd, bteChpx, btePapx, ffn, dop, clx;
+    FcLcb spaMom, txbxTxt, txbxBkd;
 };
 
 // The error of a Word document whose structures do not hold together.

@@ -49,12 +49,13 @@ bool BinaryDocument::PieceSprms(size_t piece, std::vector<unsigned char>& out) {
     return true;
 }
 
-bool BinaryDocument::Describe(ParagraphFacts& p, const std::vector<uint32_t>& cps, ParaProps& pp) {
+bool BinaryDocument::Describe(ParagraphFacts& p, const std::vector<uint32_t>& cps, uint32_t markCp,
+                              ParaProps& pp) {
     PropertyReader* r = Properties();
-    if (!r || !scanMarkValid_ || cps.size() > p.text.size()) return false;
+    if (!r || cps.size() > p.text.size()) return false;
     uint32_t fcMark;
     size_t markPiece;
-    if (!FcOf(scanMark_, fcMark, markPiece)) return false;
+    if (!FcOf(markCp, fcMark, markPiece)) return false;
     if (!r->Paragraph(fcMark, pp)) return false;
     std::vector<unsigned char> prm;
     if (PieceSprms(markPiece, prm)) r->ApplyParagraph(prm.data(), prm.size(), pp);
@@ -128,7 +129,7 @@ LeadingBody BinaryDocument::ReadLeading(int maxCount) {
         bool known = false;
         if (!fib_.word6) {
             try {
-                known = Describe(p, cps, pp);
+                known = scanMarkValid_ && Describe(p, cps, scanMark_, pp);
             } catch (const WordError&) {
                 known = false;
             }

@@ -87,6 +87,8 @@ bool ForEachSprm(const unsigned char* p, size_t n, F f) {
     return true;
 }
 
+constexpr uint16_t kSprmSFTitlePage = 0x300A;
+
 std::u16string Lower(std::u16string_view s) {
     std::u16string o(s);
     for (char16_t& c : o)
@@ -104,6 +106,12 @@ int HeadingLevel(std::u16string_view s, std::u16string_view word) {
 }
 
 }  // namespace
+
+bool FindTitlePage(const unsigned char* p, size_t n, bool& titlePage) {
+    return ForEachSprm(p, n, [&](uint16_t sprm, const unsigned char* op, size_t) {
+        if (sprm == kSprmSFTitlePage) titlePage = op[0] != 0;
+    });
+}
 
 int BuiltInStyleId(int sti, std::u16string_view name) {
     if (sti >= 0 && sti < kStiUser) return sti;

@@ -66,6 +66,11 @@ int BuiltInStyleId(int sti, std::u16string_view name);
 // unknown indexes.
 uint32_t IcoColor(unsigned ico);
 
+// sprmSFTitlePage ([MS-DOC] 2.6.4) in a section grpprl: sets titlePage to
+// the last one's operand, leaves it as it is when there is none. False when
+// the grpprl is malformed.
+bool FindTitlePage(const unsigned char* p, size_t n, bool& titlePage);
+
 class PropertyReader {
   public:
     // Where the structures lie: (fc, lcb) in the table stream.

@@ -1,5 +1,6 @@
 #include <bit>
 
+#include "reader/binary/properties.h"
 #include "reader/binary/worddoc.h"
 #include "reader/marks.h"
 
@@ -61,10 +62,11 @@ int Word6SectionSprmSize(unsigned op) {
 }
 
 constexpr unsigned kSprmSGprfIhdt = 153;
+constexpr unsigned kSprmSFTitlePage6 = 143;
 
-// Last sprmSGprfIhdt operand in a Word 6 grpprl, or -1. Stops at the first
-// opcode whose size is unknown.
-int FindIhdtMask(Stream& s, uint32_t pos, uint32_t end) {
+// Last operand's first byte of the Word 6 section sprm `want` in a grpprl,
+// or -1. Stops at the first opcode whose size is unknown.
+int FindWord6Sprm(Stream& s, uint32_t pos, uint32_t end, unsigned want) {
     int mask = -1;
     while (pos < end) {
         unsigned op = s.U8(pos);
@@ -76,7 +78,7 @@ int FindIhdtMask(Stream& s, uint32_t pos, uint32_t end) {
             size = 1 + s.U8(opnd);
         }
         if (opnd + uint32_t(size) > end) break;
-        if (op == kSprmSGprfIhdt) mask = s.U8(opnd);
+        if (op == want && size > 0) mask = s.U8(opnd);
         pos = opnd + uint32_t(size);
     }
     return mask;
@@ -116,18 +118,59 @@ unsigned BinaryDocument::Word6SectionMask(uint32_t s) {
     uint32_t fcSepx = wd.U32(sed + 2);
     if (fcSepx != 0xFFFFFFFF && wd.Holds(fcSepx, 2)) {
         uint32_t cb = wd.U16(fcSepx);
-        if (wd.Holds(fcSepx + 2, cb)) mask = FindIhdtMask(wd, fcSepx + 2, fcSepx + 2 + cb);
+        if (wd.Holds(fcSepx + 2, cb))
+            mask = FindWord6Sprm(wd, fcSepx + 2, fcSepx + 2 + cb, kSprmSGprfIhdt);
     }
     uint32_t last = wd.U32(fib_.sed.fc + 4 * (s + 1));
     if (last > 0 && last - 1 < pieces_.back().cp) {
         const Piece& p = pieces_[PieceAt(last - 1)];
         if ((p.prm & 1) && size_t(p.prm >> 1) < prcs_.size()) {
             auto [pos, size] = prcs_[p.prm >> 1];
-            int m = FindIhdtMask(wd, pos, pos + size);
+            int m = FindWord6Sprm(wd, pos, pos + size, kSprmSGprfIhdt);
             if (m >= 0) mask = m;
         }
     }
     return mask < 0 ? 0u : unsigned(mask);
+}
+
+bool BinaryDocument::TitlePage() {
+    // sprmSFTitlePage of section 1: its SEPX in WordDocument, then the Prc
+    // of the piece holding the section's last character (fast-saved files).
+    if (!HasSections()) return false;
+    Stream& t = TableStream();
+    const uint32_t n = SectionCount();
+    const uint32_t fcSepx = t.U32(fib_.sed.fc + 4 * (n + 1) + 2);
+    bool title = false;
+    if (fcSepx != 0xFFFFFFFF && wordDoc_.Holds(fcSepx, 2)) {
+        const uint32_t cb = wordDoc_.U16(fcSepx);
+        if (wordDoc_.Holds(fcSepx + 2, cb)) {
+            if (fib_.word6) {
+                const int v =
+                    FindWord6Sprm(wordDoc_, fcSepx + 2, fcSepx + 2 + cb, kSprmSFTitlePage6);
+                if (v >= 0) title = v != 0;
+            } else {
+                std::vector<unsigned char> grpprl(cb);
+                wordDoc_.Read(fcSepx + 2, grpprl.data(), cb);
+                FindTitlePage(grpprl.data(), cb, title);
+            }
+        }
+    }
+    const uint32_t last = t.U32(fib_.sed.fc + 4);
+    if (last > 0 && pieces_.size() > 1 && last - 1 < pieces_.back().cp) {
+        const Piece& p = pieces_[PieceAt(last - 1)];
+        if ((p.prm & 1) && size_t(p.prm >> 1) < prcs_.size()) {
+            auto [pos, size] = prcs_[p.prm >> 1];
+            if (fib_.word6) {
+                const int v = FindWord6Sprm(wordDoc_, pos, pos + size, kSprmSFTitlePage6);
+                if (v >= 0) title = v != 0;
+            } else {
+                std::vector<unsigned char> grpprl(size);
+                table_.Read(pos, grpprl.data(), size);
+                FindTitlePage(grpprl.data(), size, title);
+            }
+        }
+    }
+    return title;
 }
 
 std::optional<std::pair<uint32_t, uint32_t>> BinaryDocument::StoryRange(bool footer, int section,

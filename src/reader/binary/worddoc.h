@@ -40,6 +40,14 @@ class BinaryDocument final : public DocumentImpl {
     // files give the texts alone.
     LeadingBody ReadLeading(int maxCount) override;
     std::u16string StoredTitle() override;
+    // Word 97-2003: the text box story's boxes placed by their shapes'
+    // anchors. Word 6/95 files give none.
+    std::vector<TextBox> LeadingTextBoxes(int maxBoxes) override;
+    // Section 1's first-page header when the section has a title page,
+    // else its primary one, with formatting (Word 97-2003).
+    std::vector<ParagraphFacts> FirstPageHeaderParagraphs(int maxParagraphs) override;
+    // Whether section 1 has a distinct first page.
+    bool TitlePage();
 
     // Not part of the object model; for diagnostics and tests.
     unsigned CodePage() const;
@@ -78,7 +86,16 @@ class BinaryDocument final : public DocumentImpl {
     PropertyReader* Properties();
     bool FcOf(uint32_t cp, uint32_t& fc, size_t& piece);
     bool PieceSprms(size_t piece, std::vector<unsigned char>& out);
-    bool Describe(ParagraphFacts& p, const std::vector<uint32_t>& cps, ParaProps& pp);
+    bool Describe(ParagraphFacts& p, const std::vector<uint32_t>& cps, uint32_t markCp,
+                  ParaProps& pp);
+    // The paragraphs of the CPs [from, to) of a story other than the main
+    // document, at most `max`, with formatting (Word 97-2003); at most
+    // kMaxText characters, or what is left of *budget, which it lowers.
+    std::vector<ParagraphFacts> StoryParagraphs(uint32_t from, uint32_t to, size_t max,
+                                                size_t* budget = nullptr);
+    // 0-based body paragraphs holding each CP (sorted ascending); -1 for
+    // those past the first `limit` paragraphs.
+    std::vector<int> ParagraphsAt(const std::vector<uint32_t>& cps, int limit);
 
     std::unique_ptr<ByteSource> src_;
     BlockCache cache_;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <climits>
 #include <string>
 
 #include "reader/limits.h"
@@ -58,7 +59,8 @@ struct TextReader::Impl {
     CellLayout cells;
 
     int depth = 0;
-    int skipDepth = 0;  // inside content that never shows
+    int skipDepth = 0;     // inside content that never shows
+    bool drawing = false;  // the skip is a frame's or shape's
     std::vector<TableState> tables;
     bool blockSeen = false;  // a paragraph or table of the story has begun
 
@@ -308,6 +310,7 @@ struct TextReader::Impl {
                 if (local == "a") return;
                 if (inPara)
                     Put(a.Get(Ns::Text, "anchor-type") == "as-char" ? kPictureMark : kDrawingMark);
+                drawing = true;
                 return Skip();
             default:
                 return;
@@ -328,7 +331,7 @@ struct TextReader::Impl {
 
     void End(Ns ns, std::string_view local) {
         if (skipDepth) {
-            if (depth == skipDepth) skipDepth = 0;
+            if (depth == skipDepth) skipDepth = 0, drawing = false;
             --depth;
             return;
         }
@@ -354,15 +357,55 @@ struct TextReader::Impl {
 };
 
 TextReader::TextReader(std::size_t wantParas, StyleSheet* styles, bool facts)
-    : impl_(new Impl(*this, wantParas, styles, facts)) {}
+    : impl_(new Impl(*this, wantParas, styles, facts)), styles_(styles), facts_(facts) {}
 
 TextReader::~TextReader() { delete impl_; }
 
 void TextReader::Start(Ns ns, std::string_view local, const XmlAttrs& a) {
+    if (box_) {
+        ++boxLevel_;
+        return box_->Start(ns, local, a);
+    }
+    // A frame's text box, its own story; the frame stays skipped for the
+    // text around it, and the box's own elements never reach it.
+    if (boxes && ns == Ns::Draw && local == "text-box" && impl_->drawing &&
+        impl_->skipDepth == impl_->depth) {
+        if (boxes->size() >= maxBoxes) return;
+        box_ =
+            std::make_unique<TextReader>(static_cast<std::size_t>(kMaxStoryFacts), styles_, facts_);
+        boxLevel_ = 0;
+        boxAnchor_ = count;
+        return;
+    }
     impl_->Start(ns, local, a);
 }
-void TextReader::End(Ns ns, std::string_view local) { impl_->End(ns, local); }
-void TextReader::Text(std::string_view utf8) { impl_->Characters(utf8); }
+
+void TextReader::End(Ns ns, std::string_view local) {
+    if (box_) {
+        if (boxLevel_-- > 0) return box_->End(ns, local);
+        box_->Done();
+        TextBox box;
+        box.anchor = static_cast<int>(std::min<std::size_t>(boxAnchor_, INT_MAX));
+        box.paragraphs = std::move(box_->paragraphs);
+        if (box.paragraphs.size() > static_cast<std::size_t>(kMaxStoryFacts))
+            box.paragraphs.resize(static_cast<std::size_t>(kMaxStoryFacts));
+        box_.reset();
+        const bool ink = std::any_of(box.paragraphs.begin(), box.paragraphs.end(), [](auto& p) {
+            return std::any_of(p.text.begin(), p.text.end(), InkChar);
+        });
+        if (ink) boxes->push_back(std::move(box));
+        return;
+    }
+    if (boxes && ns == Ns::Draw && local == "text-box" && impl_->drawing &&
+        impl_->skipDepth == impl_->depth)
+        return;  // a box left out past maxBoxes
+    impl_->End(ns, local);
+}
+
+void TextReader::Text(std::string_view utf8) {
+    if (box_) return box_->Text(utf8);
+    impl_->Characters(utf8);
+}
 
 void TextReader::Done() {
     impl_->EndParagraph();

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -129,6 +130,11 @@ class TextReader {
     // (empty when it names none), then one per page style change.
     std::vector<std::string> sections;
     bool full = false;  // the paragraphs asked for are all there
+    // When set, the text boxes (draw:text-box) of the frames the text
+    // passes are read into it, at most maxBoxes, each anchored at the
+    // paragraph then being read.
+    std::vector<TextBox>* boxes = nullptr;
+    std::size_t maxBoxes = 0;
 
     void Start(fmt::Ns ns, std::string_view local, const fmt::XmlAttrs& a);
     void End(fmt::Ns ns, std::string_view local);
@@ -138,6 +144,11 @@ class TextReader {
   private:
     struct Impl;
     Impl* impl_;
+    std::unique_ptr<TextReader> box_;  // a text box being read
+    int boxLevel_ = 0;                 // elements open inside it
+    std::size_t boxAnchor_ = 0;
+    StyleSheet* styles_ = nullptr;
+    bool facts_ = true;
 };
 
 // A header or footer story's text as the object model gives it.

@@ -215,6 +215,55 @@ class OdfDocument final : public StoryDocument {
         return out;
     }
 
+    // A pass of its own with formatting, frames' text boxes entered.
+    std::vector<TextBox> LeadingTextBoxes(int maxBoxes) override {
+        ReadStyles();
+        std::vector<TextBox> boxes;
+        const auto make = [&] {
+            auto h = std::make_unique<ContentHandler>(&sheet_, kLeadingParagraphs, 1, true);
+            h->text.boxes = &boxes;
+            h->text.maxBoxes = static_cast<std::size_t>(std::max(maxBoxes, 0));
+            return h;
+        };
+        std::unique_ptr<ContentHandler> handler = make();
+        try {
+            ParseContent(handler, make);
+        } catch (const WordError&) {
+            // Damage further on: the boxes before it stand.
+        }
+        std::erase_if(boxes, [](const TextBox& b) { return b.anchor >= kLeadingParagraphs; });
+        return boxes;
+    }
+
+    // The first page shows its page style's style:header-first where it
+    // has one, else its style:header.
+    std::vector<ParagraphFacts> FirstPageHeaderParagraphs(int maxParagraphs) override {
+        if (sections_.empty() && !sectionsComplete_) {
+            try {
+                Learn(0, 1);
+            } catch (const WordError&) {
+                if (sections_.empty()) throw;
+            }
+        }
+        if (sections_.empty()) return {};
+        if (!storiesRead_) ReadStories();
+        const Section& first = sections_[0];
+        return HeaderParagraphs(StoryOf(first.header[1]) ? first.header[1] : first.header[0],
+                                maxParagraphs);
+    }
+
+    // The story a key names, when its page style has it.
+    const std::optional<std::vector<std::u16string>>* StoryOf(const std::string& key) {
+        const std::size_t sep = key.find('\x01');
+        if (sep == std::string::npos || sep + 3 != key.size()) return nullptr;
+        auto it = sheet_.masters.find(key.substr(0, sep));
+        if (it == sheet_.masters.end()) return nullptr;
+        const std::size_t k = static_cast<std::size_t>(key[sep + 2] - '0');
+        if (k > 2) return nullptr;
+        const auto& story = (key[sep + 1] == 'h' ? it->second.header : it->second.footer)[k];
+        return story ? &story : nullptr;
+    }
+
     std::u16string StoryText(const std::string& key) override {
         if (!storiesRead_) ReadStories();
         const std::size_t sep = key.find('\x01');

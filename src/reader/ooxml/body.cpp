@@ -70,7 +70,8 @@ std::vector<std::u16string> StoryReader::Texts() const {
 
 void StoryReader::Start(Ns ns, std::string_view local, const XmlAttrs& a) {
     stack_.push_back({ns, std::string(local)});
-    if (WordXmlStart(ns, local, a) || skipDepth_) return;
+    if (box_) return box_->Start(ns, local, a);
+    if (WordXmlStart(ns, local, a) || BoxStart(ns, local) || skipDepth_) return;
     if (ns == Ns::Mc) {
         if (local == "Fallback") Skip();  // the Choice is read
         return;
@@ -90,13 +91,46 @@ void StoryReader::DrawingStart(Ns, std::string_view local) {
     // A drawing's anchor: inline pictures show as U+0001, floating ones as
     // U+0008, the characters Word keeps in their place.
     if (local == "inline")
-        Put(kPictureMark), Skip();
+        Put(kPictureMark), SkipDrawing();
     else if (local == "anchor")
-        Put(kDrawingMark), Skip();
+        Put(kDrawingMark), SkipDrawing();
+}
+
+bool StoryReader::BoxStart(Ns ns, std::string_view local) {
+    if (!boxes) return false;
+    if (drawing_ && ns == Ns::Mc && local == "Fallback" && !fallbackDepth_) {
+        fallbackDepth_ = stack_.size();  // a group's other rendering of the same boxes
+        return true;
+    }
+    if (ns != Ns::W || local != "txbxContent") return false;
+    // Outside drawings (and inside skipped fallbacks, field codes, deletions)
+    // a box's text is not shown.
+    if (!drawing_ || fallbackDepth_ || !Visible()) return false;
+    if (boxes->size() >= maxBoxes) return true;
+    box_ = std::make_unique<StoryReader>(kMaxStoryFacts, 0, styles_);
+    boxDepth_ = stack_.size();
+    boxAnchor_ = count;
+    return true;
+}
+
+void StoryReader::BoxEnd() {
+    box_->End(Ns::W, "body");  // a paragraph left joined to the next
+    TextBox box;
+    box.anchor = static_cast<int>(std::min<std::size_t>(boxAnchor_, INT_MAX));
+    box.paragraphs = std::move(box_->paragraphs);
+    box_.reset();
+    const bool ink = std::any_of(box.paragraphs.begin(), box.paragraphs.end(), [](const auto& p) {
+        return std::any_of(p.text.begin(), p.text.end(), InkChar);
+    });
+    if (ink) boxes->push_back(std::move(box));
+    if (boxes->size() >= maxBoxes) stop = true;
 }
 
 void StoryReader::SectionChild(std::string_view local, const XmlAttrs& a) {
-    if (local == "headerReference" || local == "footerReference") {
+    if (local == "titlePg") {
+        const std::string_view v = a.Get(Ns::W, "val");
+        curSect_.titlePage = !(v == "false" || v == "0" || v == "off");
+    } else if (local == "headerReference" || local == "footerReference") {
         const auto k = static_cast<std::size_t>(RefKind(a.Get(Ns::W, "type")));
         (local == "headerReference" ? curSect_.header : curSect_.footer)[k] =
             std::string(a.Get(Ns::R, "id"));
@@ -188,7 +222,7 @@ void StoryReader::RunContentStart(std::string_view local, const XmlAttrs& a) {
         else if (Parent(2, Ns::W, "pPr"))
             markDeleted_ = true;
     } else if (local == "pict" || local == "object") {
-        Put(kPictureMark), Skip();
+        Put(kPictureMark), SkipDrawing();
     } else if (HiddenContent(local)) {
         Skip();
     } else if (local == "altChunk") {
@@ -220,9 +254,11 @@ void StoryReader::FieldChar(std::string_view type) {
 void StoryReader::End(Ns ns, std::string_view local) {
     const std::size_t depth = stack_.size();
     if (!stack_.empty()) stack_.pop_back();
+    if (box_) return depth == boxDepth_ ? BoxEnd() : box_->End(ns, local);
     if (WordXmlEnd(ns, local, depth)) return;
     if (skipDepth_) {
-        if (depth == skipDepth_) skipDepth_ = 0;
+        if (depth == fallbackDepth_) fallbackDepth_ = 0;
+        if (depth == skipDepth_) skipDepth_ = 0, drawing_ = false;
         return;
     }
     if (ns == Ns::M && local == "t") inText_ = false;
@@ -260,6 +296,7 @@ void StoryReader::StructureEnd(std::string_view local) {
 }
 
 void StoryReader::Text(std::string_view utf8) {
+    if (box_) return box_->Text(utf8);
     if (inline_) return inline_->Text(utf8);
     if (inTitle_ && titleProperty.size() < kMaxTitleChars) fmt::AppendUtf8(titleProperty, utf8);
     if (!inText_ || skipDepth_ || !Visible()) return;
@@ -332,7 +369,7 @@ void StoryReader::Emit(ParagraphFacts p) {
     ++count;
     // Formatting is asked for the leading paragraphs only: the first
     // break ends them.
-    if (styles_ && p.text.find(kPageBreak) != std::u16string::npos) stop = true;
+    if (styles_ && !boxes && p.text.find(kPageBreak) != std::u16string::npos) stop = true;
     if (paragraphs.size() < wantParas_) paragraphs.push_back(std::move(p));
     CheckDone();
 }
@@ -368,9 +405,24 @@ void WordMlDocument::Learn(std::size_t wantParas, std::size_t wantSections) {
             sections[s].footer[k] =
                 Key(r.sections[s].footerText[k], r.sections[s].footer[k], "f" + at);
         }
+    for (std::size_t s = 0; s < sections.size(); ++s)
+        sections[s].titlePage = r.sections[s].titlePage;
     Keep(std::move(r.paragraphs), std::move(sections));
     if (damage) std::rethrow_exception(damage);
     if (reachedEnd) paragraphCount_ = r.count, sectionsComplete_ = true;
+}
+
+std::vector<TextBox> WordMlDocument::LeadingTextBoxes(int maxBoxes) {
+    std::vector<TextBox> boxes;
+    StoryReader r(kLeadingParagraphs, 0, &LoadStyles());
+    r.boxes = &boxes;
+    r.maxBoxes = static_cast<std::size_t>(std::max(maxBoxes, 0));
+    try {
+        ParseMain(r);
+    } catch (const WordError&) {
+        // Damage further on: the boxes before it stand.
+    }
+    return boxes;
 }
 
 // Word 2003 XML keeps a story's text in the section itself; a package

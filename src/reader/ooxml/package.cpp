@@ -32,6 +32,8 @@ using fmt::XmlStream;
 
 using Package = ZipPackage;
 
+bool IsXmlSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
 // ---------------------------------------------------------- relationships
 
 struct Relationship {
@@ -209,6 +211,151 @@ class PackageDocument final : public ooxml::WordMlDocument {
         } reader;
         ParsePart(*pkg_, part, reader);
         return reader.title;
+    }
+
+    // Section 1 from its w:sectPr alone, found without parsing the body;
+    // the full pass of the base when the search cannot tell.
+    std::vector<ParagraphFacts> FirstPageHeaderParagraphs(int maxParagraphs) override {
+        std::optional<ooxml::SectionRefs> first = FirstSectionRefs();
+        if (!first) return WordMlDocument::FirstPageHeaderParagraphs(maxParagraphs);
+        const std::string& id = first->header[first->titlePage ? 1 : 0];
+        if (id.empty()) return {};
+        return HeaderParagraphs("rel:" + id, maxParagraphs);
+    }
+
+    // A header part read with formatting.
+    std::vector<ParagraphFacts> HeaderParagraphs(const std::string& key,
+                                                 int maxParagraphs) override {
+        if (!key.starts_with("rel:")) return WordMlDocument::HeaderParagraphs(key, maxParagraphs);
+        const std::string target = Target(key.substr(4));
+        if (target.empty()) return {};
+        ooxml::StoryReader r(static_cast<std::size_t>(maxParagraphs), SIZE_MAX, &LoadStyles());
+        try {
+            ParsePart(*pkg_, target, r);
+        } catch (const WordError&) {
+            if (r.paragraphs.empty()) throw;  // else what came before the damage
+        }
+        if (r.paragraphs.size() == 1 && r.paragraphs[0].text == u"\r") r.paragraphs.clear();
+        return std::move(r.paragraphs);
+    }
+
+    // The first w:sectPr of the main part, cut out of its bytes by a plain
+    // search (markup never holds a '<' in text or attribute values, so the
+    // first "<w:sectPr" is an element) and parsed on its own under the
+    // root element's namespace declarations. Nothing when unsure: a prefix
+    // that is not declared on the root, another encoding, no end found.
+    std::optional<ooxml::SectionRefs> FirstSectionRefs() {
+        constexpr std::size_t kMaxRoot = 64 * 1024, kMaxSectPr = 1u << 20;
+        std::string window, root, rootName, open, close, sect;
+        enum { Root, Search, Collect, Found, Unsure } state = Root;
+        auto step = [&]() {
+            if (state == Root) {
+                std::size_t lt = 0;
+                // Past the declaration, comments and processing instructions.
+                while ((lt = window.find('<', lt)) != std::string::npos && lt + 1 < window.size() &&
+                       (window[lt + 1] == '?' || window[lt + 1] == '!'))
+                    ++lt;
+                if (lt == std::string::npos || lt + 1 >= window.size()) {
+                    if (window.size() > kMaxRoot) state = Unsure;
+                    return;
+                }
+                const std::size_t gt = window.find('>', lt);
+                if (gt == std::string::npos) {
+                    if (window.size() > kMaxRoot) state = Unsure;
+                    return;
+                }
+                root = window.substr(lt, gt + 1 - lt);
+                std::size_t nameEnd = 1;
+                while (nameEnd < root.size() && !IsXmlSpace(root[nameEnd]) &&
+                       root[nameEnd] != '>' && root[nameEnd] != '/')
+                    ++nameEnd;
+                rootName = root.substr(1, nameEnd - 1);
+                const std::optional<std::string> prefix = WordPrefix(root);
+                if (!prefix || root.ends_with("/>")) return void(state = Unsure);
+                const std::string q = prefix->empty() ? "sectPr" : *prefix + ":sectPr";
+                open = "<" + q;
+                close = "</" + q + ">";
+                window.erase(0, gt + 1);
+                state = Search;
+            }
+            if (state == Search) {
+                for (std::size_t at = 0; (at = window.find(open, at)) != std::string::npos; ++at) {
+                    const std::size_t after = at + open.size();
+                    if (after >= window.size()) {
+                        window.erase(0, at);  // decide with the next chunk
+                        return;
+                    }
+                    const char c = window[after];
+                    if (c == '>' || c == '/' || IsXmlSpace(c)) {
+                        window.erase(0, at);
+                        state = Collect;
+                        break;
+                    }
+                }
+                if (state == Search) {
+                    const std::size_t keep = std::min(window.size(), open.size());
+                    window.erase(0, window.size() - keep);
+                    return;
+                }
+            }
+            if (state == Collect) {
+                const std::size_t gt = window.find('>');
+                if (gt != std::string::npos && window[gt - 1] == '/') {
+                    sect = window.substr(0, gt + 1);
+                    state = Found;
+                    return;
+                }
+                const std::size_t end = window.find(close);
+                if (end != std::string::npos) {
+                    sect = window.substr(0, end + close.size());
+                    state = Found;
+                } else if (window.size() > kMaxSectPr) {
+                    state = Unsure;
+                }
+            }
+        };
+        try {
+            pkg_->Read(main_, [&](const char* d, std::size_t n, bool) {
+                window.append(d, n);
+                step();
+                return state != Found && state != Unsure;
+            });
+        } catch (const WordError&) {
+            return std::nullopt;
+        }
+        if (state != Found) return std::nullopt;
+        ooxml::StoryReader r(0, 1);
+        try {
+            ooxml::ParseBytes(root + sect + "</" + rootName + ">", r, main_);
+        } catch (const WordError&) {
+            return std::nullopt;
+        }
+        if (r.sections.empty()) return std::nullopt;
+        return r.sections.front();
+    }
+
+    // The prefix the root tag binds to the WordprocessingML namespace, ""
+    // for the default one; nothing when it binds none.
+    static std::optional<std::string> WordPrefix(std::string_view root) {
+        for (std::size_t at = 0; (at = root.find("xmlns", at)) != std::string_view::npos; ++at) {
+            std::size_t i = at + 5;
+            std::string prefix;
+            if (i < root.size() && root[i] == ':') {
+                const std::size_t start = ++i;
+                while (i < root.size() && root[i] != '=' && !IsXmlSpace(root[i])) ++i;
+                prefix = std::string(root.substr(start, i - start));
+            }
+            while (i < root.size() && IsXmlSpace(root[i])) ++i;
+            if (i >= root.size() || root[i] != '=') continue;
+            ++i;
+            while (i < root.size() && IsXmlSpace(root[i])) ++i;
+            if (i >= root.size() || (root[i] != '"' && root[i] != '\'')) continue;
+            const char quote = root[i];
+            const std::size_t end = root.find(quote, i + 1);
+            if (end == std::string_view::npos) return std::nullopt;
+            if (fmt::ClassifyNs(root.substr(i + 1, end - i - 1)) == Ns::W) return prefix;
+        }
+        return std::nullopt;
     }
 
     std::u16string PartStory(const std::string& id) override {

@@ -24,6 +24,7 @@ struct SectionRefs {
     std::array<std::string, 3> header, footer;
     // Word 2003 XML keeps header and footer text inside the section properties.
     std::array<std::optional<std::u16string>, 3> headerText, footerText;
+    bool titlePage = false;  // w:titlePg: the first page has headers of its own
 };
 
 // A header or footer reference's kind by its w:type: 0 default, 1 first
@@ -61,6 +62,13 @@ class StoryReader : public fmt::SaxHandler {
 
     std::vector<std::u16string> Texts() const;
 
+    // When set, the text boxes (w:txbxContent) of the drawings and pictures
+    // the story passes are read into it, at most maxBoxes, each anchored at
+    // the paragraph then being read. Of mc:AlternateContent only the Choice
+    // is read, as for the text.
+    std::vector<TextBox>* boxes = nullptr;
+    std::size_t maxBoxes = 0;
+
     void Start(fmt::Ns ns, std::string_view local, const fmt::XmlAttrs& a) override;
     void End(fmt::Ns ns, std::string_view local) override;
     void Text(std::string_view utf8) override;
@@ -88,6 +96,13 @@ class StoryReader : public fmt::SaxHandler {
 
     bool Parent(std::size_t up, fmt::Ns ns, std::string_view local) const;
     void Skip() { skipDepth_ = stack_.size(); }
+    // Skips a drawing or picture, whose text boxes are still looked for.
+    void SkipDrawing() {
+        Skip();
+        drawing_ = boxes != nullptr;
+    }
+    bool BoxStart(fmt::Ns ns, std::string_view local);
+    void BoxEnd();
     // Only a field's result shows; its code and anything nested in the code does not.
     bool Visible() const { return inCode_ == 0; }
     void Put(char16_t c);
@@ -107,6 +122,10 @@ class StoryReader : public fmt::SaxHandler {
     CellLayout cells_;
     std::u16string para_, carry_;
     bool inText_ = false, markDeleted_ = false, sectBreak_ = false;
+    std::unique_ptr<StoryReader> box_;  // a text box being read
+    std::size_t boxDepth_ = 0, fallbackDepth_ = 0;
+    std::size_t boxAnchor_ = 0;
+    bool drawing_ = false;                 // the skip is a drawing's
     std::unique_ptr<StoryReader> inline_;  // a Word 2003 header or footer being read
     std::size_t inlineDepth_ = 0;
     int inlineKind_ = 0;
@@ -135,6 +154,8 @@ class WordMlDocument : public StoryDocument {
     virtual std::u16string PartStory(const std::string& id) = 0;
 
     std::u16string StoryText(const std::string& key) final;
+    // One pass over the main part as far as the leading paragraphs go.
+    std::vector<TextBox> LeadingTextBoxes(int maxBoxes) override;
     // The title property the main part held, once formatting was read.
     std::u16string mainTitle_;
 

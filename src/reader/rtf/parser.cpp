@@ -1,6 +1,7 @@
 #include "reader/rtf/parser.h"
 
 #include <algorithm>
+#include <climits>
 
 #include "reader/error.h"
 #include "reader/limits.h"
@@ -72,6 +73,17 @@ void RtfParser::EndGroup() {
     stack_.pop_back();
     if (closing.dest == Dest::StyleSheet && stack_.size() == sheetDepth_) EndStyle();
     if (closing.dest == Dest::StyleSheet && stack_.size() + 1 == sheetDepth_) sheetDepth_ = 0;
+    if (closing.dest == Dest::Text && closing.story > 0 && maxBoxes_ &&
+        (stack_.empty() || stack_.back().story != closing.story)) {
+        // A box's last paragraph without \par closes with its group.
+        Story& s = stories_[static_cast<std::size_t>(closing.story)];
+        if (!s.cur.empty() && BoxOf(closing.story)) {
+            stack_.push_back(closing);
+            Emit(closing.story, s.cur + u'\r');
+            stack_.pop_back();
+        }
+        if (BoxOf(closing.story) && boxes.size() >= maxBoxes_) stop_ = true;
+    }
     if (closing.headerKind >= 0 && closing.story > 0) {
         // The story's unfinished paragraph closes with the group.
         Story& s = stories_[static_cast<std::size_t>(closing.story)];
@@ -88,7 +100,7 @@ void RtfParser::Put(std::u16string_view text) {
     Story& s = stories_[static_cast<std::size_t>(G().story)];
     s.cur += text;
     s.justEndedParagraph = false;
-    if (facts_ && G().story == 0 && !G().fmt.hidden)
+    if (facts_ && (G().story == 0 || (maxBoxes_ && BoxOf(G().story))) && !G().fmt.hidden)
         tally_.Add(text, G().fmt.TextHalfPoints(), G().fmt.TextBold(), Color(G().fmt.color));
 }
 
@@ -137,7 +149,7 @@ void RtfParser::Emit(int story, std::u16string text) {
         // The body keeps only what was asked for (and one more, which a
         // following \sect may still change).
         ++count;
-        if (facts_ && breakAt_ && count > breakAt_) {
+        if (facts_ && !maxBoxes_ && breakAt_ && count > breakAt_) {
             // One past the first break: the leading paragraphs are known.
             stop_ = stoppedAtBreak = true;
         }
@@ -147,6 +159,15 @@ void RtfParser::Emit(int story, std::u16string text) {
             bodyTailDropped_ = true;
         if (facts_ && !breakAt_ && body_.back().text.find(kPageBreak) != std::u16string::npos)
             breakAt_ = count;
+    } else if (BoxStory* box = maxBoxes_ ? BoxOf(story) : nullptr) {
+        // Formatted as the body is, outside its tables.
+        const int row = row_, cell = cell_;
+        if (box->paragraphs.size() < static_cast<std::size_t>(kMaxStoryFacts))
+            box->paragraphs.push_back(Facts(std::move(text)));
+        else
+            tally_.Clear();
+        row_ = row, cell_ = cell;
+        box->paragraphs.back().tableRow = box->paragraphs.back().tableCell = 0;
     } else {
         s.paragraphs.push_back(std::move(text));
     }
@@ -252,6 +273,28 @@ void RtfParser::SectionBreak() {
     }
     sections_.emplace_back();
     if (count > wantParas_ && sections_.size() > wantSections_) stop_ = true;
+}
+
+BoxStory* RtfParser::BoxOf(int story) {
+    // Boxes are few and opened in order: the latest is the one being read.
+    for (auto it = boxes.rbegin(); it != boxes.rend(); ++it)
+        if (it->story == story) return &*it;
+    return nullptr;
+}
+
+void RtfParser::ShapeWord(std::string_view w, bool first) {
+    if (!first) return;
+    GroupState& g = G();
+    if (w == "shpinst") return;  // stays a shape group
+    if (w != "shptxt" || boxes.size() >= maxBoxes_) return SkipGroup();
+    // The box's text, where the body paragraph being read anchors it.
+    stories_.emplace_back();
+    g.dest = Dest::Text;
+    g.story = static_cast<int>(stories_.size()) - 1;
+    g.fmt.Plain();
+    g.fmt.Pard();
+    tally_.Clear();
+    boxes.push_back({g.story, static_cast<int>(std::min<std::size_t>(count, INT_MAX)), {}});
 }
 
 void RtfParser::OpenStory(int kind) {

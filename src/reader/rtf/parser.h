@@ -28,9 +28,19 @@ struct Story {
 struct SectionStories {
     // 0 primary, 1 first page, 2 even pages; -1 none.
     std::array<int, 3> header{-1, -1, -1}, footer{-1, -1, -1};
+    bool titlePage = false;  // \titlepg: the first page shows \headerf
 };
 
-enum class Dest { Text, Skip, FontTable, Upr, StyleSheet, ColorTable, Info };
+// Shape: inside a \shp group read for its text box; only the \shpinst
+// group and its \shptxt are entered.
+enum class Dest { Text, Skip, FontTable, Upr, StyleSheet, ColorTable, Info, Shape };
+
+// A text box (\shptxt) the body passed.
+struct BoxStory {
+    int story = 0;   // index into the stories
+    int anchor = 0;  // body paragraphs before it
+    std::vector<ParagraphFacts> paragraphs;
+};
 
 // Which characters the associated properties (\afs, \ab) that follow apply
 // to: \dbch names the East Asian ones, which some writers size apart from
@@ -88,9 +98,15 @@ struct GroupState {
 
 class RtfParser {
   public:
+    // With `maxBoxes`, the text boxes of the shapes in the body are read
+    // too (at most that many) instead of being passed over.
     RtfParser(std::string_view data, std::size_t wantParas, std::size_t wantSections,
-              bool facts = false)
-        : d_(data), wantParas_(wantParas), wantSections_(wantSections), facts_(facts) {
+              bool facts = false, std::size_t maxBoxes = 0)
+        : d_(data),
+          wantParas_(wantParas),
+          wantSections_(wantSections),
+          facts_(facts),
+          maxBoxes_(maxBoxes) {
         stories_.emplace_back();
         sections_.emplace_back();
     }
@@ -105,6 +121,7 @@ class RtfParser {
     std::u16string title;                    // {\info{\title ...}}
     bool tooDeep = false;                    // stopped at groups nested too deeply
     bool stoppedAtBreak = false;             // read with formatting up to the first break
+    std::vector<BoxStory> boxes;
 
   private:
     bool Finish(bool complete);
@@ -167,6 +184,9 @@ class RtfParser {
     std::string_view d_;
     std::size_t wantParas_, wantSections_;
     bool facts_ = false;
+    std::size_t maxBoxes_ = 0;
+    void ShapeWord(std::string_view w, bool first);
+    BoxStory* BoxOf(int story);
     std::vector<ParagraphFacts> body_;
     RunTally tally_;
     std::vector<uint32_t> colors_;

@@ -1,6 +1,7 @@
 // RTF documents: the parser (parser.h) reads the body as far as a question
 // needs, and the headers and footers of the sections it passes.
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -46,6 +47,8 @@ class RtfDocument : public StoryDocument {
                     sections_[s].header[k] = Key(p.sections[s].header[k]);
                     sections_[s].footer[k] = Key(p.sections[s].footer[k]);
                 }
+            for (std::size_t s = 0; s < p.sections.size(); ++s)
+                sections_[s].titlePage = p.sections[s].titlePage;
         }
         if (complete) paragraphCount_ = p.count, sectionsComplete_ = true;
     }
@@ -63,6 +66,21 @@ class RtfDocument : public StoryDocument {
     }
 
     std::u16string StoredTitle() override { return title_; }
+
+    // A pass of its own over the leading body, shapes entered.
+    std::vector<TextBox> LeadingTextBoxes(int maxBoxes) override {
+        rtf::RtfParser p(data_, kLeadingParagraphs, 0, true, static_cast<std::size_t>(maxBoxes));
+        p.Run();
+        std::vector<TextBox> out;
+        for (auto& b : p.boxes) {
+            if (b.anchor >= kLeadingParagraphs) continue;
+            const bool ink = std::any_of(b.paragraphs.begin(), b.paragraphs.end(), [](auto& q) {
+                return std::any_of(q.text.begin(), q.text.end(), InkChar);
+            });
+            if (ink) out.push_back({b.anchor, std::move(b.paragraphs)});
+        }
+        return out;
+    }
 
     std::string data_;
     std::vector<std::u16string> storyTexts_;

@@ -144,6 +144,8 @@ void RtfParser::Word(std::string_view w, bool hasParam, long param, bool first) 
             return InfoWord(w, first);
         case Dest::FontTable:
             return FontWord(w, hasParam, param);
+        case Dest::Shape:
+            return ShapeWord(w, first);
         default:
             break;
     }
@@ -241,6 +243,7 @@ bool RtfParser::DestinationWord(std::string_view w) {
     } else if (w == "shp" || w == "do") {
         Put(kDrawingMark);
         SkipGroup();
+        if (w == "shp" && maxBoxes_ && g.story == 0) g.dest = Dest::Shape;
     } else if (std::binary_search(std::begin(kSkipped), std::end(kSkipped), w) || g.ignorable) {
         SkipGroup();  // also any \* destination we do not know
     } else {
@@ -271,6 +274,12 @@ void RtfParser::TextWord(std::string_view w, bool hasParam, long param) {
     }
     if (Format(g.fmt, w, hasParam, param)) return;
     if (w == "sect") return SectionBreak();
+    if (w == "titlepg" || w == "sectd") {
+        // Section 1's, as it stands when its first paragraph is read.
+        if (g.story == 0 && g.dest == Dest::Text)
+            sections_.back().titlePage = w == "titlepg" && (!hasParam || param != 0);
+        return;
+    }
     if (const Symbol* s = FindSymbol(w)) return Put(s->c);
     if (w == "u" && hasParam) {
         long v = param;
