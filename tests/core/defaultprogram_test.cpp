@@ -42,7 +42,9 @@ class ScratchDesktop : public ::testing::Test {
         qputenv("XDG_CONFIG_HOME", (dir_.path() + "/config").toUtf8());
         qputenv("XDG_CONFIG_DIRS", (dir_.path() + "/etc").toUtf8());
         doc_ = dir_.path() + "/a.doc";
-        test::WriteFile(doc_, QByteArray::fromHex("d0cf11e0a1b11ae1") + QByteArray(504, '\0'));
+        // A real Word file: xdg-mime types a bare compound-file header by its
+        // content as a generic OLE store, not as a Word document.
+        ASSERT_TRUE(QFile::copy(QStringLiteral(PELMORA_TEST_DATA "/short.doc"), doc_));
     }
     void TearDown() override {
         for (const auto& s : saved_) {
