@@ -243,7 +243,8 @@ class PackageDocument final : public ooxml::WordMlDocument {
     // search (markup never holds a '<' in text or attribute values, so the
     // first "<w:sectPr" is an element) and parsed on its own under the
     // root element's namespace declarations. Nothing when unsure: a prefix
-    // that is not declared on the root, another encoding, no end found.
+    // that is not declared on the root, another encoding, no end found;
+    // WordError when the part is damaged before it.
     std::optional<ooxml::SectionRefs> FirstSectionRefs() {
         constexpr std::size_t kMaxRoot = 64 * 1024, kMaxSectPr = 1u << 20;
         std::string window, root, rootName, open, close, sect;
@@ -314,15 +315,13 @@ class PackageDocument final : public ooxml::WordMlDocument {
                 }
             }
         };
-        try {
-            pkg_->Read(main_, [&](const char* d, std::size_t n, bool) {
-                window.append(d, n);
-                step();
-                return state != Found && state != Unsure;
-            });
-        } catch (const WordError&) {
-            return std::nullopt;
-        }
+        // Damage before the first w:sectPr ends the full pass there too, so
+        // the part is not read a second time for the same answer.
+        pkg_->Read(main_, [&](const char* d, std::size_t n, bool) {
+            window.append(d, n);
+            step();
+            return state != Found && state != Unsure;
+        });
         if (state != Found) return std::nullopt;
         ooxml::StoryReader r(0, 1);
         try {
