@@ -58,7 +58,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     size_t i = 0, total = 0;
     pelmora::word::LeadingBody body;
     body.paragraphs = Paragraphs(units, i, total);
-    const std::vector<ParagraphFacts> boxes = Paragraphs(units, i, total);
+    // A box to a paragraph, but a paragraph of a table cell joins the box before.
+    std::vector<pelmora::word::TextBox> boxes;
+    for (ParagraphFacts& p : Paragraphs(units, i, total)) {
+        if (boxes.empty() || !p.tableRow) boxes.emplace_back();
+        boxes.back().paragraphs.push_back(std::move(p));
+    }
     const std::vector<ParagraphFacts> header = Paragraphs(units, i, total);
     pelmora::TitleSources sources;
     sources.textBoxes = [&] { return boxes; };

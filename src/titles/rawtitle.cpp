@@ -15,24 +15,10 @@ std::optional<TitleMode> TitleModeFromNumber(int number) {
 TitleSources TitleSourcesOf(word::Document& doc) {
     TitleSources s;
     s.titleProperty = [&doc] { return doc.TitleProperty(); };
-    // The header of section 1, a paragraph to a line.
-    s.firstPageHeader = [&doc] {
-        std::vector<word::ParagraphFacts> out;
-        try {
-            const std::u16string text = doc.HeaderText(1, word::kPrimaryHeaderFooter);
-            size_t from = 0;
-            while (from < text.size() && out.size() < size_t(word::kLeadingParagraphs)) {
-                size_t end = text.find(u'\r', from);
-                if (end == std::u16string::npos) end = text.size();
-                word::ParagraphFacts p;
-                p.text = text.substr(from, end - from) + u'\r';
-                out.push_back(std::move(p));
-                from = end + 1;
-            }
-        } catch (const word::WordError&) {
-        }
-        return out;
-    };
+    // The header the first page shows: section 1's first-page header when
+    // it has a different first page, else its primary one. Damage loses it.
+    s.firstPageHeader = [&doc] { return doc.FirstPageHeaderParagraphs(word::kLeadingParagraphs); };
+    s.textBoxes = [&doc] { return doc.LeadingTextBoxes(word::kMaxTextBoxes); };
     return s;
 }
 

@@ -240,12 +240,42 @@ std::optional<std::u16string> HeaderTitle(const std::vector<ParagraphFacts>& hea
     return std::nullopt;
 }
 
+// Boxes that are the labels of a drawing (a flow chart, a work breakdown, a
+// circuit): many boxes of one line each, most of them as big as the biggest,
+// so no box stands out as a title would.
+bool BoxesOfADrawing(const std::vector<word::TextBox>& boxes) {
+    constexpr size_t kManyBoxes = 8;
+    if (boxes.size() < kManyBoxes) return false;
+    int biggest = 0;
+    std::vector<int> sizes;
+    for (const word::TextBox& box : boxes) {
+        int lines = 0, size = 0;
+        for (const ParagraphFacts& p : box.paragraphs) {
+            if (Trim(Visible(p.text)).empty()) continue;
+            ++lines;
+            size = std::max(size, p.mainHalfPoints);
+        }
+        if (lines > 1) return false;
+        sizes.push_back(size);
+        biggest = std::max(biggest, size);
+    }
+    const auto asBig = std::count(sizes.begin(), sizes.end(), biggest);
+    return size_t(asBig) * 2 >= sizes.size();
+}
+
 // The title of the text boxes, scored as a body of their own.
-std::optional<TitleCandidate> TextBoxTitle(const std::vector<ParagraphFacts>& boxes,
+std::optional<TitleCandidate> TextBoxTitle(const std::vector<word::TextBox>& boxes,
                                            std::u16string_view fileName,
                                            const std::function<std::u16string()>& property) {
-    if (boxes.empty()) return std::nullopt;
-    const Lines lines = ReadLines(boxes);
+    if (boxes.empty() || BoxesOfADrawing(boxes)) return std::nullopt;
+    std::vector<ParagraphFacts> paragraphs;
+    for (const word::TextBox& box : boxes) {
+        for (const ParagraphFacts& p : box.paragraphs) {
+            if (paragraphs.size() >= size_t(word::kLeadingParagraphs)) break;
+            paragraphs.push_back(p);
+        }
+    }
+    const Lines lines = ReadLines(paragraphs);
     if (std::optional<TitleCandidate> labelled = Labelled(lines)) return labelled;
     const Scoring s = Score(lines);
     const std::vector<size_t> order = Ranked(s.candidates, fileName, property);
@@ -296,10 +326,10 @@ TitleExplanation Explain(const word::LeadingBody& whole, std::u16string_view fil
             taken = scored[best];
             taken->title = WithIssuingBody(lines, scored[best]);
         }
-        // 4: the body holds no title: the text boxes, then the header.
+        // 4: the body holds no title: the header. Not the text boxes: beside
+        // a body of text they are a drawing's labels (a flow chart's steps).
         if (weak) {
-            if (sources.textBoxes) taken = TextBoxTitle(sources.textBoxes(), fileName, property);
-            if (!taken && sources.firstPageHeader) {
+            if (sources.firstPageHeader) {
                 if (std::optional<std::u16string> h = HeaderTitle(sources.firstPageHeader())) {
                     TitleCandidate c;
                     c.rule = TitleRule::Header;

@@ -33,8 +33,9 @@ struct TitleSources {
     // best score, since reading it costs a document part of its own. Empty:
     // the body's titleProperty.
     std::function<std::u16string()> titleProperty;
-    // The paragraphs of the text boxes in the first part of the body.
-    std::function<std::vector<word::ParagraphFacts>()> textBoxes;
+    // The text boxes anchored in the first part of the body; asked for only
+    // when the body holds no text that could be a title.
+    std::function<std::vector<word::TextBox>()> textBoxes;
     // The paragraphs of the page header the first page shows.
     std::function<std::vector<word::ParagraphFacts>()> firstPageHeader;
 };

@@ -115,7 +115,8 @@ TEST(FinderSources, ReadOnlyWhenTheBodyHoldsNoTitle) {
     TitleSources s;
     s.textBoxes = [&] {
         ++boxes;
-        return std::vector<ParagraphFacts>{P(u"个人简历", 22, true, true), P(u"姓名：李明", 12)};
+        return std::vector<word::TextBox>{{0, {P(u"个人简历", 22, true, true)}},
+                                          {0, {P(u"姓名：李明", 12)}}};
     };
     s.firstPageHeader = [&] {
         ++headers;
@@ -136,6 +137,32 @@ TEST(FinderSources, ReadOnlyWhenTheBodyHoldsNoTitle) {
         Body({P(u"为做好本年度的规划工作，现将有关事项说明如下，请各单位认真执行。", 12)}), u"", s);
     EXPECT_EQ(h.title, u"海州港总体规划");
     EXPECT_EQ(h.rule, TitleRule::Header);
+}
+
+// Many one-line boxes in one look are a drawing's labels (a flow chart, a
+// work breakdown): no title, where a CV of one-line boxes keeps its name.
+TEST(FinderSources, TheLabelsOfADrawingAreNoTitle) {
+    std::vector<word::TextBox> chart;
+    for (const char16_t* step : {u"开始", u"提交申请", u"部门审核", u"是否通过", u"修改材料",
+                                 u"财务复核", u"归档", u"结束", u"通知申请人"})
+        chart.push_back({0, {P(step, 10, true, true)}});
+    TitleSources s;
+    s.textBoxes = [&] { return chart; };
+    const LeadingBody anchors = Body({P(u"\x08"), P(u"")});
+    EXPECT_EQ(FindTitle(anchors, u"", s), u"");
+    // With the header's title beside it, the header gives it.
+    s.firstPageHeader = [] { return std::vector<ParagraphFacts>{P(u"报销审批流程")}; };
+    EXPECT_EQ(FindTitle(anchors, u"", s), u"报销审批流程");
+
+    // The same boxes under a bigger name: a CV laid out in boxes.
+    std::vector<word::TextBox> cv = chart;
+    cv.insert(cv.begin(), {0, {P(u"王晓明", 22, true)}});
+    s.textBoxes = [&] { return cv; };
+    EXPECT_EQ(FindTitle(anchors, u"", s), u"王晓明");
+    // A box of two lines is no drawing's label either.
+    chart.back().paragraphs.push_back(P(u"并抄送财务处", 10));
+    s.textBoxes = [&] { return chart; };
+    EXPECT_EQ(ChooseTitle(anchors, u"", s).rule, TitleRule::TextBox);
 }
 
 TEST(FinderOffers, RunnersUpBestFirstWithoutRunningTextOrPlaceholders) {
