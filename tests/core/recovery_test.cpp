@@ -17,6 +17,7 @@
 #include <string>
 
 #include "core/files/files.h"
+#include "core/files/processes.h"
 #include "core/rename/batch.h"
 #include "core/rename/journal.h"
 #include "support/fusemount.h"

@@ -86,20 +86,6 @@ inline constexpr int64_t kFingerprintBlock = 64 * 1024;
 // (false when either cannot be read or is shorter).
 bool IsPrefixOf(const QString& part, const QString& whole, int64_t size);
 
-// What tells a process apart from every other, also from one that got its
-// pid after a restart: the pid, when it started (clock ticks after boot) and
-// the boot. Earlier versions wrote the pid alone (started 0, boot empty).
-struct ProcessMark {
-    long pid = 0;
-    uint64_t started = 0;
-    QByteArray boot;
-};
-ProcessMark OwnProcessMark();
-// Whether the marked process runs. A pid alone counts when a process of
-// that pid runs this same program.
-bool ProcessRuns(const ProcessMark& mark);
-bool IsOwnProcess(const ProcessMark& mark);
-
 // The prefix of every temporary file this program makes beside a file it
 // writes: ".pelmora-tmp-<pid>-<started>-<boot>-XXXXXX" (boot: the first 8
 // characters of the boot id), hidden so that listings skip it.

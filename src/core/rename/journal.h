@@ -30,6 +30,7 @@
 #include <vector>
 
 #include "core/files/files.h"
+#include "core/files/processes.h"
 
 namespace pelmora {
 

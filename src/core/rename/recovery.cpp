@@ -9,6 +9,7 @@
 #include "core/files/files.h"
 #include "core/files/mounts.h"
 #include "core/files/paths.h"
+#include "core/files/processes.h"
 #include "core/rename/journallock.h"
 #include "core/settings/fileio.h"
 
