@@ -135,7 +135,7 @@ int main(int argc, char** argv) {
             form, pelmora::SettingsStore(form.settingsPath(), form.dialogs()), form.programFolder(),
             &form);
         optionsDialog.show();
-        Settle(1500);  // the folder list fills in the background
+        Settle(4000);  // the folder list fills in the background, slower on a busy machine
         ok = Save(optionsDialog, out + QStringLiteral("/options.png")) && ok;
     }
     {
