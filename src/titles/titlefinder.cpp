@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <optional>
 
+#include "reader/marks.h"
 #include "titles/lines.h"
 #include "titles/text.h"
 
@@ -346,7 +347,12 @@ TitleExplanation Explain(const word::LeadingBody& whole, std::u16string_view fil
     } else if (ps.empty() || lines.size() == 0 ||
                std::all_of(lines.skipped.begin(), lines.skipped.end(),
                            [](const SkipRule* r) { return r != nullptr; })) {
-        if (sources.textBoxes) taken = TextBoxTitle(sources.textBoxes(), fileName, property);
+        // The boxes cost a pass over the body: only where one is anchored.
+        const bool anchored = std::any_of(ps.begin(), ps.end(), [](const ParagraphFacts& p) {
+            return p.text.find(word::kDrawingMark) != std::u16string::npos;
+        });
+        if (anchored && sources.textBoxes)
+            taken = TextBoxTitle(sources.textBoxes(), fileName, property);
         if (!taken && sources.firstPageHeader) {
             if (std::optional<std::u16string> h = HeaderTitle(sources.firstPageHeader())) {
                 TitleCandidate c;

@@ -126,6 +126,11 @@ TEST(FinderSources, ReadOnlyWhenTheBodyHoldsNoTitle) {
                         u"", s),
               u"码头作业规程");
     EXPECT_EQ(boxes + headers, 0);
+    // Only dates and page numbers, no box anchored: the boxes are not read.
+    FindTitle(Body({P(u"2024年3月1日"), P(u"- 1 -")}), u"", s);
+    EXPECT_EQ(boxes, 0);
+    EXPECT_EQ(headers, 1);
+    headers = 0;
     // A body of picture anchors: the text boxes hold the title.
     const TitleChoice cv = ChooseTitle(Body({P(u"\x08\x08"), P(u"\x01")}), u"", s);
     EXPECT_EQ(cv.title, u"个人简历");
