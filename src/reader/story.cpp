@@ -63,7 +63,7 @@ std::u16string StoryDocument::Story(int section, int index, bool header) {
     return u"\r";
 }
 
-std::vector<ParagraphFacts> StoryDocument::FirstPageHeaderParagraphs(int maxParagraphs) {
+const StoryDocument::Section* StoryDocument::FirstSection() {
     if (sections_.empty() && !sectionsComplete_) {
         try {
             Learn(0, 1);
@@ -71,8 +71,13 @@ std::vector<ParagraphFacts> StoryDocument::FirstPageHeaderParagraphs(int maxPara
             if (sections_.empty()) throw;
         }
     }
-    if (sections_.empty()) return {};
-    const Section& first = sections_[0];
+    return sections_.empty() ? nullptr : &sections_[0];
+}
+
+std::vector<ParagraphFacts> StoryDocument::FirstPageHeaderParagraphs(int maxParagraphs) {
+    const Section* section = FirstSection();
+    if (!section) return {};
+    const Section& first = *section;
     // A title page without a header of its own shows none.
     const std::string& key = first.header[first.titlePage ? 1 : 0];
     return key.empty() ? std::vector<ParagraphFacts>{} : HeaderParagraphs(key, maxParagraphs);

@@ -50,6 +50,8 @@ class StoryDocument : public DocumentImpl {
     virtual std::u16string StoryText(const std::string& key) = 0;
     // The paragraphs of that story; readers that can format them say so.
     virtual std::vector<ParagraphFacts> HeaderParagraphs(const std::string& key, int maxParagraphs);
+    // Section 1, learnt when it is not yet; null when the body has none.
+    const Section* FirstSection();
 
     // The body's first paragraphs (text and facts); formatting stays default
     // where the reader knows none.

@@ -238,16 +238,10 @@ class OdfDocument final : public StoryDocument {
     // The first page shows its page style's style:header-first where it
     // has one, else its style:header.
     std::vector<ParagraphFacts> FirstPageHeaderParagraphs(int maxParagraphs) override {
-        if (sections_.empty() && !sectionsComplete_) {
-            try {
-                Learn(0, 1);
-            } catch (const WordError&) {
-                if (sections_.empty()) throw;
-            }
-        }
-        if (sections_.empty()) return {};
+        const Section* section = FirstSection();
+        if (!section) return {};
         if (!storiesRead_) ReadStories();
-        const Section& first = sections_[0];
+        const Section& first = *section;
         return HeaderParagraphs(StoryOf(first.header[1]) ? first.header[1] : first.header[0],
                                 maxParagraphs);
     }
