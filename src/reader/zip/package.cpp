@@ -147,16 +147,16 @@ bool ZipPackage::Read(const std::string& name,
                       const std::function<bool(const char*, std::size_t, bool)>& sink) const {
     zip_int64_t idx = Locate(name);
     if (idx < 0) return false;
-    if (auto known = failed_.find(idx); known != failed_.end()) throw WordError(known->second);
     zip_stat_t st;
     zip_stat_init(&st);
     if (zip_stat_index(zip_, static_cast<zip_uint64_t>(idx), 0, &st) != 0)
-        Fail(idx, "cannot read " + name);
-    if ((st.valid & ZIP_STAT_SIZE) && st.size > kMaxPartBytes) Fail(idx, name + " is too large");
+        throw WordError("cannot read " + name);
+    if ((st.valid & ZIP_STAT_SIZE) && st.size > kMaxPartBytes)
+        throw WordError(name + " is too large");
     if ((st.valid & ZIP_STAT_ENCRYPTION_METHOD) && st.encryption_method != ZIP_EM_NONE)
-        Fail(idx, "encrypted package");
+        throw WordError("encrypted package");
     zip_file_t* f = zip_fopen_index(zip_, static_cast<zip_uint64_t>(idx), 0);
-    if (!f) Fail(idx, "cannot read " + name);
+    if (!f) throw WordError("cannot read " + name);
     struct Closer {
         zip_file_t* f;
         ~Closer() { zip_fclose(f); }
@@ -167,17 +167,12 @@ bool ZipPackage::Read(const std::string& name,
     std::size_t total = 0;
     while (true) {
         zip_int64_t got = zip_fread(f, buf.get(), kChunk);
-        if (got < 0) Fail(idx, "damaged ZIP data in " + name);
+        if (got < 0) throw WordError("damaged ZIP data in " + name);
         total += static_cast<std::size_t>(got);
-        if (total > kMaxPartBytes) Fail(idx, name + " is too large");
+        if (total > kMaxPartBytes) throw WordError(name + " is too large");
         bool last = got == 0;
         if (!sink(buf.get(), static_cast<std::size_t>(got), last) || last) return true;
     }
-}
-
-void ZipPackage::Fail(long long index, std::string why) const {
-    failed_.emplace(index, why);
-    throw WordError(std::move(why));
 }
 
 ZipPackage::ZipPackage(zip_t* z, std::shared_ptr<std::string> holder)

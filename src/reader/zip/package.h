@@ -5,7 +5,6 @@
 
 #include <cstddef>
 #include <functional>
-#include <map>
 #include <memory>
 #include <string>
 
@@ -31,8 +30,7 @@ class ZipPackage {
     bool Has(const std::string& name) const;
     // Streams a part in chunks; `sink` returns false to stop early. Returns
     // false when the part does not exist. Throws WordError for a part too
-    // large, encrypted or damaged; a part found so once fails at once
-    // afterwards, so a lying size (a ZIP bomb) is inflated only once.
+    // large, encrypted or damaged.
     bool Read(const std::string& name,
               const std::function<bool(const char*, std::size_t, bool)>& sink) const;
 
@@ -40,11 +38,8 @@ class ZipPackage {
     ZipPackage(::zip* z, std::shared_ptr<std::string> holder);
     long long Locate(const std::string& name) const;
 
-    [[noreturn]] void Fail(long long index, std::string why) const;
-
     ::zip* zip_;
     std::shared_ptr<std::string> holder_;
-    mutable std::map<long long, std::string> failed_;  // part index -> why
 };
 
 // Streams a part through expat into the handler; *found (when given) tells
