@@ -43,7 +43,7 @@ for config in "${CONFIGS[@]}"; do
       PELMORA_FAULT_FS=$fs PELMORA_FAULT_ROUTE=$route PELMORA_FAULT_MAX_SIZE=20000 \
       nice -n 19 build/tests/core/faults/test_faults \
       --gtest_filter='FaultInjection.*' --gtest_brief=1 >"$log" 2>&1 || status=1
-    grep -E 'fault injection|Failure|lost|copies|left behind|torn by|not back|gone|doubled|SKIPPED|Skipped' \
+    grep -E 'fault injection|Failure|lost|copies|left behind|torn by|not back|not undone|gone|doubled|SKIPPED|Skipped' \
       "$log" || true
     grep -E '^fault injection' "$log" >>"$all" || true
   done

@@ -52,8 +52,9 @@ class FatImage {
 
     // Whether the entry at path (relative to the volume, "/"-separated) is one
     // whose first entries fusefat erased into another cluster: a name shown
-    // from entries that start a cluster of the folder, short of its first
-    // entry, just after the erased entries of that same name.
+    // from entries that start a later cluster of the folder, short of the
+    // first entry of a long name. (The erased ones before it are free for
+    // the next name to take, so they tell nothing.)
     bool torn(const QString& path) {
         if (!ok_) return false;
         const QStringList parts = path.split(QLatin1Char('/'), Qt::SkipEmptyParts);
@@ -68,11 +69,7 @@ class FatImage {
                 cluster = shown->cluster;
                 continue;
             }
-            const int first = shown->first;
-            if (shown->whole || first == 0 || first % perCluster != 0) return false;
-            const char* before = entries.constData() + (first - 1) * 32;
-            return uint8_t(before[0]) == 0xE5 && uint8_t(before[11]) == 0x0F &&
-                   uint8_t(before[13]) == shown->checksum;
+            return !shown->whole && shown->first > 0 && shown->first % perCluster == 0;
         }
         return false;
     }

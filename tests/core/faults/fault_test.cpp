@@ -29,6 +29,7 @@
 #include <memory>
 #include <optional>
 #include <random>
+#include <string>
 #include <thread>
 
 #include "core/files/files.h"
@@ -111,6 +112,21 @@ struct Figures {
          duplicates = 0, notRestored = 0, leftovers = 0, remounts = 0, torn = 0;
 };
 
+// Where the file at path differs from what it should hold: on FAT through
+// FUSE, erased directory entries (0xe5 ...) written over a cluster tell the
+// driver's own erasing (see fatimage.h).
+std::string Differences(const QString& path, const QByteArray& want) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) return {};
+    const QByteArray got = f.readAll();
+    qsizetype first = 0, n = 0;
+    for (qsizetype i = 0; i < std::min(got.size(), want.size()); ++i)
+        if (got[i] != want[i] && n++ == 0) first = i;
+    return "; at " + path.toStdString() + ": " + std::to_string(got.size()) + " bytes of " +
+           std::to_string(want.size()) + ", " + std::to_string(n) + " differ from " +
+           std::to_string(first) + ": " + got.mid(first, 32).toHex(' ').toStdString();
+}
+
 class FaultLoop {
   public:
     // With a mount, the files live on it and it is remounted and its caches
@@ -162,7 +178,11 @@ class FaultLoop {
         bool race = coin(2);
         const QString racePath = JoinPath(target, moves[pick(moves.size())].newName);
         expected_ = {racePath};
-        for (const BatchMove& m : moves) expected_ << m.from << JoinPath(m.folder, m.newName);
+        newPathOf_.clear();
+        for (const BatchMove& m : moves) {
+            expected_ << m.from << JoinPath(m.folder, m.newName);
+            newPathOf_[m.from] = JoinPath(m.folder, m.newName);
+        }
         const QByteArray raceContent = "racer " + QByteArray::number(fig.batches);
 
         const auto start = Clock::now();
@@ -219,6 +239,9 @@ class FaultLoop {
         const UndoReport report = UndoLastBatch(journal);
         moveFileSeams() = {};
         EXPECT_EQ(report.failed(), 0u);
+        for (const UndoneMove& m : report.moves)
+            if (m.code != 0)
+                ADD_FAILURE() << "not undone (code " << m.code << "): " << m.to.toStdString();
         check(folders, original, race ? raceContent : QByteArray(), fig, "after undo");
         for (auto it = original.cbegin(); it != original.cend(); ++it) {
             QFile f(it.key());
@@ -266,7 +289,9 @@ class FaultLoop {
                 c.byHash.value(QCryptographicHash::hash(it.value(), QCryptographicHash::Sha1));
             if (at.isEmpty()) {
                 ++fig.losses;
-                ADD_FAILURE() << when << ": lost " << it.key().toStdString();
+                ADD_FAILURE() << when << ": lost " << it.key().toStdString()
+                              << Differences(it.key(), it.value())
+                              << Differences(newPathOf_.value(it.key()), it.value());
             } else if (at.size() > 1) {
                 ++fig.duplicates;
                 ADD_FAILURE() << when << ": " << at.size() << " copies of "
@@ -302,6 +327,7 @@ class FaultLoop {
     long maxSize_;
     long budgetUs_ = 20000;
     QSet<QString> expected_;  // the names the round's files may bear
+    QHash<QString, QString> newPathOf_;
 };
 
 void Report(const char* where, unsigned seed, const Figures& fig) {
