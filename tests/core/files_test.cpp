@@ -12,6 +12,7 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <functional>
 #include <string>
@@ -408,6 +409,37 @@ TEST(RemoveStaleTemporaries, OnlyOursAndOnlyThoseNoProcessWrites) {
     QStringList left = Entries(d);
     left.sort();
     EXPECT_EQ(left, expected);
+}
+
+// A FAT driver that loses the first entries of a long name shows the file
+// under its first 13, 26 or 39 characters; its clusters may be another
+// file's by then, so such a name is never taken for a stale temporary, even
+// where its writer is gone. Cut after six digits of the start time, a six-digit
+// pid's name looks like the earlier "<pid>-XXXXXX".
+TEST(RemoveStaleTemporaries, KeepsNamesCutShort) {
+    QTemporaryDir tmp;
+    const QString d = tmp.path();
+    long pid = 999999;
+    while (pid > 100000 && (::kill(pid_t(pid), 0) == 0 || errno != ESRCH)) --pid;
+    const QString dead = QString::number(pid);
+    const QString full = ".pelmora-tmp-" + dead + "-1234567-abcdef12-Q1wErT";
+    const QStringList kept = {full.left(13),
+                              full.left(26),
+                              full.left(39),
+                              ".pelmora-tmp-" + dead + "-1234567-",
+                              ".pelmora-tmp-" + dead + "-1234567-notahex!-Q1wErT",
+                              ".pelmora-tmp-" + dead + "-12x4567-abcdef12-Q1wErT"};
+    ASSERT_EQ(full.left(26), ".pelmora-tmp-" + dead + "-123456");
+    for (const QString& n : kept) WriteFile(d + "/" + n, "x");
+    WriteFile(d + "/" + full, "x");
+    WriteFile(d + "/.pelmora-tmp-" + dead + "-1234567--Q1wErT", "x");  // no boot id was readable
+
+    EXPECT_EQ(RemoveStaleTemporaries(d), 2);
+    QStringList expected = kept;
+    expected.sort();
+    QStringList left = Entries(d);
+    left.sort();
+    EXPECT_EQ(left.join(' ').toStdString(), expected.join(' ').toStdString());
 }
 
 // A FAT file system through FUSE (no renameat2 flags, no hard links), where

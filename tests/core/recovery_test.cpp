@@ -12,6 +12,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <algorithm>
+#include <cerrno>
+#include <csignal>
 #include <functional>
 #include <memory>
 #include <string>
@@ -518,6 +520,41 @@ TEST_P(RecoveryOnFuse, AnUndoKilledMidwayAndRemountedIsTakenUpAgain) {
         EXPECT_EQ(ReadFile(m() + QStringLiteral("/f%1.doc").arg(i)), Content(i)) << i;
     EXPECT_EQ(Names(m()).size(), 4) << Names(m()).join(' ').toStdString();
     EXPECT_FALSE(QFile::exists(journal()));
+}
+
+// fusefat erases a long name that runs on into a folder's next cluster
+// only up to the end of the first (tests/support/fatimage.h): what stays shows
+// as a file named by the first 26 characters. With a six-digit pid that looked
+// like an earlier temporary of a process gone, and removing it would have
+// freed clusters that may be another file's. A whole temporary beside it goes.
+TEST(RecoveryOnFuseFat, LeavesANameTheDriverToreAndRemovesAWholeTemporary) {
+    test::FuseMount mount(test::FuseKind::Fat, 32);
+    if (!mount.mounted()) GTEST_SKIP() << "fusefat: " << mount.why().constData();
+    long pid = 999999;
+    while (pid > 100000 && (::kill(pid_t(pid), 0) == 0 || errno != ESRCH)) --pid;
+    const QString d = mount.path() + "/d", dead = QString::number(pid);
+    ASSERT_TRUE(QDir().mkpath(d));
+    const int perCluster = test::FatImage(mount.image()).entriesPerCluster();
+    ASSERT_GT(perCluster, 8);
+    // ".", ".." and two entries a file: the next name starts two entries
+    // before the end of the folder's first cluster and takes five.
+    for (int i = 0; i < (perCluster - 4) / 2; ++i)
+        WriteFile(d + QStringLiteral("/T%1.doc").arg(i), QByteArray::number(i));
+    const QString cut = ".pelmora-tmp-" + dead + "-1234567-abcdef12-Q1wErT";
+    WriteFile(d + "/" + cut, "copy");
+    WriteFile(d + "/after.doc", "after");
+    ASSERT_TRUE(QFile::remove(d + "/" + cut));
+    const QString torn = cut.left(26);
+    if (!Names(d).contains(torn)) GTEST_SKIP() << "this fusefat erases the whole name";
+    const QString whole = ".pelmora-tmp-" + dead + "-1234567-abcdef12-Y2xWvU";
+    WriteFile(d + "/" + whole, "left");
+
+    EXPECT_EQ(RemoveStaleTemporaries(d), 1);
+    EXPECT_TRUE(Names(d).contains(torn));
+    EXPECT_FALSE(Names(d).contains(whole));
+    // What the fault loop counts apart from what we leave behind.
+    EXPECT_EQ(mount.tornEntries({d + "/" + torn, d + "/after.doc", d + "/T1.doc"}).join(' '),
+              d + "/" + torn);
 }
 
 INSTANTIATE_TEST_SUITE_P(FileSystems, RecoveryOnFuse,

@@ -14,6 +14,8 @@
 #include <QTemporaryDir>
 #include <cstdlib>
 
+#include "support/fatimage.h"
+
 namespace pelmora::test {
 
 enum class FuseKind { Fat, Exfat, Ntfs };
@@ -86,10 +88,21 @@ class FuseMount {
     // Why it is not mounted.
     QByteArray why() const { return why_; }
     QString path() const { return point_; }
+    QString image() const { return image_; }
     FuseKind kind() const { return kind_; }
 
     // Unmounts and mounts the volume again, as a stick pulled and put back.
     bool remount() { return unmount() && mount(); }
+    // Which of paths on a FAT volume are entries fusefat tore itself (see
+    // fatimage.h). Remounts first: fusefat writes its table out on unmount.
+    QStringList tornEntries(const QStringList& paths) {
+        if (kind_ != FuseKind::Fat || paths.isEmpty() || !remount()) return {};
+        FatImage image(image_);
+        QStringList torn;
+        for (const QString& p : paths)
+            if (image.torn(QDir(point_).relativeFilePath(p))) torn << p;
+        return torn;
+    }
     // What the kernel keeps of the files goes; FUSE numbers them anew.
     static void DropCaches() {
         ::sync();

@@ -588,6 +588,44 @@ bool IsMkstempSuffix(const QByteArray& s) {
     return true;
 }
 
+bool AllDigits(const QByteArray& s, bool hex = false) {
+    if (s.isEmpty()) return false;
+    for (const char c : s) {
+        const auto u = static_cast<unsigned char>(c);
+        if (!(hex ? std::isxdigit(u) : std::isdigit(u))) return false;
+    }
+    return true;
+}
+
+// The writer of a temporary named "<pid>-<started>-<boot>-XXXXXX" (or an
+// earlier "<pid>-XXXXXX"), from the part after kTempPrefix; nullopt unless
+// the whole name is there. A FAT driver that loses the first entries of a
+// long name shows its first 13, 26 or 39 characters, and what that entry
+// points at may be another file's clusters by then. Cut after six digits of
+// the start time, a six-digit pid's name would pass for the earlier form but
+// for its suffix of digits only, which mkstemp makes too rarely to matter.
+std::optional<ProcessMark> WriterOfTemporary(const QByteArray& rest) {
+    const QList<QByteArray> parts = rest.split('-');
+    if ((parts.size() != 2 && parts.size() != 4) || !AllDigits(parts.front()) ||
+        !IsMkstempSuffix(parts.back()))
+        return std::nullopt;
+    ProcessMark writer;
+    bool ok = false;
+    writer.pid = parts.front().toLong(&ok);
+    if (!ok || writer.pid <= 0) return std::nullopt;
+    if (parts.size() == 2) {
+        if (AllDigits(parts.back())) return std::nullopt;
+        return writer;
+    }
+    const QByteArray& boot = parts[2];
+    if (!AllDigits(parts[1]) || (!boot.isEmpty() && (boot.size() != 8 || !AllDigits(boot, true))))
+        return std::nullopt;
+    writer.started = parts[1].toULongLong(&ok);
+    if (!ok) return std::nullopt;
+    writer.boot = boot;
+    return writer;
+}
+
 }  // namespace
 
 int RemoveStaleTemporaries(const QString& folder, const QStringList& ownNames) {
@@ -605,16 +643,9 @@ int RemoveStaleTemporaries(const QString& folder, const QStringList& ownNames) {
         bool stale = false;
         bool byAge = false;
         if (name.startsWith(kTempPrefix)) {
-            // "<pid>-<started>-<boot>-XXXXXX", or an earlier "<pid>-XXXXXX".
-            const QList<QByteArray> parts =
-                name.mid(qsizetype(std::strlen(kTempPrefix))).split('-');
-            bool ok = false;
-            ProcessMark writer;
-            writer.pid = parts.front().toLong(&ok);
-            if (ok && parts.size() == 4) writer.started = parts[1].toULongLong(&ok);
-            if (ok && parts.size() == 4) writer.boot = parts[2];
-            stale = ok && writer.pid > 0 && (parts.size() == 2 || parts.size() == 4) &&
-                    IsMkstempSuffix(parts.back()) && !ProcessRuns(writer);
+            const std::optional<ProcessMark> writer =
+                WriterOfTemporary(name.mid(qsizetype(std::strlen(kTempPrefix))));
+            stale = writer && !ProcessRuns(*writer);
         } else if (name.startsWith(".pelmora-move-") && IsMkstempSuffix(name.mid(14))) {
             byAge = true;  // an earlier version's name, without a pid
         } else {

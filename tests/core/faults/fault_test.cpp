@@ -19,6 +19,7 @@
 #include <QDir>
 #include <QFile>
 #include <QHash>
+#include <QSet>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <chrono>
@@ -28,6 +29,7 @@
 #include <memory>
 #include <optional>
 #include <random>
+#include <string>
 #include <thread>
 
 #include "core/files/files.h"
@@ -52,23 +54,31 @@ bool Write(const QString& path, const QByteArray& bytes) {
     return f.open(QIODevice::WriteOnly | QIODevice::NewOnly) && f.write(bytes) == bytes.size();
 }
 
-// Every file of the folders by content hash, and what else lies there.
+// Every file of the folders by content hash, and what else lies there: a
+// name none of the files should bear, unless it is an entry the FAT driver
+// tore itself (fatimage.h), which is no file of ours and counted apart.
 struct Census {
     QHash<QByteArray, QStringList> byHash;
-    QStringList temporaries;
+    QStringList temporaries, torn;
 };
 
-Census Take(const QStringList& folders) {
+Census Take(const QStringList& folders, const QSet<QString>& expected, test::FuseMount* mount) {
     Census c;
+    QStringList paths, unexpected;
     for (const QString& folder : folders) {
         const QDir dir(folder);
         for (const QString& name : dir.entryList(QDir::Files | QDir::Hidden | QDir::System)) {
-            const QString path = JoinPath(folder, name);
-            if (name.startsWith(QLatin1Char('.'))) c.temporaries << path;
-            QFile f(path);
-            if (!f.open(QIODevice::ReadOnly)) continue;
-            c.byHash[QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha1)] << path;
+            paths << JoinPath(folder, name);
+            if (!expected.contains(paths.back())) unexpected << paths.back();
         }
+    }
+    if (mount && !unexpected.isEmpty()) c.torn = mount->tornEntries(unexpected);
+    for (const QString& path : paths) {
+        if (c.torn.contains(path)) continue;
+        if (unexpected.contains(path)) c.temporaries << path;
+        QFile f(path);
+        if (!f.open(QIODevice::ReadOnly)) continue;
+        c.byHash[QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha1)] << path;
     }
     return c;
 }
@@ -99,8 +109,23 @@ int RouteFromEnv() {
 
 struct Figures {
     long batches = 0, kills = 0, killedUndos = 0, races = 0, files = 0, losses = 0, overwritten = 0,
-         duplicates = 0, notRestored = 0, leftovers = 0, remounts = 0;
+         duplicates = 0, notRestored = 0, leftovers = 0, remounts = 0, torn = 0;
 };
+
+// Where the file at path differs from what it should hold: on FAT through
+// FUSE, erased directory entries (0xe5 ...) written over a cluster tell the
+// driver's own erasing (see fatimage.h).
+std::string Differences(const QString& path, const QByteArray& want) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) return {};
+    const QByteArray got = f.readAll();
+    qsizetype first = 0, n = 0;
+    for (qsizetype i = 0; i < std::min(got.size(), want.size()); ++i)
+        if (got[i] != want[i] && n++ == 0) first = i;
+    return "; at " + path.toStdString() + ": " + std::to_string(got.size()) + " bytes of " +
+           std::to_string(want.size()) + ", " + std::to_string(n) + " differ from " +
+           std::to_string(first) + ": " + got.mid(first, 32).toHex(' ').toStdString();
+}
 
 class FaultLoop {
   public:
@@ -117,6 +142,9 @@ class FaultLoop {
         QTemporaryDir work(mount_ ? mount_->path() + "/w-XXXXXX" : QDir::tempPath() + "/w-XXXXXX");
         QTemporaryDir local, settings;
         ASSERT_TRUE(work.isValid() && local.isValid() && settings.isValid());
+        // An entry fusefat tore is never removed: that frees clusters which
+        // may be another file's, and the volume goes bad. Only our names go.
+        work.setAutoRemove(!mount_);
         // On a mount, into a folder beside, or off the mount to a local one.
         const QString src = work.path() + "/src",
                       dst = (mount_ && coin(3) ? local.path() : work.path()) + "/dst";
@@ -149,6 +177,12 @@ class FaultLoop {
         // A file that appears at one of the new names while the batch runs.
         bool race = coin(2);
         const QString racePath = JoinPath(target, moves[pick(moves.size())].newName);
+        expected_ = {racePath};
+        newPathOf_.clear();
+        for (const BatchMove& m : moves) {
+            expected_ << m.from << JoinPath(m.folder, m.newName);
+            newPathOf_[m.from] = JoinPath(m.folder, m.newName);
+        }
         const QByteArray raceContent = "racer " + QByteArray::number(fig.batches);
 
         const auto start = Clock::now();
@@ -205,6 +239,9 @@ class FaultLoop {
         const UndoReport report = UndoLastBatch(journal);
         moveFileSeams() = {};
         EXPECT_EQ(report.failed(), 0u);
+        for (const UndoneMove& m : report.moves)
+            if (m.code != 0)
+                ADD_FAILURE() << "not undone (code " << m.code << "): " << m.to.toStdString();
         check(folders, original, race ? raceContent : QByteArray(), fig, "after undo");
         for (auto it = original.cbegin(); it != original.cend(); ++it) {
             QFile f(it.key());
@@ -215,6 +252,15 @@ class FaultLoop {
         }
         EXPECT_FALSE(QFile::exists(journal))
             << "undo left its journal although everything was undone";
+        if (mount_) {
+            for (const QString& folder : {src, dst}) {
+                for (const QString& name : QDir(folder).entryList(QDir::Files | QDir::Hidden))
+                    if (expected_.contains(JoinPath(folder, name)))
+                        QFile::remove(JoinPath(folder, name));
+                QDir().rmdir(folder);
+            }
+            QDir().rmdir(work.path());
+        }
     }
 
   private:
@@ -237,13 +283,15 @@ class FaultLoop {
 
     void check(const QStringList& folders, const QHash<QString, QByteArray>& original,
                const QByteArray& racer, Figures& fig, const char* when) {
-        const Census c = Take(folders);
+        const Census c = Take(folders, expected_, mount_);
         for (auto it = original.cbegin(); it != original.cend(); ++it) {
             const QStringList at =
                 c.byHash.value(QCryptographicHash::hash(it.value(), QCryptographicHash::Sha1));
             if (at.isEmpty()) {
                 ++fig.losses;
-                ADD_FAILURE() << when << ": lost " << it.key().toStdString();
+                ADD_FAILURE() << when << ": lost " << it.key().toStdString()
+                              << Differences(it.key(), it.value())
+                              << Differences(newPathOf_.value(it.key()), it.value());
             } else if (at.size() > 1) {
                 ++fig.duplicates;
                 ADD_FAILURE() << when << ": " << at.size() << " copies of "
@@ -261,6 +309,11 @@ class FaultLoop {
                 ADD_FAILURE() << when << ": the file raced in at a new name is doubled";
             }
         }
+        if (!c.torn.isEmpty()) {
+            fig.torn += c.torn.size();
+            std::printf("%s: torn by the file system %s\n", when,
+                        c.torn.join(' ').toLocal8Bit().constData());
+        }
         if (!c.temporaries.isEmpty()) {
             fig.leftovers += c.temporaries.size();
             ADD_FAILURE() << when << ": left behind " << c.temporaries.join(' ').toStdString();
@@ -273,15 +326,17 @@ class FaultLoop {
     int route_;
     long maxSize_;
     long budgetUs_ = 20000;
+    QSet<QString> expected_;  // the names the round's files may bear
+    QHash<QString, QString> newPathOf_;
 };
 
 void Report(const char* where, unsigned seed, const Figures& fig) {
     std::printf(
         "fault injection (%s, seed %u): batches %ld, kills %ld, killed undos %ld, races %ld, "
         "remounts %ld, files %ld, losses %ld, overwritten %ld, duplicates %ld, not restored %ld, "
-        "leftovers %ld\n",
+        "leftovers %ld, torn entries %ld\n",
         where, seed, fig.batches, fig.kills, fig.killedUndos, fig.races, fig.remounts, fig.files,
-        fig.losses, fig.overwritten, fig.duplicates, fig.notRestored, fig.leftovers);
+        fig.losses, fig.overwritten, fig.duplicates, fig.notRestored, fig.leftovers, fig.torn);
     std::fflush(stdout);
 }
 
