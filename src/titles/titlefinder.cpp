@@ -288,6 +288,17 @@ std::optional<TitleCandidate> TextBoxTitle(const std::vector<word::TextBox>& box
     return c;
 }
 
+// The first line of the header the first page shows that can be a title.
+std::optional<TitleCandidate> HeaderCandidate(const TitleSources& sources) {
+    if (!sources.firstPageHeader) return std::nullopt;
+    std::optional<std::u16string> h = HeaderTitle(sources.firstPageHeader());
+    if (!h) return std::nullopt;
+    TitleCandidate c;
+    c.rule = TitleRule::Header;
+    c.title = std::move(*h);
+    return c;
+}
+
 TitleExplanation Explain(const word::LeadingBody& whole, std::u16string_view fileName,
                          const TitleSources& sources, bool explain) {
     TitleExplanation out;
@@ -330,14 +341,7 @@ TitleExplanation Explain(const word::LeadingBody& whole, std::u16string_view fil
         // 4: the body holds no title: the header. Not the text boxes: beside
         // a body of text they are a drawing's labels (a flow chart's steps).
         if (weak) {
-            if (sources.firstPageHeader) {
-                if (std::optional<std::u16string> h = HeaderTitle(sources.firstPageHeader())) {
-                    TitleCandidate c;
-                    c.rule = TitleRule::Header;
-                    c.title = *h;
-                    taken = c;
-                }
-            }
+            taken = HeaderCandidate(sources);
             // A table cell or a numbered heading is still better than nothing,
             // but a chapter heading after the table of contents is no title.
             if (!taken && scoring.weak[best] && !scoring.bodyLike[best] &&
@@ -353,14 +357,7 @@ TitleExplanation Explain(const word::LeadingBody& whole, std::u16string_view fil
         });
         if (anchored && sources.textBoxes)
             taken = TextBoxTitle(sources.textBoxes(), fileName, property);
-        if (!taken && sources.firstPageHeader) {
-            if (std::optional<std::u16string> h = HeaderTitle(sources.firstPageHeader())) {
-                TitleCandidate c;
-                c.rule = TitleRule::Header;
-                c.title = *h;
-                taken = c;
-            }
-        }
+        if (!taken) taken = HeaderCandidate(sources);
     }
     if (taken) {
         choice.title = taken->title;
