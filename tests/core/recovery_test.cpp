@@ -558,8 +558,8 @@ TEST(RecoveryOnFuseFat, LeavesANameTheDriverToreAndRemovesAWholeTemporary) {
 }
 
 INSTANTIATE_TEST_SUITE_P(FileSystems, RecoveryOnFuse,
-                         ::testing::Values(test::FuseKind::Fat, test::FuseKind::Exfat,
-                                           test::FuseKind::Ntfs),
+                         ::testing::Values(test::FuseKind::Fat, test::FuseKind::Fat32,
+                                           test::FuseKind::Exfat, test::FuseKind::Ntfs),
                          [](const auto& info) {
                              std::string s = test::FuseKindName(info.param);
                              s.erase(std::remove(s.begin(), s.end(), '-'), s.end());

@@ -3,6 +3,10 @@
 // of what a USB stick or a Windows disk does to identities: mounted where the
 // machine allows it (root, /dev/fuse, the tools), remounted and with the
 // kernel's caches dropped on demand. Header only: Qt Core and the C library.
+//
+// Fat is FAT12/16, as mkfs.vfat makes a small image; Fat32 is what a stick
+// of more than 2 GB carries. fusefat damages files by itself on FAT12/16
+// (see fatimage.h), with nothing of ours involved; on FAT32 it does not.
 
 #include <unistd.h>
 
@@ -12,18 +16,21 @@
 #include <QFileInfo>
 #include <QString>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <cstdlib>
 
 #include "support/fatimage.h"
 
 namespace pelmora::test {
 
-enum class FuseKind { Fat, Exfat, Ntfs };
+enum class FuseKind { Fat, Fat32, Exfat, Ntfs };
 
 inline const char* FuseKindName(FuseKind kind) {
     switch (kind) {
         case FuseKind::Fat:
             return "fusefat";
+        case FuseKind::Fat32:
+            return "fusefat32";
         case FuseKind::Exfat:
             return "exfat-fuse";
         case FuseKind::Ntfs:
@@ -46,7 +53,8 @@ class FuseMount {
         image_ = dir_.path() + QStringLiteral("/volume.img");
         point_ = dir_.path() + QStringLiteral("/m");
         QDir().mkpath(point_);
-        const char* tools = kind == FuseKind::Fat     ? "fusefat mkfs.vfat"
+        const bool fat = kind == FuseKind::Fat || kind == FuseKind::Fat32;
+        const char* tools = fat                       ? "fusefat mkfs.vfat"
                             : kind == FuseKind::Exfat ? "mount.exfat-fuse mkfs.exfat losetup"
                                                       : "ntfs-3g mkntfs";
         if (!Run(QStringLiteral("for t in %1; do command -v $t >/dev/null || exit 1; done")
@@ -54,9 +62,12 @@ class FuseMount {
             why_ = QByteArray("missing one of: ") + tools;
             return;
         }
+        // FAT32 wants 65,525 clusters: 512-byte ones from 33 MB on.
         const QString make = kind == FuseKind::Fat     ? QStringLiteral("mkfs.vfat '%1'")
+                             : kind == FuseKind::Fat32 ? QStringLiteral("mkfs.vfat -F 32 -s 1 '%1'")
                              : kind == FuseKind::Exfat ? QStringLiteral("mkfs.exfat '%1'")
                                                        : QStringLiteral("mkntfs -F -q '%1'");
+        if (kind == FuseKind::Fat32) megabytes = std::max(megabytes, 40);
         if (!Run(QStringLiteral("truncate -s %1M '%2'").arg(megabytes).arg(image_)) ||
             !Run(make.arg(image_))) {
             why_ = "cannot make the file system";
@@ -96,7 +107,8 @@ class FuseMount {
     // Which of paths on a FAT volume are entries fusefat tore itself (see
     // fatimage.h). Remounts first: fusefat writes its table out on unmount.
     QStringList tornEntries(const QStringList& paths) {
-        if (kind_ != FuseKind::Fat || paths.isEmpty() || !remount()) return {};
+        if ((kind_ != FuseKind::Fat && kind_ != FuseKind::Fat32) || paths.isEmpty() || !remount())
+            return {};
         FatImage image(image_);
         QStringList torn;
         for (const QString& p : paths)
@@ -137,7 +149,8 @@ class FuseMount {
         return false;
     }
     bool mount() {
-        const QString cmd = kind_ == FuseKind::Fat ? QStringLiteral("fusefat -o rw+ '%1' '%2'")
+        const QString cmd = kind_ == FuseKind::Fat || kind_ == FuseKind::Fat32
+                                ? QStringLiteral("fusefat -o rw+ '%1' '%2'")
                             : kind_ == FuseKind::Exfat
                                 ? QStringLiteral("mount.exfat-fuse '%1' '%2'")
                                 : QStringLiteral("ntfs-3g '%1' '%2'");
