@@ -11,7 +11,9 @@
 #include "xmlevents.h"
 
 namespace fs = std::filesystem;
+using pelmora::test::ExpatEvents;
 using pelmora::test::ExpatTags;
+using pelmora::test::ScannedEvents;
 using pelmora::test::ScannedTags;
 
 namespace {
@@ -110,6 +112,62 @@ TEST(XmlScan, StopsWhenTheHandlerStops) {
     EXPECT_EQ(first.log, "<0:r>\n");
 }
 
+// Text too, and in pieces: a piece may end anywhere, inside a name, a
+// reference, a character or a quoted value.
+TEST(XmlScan, GivesExpatsTextInPiecesOfAnySize) {
+    const std::string doc = std::string("<w:document xmlns:w=\"") + kW + "\"><w:body>";
+    const std::string cases[] = {
+        doc + "<w:p><w:r><w:t xml:space=\"preserve\"> 关于 2026 年的通知 </w:t></w:r></w:p>" +
+            "<w:p><w:r><w:t>A &amp; B &lt;&gt;&quot;&apos; &#20013;&#x6587;&#x1F600;</w:t>" +
+            "</w:r></w:p></w:body></w:document>",
+        doc + "<w:p>\n\t<w:r><w:t>a]b]]c</w:t><w:t><![CDATA[<x> & ]]]></w:t></w:r></w:p>" +
+            "<!-- c --><?pi x?><w:p w:a='>' w:b=\"/>\"/></w:body></w:document>\n<!-- end -->",
+        "\xEF\xBB\xBF<?xml version='1.0' encoding='UTF-8'?>\n<r>t\xC3\xA9\xF0\x9F\x98\x80</r >",
+        "<r>&#13;&#9;x</r>",  // a carriage return by reference stays
+        // Line ends are "\n", whichever way they were written.
+        "<r>a\r\nb\rc\n\r\r\n<s/>\r<![CDATA[d\r\ne\r]]>&amp;\r</r>",
+    };
+    for (const auto& xml : cases) {
+        const auto expat = ExpatEvents(xml);
+        ASSERT_TRUE(expat) << xml;
+        for (size_t piece : {size_t(1), size_t(2), size_t(3), size_t(7), size_t(64), xml.size()}) {
+            const auto scanned = ScannedEvents(xml, piece);
+            ASSERT_TRUE(scanned) << "gave up in pieces of " << piece << ": " << xml;
+            EXPECT_EQ(*scanned, *expat) << "pieces of " << piece << ": " << xml;
+        }
+    }
+}
+
+TEST(XmlScan, GivesUpOnTextItIsNotSureOf) {
+    const std::string cases[] = {
+        "<r>a]]>b</r>",   // refused in text
+        "<r>a\x01b</r>",  // no XML character
+        "<r>a\xC3"
+        "b</r>",                // broken UTF-8
+        "<r>\xED\xA0\x80</r>",  // a surrogate
+        "<r>&nbsp;</r>",        // no such entity without a DTD
+        "<r>a &amp b</r>",
+        "<r>a</r>b",
+        "<r>a",
+    };
+    for (const auto& xml : cases) EXPECT_FALSE(ScannedEvents(xml, 3)) << xml;
+}
+
+// Stopped after so many tags, both give the same, in pieces or whole; what
+// follows is not looked at.
+TEST(XmlScan, StopsWithTheHandlerAsExpatDoes) {
+    const std::string xml = std::string("<w:document xmlns:w=\"") + kW +
+                            "\"><w:body><w:p><w:r><w:t>标题</w:t></w:r></w:p><w:p><w:r>" +
+                            "<w:t>正文 &amp; more</w:t></w:r></w:p></w:body></w:document>";
+    for (int after = 1; after < 16; ++after) {
+        const auto expat = ExpatEvents(xml, after);
+        ASSERT_TRUE(expat);
+        for (size_t piece : {size_t(1), size_t(5), xml.size()})
+            EXPECT_EQ(ScannedEvents(xml, piece, after).value_or("gave up"), *expat) << after;
+    }
+    EXPECT_EQ(ScannedEvents("<r><a/>\r<", 2, 2).value_or("gave up"), "<0:r>\n<0:a>\n");
+}
+
 // Every styles and document part of the .docx files in `folder` that expat
 // takes: the scanner takes it too, alike. Returns how many there were.
 int CheckPackages(const fs::path& folder, int* scanned) {
@@ -135,6 +193,11 @@ int CheckPackages(const fs::path& folder, int* scanned) {
             if (!tags) continue;
             ++*scanned;
             EXPECT_EQ(*tags, *expat) << e.path() << " " << name;
+            // With text, in the pieces the package reader gives and in odd ones.
+            const auto events = ExpatEvents(xml);
+            for (size_t piece : {size_t(1) << 16, size_t(1000)})
+                EXPECT_EQ(ScannedEvents(xml, piece).value_or("gave up"), events.value_or("refused"))
+                    << e.path() << " " << name << " in pieces of " << piece;
         }
         zip_discard(z);
     }

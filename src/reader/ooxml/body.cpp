@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <climits>
 #include <exception>
+#include <memory>
 
 #include "reader/error.h"
 #include "reader/limits.h"
@@ -383,18 +384,26 @@ void StoryReader::CheckDone() {
 void WordMlDocument::Learn(std::size_t wantParas, std::size_t wantSections) {
     // Parses the main part from the start as far as the question needs;
     // keeps the longest prefix of paragraphs and sections learnt so far.
-    StoryReader r(wantParas, wantSections, wantFacts_ ? &LoadStyles() : nullptr);
-    Prepare(r);
+    Styles* styles = wantFacts_ ? &LoadStyles() : nullptr;
+    auto reader = std::make_unique<StoryReader>(wantParas, wantSections, styles);
+    Prepare(*reader);
     bool reachedEnd = false;
     std::exception_ptr damage;
-    try {
-        ParseMain(r);
-        reachedEnd = !r.stop;
-    } catch (const WordError&) {
-        // Damaged XML after what was asked for still answers the question;
-        // before it, the paragraphs read so far are kept all the same.
-        if (!r.stop) damage = std::current_exception();
+    if (ScanMain(*reader)) {
+        reachedEnd = !reader->stop;
+    } else {
+        reader = std::make_unique<StoryReader>(wantParas, wantSections, styles);
+        Prepare(*reader);
+        try {
+            ParseMain(*reader);
+            reachedEnd = !reader->stop;
+        } catch (const WordError&) {
+            // Damaged XML after what was asked for still answers the question;
+            // before it, the paragraphs read so far are kept all the same.
+            if (!reader->stop) damage = std::current_exception();
+        }
     }
+    StoryReader& r = *reader;
     if (wantFacts_) mainTitle_ = r.titleProperty;
     std::vector<Section> sections(r.sections.size());
     for (std::size_t s = 0; s < sections.size(); ++s)
@@ -414,14 +423,20 @@ void WordMlDocument::Learn(std::size_t wantParas, std::size_t wantSections) {
 
 std::vector<TextBox> WordMlDocument::LeadingTextBoxes(int maxBoxes) {
     std::vector<TextBox> boxes;
-    StoryReader r(kLeadingParagraphs, 0, &LoadStyles());
-    r.boxes = &boxes;
-    r.maxBoxes = static_cast<std::size_t>(std::max(maxBoxes, 0));
-    try {
-        ParseMain(r);
-    } catch (const WordError&) {
-        // Damage further on: the boxes before it stand.
-    }
+    auto read = [&](bool scan) {
+        boxes.clear();
+        StoryReader r(kLeadingParagraphs, 0, &LoadStyles());
+        r.boxes = &boxes;
+        r.maxBoxes = static_cast<std::size_t>(std::max(maxBoxes, 0));
+        if (scan) return ScanMain(r);
+        try {
+            ParseMain(r);
+        } catch (const WordError&) {
+            // Damage further on: the boxes before it stand.
+        }
+        return true;
+    };
+    if (!read(true)) read(false);
     return boxes;
 }
 

@@ -146,6 +146,9 @@ class WordMlDocument : public StoryDocument {
   protected:
     // Parses the main part from its start into the handler.
     virtual void ParseMain(fmt::SaxHandler& handler) = 0;
+    // The same by the fast scanner, where it can; false when it could not
+    // (the handler's events are then to be thrown away) or will not try.
+    virtual bool ScanMain(fmt::SaxHandler&) { return false; }
     // The styles for formatting; read once.
     virtual Styles& LoadStyles() = 0;
     // Readies a reader of the main part (imported chunks).

@@ -48,9 +48,31 @@ std::size_t Utf8Char(std::string_view s) {
     return cp >= least && IsXmlChar(cp) ? n : 0;
 }
 
+// Where the characters from raw[i] that stand as they are end: at the
+// first '&', '<', control character, or for text, where tabs and newlines
+// stand but "]]>" is refused, ']'; in a value, at a tab or newline too.
+// npos for broken UTF-8 or a character XML refuses.
+std::size_t PlainEnd(std::string_view raw, std::size_t i, bool text) {
+    while (i < raw.size()) {
+        const auto c = static_cast<unsigned char>(raw[i]);
+        if (c >= 0x80) {
+            const std::size_t n = Utf8Char(raw.substr(i));
+            if (n == 0) return std::string_view::npos;
+            i += n;
+        } else if (text && (c == '\t' || c == '\n')) {
+            ++i;
+        } else if (c < 0x20 || c == '&' || c == '<' || (text && c == ']')) {
+            return i;
+        } else {
+            ++i;
+        }
+    }
+    return i;
+}
+
 struct Binding {
-    std::string_view prefix;  // empty for the default namespace
-    std::string_view uri;     // empty: no namespace
+    std::string prefix;  // empty for the default namespace
+    std::string uri;     // empty: no namespace
     Ns ns;
 };
 
@@ -59,54 +81,129 @@ struct RawAttr {
     int decoded = -1;  // index into the decoded values, when the value needed it
 };
 
+// Owned: the bytes it came from may be gone when its end tag comes.
 struct OpenElem {
-    std::string_view qname;
+    std::string qname;
+    std::size_t localAt;
     Ns ns;
-    std::string_view local;
     std::size_t bindings;  // bindings in force before it
 };
 
-class Scanner {
-  public:
-    Scanner(std::string_view xml, SaxHandler& handler) : s_(xml), h_(handler) {}
+using Result = MarkupScanner::Result;
 
-    bool Run() {
-        if (s_.starts_with("\xEF\xBB\xBF")) pos_ = 3;
-        if (s_.substr(pos_).starts_with("<?xml") && pos_ + 5 < s_.size() && IsSpace(s_[pos_ + 5]))
-            if (!Declaration()) return false;
-        // Before the root: blanks, comments, processing instructions.
-        if (!Misc()) return false;
-        if (!At('<')) return false;
-        while (true) {
-            if (h_.stop) return true;
-            if (open_.empty() && started_) return Misc() && pos_ == s_.size();
-            if (!At('<')) {
-                // Text: not looked at.
-                const void* lt = std::memchr(s_.data() + pos_, '<', s_.size() - pos_);
-                if (!lt) return false;  // elements left open
-                pos_ = static_cast<std::size_t>(static_cast<const char*>(lt) - s_.data());
-            }
-            if (Next("</")) {
-                if (!EndTag()) return false;
-            } else if (Next("<!--")) {
-                if (!Comment()) return false;
-            } else if (Next("<![CDATA[")) {
-                if (!open_.size()) return false;
-                const std::size_t end = s_.find("]]>", pos_);
-                if (end == std::string_view::npos) return false;
-                pos_ = end + 3;
-            } else if (Next("<?")) {
-                if (!Pi()) return false;
-            } else if (Next("<!")) {
-                return false;  // a DTD or something stranger
-            } else {
-                ++pos_;
-                if (!StartTag()) return false;
-            }
+}  // namespace
+
+// One part, in as many pieces as it comes in. A token cut by the end of a
+// piece waits, with what follows it, for the next piece.
+class MarkupScanner::Scanner {
+  public:
+    Scanner(SaxHandler& handler, bool text) : h_(handler), text_(text) {}
+
+    Result Feed(std::string_view piece, bool last) {
+        if (state_ != Result::More) return state_;
+        // A token cut short stays so until the character that ends it comes.
+        if (wait_ && !last && !std::memchr(piece.data(), wait_, piece.size())) {
+            tail_.append(piece);
+            if (tail_.size() > kMaxHeldBytes) state_ = Result::GaveUp;
+            return state_;
         }
+        wait_ = 0;
+        std::string_view all = piece;
+        if (!tail_.empty()) {
+            tail_.append(piece);
+            all = tail_;
+        }
+        s_ = all;
+        pos_ = 0;
+        last_ = last;
+        state_ = Run();
+        if (state_ == Result::More) {
+            if (last) return state_ = Result::GaveUp;
+            if (all.size() - pos_ > kMaxHeldBytes) return state_ = Result::GaveUp;
+            if (tail_.empty())
+                tail_.assign(all.substr(pos_));
+            else
+                tail_.erase(0, pos_);
+        } else {
+            tail_.clear();
+        }
+        return state_;
     }
 
   private:
+    // A token longer than this is left to expat, which reads it in pieces.
+    // (Word keeps a drawing's path in one attribute: a megabyte or more.)
+    static constexpr std::size_t kMaxHeldBytes = 16u << 20;
+    enum class Phase { Begin, Declaration, Prolog, Body, Epilog };
+
+    // The tokens of this piece, as far as they are whole.
+    Result Run() {
+        while (true) {
+            if (h_.stop) return Result::Done;
+            if (phase_ == Phase::Begin) {
+                if (!Whole(6)) return Result::More;
+                if (Next("\xEF\xBB\xBF")) pos_ += 3;
+                phase_ = Phase::Declaration;
+            }
+            if (phase_ == Phase::Declaration) {
+                if (!Whole(6)) return Result::More;
+                if (Next("<?xml") && pos_ + 5 < s_.size() && IsSpace(s_[pos_ + 5])) {
+                    if (s_.find("?>", pos_) == std::string_view::npos) return Cut();
+                    if (!Declaration()) return Result::GaveUp;
+                }
+                phase_ = Phase::Prolog;
+            }
+            if (phase_ != Phase::Body) {
+                // Before and after the root: blanks, comments, processing instructions.
+                Blanks();
+                if (pos_ == s_.size()) {
+                    if (!last_) return Result::More;
+                    return phase_ == Phase::Epilog ? Result::Done : Result::GaveUp;
+                }
+                if (!At('<')) return Result::GaveUp;
+                if (!Whole(4)) return Result::More;
+                if (Next("<!--")) {
+                    if (const Result r = Comment(); r != Result::Done) return r;
+                } else if (Next("<?")) {
+                    if (const Result r = Pi(); r != Result::Done) return r;
+                } else if (phase_ == Phase::Epilog || Next("<!")) {
+                    return Result::GaveUp;  // a second root, a DTD or something stranger
+                } else if (const Result r = StartTag(); r != Result::Done) {
+                    return r;
+                }
+                continue;
+            }
+            if (!At('<')) {
+                if (const Result r = Text(); r != Result::Done) return r;
+                continue;
+            }
+            if (!Whole(9)) return Result::More;  // enough to tell "<![CDATA[" and "<!--"
+            Result r;
+            if (Next("</")) {
+                r = EndTag();
+            } else if (Next("<!--")) {
+                r = Comment();
+            } else if (Next("<![CDATA[")) {
+                r = Cdata();
+            } else if (Next("<?")) {
+                r = Pi();
+            } else if (Next("<!")) {
+                r = Result::GaveUp;  // a DTD or something stranger
+            } else {
+                r = StartTag();
+            }
+            if (r != Result::Done) return r;
+        }
+    }
+
+    // Whether n bytes from here are in, or all there will be.
+    bool Whole(std::size_t n) const { return last_ || s_.size() - pos_ >= n; }
+    // A token that runs on past the end of what came: more, unless nothing
+    // more comes. All but text end in '>'.
+    Result Cut(char ends = '>') {
+        wait_ = ends;
+        return last_ ? Result::GaveUp : Result::More;
+    }
     bool At(char c) const { return pos_ < s_.size() && s_[pos_] == c; }
     bool Next(std::string_view what) const { return s_.substr(pos_).starts_with(what); }
     void Blanks() {
@@ -127,41 +224,74 @@ class Scanner {
         return s_.substr(from, pos_ - from);
     }
 
-    // Blanks, comments and processing instructions, as before and after the root.
-    bool Misc() {
-        while (true) {
-            Blanks();
-            if (Next("<!--")) {
-                if (!Comment()) return false;
-            } else if (Next("<?")) {
-                if (!Pi()) return false;
-            } else {
-                return true;
-            }
-        }
-    }
-
-    bool Comment() {
-        pos_ += 4;
-        const std::size_t dashes = s_.find("--", pos_);
-        if (dashes == std::string_view::npos || dashes + 2 >= s_.size() || s_[dashes + 2] != '>')
-            return false;
+    Result Comment() {
+        const std::size_t dashes = s_.find("--", pos_ + 4);
+        if (dashes == std::string_view::npos || dashes + 2 >= s_.size()) return Cut();
+        if (s_[dashes + 2] != '>') return Result::GaveUp;
         pos_ = dashes + 3;
-        return true;
+        return Result::Done;
     }
 
-    bool Pi() {
+    Result Pi() {
+        const std::size_t end = s_.find("?>", pos_ + 2);
+        if (end == std::string_view::npos) return Cut();
         pos_ += 2;
         const std::string_view target = QName();
-        if (target.empty() || target.find(':') != std::string_view::npos) return false;
+        if (target.empty() || target.find(':') != std::string_view::npos) return Result::GaveUp;
         if (target.size() == 3 && (target[0] | 0x20) == 'x' && (target[1] | 0x20) == 'm' &&
             (target[2] | 0x20) == 'l')
-            return false;
-        if (!Next("?>") && !(pos_ < s_.size() && IsSpace(s_[pos_]))) return false;
-        const std::size_t end = s_.find("?>", pos_);
-        if (end == std::string_view::npos) return false;
+            return Result::GaveUp;
+        if (!Next("?>") && !(pos_ < s_.size() && IsSpace(s_[pos_]))) return Result::GaveUp;
         pos_ = end + 2;
-        return true;
+        return Result::Done;
+    }
+
+    Result Cdata() {
+        const std::size_t end = s_.find("]]>", pos_ + 9);
+        if (end == std::string_view::npos) return Cut();
+        const std::string_view content = s_.substr(pos_ + 9, end - pos_ - 9);
+        pos_ = end + 3;
+        if (!text_) return Result::Done;
+        // Taken as it stands: no references here.
+        text_buffer_.clear();
+        for (std::size_t i = 0; i < content.size();) {
+            if (content[i] == '\r') {
+                LineEnd(content, i, text_buffer_);
+                continue;
+            }
+            const std::size_t n = Utf8Char(content.substr(i));
+            if (n == 0) return Result::GaveUp;
+            text_buffer_.append(content.substr(i, n));
+            i += n;
+        }
+        if (!text_buffer_.empty()) h_.Text(text_buffer_);
+        return Result::Done;
+    }
+
+    // A line end in text as expat gives it: "\r\n" and a lone "\r" are "\n".
+    static void LineEnd(std::string_view raw, std::size_t& i, std::string& out) {
+        out += '\n';
+        i += i + 1 < raw.size() && raw[i + 1] == '\n' ? 2 : 1;
+    }
+
+    // Text up to the next tag; given to the handler when text is asked for.
+    Result Text() {
+        const void* lt = std::memchr(s_.data() + pos_, '<', s_.size() - pos_);
+        if (!lt) return Cut('<');  // at the end: elements left open
+        const auto end = static_cast<std::size_t>(static_cast<const char*>(lt) - s_.data());
+        const std::string_view raw = s_.substr(pos_, end - pos_);
+        pos_ = end;
+        if (!text_) return Result::Done;
+        const std::size_t plain = PlainEnd(raw, 0, true);
+        if (plain == std::string_view::npos) return Result::GaveUp;
+        if (plain == raw.size()) {
+            if (!raw.empty()) h_.Text(raw);
+            return Result::Done;
+        }
+        // References and line ends: the text decoded as a whole.
+        if (!DecodeText(raw, text_buffer_)) return Result::GaveUp;
+        if (!text_buffer_.empty()) h_.Text(text_buffer_);
+        return Result::Done;
     }
 
     // name = "value" (or 'value'), the value raw.
@@ -212,45 +342,57 @@ class Scanner {
         }
     }
 
+    // A reference at raw[i] ('&'), appended to out as expat gives it; i
+    // moves past it. False for anything it would refuse or we doubt.
+    static bool Reference(std::string_view raw, std::size_t& i, std::string& out) {
+        const std::size_t semi = raw.find(';', i);
+        if (semi == std::string_view::npos) return false;
+        const std::string_view ref = raw.substr(i + 1, semi - i - 1);
+        i = semi + 1;
+        if (ref == "lt") {
+            out += '<';
+        } else if (ref == "gt") {
+            out += '>';
+        } else if (ref == "amp") {
+            out += '&';
+        } else if (ref == "quot") {
+            out += '"';
+        } else if (ref == "apos") {
+            out += '\'';
+        } else if (ref.size() >= 2 && ref[0] == '#') {
+            const bool hex = ref[1] == 'x';
+            std::string_view digits = ref.substr(hex ? 2 : 1);
+            if (digits.empty() || digits.size() > 8) return false;
+            char32_t cp = 0;
+            for (char d : digits) {
+                int v = d >= '0' && d <= '9'          ? d - '0'
+                        : hex && d >= 'a' && d <= 'f' ? d - 'a' + 10
+                        : hex && d >= 'A' && d <= 'F' ? d - 'A' + 10
+                                                      : -1;
+                if (v < 0) return false;
+                cp = cp * (hex ? 16 : 10) + static_cast<char32_t>(v);
+            }
+            if (!IsXmlChar(cp)) return false;
+            AppendCodePointUtf8(out, cp);
+        } else {
+            return false;
+        }
+        return true;
+    }
+
     // An attribute value as expat gives it: references replaced, blanks
-    // turned to spaces. False for anything it would refuse or we doubt.
-    bool Decode(std::string_view raw, std::string& out) {
+    // turned to spaces.
+    static bool Decode(std::string_view raw, std::string& out) {
         out.clear();
         for (std::size_t i = 0; i < raw.size();) {
+            const std::size_t plain = PlainEnd(raw, i, false);
+            if (plain == std::string_view::npos) return false;
+            out.append(raw.substr(i, plain - i));
+            i = plain;
+            if (i == raw.size()) break;
             const char c = raw[i];
             if (c == '&') {
-                const std::size_t semi = raw.find(';', i);
-                if (semi == std::string_view::npos) return false;
-                const std::string_view ref = raw.substr(i + 1, semi - i - 1);
-                i = semi + 1;
-                if (ref == "lt") {
-                    out += '<';
-                } else if (ref == "gt") {
-                    out += '>';
-                } else if (ref == "amp") {
-                    out += '&';
-                } else if (ref == "quot") {
-                    out += '"';
-                } else if (ref == "apos") {
-                    out += '\'';
-                } else if (ref.size() >= 2 && ref[0] == '#') {
-                    const bool hex = ref[1] == 'x';
-                    std::string_view digits = ref.substr(hex ? 2 : 1);
-                    if (digits.empty() || digits.size() > 8) return false;
-                    char32_t cp = 0;
-                    for (char d : digits) {
-                        int v = d >= '0' && d <= '9'          ? d - '0'
-                                : hex && d >= 'a' && d <= 'f' ? d - 'a' + 10
-                                : hex && d >= 'A' && d <= 'F' ? d - 'A' + 10
-                                                              : -1;
-                        if (v < 0) return false;
-                        cp = cp * (hex ? 16 : 10) + static_cast<char32_t>(v);
-                    }
-                    if (!IsXmlChar(cp)) return false;
-                    AppendCodePointUtf8(out, cp);
-                } else {
-                    return false;
-                }
+                if (!Reference(raw, i, out)) return false;
             } else if (c == '\r') {
                 out += ' ';
                 i += i + 1 < raw.size() && raw[i + 1] == '\n' ? 2 : 1;
@@ -258,58 +400,100 @@ class Scanner {
                 out += ' ';
                 ++i;
             } else {
-                const std::size_t n = Utf8Char(raw.substr(i));
-                if (n == 0 || c == '<') return false;
-                out.append(raw.substr(i, n));
-                i += n;
+                return false;  // '<' or a control character
             }
         }
         return true;
     }
 
-    // Where a prefix is bound, innermost first; false when it is not.
-    bool Lookup(std::string_view prefix, Binding& out) const {
-        for (std::size_t i = bindings_.size(); i-- > 0;)
-            if (bindings_[i].prefix == prefix) {
-                out = bindings_[i];
-                return true;
+    // Text as expat gives it: references replaced, line ends made "\n", the
+    // rest as it stands.
+    static bool DecodeText(std::string_view raw, std::string& out) {
+        out.clear();
+        for (std::size_t i = 0; i < raw.size();) {
+            const std::size_t plain = PlainEnd(raw, i, true);
+            if (plain == std::string_view::npos) return false;
+            out.append(raw.substr(i, plain - i));
+            i = plain;
+            if (i == raw.size()) break;
+            const char c = raw[i];
+            if (c == '&') {
+                if (!Reference(raw, i, out)) return false;
+            } else if (c == '\r') {
+                LineEnd(raw, i, out);
+            } else if (c == ']') {
+                if (raw.substr(i).starts_with("]]>")) return false;
+                out += c;
+                ++i;
+            } else {
+                return false;  // a control character
             }
-        if (prefix == "xml") {
-            out = {prefix, kXmlNs, Ns::Other};
-            return true;
         }
-        if (prefix.empty()) {
-            out = {prefix, {}, Ns::None};
-            return true;
-        }
-        return false;
+        return true;
     }
 
-    bool StartTag() {
-        const std::string_view qname = QName();
-        if (qname.empty()) return false;
-        bool closed = false;
-        if (!ReadAttributes(closed)) return false;
-        const std::size_t bindingsBefore = bindings_.size();
-        if (!BindNamespaces()) return false;
+    // Where a prefix is bound, innermost first; null when it is not.
+    const Binding* Lookup(std::string_view prefix) const {
+        static const Binding kXml{"xml", std::string(kXmlNs), Ns::Other};
+        static const Binding kNone{{}, {}, Ns::None};
+        for (std::size_t i = bindings_.size(); i-- > 0;)
+            if (bindings_[i].prefix == prefix) return &bindings_[i];
+        if (prefix == "xml") return &kXml;
+        if (prefix.empty()) return &kNone;
+        return nullptr;
+    }
 
-        Binding b;
+    // A start tag; where it is cut short, nothing is bound or reported yet.
+    Result StartTag() {
+        const std::size_t from = pos_;
+        const std::size_t bindingsBefore = bindings_.size();
+        ++pos_;
+        const Result r = ReadStartTag(bindingsBefore);
+        if (r == Result::Done) return r;
+        bindings_.resize(bindingsBefore);
+        pos_ = from;
+        return TagCut(from) ? Cut() : Result::GaveUp;
+    }
+
+    Result ReadStartTag(std::size_t bindingsBefore) {
+        const std::string_view qname = QName();
+        if (qname.empty()) return Result::GaveUp;
+        bool closed = false;
+        if (!ReadAttributes(closed) || !BindNamespaces()) return Result::GaveUp;
+
         const std::size_t colon = qname.find(':');
         const std::string_view prefix =
             colon == std::string_view::npos ? "" : qname.substr(0, colon);
-        if (prefix == "xmlns" || !Lookup(prefix, b)) return false;
-        const std::string_view local =
-            colon == std::string_view::npos ? qname : qname.substr(colon + 1);
-        if (!SplitAttributes()) return false;
+        const Binding* b = prefix == "xmlns" ? nullptr : Lookup(prefix);
+        if (!b) return Result::GaveUp;
+        const std::size_t localAt = colon == std::string_view::npos ? 0 : colon + 1;
+        const std::string_view local = qname.substr(localAt);
+        if (!SplitAttributes()) return Result::GaveUp;
 
-        if (open_.size() + 1 > static_cast<std::size_t>(kMaxNesting)) return false;
-        started_ = true;
-        h_.Start(b.ns, local, XmlAttrs(split_.data(), split_.size()));
+        if (open_.size() + 1 > static_cast<std::size_t>(kMaxNesting)) return Result::GaveUp;
+        const Ns ns = b->ns;
+        h_.Start(ns, local, XmlAttrs(split_.data(), split_.size()));
         if (closed) {
-            if (!h_.stop) h_.End(b.ns, local);
+            if (!h_.stop) h_.End(ns, local);
             bindings_.resize(bindingsBefore);
+            if (open_.empty()) phase_ = Phase::Epilog;
         } else {
-            open_.push_back({qname, b.ns, local, bindingsBefore});
+            open_.push_back({std::string(qname), localAt, ns, bindingsBefore});
+            phase_ = Phase::Body;
+        }
+        return Result::Done;
+    }
+
+    // Whether the tag at `from` runs on past what came: no '>' outside quotes.
+    bool TagCut(std::size_t from) const {
+        for (std::size_t i = from + 1; i < s_.size(); ++i) {
+            const char c = s_[i];
+            if (c == '>') return false;
+            if (c == '"' || c == '\'') {
+                const std::size_t q = s_.find(c, i + 1);
+                if (q == std::string_view::npos) return true;
+                i = q;
+            }
         }
         return true;
     }
@@ -334,15 +518,9 @@ class Scanner {
             if (pos_ == before || attrs_.size() >= kMaxScannedAttrs) return false;
             RawAttr a;
             if (!Attribute(a.qname, a.value)) return false;
-            bool plain = true;
-            for (char c : a.value) {
-                const auto u = static_cast<unsigned char>(c);
-                if (u < 0x20 || u >= 0x80 || c == '&' || c == '<') {
-                    plain = false;
-                    break;
-                }
-            }
-            if (!plain) {
+            const std::size_t plain = PlainEnd(a.value, 0, false);
+            if (plain == std::string_view::npos) return false;
+            if (plain < a.value.size()) {
                 if (decodedCount == decoded_.size()) decoded_.emplace_back();
                 if (!Decode(a.value, decoded_[decodedCount])) return false;
                 a.decoded = static_cast<int>(decodedCount++);
@@ -372,8 +550,8 @@ class Scanner {
                 continue;
             }
             if (a.value == kXmlNs || a.value == kXmlnsNs) return false;
-            bindings_.push_back(
-                {prefix, a.value, a.value.empty() ? Ns::None : ClassifyNs(a.value)});
+            bindings_.push_back({std::string(prefix), std::string(a.value),
+                                 a.value.empty() ? Ns::None : ClassifyNs(a.value)});
         }
         return true;
     }
@@ -385,46 +563,68 @@ class Scanner {
         for (const RawAttr& a : attrs_) {
             if (a.qname == "xmlns" || a.qname.starts_with("xmlns:")) continue;
             const std::size_t c = a.qname.find(':');
-            Binding ab{{}, {}, Ns::None};
-            if (c != std::string_view::npos && !Lookup(a.qname.substr(0, c), ab)) return false;
+            const Binding* ab =
+                c == std::string_view::npos ? nullptr : Lookup(a.qname.substr(0, c));
+            if (c != std::string_view::npos && !ab) return false;
+            const std::string_view uri = ab ? std::string_view(ab->uri) : std::string_view();
             const std::string_view alocal =
                 c == std::string_view::npos ? a.qname : a.qname.substr(c + 1);
             // The same expanded name twice is malformed.
             for (std::size_t i = 0; i < split_.size(); ++i)
-                if (split_[i].local == alocal && uris_[i] == ab.uri) return false;
-            split_.push_back({ab.ns, alocal, a.value});
-            uris_.push_back(ab.uri);
+                if (split_[i].local == alocal && uris_[i] == uri) return false;
+            split_.push_back({ab ? ab->ns : Ns::None, alocal, a.value});
+            uris_.push_back(uri);
         }
         return true;
     }
 
-    bool EndTag() {
+    Result EndTag() {
+        const std::size_t from = pos_;
         pos_ += 2;
         const std::string_view qname = QName();
         Blanks();
-        if (open_.empty() || qname != open_.back().qname || !At('>')) return false;
+        if (!At('>')) {
+            pos_ = from;
+            return std::memchr(s_.data() + from, '>', s_.size() - from) ? Result::GaveUp : Cut();
+        }
+        if (open_.empty() || qname != open_.back().qname) return Result::GaveUp;
         ++pos_;
-        const OpenElem e = open_.back();
+        const OpenElem e = std::move(open_.back());
         open_.pop_back();
         bindings_.resize(e.bindings);
-        h_.End(e.ns, e.local);
-        return true;
+        if (open_.empty()) phase_ = Phase::Epilog;
+        h_.End(e.ns, std::string_view(e.qname).substr(e.localAt));
+        return Result::Done;
     }
 
+    SaxHandler& h_;
+    const bool text_;
+    Result state_ = Result::More;
+    Phase phase_ = Phase::Begin;
+    std::string tail_;  // what of the last piece waits for the next
+    char wait_ = 0;     // what ends the token cut short there
     std::string_view s_;
     std::size_t pos_ = 0;
-    SaxHandler& h_;
-    bool started_ = false;
+    bool last_ = false;
     std::vector<Binding> bindings_;
     std::vector<OpenElem> open_;
     std::vector<RawAttr> attrs_;
     std::vector<std::string> decoded_;
+    std::string text_buffer_;
     std::vector<XmlAttr> split_;
     std::vector<std::string_view> uris_;
 };
 
-}  // namespace
+MarkupScanner::MarkupScanner(SaxHandler& handler)
+    : scanner_(std::make_unique<Scanner>(handler, true)) {}
+MarkupScanner::~MarkupScanner() = default;
 
-bool ScanTags(std::string_view xml, SaxHandler& handler) { return Scanner(xml, handler).Run(); }
+MarkupScanner::Result MarkupScanner::Feed(std::string_view piece, bool last) {
+    return scanner_->Feed(piece, last);
+}
+
+bool ScanTags(std::string_view xml, SaxHandler& handler) {
+    return MarkupScanner::Scanner(handler, false).Feed(xml, true) == MarkupScanner::Result::Done;
+}
 
 }  // namespace pelmora::word::fmt
