@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Fuzzes the fast tag scanner against expat (xmlscan_fuzz) for SECONDS
-# (default 60): where both take an input they must give the same tags.
+# Fuzzes the fast XML scanner against expat (xmlscan_fuzz) for SECONDS
+# (default 60): where both take an input they must give the same tags, and
+# the same text too when the scanner is fed in pieces and stopped early.
 # Seeds: the styles and document parts of the .docx fixtures. Layout and
 # needs: scripts/lib/fuzz.sh.
 #

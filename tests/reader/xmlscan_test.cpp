@@ -138,6 +138,25 @@ TEST(XmlScan, GivesExpatsTextInPiecesOfAnySize) {
     }
 }
 
+// A drawing's preview in one attribute runs over many pieces: held until
+// its tag ends. One that a piece after piece seems to end but does not
+// ('>' in the value) goes to expat rather than be read again and again.
+TEST(XmlScan, HoldsATokenLongerThanManyPieces) {
+    const std::string preview(200000, 'Q');
+    const std::string xml =
+        "<r><v a=\"" + preview + "&#xA;" + preview + "\">t</v>" + std::string(150000, 'x') + "</r>";
+    const auto expat = ExpatEvents(xml);
+    ASSERT_TRUE(expat);
+    EXPECT_EQ(ScannedEvents(xml, 1000).value_or("gave up"), *expat);
+
+    std::string arrows;
+    for (int i = 0; i < 2000; ++i) arrows += "a>b ";
+    const std::string odd = "<r><v a=\"" + arrows + "\"/></r>";
+    ASSERT_TRUE(ExpatEvents(odd));
+    EXPECT_FALSE(ScannedEvents(odd, 100));
+    EXPECT_EQ(ScannedEvents(odd, odd.size()), ExpatEvents(odd));
+}
+
 TEST(XmlScan, GivesUpOnTextItIsNotSureOf) {
     const std::string cases[] = {
         "<r>a]]>b</r>",   // refused in text

@@ -108,8 +108,9 @@ class MarkupScanner::Scanner {
             return state_;
         }
         wait_ = 0;
+        const bool held = !tail_.empty();
         std::string_view all = piece;
-        if (!tail_.empty()) {
+        if (held) {
             tail_.append(piece);
             all = tail_;
         }
@@ -118,8 +119,10 @@ class MarkupScanner::Scanner {
         last_ = last;
         state_ = Run();
         if (state_ == Result::More) {
-            if (last) return state_ = Result::GaveUp;
-            if (all.size() - pos_ > kMaxHeldBytes) return state_ = Result::GaveUp;
+            // A token read again and again (a value full of '>') goes to expat.
+            stalls_ = held && pos_ == 0 ? stalls_ + 1 : 0;
+            if (last || stalls_ > kMaxStalls || all.size() - pos_ > kMaxHeldBytes)
+                return state_ = Result::GaveUp;
             if (tail_.empty())
                 tail_.assign(all.substr(pos_));
             else
@@ -132,8 +135,9 @@ class MarkupScanner::Scanner {
 
   private:
     // A token longer than this is left to expat, which reads it in pieces.
-    // (Word keeps a drawing's path in one attribute: a megabyte or more.)
-    static constexpr std::size_t kMaxHeldBytes = 16u << 20;
+    // (Word keeps a drawing's preview in one attribute: a megabyte or more.)
+    static constexpr std::size_t kMaxHeldBytes = 4u << 20;
+    static constexpr int kMaxStalls = 64;
     enum class Phase { Begin, Declaration, Prolog, Body, Epilog };
 
     // The tokens of this piece, as far as they are whole.
@@ -603,6 +607,7 @@ class MarkupScanner::Scanner {
     Phase phase_ = Phase::Begin;
     std::string tail_;  // what of the last piece waits for the next
     char wait_ = 0;     // what ends the token cut short there
+    int stalls_ = 0;    // pieces that came and did not end it
     std::string_view s_;
     std::size_t pos_ = 0;
     bool last_ = false;
