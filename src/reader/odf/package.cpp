@@ -160,11 +160,13 @@ class OdfDocument final : public StoryDocument {
         Keep(std::move(content.text.paragraphs), SectionsLearnt(content.text.sections));
     }
 
-    // content.xml: what comes before the body (automatic styles, fonts)
-    // through the tag scanner, the body through expat, whose text is
-    // wanted; all of it through expat where the scanner is unsure.
+    // content.xml through the fast scanner; where it is unsure, what comes
+    // before the body (automatic styles, fonts) through the tag scanner and
+    // the body through expat; all of it through expat where that too fails.
     void ParseContent(std::unique_ptr<ContentHandler>& content,
                       const std::function<std::unique_ptr<ContentHandler>()>& make) {
+        if (ScanPart(*pkg_, "content.xml", *content)) return;
+        content = make();
         std::unique_ptr<fmt::XmlStream> xml;
         std::string pending;
         pkg_->Read("content.xml", [&](const char* d, std::size_t n, bool last) {

@@ -142,19 +142,7 @@ class PackageDocument final : public ooxml::WordMlDocument {
 
   private:
     void ParseMain(SaxHandler& handler) override { ParsePart(*pkg_, main_, handler); }
-    bool ScanMain(SaxHandler& handler) override {
-        fmt::MarkupScanner scanner(handler);
-        auto result = fmt::MarkupScanner::Result::More;
-        try {
-            pkg_->Read(main_, [&](const char* d, std::size_t n, bool last) {
-                result = scanner.Feed(std::string_view(d, n), last);
-                return result == fmt::MarkupScanner::Result::More;
-            });
-        } catch (const WordError&) {
-            return false;  // damage, by the package or in what the handler read: expat tells
-        }
-        return result == fmt::MarkupScanner::Result::Done;
-    }
+    bool ScanMain(SaxHandler& handler) override { return ScanPart(*pkg_, main_, handler); }
     void Prepare(ooxml::StoryReader& r) override {
         r.altChunk = [this](const std::string& id) { return AltChunk(id); };
     }

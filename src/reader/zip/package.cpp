@@ -10,6 +10,7 @@
 
 #include "reader/error.h"
 #include "reader/limits.h"
+#include "reader/xml/scan.h"
 
 namespace pelmora::word {
 
@@ -195,6 +196,20 @@ void ParsePart(const ZipPackage& pkg, const std::string& name, fmt::SaxHandler& 
     bool ok = pkg.Read(
         name, [&](const char* d, std::size_t n, bool last) { return xml.Feed(d, n, last); });
     if (found) *found = ok;
+}
+
+bool ScanPart(const ZipPackage& pkg, const std::string& name, fmt::SaxHandler& handler) {
+    fmt::MarkupScanner scanner(handler);
+    auto result = fmt::MarkupScanner::Result::More;
+    try {
+        pkg.Read(name, [&](const char* d, std::size_t n, bool last) {
+            result = scanner.Feed(std::string_view(d, n), last);
+            return result == fmt::MarkupScanner::Result::More;
+        });
+    } catch (const WordError&) {
+        return false;  // expat, read again, tells what the damage is
+    }
+    return result == fmt::MarkupScanner::Result::Done;
 }
 
 }  // namespace pelmora::word

@@ -47,4 +47,9 @@ class ZipPackage {
 void ParsePart(const ZipPackage& pkg, const std::string& name, fmt::SaxHandler& handler,
                bool* found = nullptr);
 
+// The same through the fast scanner (xml/scan.h): false where it gave up,
+// the part is missing or damaged, or the handler reported damage; the
+// handler's events are then to be thrown away and the part parsed anew.
+bool ScanPart(const ZipPackage& pkg, const std::string& name, fmt::SaxHandler& handler);
+
 }  // namespace pelmora::word
