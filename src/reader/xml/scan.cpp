@@ -293,7 +293,7 @@ class MarkupScanner::Scanner {
             return Result::Done;
         }
         // References and line ends: the text decoded as a whole.
-        if (!DecodeText(raw, text_buffer_)) return Result::GaveUp;
+        if (!Decode(raw, text_buffer_, true)) return Result::GaveUp;
         if (!text_buffer_.empty()) h_.Text(text_buffer_);
         return Result::Done;
     }
@@ -384,12 +384,13 @@ class MarkupScanner::Scanner {
         return true;
     }
 
-    // An attribute value as expat gives it: references replaced, blanks
-    // turned to spaces.
-    static bool Decode(std::string_view raw, std::string& out) {
+    // A value (or with `text`, text) as expat gives it: references
+    // replaced; in a value, blanks turned to spaces; in text, line ends made
+    // "\n" and the rest as it stands.
+    static bool Decode(std::string_view raw, std::string& out, bool text) {
         out.clear();
         for (std::size_t i = 0; i < raw.size();) {
-            const std::size_t plain = PlainEnd(raw, i, false);
+            const std::size_t plain = PlainEnd(raw, i, text);
             if (plain == std::string_view::npos) return false;
             out.append(raw.substr(i, plain - i));
             i = plain;
@@ -397,40 +398,19 @@ class MarkupScanner::Scanner {
             const char c = raw[i];
             if (c == '&') {
                 if (!Reference(raw, i, out)) return false;
+            } else if (c == '\r' && text) {
+                LineEnd(raw, i, out);
             } else if (c == '\r') {
                 out += ' ';
                 i += i + 1 < raw.size() && raw[i + 1] == '\n' ? 2 : 1;
-            } else if (c == '\t' || c == '\n') {
+            } else if ((c == '\t' || c == '\n') && !text) {
                 out += ' ';
                 ++i;
-            } else {
-                return false;  // '<' or a control character
-            }
-        }
-        return true;
-    }
-
-    // Text as expat gives it: references replaced, line ends made "\n", the
-    // rest as it stands.
-    static bool DecodeText(std::string_view raw, std::string& out) {
-        out.clear();
-        for (std::size_t i = 0; i < raw.size();) {
-            const std::size_t plain = PlainEnd(raw, i, true);
-            if (plain == std::string_view::npos) return false;
-            out.append(raw.substr(i, plain - i));
-            i = plain;
-            if (i == raw.size()) break;
-            const char c = raw[i];
-            if (c == '&') {
-                if (!Reference(raw, i, out)) return false;
-            } else if (c == '\r') {
-                LineEnd(raw, i, out);
-            } else if (c == ']') {
-                if (raw.substr(i).starts_with("]]>")) return false;
+            } else if (c == ']' && text && !raw.substr(i).starts_with("]]>")) {
                 out += c;
                 ++i;
             } else {
-                return false;  // a control character
+                return false;  // '<', "]]>" or a control character
             }
         }
         return true;
@@ -526,7 +506,7 @@ class MarkupScanner::Scanner {
             if (plain == std::string_view::npos) return false;
             if (plain < a.value.size()) {
                 if (decodedCount == decoded_.size()) decoded_.emplace_back();
-                if (!Decode(a.value, decoded_[decodedCount])) return false;
+                if (!Decode(a.value, decoded_[decodedCount], false)) return false;
                 a.decoded = static_cast<int>(decodedCount++);
             }
             attrs_.push_back(a);
