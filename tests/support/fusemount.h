@@ -149,8 +149,11 @@ class FuseMount {
         return false;
     }
     bool mount() {
+        // hard_remove: a file unlinked while the kernel has yet to tell fusefat
+        // it was closed (a process just killed) goes, not to a .fuse_hidden
+        // name that a remount at that moment leaves behind for good.
         const QString cmd = kind_ == FuseKind::Fat || kind_ == FuseKind::Fat32
-                                ? QStringLiteral("fusefat -o rw+ '%1' '%2'")
+                                ? QStringLiteral("fusefat -o rw+,hard_remove '%1' '%2'")
                             : kind_ == FuseKind::Exfat
                                 ? QStringLiteral("mount.exfat-fuse '%1' '%2'")
                                 : QStringLiteral("ntfs-3g '%1' '%2'");
