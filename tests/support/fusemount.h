@@ -53,8 +53,7 @@ class FuseMount {
         image_ = dir_.path() + QStringLiteral("/volume.img");
         point_ = dir_.path() + QStringLiteral("/m");
         QDir().mkpath(point_);
-        const bool fat = kind == FuseKind::Fat || kind == FuseKind::Fat32;
-        const char* tools = fat                       ? "fusefat mkfs.vfat"
+        const char* tools = IsFat(kind)               ? "fusefat mkfs.vfat"
                             : kind == FuseKind::Exfat ? "mount.exfat-fuse mkfs.exfat losetup"
                                                       : "ntfs-3g mkntfs";
         if (!Run(QStringLiteral("for t in %1; do command -v $t >/dev/null || exit 1; done")
@@ -107,8 +106,7 @@ class FuseMount {
     // Which of paths on a FAT volume are entries fusefat tore itself (see
     // fatimage.h). Remounts first: fusefat writes its table out on unmount.
     QStringList tornEntries(const QStringList& paths) {
-        if ((kind_ != FuseKind::Fat && kind_ != FuseKind::Fat32) || paths.isEmpty() || !remount())
-            return {};
+        if (!IsFat(kind_) || paths.isEmpty() || !remount()) return {};
         FatImage image(image_);
         QStringList torn;
         for (const QString& p : paths)
@@ -123,6 +121,7 @@ class FuseMount {
     }
 
   private:
+    static bool IsFat(FuseKind kind) { return kind == FuseKind::Fat || kind == FuseKind::Fat32; }
     static bool Run(const QString& cmd) {
         return std::system((cmd + QStringLiteral(" >/dev/null 2>&1")).toLocal8Bit().constData()) ==
                0;
@@ -152,8 +151,7 @@ class FuseMount {
         // hard_remove: a file unlinked while the kernel has yet to tell fusefat
         // it was closed (a process just killed) goes, not to a .fuse_hidden
         // name that a remount at that moment leaves behind for good.
-        const QString cmd = kind_ == FuseKind::Fat || kind_ == FuseKind::Fat32
-                                ? QStringLiteral("fusefat -o rw+,hard_remove '%1' '%2'")
+        const QString cmd = IsFat(kind_) ? QStringLiteral("fusefat -o rw+,hard_remove '%1' '%2'")
                             : kind_ == FuseKind::Exfat
                                 ? QStringLiteral("mount.exfat-fuse '%1' '%2'")
                                 : QStringLiteral("ntfs-3g '%1' '%2'");

@@ -385,15 +385,18 @@ void WordMlDocument::Learn(std::size_t wantParas, std::size_t wantSections) {
     // Parses the main part from the start as far as the question needs;
     // keeps the longest prefix of paragraphs and sections learnt so far.
     Styles* styles = wantFacts_ ? &LoadStyles() : nullptr;
-    auto reader = std::make_unique<StoryReader>(wantParas, wantSections, styles);
-    Prepare(*reader);
+    const auto make = [&] {
+        auto r = std::make_unique<StoryReader>(wantParas, wantSections, styles);
+        Prepare(*r);
+        return r;
+    };
+    std::unique_ptr<StoryReader> reader = make();
     bool reachedEnd = false;
     std::exception_ptr damage;
     if (ScanMain(*reader)) {
         reachedEnd = !reader->stop;
     } else {
-        reader = std::make_unique<StoryReader>(wantParas, wantSections, styles);
-        Prepare(*reader);
+        reader = make();  // what the scanner gave goes
         try {
             ParseMain(*reader);
             reachedEnd = !reader->stop;
